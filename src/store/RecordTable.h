@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+// The kinds a field can hold. Every value read from a table is a QVariant of the field's kind:
+// Text -> QString, Integer -> int, DateTime -> QDateTime, Bytes -> QByteArray.
+enum class FieldKind { Text, Integer, DateTime, Bytes };
+
+struct FieldDef
+{
+    QString name;
+    FieldKind kind = FieldKind::Text;
+};
+
+// One record table file. Records are addressed by 1-based numbers in append order; fields by their
+// 1-based position. The table is positioned on one record at a time, like a cursor.
+//
+// After a failed open every answer is the empty one: recordCount() 0, pastLast() true, find() false,
+// readField() an invalid QVariant, and every write fails. Nothing ever writes to a file that failed to open.
+//
+// delete only marks a record: it keeps its place and number until pack() removes every marked record and
+// the later ones shift down, so numbers taken before a series of deletes stay valid until the pack.
+class RecordTable
+{
+public:
+    RecordTable();
+    ~RecordTable(); // closes
+    RecordTable(const RecordTable&) = delete;
+    RecordTable& operator=(const RecordTable&) = delete;
+
+    // Creates a new, empty table with the given fields; fails when the file exists already.
+    // A table with a Bytes field gets its companion file (same name, extension ".edt").
+    static bool create(const QString& path, const QList<FieldDef>& fields, const QString& accessPassword = {});
+
+    bool open(const QString& path, const QString& accessPassword = {});
+    void close();
+    bool isOpen() const;
+
+    QList<FieldDef> fields() const;
+    int fieldCount() const;
+    FieldKind fieldKind(int field) const;
+
+    int recordCount() const;
+    int currentRecordNumber() const; // 0 when not positioned on a record
+    bool goTo(int recordNumber);
+    bool goFirst();
+    bool skip();
+    bool pastLast() const;
+    bool isDeleted() const; // the current record carries a delete mark
+
+    // The value of a field of the current record; an empty field reads as a null value of the field's kind.
+    QVariant readField(int field) const;
+    // Reads one field of every record, in record order, without moving the cursor (for filling long lists).
+    QList<QVariant> readColumn(int field) const;
+
+    bool writeField(int field, const QVariant& value);
+    // values[i] goes to field i + 1; missing values leave the field empty (append) or unchanged (modify).
+    bool appendRecord(const QVariantList& values);
+    bool modifyRecord(const QVariantList& values);
+    bool deleteRecord();
+    bool pack();
+
+    // From the current record on, moves to the first record for which the condition holds.
+    bool find(const std::function<bool(const RecordTable&)>& condition);
+    // find() with the condition "field equals value exactly" (byte for byte for text).
+    bool findEqual(int field, const QVariant& value);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
