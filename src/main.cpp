@@ -1,0 +1,29 @@
+#include "app/AppDir.h"
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tallyra"));
+
+    // Every record table is opened by a path relative to the folder of the executable.
+    AppDir::set(QCoreApplication::applicationDirPath());
+    QDir::setCurrent(AppDir::path());
+
+    // Qt's own dialogs (files, colours, folders) speak Chinese like the rest of the program.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    MainWindow window;
+    window.startUp();
+    window.showMaximized();
+    return QApplication::exec();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "store/RecordTable.h"
+
+// The catalogue: one record per project, opened by its path relative to appDir.
+class ProjectTable : public RecordTable
+{
+public:
+    bool open();
+
+    // Goes to the first record whose number equals `number` byte for byte (no trimming, case-sensitive).
+    bool findProjectByNumber(const QString& number);
+
+    // appDir + "/data/" + number + ".fd1": the stored package of a project.
+    static QString packagePath(const QString& number);
+    // The package type recorded for a chosen file: the text after the last "." of the path, or the whole
+    // path when it holds none.
+    static QString extensionOf(const QString& path);
+};
+
+// The project types; record n is the type with index n - 1.
+class TypeTable : public RecordTable
+{
+public:
+    bool open();
+};

@@ -1,0 +1,130 @@
+#include "ui/common/DesktopPromptBackend.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace {
+
+QString programName()
+{
+    return QStringLiteral("Tallyra");
+}
+
+QUrl urlFor(const QString& pathOrAddress)
+{
+    const QUrl asUrl(pathOrAddress, QUrl::StrictMode);
+    if (asUrl.isValid() && asUrl.scheme().size() > 1 && !QFileInfo::exists(pathOrAddress))
+        return asUrl;
+    return QUrl::fromLocalFile(QFileInfo(pathOrAddress).absoluteFilePath());
+}
+
+} // namespace
+
+DesktopPromptBackend::DesktopPromptBackend() = default;
+DesktopPromptBackend::~DesktopPromptBackend() = default;
+
+Prompt::Answer DesktopPromptBackend::message(QWidget* parent, Prompt::Form form, const QString& text)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(programName());
+    box.setText(text);
+    // Button texts are set here so that message boxes speak Chinese even without Qt's translations.
+    switch (form) {
+    case Prompt::Form::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Prompt::Form::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Prompt::Form::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Prompt::Form::Plain:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Prompt::Form::Question: {
+        box.setIcon(QMessageBox::Question);
+        QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Prompt::Answer::Yes : Prompt::Answer::No;
+    }
+    case Prompt::Form::OkCancel: {
+        box.setIcon(QMessageBox::Question);
+        QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == ok ? Prompt::Answer::Ok : Prompt::Answer::Cancel;
+    }
+    }
+    QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return Prompt::Answer::Ok;
+}
+
+QString DesktopPromptBackend::openFile(QWidget* parent, const Prompt::FileDialog& dialog)
+{
+    QFileDialog fd(parent, dialog.title, dialog.initialPath, Prompt::qtFilter(dialog.filter));
+    fd.setAcceptMode(QFileDialog::AcceptOpen);
+    fd.setFileMode(QFileDialog::ExistingFile);
+    fd.setDefaultSuffix(dialog.defaultSuffix);
+    if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
+        return {};
+    return fd.selectedFiles().constFirst();
+}
+
+QString DesktopPromptBackend::saveFile(QWidget* parent, const Prompt::FileDialog& dialog)
+{
+    QFileDialog fd(parent, dialog.title, dialog.initialPath, Prompt::qtFilter(dialog.filter));
+    fd.setAcceptMode(QFileDialog::AcceptSave);
+    fd.setFileMode(QFileDialog::AnyFile);
+    fd.setDefaultSuffix(dialog.defaultSuffix);
+    if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty())
+        return {};
+    return fd.selectedFiles().constFirst();
+}
+
+QString DesktopPromptBackend::browseFolder(QWidget* parent, const QString& title, const QString& startDir)
+{
+    return QFileDialog::getExistingDirectory(parent, title, startDir);
+}
+
+void DesktopPromptBackend::openWithShell(const QString& pathOrAddress)
+{
+    // The shell's answer is ignored: a missing file or a type without a program simply opens nothing.
+    QDesktopServices::openUrl(urlFor(pathOrAddress));
+}
+
+QSoundEffect* DesktopPromptBackend::effect(Prompt::Sound sound)
+{
+    // Made on first use: a machine without an audio device then costs nothing until a sound is asked for,
+    // and QSoundEffect stays silent there instead of blocking.
+    std::unique_ptr<QSoundEffect>& slot = sound == Prompt::Sound::Click ? m_click : m_delete;
+    if (!slot) {
+        slot = std::make_unique<QSoundEffect>();
+        slot->setSource(QUrl(sound == Prompt::Sound::Click ? QStringLiteral("qrc:/sounds/click.wav")
+                                                            : QStringLiteral("qrc:/sounds/delete.wav")));
+        slot->setVolume(0.6f);
+    }
+    return slot.get();
+}
+
+void DesktopPromptBackend::play(Prompt::Sound sound)
+{
+    QSoundEffect* e = effect(sound);
+    if (e->isPlaying())
+        e->stop();
+    e->play();
+}

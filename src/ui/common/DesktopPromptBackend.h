@@ -1,0 +1,28 @@
+#pragma once
+
+#include "ui/common/Prompt.h"
+
+#include <memory>
+
+class QSoundEffect;
+
+// The real message boxes, dialogs, shell and sound output.
+class DesktopPromptBackend final : public Prompt::Backend
+{
+public:
+    DesktopPromptBackend();
+    ~DesktopPromptBackend() override;
+
+    Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text) override;
+    QString openFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
+    QString saveFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
+    QString browseFolder(QWidget* parent, const QString& title, const QString& startDir) override;
+    void openWithShell(const QString& pathOrAddress) override;
+    void play(Prompt::Sound sound) override;
+
+private:
+    QSoundEffect* effect(Prompt::Sound sound);
+
+    std::unique_ptr<QSoundEffect> m_click;
+    std::unique_ptr<QSoundEffect> m_delete;
+};

@@ -1,0 +1,124 @@
+#include "ui/common/Prompt.h"
+
+#include "app/AppDir.h"
+#include "ui/common/DesktopPromptBackend.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace Prompt {
+
+namespace {
+
+Backend* s_installed = nullptr;
+
+Backend& desktop()
+{
+    static DesktopPromptBackend s_desktop;
+    return s_desktop;
+}
+
+void restoreCurrentDirectory()
+{
+    QDir::setCurrent(AppDir::path());
+}
+
+} // namespace
+
+Backend* setBackend(Backend* newBackend)
+{
+    Backend* previous = s_installed;
+    s_installed = newBackend;
+    return previous;
+}
+
+Backend& backend()
+{
+    return s_installed ? *s_installed : desktop();
+}
+
+void warning(QWidget* parent, const QString& text)
+{
+    backend().message(parent, Form::Warning, text);
+}
+
+void error(QWidget* parent, const QString& text)
+{
+    backend().message(parent, Form::Error, text);
+}
+
+void information(QWidget* parent, const QString& text)
+{
+    backend().message(parent, Form::Information, text);
+}
+
+void plain(QWidget* parent, const QString& text)
+{
+    backend().message(parent, Form::Plain, text);
+}
+
+bool question(QWidget* parent, const QString& text)
+{
+    return backend().message(parent, Form::Question, text) == Answer::Yes;
+}
+
+bool okCancel(QWidget* parent, const QString& text)
+{
+    return backend().message(parent, Form::OkCancel, text) == Answer::Ok;
+}
+
+QString openFile(QWidget* parent, const FileDialog& dialog)
+{
+    const QString path = backend().openFile(parent, dialog);
+    restoreCurrentDirectory();
+    return path;
+}
+
+QString saveFile(QWidget* parent, const FileDialog& dialog)
+{
+    const QString path = backend().saveFile(parent, dialog);
+    restoreCurrentDirectory();
+    return path;
+}
+
+QString browseFolder(QWidget* parent, const QString& title, const QString& startDir)
+{
+    const QString path = backend().browseFolder(parent, title, startDir);
+    restoreCurrentDirectory();
+    return path;
+}
+
+void openWithShell(const QString& pathOrAddress)
+{
+    backend().openWithShell(pathOrAddress);
+}
+
+void play(Sound sound)
+{
+    backend().play(sound);
+}
+
+QString qtFilter(const QString& pipeFilter)
+{
+    // "描述|模式|描述|模式" pairs become "描述 (模式);;描述 (模式)". A description that already names its
+    // pattern keeps its text, so "项目文件包(*.zip)" is not shown as "项目文件包(*.zip) (*.zip)".
+    const QStringList parts = pipeFilter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& label = parts.at(i);
+        QString patterns = parts.at(i + 1);
+        patterns.replace(u';', u' ');
+        if (label.contains(u'(') && label.endsWith(u')'))
+            filters << label.left(label.indexOf(u'(')) + u" (" + patterns + u')';
+        else
+            filters << label + u" (" + patterns + u')';
+    }
+    return filters.join(u";;");
+}
+
+} // namespace Prompt
+
+void showDatabaseError(QWidget* parent)
+{
+    Prompt::error(parent, QStringLiteral("数据库操作失败！"));
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The one door through which the program talks to the user outside its own windows: message boxes, file
+// dialogs, the folder browser, the shell and sounds. The program runs on DesktopPromptBackend; tests install a
+// recording double that answers from a script, so no test ever shows a real modal box.
+namespace Prompt {
+
+enum class Form {
+    Warning,     // exclamation icon, OK
+    Error,       // stop icon, OK
+    Information, // information icon, OK
+    Question,    // question icon, Yes/No, No the default
+    OkCancel,    // question icon, OK/Cancel, OK the default
+    Plain        // no icon, OK
+};
+
+enum class Answer { Ok, Cancel, Yes, No };
+
+enum class Sound { Click, Delete };
+
+struct FileDialog
+{
+    QString title;
+    QString filter;        // in the "描述|*.ext|描述|*.ext" form of the description
+    QString defaultSuffix; // without the dot
+    QString initialPath;
+};
+
+class Backend
+{
+public:
+    virtual ~Backend() = default;
+    virtual Answer message(QWidget* parent, Form form, const QString& text) = 0;
+    // Both answer the chosen path, or an empty text when the user cancelled.
+    virtual QString openFile(QWidget* parent, const FileDialog& dialog) = 0;
+    virtual QString saveFile(QWidget* parent, const FileDialog& dialog) = 0;
+    virtual QString browseFolder(QWidget* parent, const QString& title, const QString& startDir) = 0;
+    virtual void openWithShell(const QString& pathOrAddress) = 0;
+    virtual void play(Sound sound) = 0;
+};
+
+// Installs a backend for the whole process and answers the previous one; nullptr restores the desktop.
+Backend* setBackend(Backend* backend);
+Backend& backend();
+
+void warning(QWidget* parent, const QString& text);
+void error(QWidget* parent, const QString& text);
+void information(QWidget* parent, const QString& text);
+void plain(QWidget* parent, const QString& text);
+bool question(QWidget* parent, const QString& text); // true only for Yes
+bool okCancel(QWidget* parent, const QString& text); // true only for OK
+
+// File dialogs restore the current directory to appDir afterwards, whether confirmed or cancelled,
+// because every record table is opened by a path relative to it.
+QString openFile(QWidget* parent, const FileDialog& dialog);
+QString saveFile(QWidget* parent, const FileDialog& dialog);
+QString browseFolder(QWidget* parent, const QString& title, const QString& startDir = {});
+
+void openWithShell(const QString& pathOrAddress);
+void play(Sound sound);
+
+// The dialog filter of the description ("项目文件包(*.zip)|*.zip|*.*|*.*") in Qt's form.
+QString qtFilter(const QString& pipeFilter);
+
+} // namespace Prompt
+
+// The error "数据库操作失败！", shown after a failed table open by the commands that test it.
+void showDatabaseError(QWidget* parent);

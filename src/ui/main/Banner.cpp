@@ -1,0 +1,18 @@
+#include "ui/main/Banner.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace Banner {
+
+QPixmap pixmap()
+{
+    QPixmap pm(350, 120);
+    pm.fill(Qt::transparent);
+    QSvgRenderer renderer(QStringLiteral(":/icons/banner.svg"));
+    QPainter painter(&pm);
+    renderer.render(&painter, QRectF(0, 0, 350, 120));
+    return pm;
+}
+
+} // namespace Banner

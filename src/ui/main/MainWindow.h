@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QMainWindow>
+
+class MainMenus;
+class MainStatusBar;
+class NavigationBar;
+class ProjectListView;
+class QTabWidget;
+class TextPage;
+class ToolPage;
+
+// The one top-level window: the navigation bar on the left, the content tab (project list, text page, tool
+// list) on the right, the status bar below. It hosts and binds; the commands live with their features.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    enum ContentPage { ProjectListPage = 0, TextViewPage = 1, ToolListPage = 2 };
+
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override; // writes the navigation page and the list arrangement
+
+    // Runs the creation handling: caption, status bar, arrangement, list appearance, project list, page.
+    void startUp();
+
+    void setStatusText(int part, const QString& text);
+    QString statusText(int part) const;
+
+    NavigationBar* navigationBar() const { return m_navigation; }
+    QTabWidget* contentTabs() const { return m_content; }
+    ProjectListView* projectList() const { return m_projects; }
+    ToolPage* toolPage() const { return m_toolPage; }
+    TextPage* textPage() const { return m_textPage; }
+    MainMenus* menus() const { return m_menus; }
+
+    // Shows page 0 of the content tab and lays the navigation bar out again.
+    void showProjectListPage();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void applyResizeRule();
+    void bindCommands();
+    void saveWindowState();
+    void arrange(int arrangement);
+    void showProjectMenu(const QPoint& position);
+
+    NavigationBar* m_navigation;
+    QTabWidget* m_content;
+    ProjectListView* m_projects;
+    TextPage* m_textPage;
+    ToolPage* m_toolPage;
+    MainStatusBar* m_status;
+    MainMenus* m_menus;
+    bool m_stateSaved = false;
+};

@@ -1,0 +1,217 @@
+#include "ui/main/ProjectListView.h"
+
+#include "platform/ValueText.h"
+#include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
+#include "ui/common/Naming.h"
+#include "ui/common/Prompt.h"
+#include "ui/main/ProjectItemDelegate.h"
+
+#include <QPainter>
+#include <QScrollBar>
+
+ProjectListView::ProjectListView(QWidget* parent)
+    : QListWidget(parent)
+{
+    named(this, QStringLiteral("程序列表框"));
+    setViewMode(QListView::IconMode);
+    setIconSize(QSize(32, 32));
+    setGridSize(ProjectItemDelegate::kItemSize + QSize(4, 4));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setWrapping(true);
+    // Every item has the same size, so the view lays out 100,000 items without measuring each one.
+    setUniformItemSizes(true);
+    setLayoutMode(QListView::Batched);
+    setBatchSize(2000);
+    setItemDelegate(new ProjectItemDelegate(this));
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    applyFlow();
+
+    connect(this, &QListWidget::currentItemChanged, this, &ProjectListView::showSelectedProjectStatus);
+    connect(this, &QListWidget::itemClicked, this, &ProjectListView::showSelectedProjectStatus);
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (selectedItems().isEmpty())
+            Q_EMIT statusTextChanged(QStringLiteral("就绪"));
+    });
+}
+
+void ProjectListView::loadProjectList()
+{
+    clear();
+
+    int typeCount = 0;
+    {
+        TypeTable types;
+        types.open();
+        typeCount = types.recordCount();
+    }
+
+    QList<QVariant> names;
+    QList<QVariant> typeIndexes;
+    QList<QVariant> versions;
+    {
+        ProjectTable projects;
+        projects.open();
+        names = projects.readColumn(int(ProjectField::Name));
+        typeIndexes = projects.readColumn(int(ProjectField::Type));
+        versions = projects.readColumn(int(ProjectField::Version));
+    }
+
+    const qsizetype count = std::min({names.size(), typeIndexes.size(), versions.size()});
+    setUpdatesEnabled(false);
+    for (qsizetype i = 0; i < count; ++i) {
+        bool numeric = false;
+        const int t = typeIndexes.at(i).toInt(&numeric);
+        const int entry = numeric && t >= 0 && t < typeCount ? t + 1 : 0;
+        auto* item = new QListWidgetItem(ValueText::of(names.at(i)) + u' ' + ValueText::of(versions.at(i)));
+        item->setIcon(typeIcon(entry));
+        item->setData(kRecordRole, int(i + 1));
+        addItem(item);
+    }
+    setUpdatesEnabled(true);
+    setCurrentItem(nullptr);
+    clearSelection();
+}
+
+bool ProjectListView::requireSelectedProject()
+{
+    if (selectedRecordNumber() > 0)
+        return true;
+    Prompt::warning(window(), QStringLiteral("请选择您要操作的项目！"));
+    return false;
+}
+
+int ProjectListView::selectedRecordNumber() const
+{
+    // The current item counts when it is selected; otherwise the first selected item in list order.
+    QListWidgetItem* item = currentItem();
+    if (!item || !item->isSelected()) {
+        const QList<int> numbers = selectedRecordNumbers();
+        return numbers.isEmpty() ? 0 : numbers.constFirst();
+    }
+    return item->data(kRecordRole).toInt();
+}
+
+QList<int> ProjectListView::selectedRecordNumbers() const
+{
+    QList<int> numbers;
+    const QModelIndexList rows = selectionModel()->selectedIndexes();
+    QList<int> listRows;
+    listRows.reserve(rows.size());
+    for (const QModelIndex& index : rows)
+        listRows.append(index.row());
+    std::sort(listRows.begin(), listRows.end());
+    for (int row : listRows)
+        numbers.append(item(row)->data(kRecordRole).toInt());
+    return numbers;
+}
+
+void ProjectListView::setArrangement(int arrangement)
+{
+    m_arrangement = arrangement == LeftAligned ? LeftAligned : TopAligned;
+    applyFlow();
+}
+
+void ProjectListView::applyFlow()
+{
+    // Top-aligned fills rows from the top; left-aligned fills columns from the left.
+    setFlow(m_arrangement == LeftAligned ? QListView::TopToBottom : QListView::LeftToRight);
+    setWrapping(true);
+}
+
+void ProjectListView::setTypeIcons(const QList<QIcon>& icons)
+{
+    m_icons = icons;
+}
+
+QIcon ProjectListView::typeIcon(int entry) const
+{
+    if (entry >= 0 && entry < m_icons.size())
+        return m_icons.at(entry);
+    return m_icons.isEmpty() ? QIcon() : m_icons.constFirst();
+}
+
+void ProjectListView::setColours(const QColor& text, const QColor& textBackground, const QColor& background)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, background);
+    setPalette(p);
+    viewport()->setAutoFillBackground(true);
+    m_textBackground = textBackground;
+    if (!hasBackgroundImage())
+        static_cast<ProjectItemDelegate*>(itemDelegate())->setTextBackground(textBackground);
+    viewport()->update();
+}
+
+QColor ProjectListView::textBackground() const
+{
+    return hasBackgroundImage() ? QColor() : m_textBackground;
+}
+
+void ProjectListView::setBackgroundImage(const QString& path, bool tiled)
+{
+    QPixmap image;
+    if (path.isEmpty() || !image.load(path)) {
+        clearBackgroundImage();
+        return;
+    }
+    m_background = image;
+    m_tiled = tiled;
+    static_cast<ProjectItemDelegate*>(itemDelegate())->setTextBackground(QColor());
+    viewport()->update();
+}
+
+void ProjectListView::clearBackgroundImage()
+{
+    m_background = QPixmap();
+    static_cast<ProjectItemDelegate*>(itemDelegate())->setTextBackground(m_textBackground);
+    viewport()->update();
+}
+
+void ProjectListView::paintEvent(QPaintEvent* event)
+{
+    if (!m_background.isNull()) {
+        QPainter painter(viewport());
+        const QPixmap& pixmap = m_background;
+        if (m_tiled) {
+            // Tiles move with the content, so a scroll blit stays seamless.
+            painter.drawTiledPixmap(viewport()->rect(), pixmap,
+                                    QPoint(horizontalOffset() % pixmap.width(), verticalOffset() % pixmap.height()));
+        } else {
+            painter.drawPixmap(0, viewport()->height() - pixmap.height(), pixmap);
+        }
+    }
+    QListWidget::paintEvent(event);
+}
+
+void ProjectListView::scrollContentsBy(int dx, int dy)
+{
+    QListWidget::scrollContentsBy(dx, dy);
+    // One copy stays in the corner of the visible area while the items scroll over it.
+    if (!m_background.isNull() && !m_tiled)
+        viewport()->update();
+}
+
+void ProjectListView::showSelectedProjectStatus()
+{
+    Q_EMIT statusTextChanged(QStringLiteral("就绪"));
+    const int record = selectedRecordNumber();
+    if (record <= 0)
+        return;
+    Q_EMIT statusTextChanged(lastUpdateText(record));
+}
+
+QString ProjectListView::lastUpdateText(int recordNumber)
+{
+    ProjectTable projects;
+    if (!projects.open()) {
+        showDatabaseError(window());
+        return {};
+    }
+    projects.goTo(recordNumber);
+    return QStringLiteral("最后更新：") + ValueText::of(projects.readField(int(ProjectField::LastUpdate)));
+}

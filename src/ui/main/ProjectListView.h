@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+#include <QListWidget>
+
+// 程序列表框: every project of the catalogue as an icon with its caption, in record order. Each item keeps
+// its project's record number as item data; that number is the only link from the list to the table.
+class ProjectListView : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    enum Arrangement { TopAligned = 0, LeftAligned = 1 };
+    static constexpr int kRecordRole = Qt::UserRole;
+
+    explicit ProjectListView(QWidget* parent = nullptr);
+
+    // Refills the list from the project and type tables. No item is selected afterwards.
+    void loadProjectList();
+
+    // True when a project is selected; otherwise the warning "请选择您要操作的项目！" and false.
+    bool requireSelectedProject();
+    // The record number of the selected project (the current item when several are selected), or 0.
+    int selectedRecordNumber() const;
+    // The record numbers of every selected item, in list order.
+    QList<int> selectedRecordNumbers() const;
+
+    Arrangement arrangement() const { return m_arrangement; }
+    void setArrangement(int arrangement); // anything but 1 is top-aligned
+
+    // Entry 0 is the default project icon, entry i the icon of type record i.
+    void setTypeIcons(const QList<QIcon>& icons);
+    QIcon typeIcon(int entry) const;
+    void setColours(const QColor& text, const QColor& textBackground, const QColor& background);
+    // An empty or unreadable picture shows none. While a picture is shown captions have no background.
+    void setBackgroundImage(const QString& path, bool tiled);
+    void clearBackgroundImage();
+    bool hasBackgroundImage() const { return !m_background.isNull(); }
+    bool backgroundTiled() const { return m_tiled; }
+    QColor textBackground() const; // invalid while a background picture is shown
+
+Q_SIGNALS:
+    // Text for part 4 of the status bar: "就绪", or "最后更新：" and the selected project's last update.
+    void statusTextChanged(const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void showSelectedProjectStatus();
+    QString lastUpdateText(int recordNumber);
+    void applyFlow();
+
+    Arrangement m_arrangement = TopAligned;
+    QList<QIcon> m_icons;
+    QPixmap m_background;
+    bool m_tiled = true;
+    QColor m_textBackground;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ui/common/Prompt.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+// The test double of the prompt seam: answers from a script and records everything the program said.
+// Installed for its lifetime. A question without a queued answer is a test fault: it is recorded as a
+// problem and answered No/Cancel, so a forgotten answer never proceeds by accident.
+class RecordingPrompt : public Prompt::Backend
+{
+public:
+    struct Message
+    {
+        Prompt::Form form;
+        QString text;
+    };
+
+    RecordingPrompt();
+    ~RecordingPrompt() override;
+
+    void queueAnswer(Prompt::Answer answer);
+    void queueOpenFile(const QString& path);   // "" = the user cancels
+    void queueSaveFile(const QString& path);   // "" = the user cancels
+    void queueFolder(const QString& path);     // "" = the user cancels
+
+    QList<Message> messages;
+    QStringList shellOpened;
+    QList<Prompt::Sound> sounds;
+    QStringList problems; // unanswered questions and dialogs
+
+    QStringList texts() const;
+    QString lastText() const;
+    Prompt::Form lastForm() const;
+    bool allAnswersUsed() const;
+    void clear();
+
+    Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text) override;
+    QString openFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
+    QString saveFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
+    QString browseFolder(QWidget* parent, const QString& title, const QString& startDir) override;
+    void openWithShell(const QString& pathOrAddress) override;
+    void play(Prompt::Sound sound) override;
+
+private:
+    Prompt::Backend* m_previous;
+    QQueue<Prompt::Answer> m_answers;
+    QQueue<QString> m_openFiles;
+    QQueue<QString> m_saveFiles;
+    QQueue<QString> m_folders;
+};
