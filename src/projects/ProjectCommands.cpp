@@ -1,5 +1,6 @@
 #include "projects/ProjectCommands.h"
 
+#include "projects/NewProjectWindow.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectListView.h"
 
@@ -15,8 +16,11 @@ void guardOnly(MainWindow* window)
 
 } // namespace
 
-void newProject(MainWindow*)
+void newProject(MainWindow* window)
 {
+    NewProjectWindow dialog(window->projectList(), window);
+    dialog.exec();
+    window->projectList()->loadProjectList();
 }
 
 void updateProject(MainWindow* window)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// File-system helpers shared by the commands that store, copy and delete project files.
+namespace FileSystem {
+
+// Whether `name` can be used as one file name on this platform, inside a folder and without leaving it:
+// not empty, no separator or NUL, not "." or "..", not longer than the file system allows (and on Windows
+// none of <>:"|?* nor a reserved device name). `extraBytes` reserves room for a suffix such as ".fd1".
+bool isValidFileName(const QString& name, int extraBytes = 0);
+
+using Progress = std::function<bool(qint64 done, qint64 total)>;
+
+// Copies a regular file so that the target is replaced only by a complete copy: the bytes go to a temporary
+// file beside the target, which is renamed over it at the end. On any failure (source missing, a directory,
+// unreadable, vanishing or shrinking midway; target folder missing or read-only; disk full) nothing is left
+// behind and an existing target is untouched.
+bool copyFile(const QString& source, const QString& target, const Progress& progress = {});
+
+// Deletes a directory with everything in it; answers whether it is gone.
+bool removeDirectory(const QString& path);
+
+} // namespace FileSystem
