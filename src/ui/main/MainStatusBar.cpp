@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 
 namespace {
 
@@ -39,6 +40,8 @@ MainStatusBar::MainStatusBar(QWidget* parent)
     addWidget(part(this, m_text[1], 10, {}));
     addWidget(part(this, m_text[2], 160, {}));
     QWidget* maker = part(this, m_text[3], 22, QStringLiteral(":/icons/status-maker.svg"));
+    maker->layout()->setContentsMargins(3, 0, 0, 0);
+    m_text[3]->hide(); // this part shows only its icon
     maker->setToolTip(MakerInfo::creditLine() + u' ' + MakerInfo::webAddress());
     addWidget(maker);
     addWidget(part(this, m_text[4], 0, {}), 1);
