@@ -1,0 +1,59 @@
+#include "CatalogBuilder.h"
+
+#include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+
+namespace CatalogBuilder {
+
+bool addProject(const Project& p)
+{
+    ProjectTable table;
+    if (!table.open())
+        return false;
+    QVariantList values(int(ProjectField::Notes));
+    values[int(ProjectField::Number) - 1] = p.number;
+    values[int(ProjectField::Name) - 1] = p.name;
+    values[int(ProjectField::Type) - 1] = p.type;
+    values[int(ProjectField::Version) - 1] = p.version;
+    values[int(ProjectField::StartTime) - 1] = p.lastUpdate;
+    values[int(ProjectField::LastUpdate) - 1] = p.lastUpdate;
+    values[int(ProjectField::PackageType) - 1] = p.packageType;
+    return table.appendRecord(values);
+}
+
+int projectCount()
+{
+    ProjectTable table;
+    table.open();
+    return table.recordCount();
+}
+
+bool makeTypes(int count, const QList<QByteArray>& pictures)
+{
+    QFile::remove(TableSchemas::typeTablePath());
+    QFile::remove(QStringLiteral("data/type.edt"));
+    if (!RecordTable::create(TableSchemas::typeTablePath(), TableSchemas::typeFields()))
+        return false;
+    RecordTable table;
+    if (!table.open(TableSchemas::typeTablePath()))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        QByteArray picture = i < pictures.size() ? pictures.at(i) : QByteArray();
+        if (picture.isEmpty()) {
+            QImage image(32, 32, QImage::Format_RGB32);
+            image.fill(QColor::fromHsv((i * 37) % 360, 200, 220));
+            QBuffer buffer(&picture);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+        }
+        if (!table.appendRecord({QStringLiteral("类型%1").arg(i + 1), picture}))
+            return false;
+    }
+    return true;
+}
+
+} // namespace CatalogBuilder

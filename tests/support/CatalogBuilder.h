@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Small builders for the tables a test starts from.
+namespace CatalogBuilder {
+
+struct Project
+{
+    QString number;
+    QString name;
+    int type = 0;
+    QString version = QStringLiteral("1.0");
+    QDateTime lastUpdate = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 5));
+    QString packageType = QStringLiteral("zip");
+};
+
+// Appends a project record to data/DB.EDB below the current directory; answers success.
+bool addProject(const Project& project);
+int projectCount();
+// Replaces data/type.edb + type.edt by a table with `count` types whose pictures are the given bytes
+// (an empty list gives small generated PNG pictures).
+bool makeTypes(int count, const QList<QByteArray>& pictures = {});
+
+} // namespace CatalogBuilder

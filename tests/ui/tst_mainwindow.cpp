@@ -1,0 +1,352 @@
+#include "CatalogBuilder.h"
+#include "RecordingPrompt.h"
+#include "TempAppDir.h"
+
+#include "app/AppSettings.h"
+#include "ui/main/AboutWindow.h"
+#include "ui/main/MainMenus.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/NavigationBar.h"
+#include "ui/main/ProjectListView.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResource>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void startUp_freshInstallation_showsDefaultsAndResources();
+    void controls_everyDescribedControl_carriesItsNameAndCaption();
+    void categoryButtons_switchPagesAndBringBackTheProjectList();
+    void headingButtons_ofTheCurrentCategory_doNothing();
+    void layout_categoriesBelowTheCurrentOne_sitAtTheBottom();
+    void resizeRule_placesEveryControlForTheNewSize();
+    void closing_byCloseBoxOrExitButton_rememberPageAndArrangementAcrossRuns();
+    void selectionCommands_withoutSelection_warnAndStop();
+    void contextMenu_nothingSelected_disablesExactlyTheNineSelectionEntries();
+    void help_opensTheDocumentBesideTheExecutable();
+    void aboutWindow_showsVersionAndOpensTheWebAddress();
+
+private:
+    std::unique_ptr<MainWindow> makeWindow();
+
+    std::unique_ptr<TempAppDir> m_app;
+    std::unique_ptr<RecordingPrompt> m_prompt;
+};
+
+void MainWindowTest::init()
+{
+    m_app = std::make_unique<TempAppDir>();
+    m_prompt = std::make_unique<RecordingPrompt>();
+}
+
+void MainWindowTest::cleanup()
+{
+    QVERIFY2(m_prompt->problems.isEmpty(), qPrintable(m_prompt->problems.join(u'\n')));
+    QVERIFY(m_prompt->allAnswersUsed());
+    m_prompt.reset();
+    m_app.reset();
+}
+
+std::unique_ptr<MainWindow> MainWindowTest::makeWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->startUp();
+    window->resize(900, 640);
+    window->show();
+    return window;
+}
+
+void MainWindowTest::startUp_freshInstallation_showsDefaultsAndResources()
+{
+    AppSettings().write(SettingsKeys::kTitle, u"我的目录"_s);
+    auto w = makeWindow();
+    QCOMPARE(w->windowTitle(), u"我的目录"_s);
+    QCOMPARE(w->statusText(0), defaultTitle()); // the built-in text, whatever the caption says
+    QCOMPARE(w->statusText(2), u"程序版本：1.2"_s);
+    QCOMPARE(w->statusText(4), u"就绪"_s);
+    QCOMPARE(w->navigationBar()->currentPage(), 0);
+    QCOMPARE(w->contentTabs()->currentIndex(), 0);
+    QCOMPARE(w->projectList()->count(), 0);
+    // The pictures and sounds are compiled into the program.
+    QVERIFY(QResource(u":/sounds/click.wav"_s).isValid());
+    QVERIFY(QResource(u":/icons/banner.svg"_s).isValid());
+}
+
+void MainWindowTest::controls_everyDescribedControl_carriesItsNameAndCaption()
+{
+    auto w = makeWindow();
+    const QList<std::pair<QString, QString>> buttons = {
+        {u"项目管理分类按钮"_s, u"项目管理              "_s},
+        {u"添加按钮1"_s, u"开发向导"_s},
+        {u"添加按钮"_s, u"添加项目"_s},
+        {u"更新按钮"_s, u"更    新"_s},
+        {u"执行按钮"_s, u"执    行"_s},
+        {u"删除按钮"_s, u"删除项目"_s},
+        {u"导出按钮"_s, u"导    出"_s},
+        {u"项目配置分类按钮"_s, u"项目配置          "_s},
+        {u"系统工具分类按钮"_s, u"系统工具          "_s},
+        {u"项目管理分类按钮2"_s, u"项目管理          "_s},
+        {u"项目配置分类按钮2"_s, u"项目配置          "_s},
+        {u"详细信息按钮"_s, u"详细信息"_s},
+        {u"设计规划按钮"_s, u"步骤规划"_s},
+        {u"bug按钮"_s, u"BUG报告"_s},
+        {u"升级历史按钮"_s, u"升级历史"_s},
+        {u"关联项目按钮"_s, u"关联项目"_s},
+        {u"系统工具分类按钮2"_s, u"系统工具          "_s},
+        {u"项目管理分类按钮3"_s, u"项目管理          "_s},
+        {u"项目配置分类按钮3"_s, u"项目配置          "_s},
+        {u"系统工具分类按钮按钮3"_s, u"系统工具          "_s},
+        {u"系统配置按钮"_s, u"系统配置"_s},
+        {u"工具资源按钮"_s, u"工具资源"_s},
+        {u"数据库按钮"_s, u"数 据 库"_s},
+        {u"关于按钮"_s, u"帮    助"_s},
+        {u"关于按钮1"_s, u"关    于"_s},
+        {u"退出按钮"_s, u"退    出"_s},
+        {u"返回按钮2"_s, u"返回项目列表"_s},
+        {u"写出按钮"_s, u"写到文件"_s},
+        {u"新建工具按钮"_s, u"新  建"_s},
+        {u"编辑工具按钮"_s, u"编  辑"_s},
+        {u"删除工具按钮"_s, u"删  除"_s},
+        {u"工具备注按钮"_s, u"备  注"_s},
+        {u"返回按钮"_s, u"返回项目列表"_s},
+    };
+    for (const auto& [name, caption] : buttons) {
+        auto* b = w->findChild<QPushButton*>(name);
+        QVERIFY2(b, qPrintable(name));
+        QCOMPARE(b->text(), caption);
+        QCOMPARE(b->accessibleName(), name);
+    }
+    for (const QString& name : {u"外形框1"_s, u"选择夹2"_s, u"选择夹1"_s, u"程序列表框"_s, u"辅助项目框"_s,
+                                u"透明标签1"_s, u"工具列表框"_s, u"状态条1"_s}) {
+        auto* widget = w->findChild<QWidget*>(name);
+        QVERIFY2(widget, qPrintable(name));
+        QCOMPARE(widget->accessibleName(), name);
+    }
+    const auto* tabs = w->contentTabs();
+    QCOMPARE(tabs->tabText(0), u"程序列表"_s);
+    QCOMPARE(tabs->tabText(1), u"辅助项目"_s);
+    QCOMPARE(tabs->tabText(2), u"应用工具"_s);
+}
+
+void MainWindowTest::categoryButtons_switchPagesAndBringBackTheProjectList()
+{
+    auto w = makeWindow();
+    NavigationBar* nav = w->navigationBar();
+    auto click = [&](const QString& name) { QTest::mouseClick(nav->button(name), Qt::LeftButton); };
+
+    w->contentTabs()->setCurrentIndex(MainWindow::ToolListPage);
+    m_prompt->sounds.clear();
+    click(u"项目配置分类按钮"_s);
+    QCOMPARE(nav->currentPage(), 1);
+    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ToolListPage)); // 项目配置 leaves the content alone
+    QCOMPARE(m_prompt->sounds, QList<Prompt::Sound>{Prompt::Sound::Click});
+
+    click(u"系统工具分类按钮2"_s);
+    QCOMPARE(nav->currentPage(), 2);
+    click(u"项目配置分类按钮3"_s);
+    QCOMPARE(nav->currentPage(), 1);
+    click(u"项目管理分类按钮2"_s);
+    QCOMPARE(nav->currentPage(), 0);
+    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListPage));
+
+    click(u"系统工具分类按钮"_s);
+    QCOMPARE(nav->currentPage(), 2);
+    click(u"工具资源按钮"_s);
+    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ToolListPage));
+    click(u"项目管理分类按钮3"_s);
+    QCOMPARE(nav->currentPage(), 0);
+    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListPage));
+
+    w->contentTabs()->setCurrentIndex(MainWindow::ToolListPage);
+    QTest::mouseClick(w->findChild<QPushButton*>(u"返回按钮"_s), Qt::LeftButton);
+    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListPage));
+    w->contentTabs()->setCurrentIndex(MainWindow::ToolListPage);
+    w->menus()->backToProjects->trigger();
+    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListPage));
+    w->contentTabs()->setCurrentIndex(MainWindow::ToolListPage);
+    click(u"项目管理分类按钮"_s);
+    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListPage));
+    QCOMPARE(nav->currentPage(), 0);
+}
+
+void MainWindowTest::headingButtons_ofTheCurrentCategory_doNothing()
+{
+    auto w = makeWindow();
+    NavigationBar* nav = w->navigationBar();
+    nav->setCurrentPage(1);
+    m_prompt->sounds.clear();
+    QTest::mouseClick(nav->button(u"项目配置分类按钮2"_s), Qt::LeftButton);
+    QCOMPARE(nav->currentPage(), 1);
+    nav->setCurrentPage(2);
+    QTest::mouseClick(nav->button(u"系统工具分类按钮按钮3"_s), Qt::LeftButton);
+    QCOMPARE(nav->currentPage(), 2);
+    QVERIFY(m_prompt->sounds.isEmpty());
+}
+
+void MainWindowTest::layout_categoriesBelowTheCurrentOne_sitAtTheBottom()
+{
+    auto w = makeWindow();
+    NavigationBar* nav = w->navigationBar();
+    const int h = nav->height();
+    nav->layoutNavigationBar();
+    QCOMPARE(nav->button(u"系统工具分类按钮"_s)->y(), h - 32 - 2);
+    QCOMPARE(nav->button(u"项目配置分类按钮"_s)->y(), h - 32 - 2 - 32 - 1);
+    QTest::mouseClick(nav->button(u"项目配置分类按钮"_s), Qt::LeftButton);
+    QCOMPARE(nav->button(u"系统工具分类按钮2"_s)->y(), h - 32 - 2);
+    // Buttons that follow a heading stay where they were designed.
+    QCOMPARE(nav->button(u"关联项目按钮"_s)->y(), 194);
+}
+
+void MainWindowTest::resizeRule_placesEveryControlForTheNewSize()
+{
+    auto w = makeWindow();
+    m_prompt->sounds.clear();
+    w->resize(1000, 700);
+    QCoreApplication::processEvents();
+    QCOMPARE(w->navigationBar()->geometry(), QRect(5, 5, 150, 670));
+    QCOMPARE(w->contentTabs()->geometry(), QRect(155, 5, 845, 670));
+    QCOMPARE(w->navigationBar()->pages()->geometry(), QRect(1, 1, 150, 670));
+    QCOMPARE(w->projectList()->x(), 5);
+    QCOMPARE(w->projectList()->width(), 835);
+    QCOMPARE(w->findChild<QListWidget*>(u"工具列表框"_s)->geometry().topLeft(), QPoint(5, 30));
+    QCOMPARE(w->findChild<QListWidget*>(u"工具列表框"_s)->width(), 835);
+    QCOMPARE(w->findChild<QPlainTextEdit*>(u"辅助项目框"_s)->width(), 835);
+    auto* write = w->findChild<QPushButton*>(u"写出按钮"_s);
+    QCOMPARE(write->x(), 845 - 112 - 8);
+    QCOMPARE(w->findChild<QPushButton*>(u"返回按钮2"_s)->x(), 845 - 112 - 112 - 8);
+    QCOMPARE(w->findChild<QPushButton*>(u"返回按钮"_s)->x(), write->x());
+    // Every list stays inside its page, so no row hides below the visible area.
+    QWidget* page = w->contentTabs()->widget(0);
+    QVERIFY(w->projectList()->geometry().bottom() <= page->rect().bottom());
+    QVERIFY(m_prompt->sounds.contains(Prompt::Sound::Click));
+}
+
+void MainWindowTest::closing_byCloseBoxOrExitButton_rememberPageAndArrangementAcrossRuns()
+{
+    {
+        auto w = makeWindow();
+        QTest::mouseClick(w->navigationBar()->button(u"系统工具分类按钮"_s), Qt::LeftButton);
+        w->menus()->arrangeLeft->trigger();
+        QVERIFY(w->close());
+    }
+    AppSettings settings;
+    QCOMPARE(settings.read(SettingsKeys::kNavigationPage), u"2"_s);
+    QCOMPARE(settings.read(SettingsKeys::kListArrangement), u"1"_s);
+    {
+        auto w = makeWindow();
+        QCOMPARE(w->navigationBar()->currentPage(), 2);
+        QCOMPARE(w->projectList()->arrangement(), ProjectListView::LeftAligned);
+        QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
+        QTest::mouseClick(w->navigationBar()->button(u"项目配置分类按钮3"_s), Qt::LeftButton);
+        w->menus()->arrangeTop->trigger();
+        QTest::mouseClick(w->navigationBar()->button(u"项目管理分类按钮2"_s), Qt::LeftButton);
+        QTest::mouseClick(w->navigationBar()->button(u"系统工具分类按钮"_s), Qt::LeftButton);
+        QTest::mouseClick(w->navigationBar()->button(u"退出按钮"_s), Qt::LeftButton);
+        QVERIFY(!w->isVisible());
+    }
+    QCOMPARE(settings.read(SettingsKeys::kNavigationPage), u"2"_s);
+    QCOMPARE(settings.read(SettingsKeys::kListArrangement), u"0"_s);
+    {
+        // A window destroyed without being closed writes the same keys.
+        auto w = makeWindow();
+        w->navigationBar()->setCurrentPage(1);
+    }
+    QCOMPARE(settings.read(SettingsKeys::kNavigationPage), u"1"_s);
+    // Non-numeric keys read as 0.
+    settings.write(SettingsKeys::kListArrangement, u"左"_s);
+    settings.write(SettingsKeys::kNavigationPage, u"x"_s);
+    auto w = makeWindow();
+    QCOMPARE(w->projectList()->arrangement(), ProjectListView::TopAligned);
+    QCOMPARE(w->navigationBar()->currentPage(), 0);
+}
+
+void MainWindowTest::selectionCommands_withoutSelection_warnAndStop()
+{
+    auto w = makeWindow();
+    const QStringList names = {u"执行按钮"_s,     u"更新按钮"_s,     u"删除按钮"_s,     u"导出按钮"_s,
+                               u"详细信息按钮"_s, u"设计规划按钮"_s, u"bug按钮"_s,      u"升级历史按钮"_s,
+                               u"关联项目按钮"_s};
+    for (const QString& name : names) {
+        m_prompt->clear();
+        w->navigationBar()->button(name)->click();
+        QCOMPARE(m_prompt->messages.size(), 1);
+        QCOMPARE(m_prompt->lastText(), u"请选择您要操作的项目！"_s);
+        QCOMPARE(m_prompt->lastForm(), Prompt::Form::Warning);
+    }
+}
+
+void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelectionEntries()
+{
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
+    auto w = makeWindow();
+    MainMenus* m = w->menus();
+    const QList<QAction*> bound = {m->deleteProject, m->execute,        m->update,  m->exportProject, m->details,
+                                   m->designPlan,    m->bugReport,      m->upgradeHistory, m->related};
+    const QList<QAction*> always = {m->addProject, m->arrangeTop, m->arrangeLeft, m->toolPanel};
+
+    Q_EMIT w->projectList()->customContextMenuRequested(QPoint(10, 10));
+    for (QAction* a : bound)
+        QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
+    for (QAction* a : always)
+        QVERIFY(a->isEnabled());
+    m->projectMenu()->close();
+
+    w->projectList()->item(0)->setSelected(true);
+    w->projectList()->setCurrentRow(0);
+    Q_EMIT w->projectList()->customContextMenuRequested(QPoint(10, 10));
+    for (QAction* a : bound)
+        QVERIFY(a->isEnabled());
+    m->projectMenu()->close();
+
+    const QStringList entries = [&] {
+        QStringList texts;
+        for (QAction* a : m->projectMenu()->actions())
+            texts << (a->isSeparator() ? u"-"_s : a->text());
+        return texts;
+    }();
+    QCOMPARE(entries, (QStringList{u"&A.添加项目"_s, u"&D.删除项目"_s, u"-"_s, u"&R.执行"_s, u"&P.更新"_s,
+                                   u"&M.导出项目"_s, u"-"_s, u"&I.详细信息"_s, u"&F.设计规划"_s, u"&S.BUG报告"_s,
+                                   u"&U.升级历史"_s, u"-"_s, u"&L.查看关联项目"_s, u"&V.排列方式"_s, u"-"_s,
+                                   u"&T.切换到工具或资源面板"_s}));
+}
+
+void MainWindowTest::help_opensTheDocumentBesideTheExecutable()
+{
+    auto w = makeWindow();
+    w->navigationBar()->button(u"关于按钮"_s)->click();
+    QCOMPARE(m_prompt->shellOpened, QStringList{m_app->filePath(u"Tallyra使用帮助文档.doc"_s)});
+    QVERIFY(m_prompt->messages.isEmpty());
+}
+
+void MainWindowTest::aboutWindow_showsVersionAndOpensTheWebAddress()
+{
+    AboutWindow about;
+    QCOMPARE(about.windowTitle(), u"关于"_s);
+    QCOMPARE(about.findChild<QLabel*>(u"版本标签"_s)->text(), u"版本：1.2"_s);
+    QVERIFY(!about.findChild<QLabel*>(u"图片框1"_s)->pixmap().isNull());
+    auto* link = about.findChild<QLabel*>(u"超级链接框1"_s);
+    Q_EMIT link->linkActivated(u"https://tallyra.example.cn"_s);
+    QCOMPARE(m_prompt->shellOpened, QStringList{u"https://tallyra.example.cn"_s});
+    about.show();
+    QTest::mouseClick(about.findChild<QPushButton*>(u"确定按钮"_s), Qt::LeftButton);
+    QVERIFY(!about.isVisible());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
