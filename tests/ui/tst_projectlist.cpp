@@ -1,0 +1,278 @@
+#include "CatalogBuilder.h"
+#include "RecordingPrompt.h"
+#include "TempAppDir.h"
+
+#include "app/AppSettings.h"
+#include "app/ListAppearance.h"
+#include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
+#include "ui/main/MainMenus.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/ProjectListView.h"
+
+#include <QAction>
+#include <QFile>
+#include <QImage>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class ProjectListTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void load_records_giveCaptionsInRecordOrderWithRecordNumbers();
+    void icons_followTheTypeIndexRule();
+    void icons_afterDeletingAType_shiftOrFallBackToDefault();
+    void icons_missingTypeTableOrNonPicture_listStillFillsWithDefaultIcon();
+    void load_missingProjectTable_leavesListEmpty();
+    void selection_showsLastUpdateOrReady();
+    void selection_requireSelectedProject_usesTheSelectedItem();
+    void arrangement_menuEntries_rebuildListAndPersist();
+    void appearance_titleFlagsAndColours_followTheSettings();
+    void appearance_backgroundPicture_tiledOrOneCopyWithoutTextBackground();
+    void reload_afterPack_itemsPointAtNewNumbers();
+
+private:
+    std::unique_ptr<MainWindow> makeWindow();
+
+    std::unique_ptr<TempAppDir> m_app;
+    std::unique_ptr<RecordingPrompt> m_prompt;
+};
+
+void ProjectListTest::init()
+{
+    m_app = std::make_unique<TempAppDir>();
+    m_prompt = std::make_unique<RecordingPrompt>();
+}
+
+void ProjectListTest::cleanup()
+{
+    QVERIFY2(m_prompt->problems.isEmpty(), qPrintable(m_prompt->problems.join(u'\n')));
+    m_prompt.reset();
+    m_app.reset();
+}
+
+std::unique_ptr<MainWindow> ProjectListTest::makeWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->startUp();
+    window->resize(800, 600);
+    window->show();
+    return window;
+}
+
+void ProjectListTest::load_records_giveCaptionsInRecordOrderWithRecordNumbers()
+{
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"记账本"_s, 0, u"1.0"_s}));
+    QVERIFY(CatalogBuilder::addProject({u"P02"_s, u"无版本"_s, 1, QString()}));
+    QVERIFY(CatalogBuilder::addProject({u"P03"_s, u"记账本"_s, 2, u"1.0"_s}));
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    QCOMPARE(list->count(), 3);
+    QCOMPARE(list->item(0)->text(), u"记账本 1.0"_s);
+    QCOMPARE(list->item(1)->text(), u"无版本 "_s); // an empty version leaves one trailing blank
+    QCOMPARE(list->item(2)->text(), u"记账本 1.0"_s);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(list->item(i)->data(ProjectListView::kRecordRole).toInt(), i + 1);
+    QVERIFY(list->selectedItems().isEmpty());
+    QCOMPARE(list->viewMode(), QListView::IconMode);
+    QCOMPARE(list->iconSize(), QSize(32, 32));
+    QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
+}
+
+void ProjectListTest::icons_followTheTypeIndexRule()
+{
+    // The installed table holds the three default types.
+    for (int type : {0, 1, 2, 3, -1, 99})
+        QVERIFY(CatalogBuilder::addProject({u"N"_s + QString::number(type), u"p"_s, type}));
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    const QList<int> expected = {1, 2, 3, 0, 0, 0};
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(list->item(i)->icon().cacheKey(), list->typeIcon(expected.at(i)).cacheKey());
+    QVERIFY(list->typeIcon(1).cacheKey() != list->typeIcon(0).cacheKey());
+    QCOMPARE(list->typeIcon(0).cacheKey(), defaultProjectIcon().cacheKey());
+    // The installed type pictures really are 32×32 pictures.
+    for (int entry = 1; entry <= 3; ++entry)
+        QVERIFY(!list->typeIcon(entry).pixmap(32, 32).isNull());
+}
+
+void ProjectListTest::icons_afterDeletingAType_shiftOrFallBackToDefault()
+{
+    QVERIFY(CatalogBuilder::makeTypes(3));
+    QVERIFY(CatalogBuilder::addProject({u"A"_s, u"a"_s, 1}));
+    QVERIFY(CatalogBuilder::addProject({u"B"_s, u"b"_s, 2}));
+    {
+        RecordTable types;
+        QVERIFY(types.open(TableSchemas::typeTablePath()));
+        QVERIFY(types.goTo(2));
+        QVERIFY(types.deleteRecord());
+        QVERIFY(types.pack());
+    }
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    QCOMPARE(list->item(0)->icon().cacheKey(), list->typeIcon(2).cacheKey()); // the former third type
+    QCOMPARE(list->item(1)->icon().cacheKey(), list->typeIcon(0).cacheKey());
+}
+
+void ProjectListTest::icons_missingTypeTableOrNonPicture_listStillFillsWithDefaultIcon()
+{
+    QVERIFY(CatalogBuilder::makeTypes(2, {QByteArray("this is not a picture"), QByteArray()}));
+    QVERIFY(CatalogBuilder::addProject({u"A"_s, u"a"_s, 0}));
+    QVERIFY(CatalogBuilder::addProject({u"B"_s, u"b"_s, 1}));
+    {
+        auto w = makeWindow();
+        ProjectListView* list = w->projectList();
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->typeIcon(1).cacheKey(), defaultProjectIcon().cacheKey());
+        QVERIFY(list->typeIcon(2).cacheKey() != defaultProjectIcon().cacheKey());
+    }
+    QVERIFY(QFile::remove(u"data/type.edb"_s));
+    QFile::remove(u"data/type.edt"_s);
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(0)->icon().cacheKey(), list->typeIcon(0).cacheKey());
+    QCOMPARE(list->item(1)->icon().cacheKey(), list->typeIcon(0).cacheKey());
+    QVERIFY(m_prompt->messages.isEmpty());
+}
+
+void ProjectListTest::load_missingProjectTable_leavesListEmpty()
+{
+    QVERIFY(QFile::remove(u"data/DB.EDB"_s));
+    auto w = makeWindow();
+    QCOMPARE(w->projectList()->count(), 0);
+    QVERIFY(m_prompt->messages.isEmpty());
+    QVERIFY(!QFile::exists(u"data/DB.EDB"_s));
+}
+
+void ProjectListTest::selection_showsLastUpdateOrReady()
+{
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s, 0, u"1"_s, QDateTime(QDate(2026, 12, 7), QTime(9, 30, 5))}));
+    QVERIFY(CatalogBuilder::addProject({u"P02"_s, u"乙"_s, 0, u"1"_s, QDateTime(QDate(2025, 1, 2), QTime(0, 0))}));
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(w->statusText(4), u"最后更新：2026年12月7日9时30分5秒"_s);
+    list->setCurrentRow(1);
+    QCOMPARE(w->statusText(4), u"最后更新：2025年1月2日"_s);
+    list->clearSelection();
+    QCOMPARE(w->statusText(4), u"就绪"_s);
+}
+
+void ProjectListTest::selection_requireSelectedProject_usesTheSelectedItem()
+{
+    for (const QString& n : {u"A"_s, u"B"_s, u"C"_s})
+        QVERIFY(CatalogBuilder::addProject({n, n}));
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    QVERIFY(!list->requireSelectedProject());
+    QCOMPARE(m_prompt->lastText(), u"请选择您要操作的项目！"_s);
+    m_prompt->clear();
+    list->setCurrentRow(2);
+    list->item(0)->setSelected(true);
+    QVERIFY(list->requireSelectedProject());
+    QCOMPARE(list->selectedRecordNumber(), 3); // the current item when it is selected
+    QCOMPARE(list->selectedRecordNumbers(), (QList<int>{1, 3}));
+    QVERIFY(m_prompt->messages.isEmpty());
+}
+
+void ProjectListTest::arrangement_menuEntries_rebuildListAndPersist()
+{
+    QVERIFY(CatalogBuilder::addProject({u"A"_s, u"a"_s}));
+    {
+        auto w = makeWindow();
+        w->projectList()->setCurrentRow(0);
+        w->menus()->arrangeLeft->trigger();
+        QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
+        QVERIFY(w->projectList()->selectedItems().isEmpty()); // the list was rebuilt
+        QCOMPARE(w->projectList()->count(), 1);
+    }
+    QCOMPARE(AppSettings().read(SettingsKeys::kListArrangement), u"1"_s);
+    auto w = makeWindow();
+    QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
+    w->menus()->arrangeTop->trigger();
+    QCOMPARE(w->projectList()->flow(), QListView::LeftToRight);
+}
+
+void ProjectListTest::appearance_titleFlagsAndColours_followTheSettings()
+{
+    AppSettings s;
+    s.write(SettingsKeys::kTitle, QString());
+    s.write(SettingsKeys::kImportOptional, u"true"_s);
+    s.write(SettingsKeys::kManualNumbering, u"1"_s);
+    s.write(SettingsKeys::kTextColour, u"255"_s);
+    s.write(SettingsKeys::kTextBackColour, u"65280"_s);
+    s.write(SettingsKeys::kBackColour, u"16711680"_s);
+    auto w = makeWindow();
+    QCOMPARE(w->windowTitle(), QString());
+    QCOMPARE(w->statusText(0), defaultTitle());
+    QVERIFY(!AppFlags::importOptional());
+    QVERIFY(AppFlags::manualNumbering());
+    ProjectListView* list = w->projectList();
+    QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::red));
+    QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::blue));
+    QCOMPARE(list->textBackground(), QColor(Qt::green));
+
+    s.write(SettingsKeys::kImportOptional, u"1"_s);
+    s.write(SettingsKeys::kManualNumbering, u"0"_s);
+    applyListAppearance(w.get(), list);
+    QVERIFY(AppFlags::importOptional());
+    QVERIFY(!AppFlags::manualNumbering());
+}
+
+void ProjectListTest::appearance_backgroundPicture_tiledOrOneCopyWithoutTextBackground()
+{
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    const QString path = m_app->filePath(u"背景.png"_s);
+    QVERIFY(picture.save(path));
+    AppSettings s;
+    s.write(SettingsKeys::kBackground, path);
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    QVERIFY(list->hasBackgroundImage());
+    QVERIFY(list->backgroundTiled());
+    QVERIFY(!list->textBackground().isValid());
+    // Tiled: the picture covers the top-left corner of the list.
+    QImage shot = list->viewport()->grab().toImage();
+    QCOMPARE(QColor(shot.pixel(2, 2)), QColor(Qt::darkCyan));
+
+    s.write(SettingsKeys::kBackgroundOnce, u"1"_s);
+    applyListAppearance(w.get(), list);
+    QVERIFY(!list->backgroundTiled());
+    shot = list->viewport()->grab().toImage();
+    QCOMPARE(QColor(shot.pixel(2, shot.height() - 3)), QColor(Qt::darkCyan)); // bottom-left corner
+    QCOMPARE(QColor(shot.pixel(shot.width() - 3, 2)), QColor(Qt::white));
+
+    s.write(SettingsKeys::kBackground, m_app->filePath(u"gone.png"_s));
+    applyListAppearance(w.get(), list);
+    QVERIFY(!list->hasBackgroundImage());
+    QCOMPARE(list->textBackground(), QColor(Qt::white));
+}
+
+void ProjectListTest::reload_afterPack_itemsPointAtNewNumbers()
+{
+    for (const QString& n : {u"A"_s, u"B"_s, u"C"_s})
+        QVERIFY(CatalogBuilder::addProject({n, n}));
+    auto w = makeWindow();
+    {
+        ProjectTable t;
+        QVERIFY(t.open());
+        QVERIFY(t.goTo(1));
+        QVERIFY(t.deleteRecord());
+        QVERIFY(t.pack());
+    }
+    w->projectList()->loadProjectList();
+    QCOMPARE(w->projectList()->count(), 2);
+    QCOMPARE(w->projectList()->item(0)->text(), u"B 1.0"_s);
+    QCOMPARE(w->projectList()->item(0)->data(ProjectListView::kRecordRole).toInt(), 1);
+}
+
+QTEST_MAIN(ProjectListTest)
+#include "tst_projectlist.moc"
