@@ -1,0 +1,323 @@
+#include "CatalogBuilder.h"
+#include "RecordingPrompt.h"
+#include "TempAppDir.h"
+
+#include "app/AppSettings.h"
+#include "app/ListAppearance.h"
+#include "platform/Clock.h"
+#include "projects/NewProjectWindow.h"
+#include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
+#include "ui/main/ProjectListView.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class NewProjectTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void open_automaticOrManualNumbering_armsTheNumberBox();
+    void confirm_withPackage_appendsRecordStoresPackageAndRearms();
+    void confirm_missingNumberOrName_refusedAndNothingWritten();
+    void confirm_packageMissingOrNotAFile_refusedAndNothingWritten();
+    void confirm_duplicateNumber_refusedButCaseAndBlanksMakeNewNumbers();
+    void confirm_sameSecondTwice_secondRefused();
+    void confirm_numberUnfitForAFileName_refusedAndNothingWrittenAnywhere_data();
+    void confirm_numberUnfitForAFileName_refusedAndNothingWrittenAnywhere();
+    void confirm_importOptional_recordsExtensionButStoresNoPackage();
+    void browse_choosesThePathAndRestoresTheCurrentDirectory();
+
+private:
+    struct Dialog
+    {
+        std::unique_ptr<NewProjectWindow> window;
+        QLineEdit* number;
+        QLineEdit* name;
+        QComboBox* type;
+        QLineEdit* version;
+        QDateEdit* date;
+        QLineEdit* package;
+        QPlainTextEdit* notes;
+        QPushButton* ok;
+        void confirm() const { QTest::mouseClick(ok, Qt::LeftButton); }
+    };
+    Dialog open();
+    QString writePackage(const QString& name, const QByteArray& bytes) { return m_app->writeFile(name, bytes); }
+    QStringList dataFiles() const { return QDir(m_app->filePath(u"data"_s)).entryList(QDir::Files, QDir::Name); }
+
+    std::unique_ptr<TempAppDir> m_app;
+    std::unique_ptr<RecordingPrompt> m_prompt;
+    std::unique_ptr<ProjectListView> m_list;
+    QDateTime m_now;
+};
+
+void NewProjectTest::init()
+{
+    m_app = std::make_unique<TempAppDir>();
+    m_prompt = std::make_unique<RecordingPrompt>();
+    m_list = std::make_unique<ProjectListView>();
+    m_now = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 5));
+    Clock::setOverride([this] { return m_now; });
+    AppSettings().write(SettingsKeys::kImportOptional, u"0"_s);
+    AppSettings().write(SettingsKeys::kManualNumbering, u"0"_s);
+    QWidget host;
+    applyListAppearance(&host, m_list.get());
+}
+
+void NewProjectTest::cleanup()
+{
+    Clock::setOverride({});
+    QVERIFY2(m_prompt->problems.isEmpty(), qPrintable(m_prompt->problems.join(u'\n')));
+    QVERIFY(m_prompt->allAnswersUsed());
+    m_list.reset();
+    m_prompt.reset();
+    m_app.reset();
+}
+
+NewProjectTest::Dialog NewProjectTest::open()
+{
+    Dialog d;
+    d.window = std::make_unique<NewProjectWindow>(m_list.get());
+    NewProjectWindow* w = d.window.get();
+    d.number = w->findChild<QLineEdit*>(u"编号编辑框"_s);
+    d.name = w->findChild<QLineEdit*>(u"名称编辑框"_s);
+    d.type = w->findChild<QComboBox*>(u"选择类型组合框"_s);
+    d.version = w->findChild<QLineEdit*>(u"版本编辑框"_s);
+    d.date = w->findChild<QDateEdit*>(u"日期框"_s);
+    d.package = w->findChild<QLineEdit*>(u"文件包编辑框"_s);
+    d.notes = w->findChild<QPlainTextEdit*>(u"备注编辑框"_s);
+    d.ok = w->findChild<QPushButton*>(u"确定按钮"_s);
+    w->show();
+    return d;
+}
+
+void NewProjectTest::open_automaticOrManualNumbering_armsTheNumberBox()
+{
+    {
+        Dialog d = open();
+        QCOMPARE(d.window->windowTitle(), u"新建项目"_s);
+        QCOMPARE(d.number->text(), u"261207_093005"_s);
+        QCOMPARE(d.type->count(), 3);
+        QCOMPARE(d.type->currentIndex(), 0);
+        QCOMPARE(d.type->itemText(1), u"DLL动态链接库"_s);
+        QCOMPARE(d.date->date(), QDate(2026, 12, 7));
+        for (const QString& name : {u"分组框1"_s, u"标签1"_s, u"标签7"_s, u"浏览文件按钮"_s, u"取消按钮"_s})
+            QVERIFY2(d.window->findChild<QWidget*>(name), qPrintable(name));
+    }
+    AppSettings().write(SettingsKeys::kManualNumbering, u"1"_s);
+    QWidget host;
+    applyListAppearance(&host, m_list.get());
+    Dialog d = open();
+    QVERIFY(d.number->text().isEmpty());
+    QCOMPARE(d.window->focusWidget(), d.number);
+    // After the first addition the box holds a generated number all the same.
+    d.number->setText(u"M-1"_s);
+    d.name->setText(u"手工"_s);
+    d.package->setText(writePackage(u"m.zip"_s, "zip"));
+    m_now = m_now.addSecs(61);
+    d.confirm();
+    QCOMPARE(d.number->text(), u"261207_093106"_s);
+}
+
+void NewProjectTest::confirm_withPackage_appendsRecordStoresPackageAndRearms()
+{
+    Dialog d = open();
+    const QByteArray bytes("PK\x05\x06" + QByteArray(18, '\0'));
+    d.name->setText(u"记账本"_s);
+    d.type->setCurrentIndex(2);
+    d.version->setText(u"2.1"_s);
+    d.date->setDate(QDate(2026, 11, 30));
+    d.package->setText(writePackage(u"src/记账本.ZIP"_s, bytes));
+    d.notes->setPlainText(u"第一行\n第二行"_s);
+    d.confirm();
+
+    QVERIFY(m_prompt->messages.isEmpty());
+    QCOMPARE(m_app->readFile(u"data/261207_093005.fd1"_s), bytes);
+    ProjectTable t;
+    QVERIFY(t.open());
+    QCOMPARE(t.recordCount(), 1);
+    QVERIFY(t.goTo(1));
+    QCOMPARE(t.readField(ProjectField::Number).toString(), u"261207_093005"_s);
+    QCOMPARE(t.readField(ProjectField::Name).toString(), u"记账本"_s);
+    QCOMPARE(t.readField(ProjectField::Type).toInt(), 2);
+    QCOMPARE(t.readField(ProjectField::Version).toString(), u"2.1"_s);
+    const QDateTime start(QDate(2026, 11, 30), QTime(0, 0));
+    QCOMPARE(t.readField(ProjectField::StartTime).toDateTime(), start);
+    QCOMPARE(t.readField(ProjectField::LastUpdate).toDateTime(), start);
+    QCOMPARE(t.readField(ProjectField::PackageType).toString(), u"ZIP"_s);
+    QCOMPARE(t.readField(ProjectField::Notes).toString(), u"第一行\r\n第二行"_s);
+    for (int f : {7, 8, 10, 11, 12, 14})
+        QVERIFY2(t.readField(f).toString().isEmpty(), qPrintable(QString::number(f)));
+    t.close();
+
+    // Re-armed for the next project: type, version and date stay.
+    QVERIFY(d.window->isVisible());
+    QCOMPARE(d.number->text(), u"261207_093005"_s);
+    QVERIFY(d.name->text().isEmpty());
+    QVERIFY(d.notes->toPlainText().isEmpty());
+    QVERIFY(d.package->text().isEmpty());
+    QCOMPARE(d.type->currentIndex(), 2);
+    QCOMPARE(d.version->text(), u"2.1"_s);
+    QCOMPARE(d.date->date(), QDate(2026, 11, 30));
+    QCOMPARE(m_list->count(), 1);
+    QCOMPARE(m_list->item(0)->text(), u"记账本 2.1"_s);
+}
+
+void NewProjectTest::confirm_missingNumberOrName_refusedAndNothingWritten()
+{
+    Dialog d = open();
+    d.package->setText(writePackage(u"a.zip"_s, "x"));
+    d.confirm(); // no name
+    d.name->setText(u"甲"_s);
+    d.number->clear();
+    d.confirm(); // no number
+    QCOMPARE(m_prompt->texts(), (QStringList{u"填写不完整！"_s, u"填写不完整！"_s}));
+    QCOMPARE(m_prompt->lastForm(), Prompt::Form::Warning);
+    QCOMPARE(CatalogBuilder::projectCount(), 0);
+    QCOMPARE(d.name->text(), u"甲"_s); // the dialog keeps what was typed
+    // A box holding only blanks is not empty.
+    m_prompt->clear();
+    d.number->setText(u"  "_s);
+    d.confirm();
+    QVERIFY(m_prompt->messages.isEmpty());
+    QCOMPARE(CatalogBuilder::projectCount(), 1);
+}
+
+void NewProjectTest::confirm_packageMissingOrNotAFile_refusedAndNothingWritten()
+{
+    Dialog d = open();
+    d.name->setText(u"甲"_s);
+    QDir().mkpath(m_app->filePath(u"a-folder.zip"_s));
+    const QStringList paths = {QString(), m_app->filePath(u"nothing-here.zip"_s), m_app->filePath(u"a-folder.zip"_s)};
+    for (const QString& path : paths) {
+        d.package->setText(path);
+        d.confirm();
+    }
+    QCOMPARE(m_prompt->texts(), QStringList(3, u"项目包文件不存在或读取失败！"_s));
+    QCOMPARE(m_prompt->lastForm(), Prompt::Form::Error);
+    QCOMPARE(CatalogBuilder::projectCount(), 0);
+    QCOMPARE(dataFiles(), (QStringList{u"DB.EDB"_s, u"np.edb"_s, u"tool.edb"_s, u"type.edb"_s, u"type.edt"_s}));
+}
+
+void NewProjectTest::confirm_duplicateNumber_refusedButCaseAndBlanksMakeNewNumbers()
+{
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"旧"_s}));
+    m_app->writeFile(u"data/P01.fd1"_s, "old package");
+    Dialog d = open();
+    const QString package = writePackage(u"a.e"_s, "new");
+    d.name->setText(u"新"_s);
+    d.number->setText(u"P01"_s);
+    d.package->setText(package);
+    d.confirm();
+    QCOMPARE(m_prompt->texts(), QStringList{u"已存在相同编号！"_s});
+    QCOMPARE(m_prompt->lastForm(), Prompt::Form::Error);
+    QCOMPARE(CatalogBuilder::projectCount(), 1);
+    QCOMPARE(m_app->readFile(u"data/P01.fd1"_s), QByteArray("old package"));
+
+    for (const QString& number : {u"p01"_s, u"P01 "_s}) {
+        d.number->setText(number);
+        d.name->setText(u"新"_s);
+        d.package->setText(package);
+        d.confirm();
+    }
+    QCOMPARE(m_prompt->messages.size(), 1);
+    QCOMPARE(CatalogBuilder::projectCount(), 3);
+    QCOMPARE(m_app->readFile(u"data/P01 .fd1"_s), QByteArray("new"));
+}
+
+void NewProjectTest::confirm_sameSecondTwice_secondRefused()
+{
+    Dialog d = open();
+    for (int i = 0; i < 2; ++i) {
+        d.name->setText(u"甲"_s);
+        d.package->setText(writePackage(u"a.zip"_s, "x"));
+        d.confirm();
+    }
+    QCOMPARE(m_prompt->texts(), QStringList{u"已存在相同编号！"_s});
+    QCOMPARE(CatalogBuilder::projectCount(), 1);
+}
+
+void NewProjectTest::confirm_numberUnfitForAFileName_refusedAndNothingWrittenAnywhere_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::newRow("separator") << u"a/b"_s;
+    QTest::newRow("climbs out") << u"../x"_s;
+    QTest::newRow("nul") << (u"a"_s + QChar(0) + u"b"_s);
+    QTest::newRow("too long") << QString(300, u'n');
+    QTest::newRow("dot-dot") << u".."_s;
+}
+
+void NewProjectTest::confirm_numberUnfitForAFileName_refusedAndNothingWrittenAnywhere()
+{
+    QFETCH(QString, number);
+    QDir().mkpath(m_app->filePath(u"a"_s));
+    const QStringList before = QDir(m_app->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList dataBefore = dataFiles();
+    Dialog d = open();
+    d.number->setText(number);
+    d.name->setText(u"甲"_s);
+    d.package->setText(m_app->writeFile(u"a/pkg.zip"_s, "x"));
+    d.confirm();
+    QCOMPARE(m_prompt->texts(), QStringList{u"项目包文件不存在或读取失败！"_s});
+    QCOMPARE(CatalogBuilder::projectCount(), 0);
+    QCOMPARE(dataFiles(), dataBefore);
+    QCOMPARE(QDir(m_app->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    QCOMPARE(QDir(m_app->filePath(u"a"_s)).entryList(QDir::Files), QStringList{u"pkg.zip"_s});
+}
+
+void NewProjectTest::confirm_importOptional_recordsExtensionButStoresNoPackage()
+{
+    AppSettings().write(SettingsKeys::kImportOptional, u"1"_s);
+    QWidget host;
+    applyListAppearance(&host, m_list.get());
+    m_app->writeFile(u"data/LEFT.fd1"_s, "left behind by a deleted project");
+    Dialog d = open();
+    d.name->setText(u"无包"_s);
+    d.number->setText(u"NOPKG"_s);
+    d.confirm();
+    d.name->setText(u"有路径"_s);
+    d.number->setText(u"LEFT"_s);
+    d.package->setText(u"/nowhere/tool.dll"_s);
+    d.confirm();
+    QVERIFY(m_prompt->messages.isEmpty());
+    ProjectTable t;
+    QVERIFY(t.open());
+    QVERIFY(t.goTo(1));
+    QCOMPARE(t.readField(ProjectField::PackageType).toString(), QString());
+    QVERIFY(t.goTo(2));
+    QCOMPARE(t.readField(ProjectField::PackageType).toString(), u"dll"_s);
+    QVERIFY(!QFile::exists(m_app->filePath(u"data/NOPKG.fd1"_s)));
+    QCOMPARE(m_app->readFile(u"data/LEFT.fd1"_s), QByteArray("left behind by a deleted project"));
+}
+
+void NewProjectTest::browse_choosesThePathAndRestoresTheCurrentDirectory()
+{
+    Dialog d = open();
+    m_prompt->queueOpenFile(u"/home/u/工程.zip"_s);
+    m_prompt->queueOpenFile(QString());
+    auto* browse = d.window->findChild<QPushButton*>(u"浏览文件按钮"_s);
+    QDir::setCurrent(QDir::tempPath());
+    QTest::mouseClick(browse, Qt::LeftButton);
+    QCOMPARE(d.package->text(), u"/home/u/工程.zip"_s);
+    QCOMPARE(QDir::currentPath(), QDir(m_app->path()).canonicalPath());
+    QDir::setCurrent(QDir::tempPath());
+    QTest::mouseClick(browse, Qt::LeftButton); // cancelled: the box keeps its path
+    QCOMPARE(d.package->text(), u"/home/u/工程.zip"_s);
+    QCOMPARE(QDir::currentPath(), QDir(m_app->path()).canonicalPath());
+}
+
+QTEST_MAIN(NewProjectTest)
+#include "tst_newproject.moc"
