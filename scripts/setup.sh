@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks, then configures and builds one configuration.
+# Usage: scripts/setup.sh [dev|asan|release]   (default: dev)
+set -euo pipefail
+preset="${1:-dev}"
+cd "$(dirname "$0")/.."
+
+packages=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-svg-dev qt6-multimedia-dev
+    qt6-translations-l10n    # Qt's own Chinese texts for file, colour and folder dialogs
+    libqt6svg6               # SVG icon engine: the program's pictures are SVG
+    libzip-dev libsqlite3-dev
+    fonts-wqy-microhei       # a CJK font, or every Chinese caption shows as boxes
+    zip unzip python3        # archive tests compare with archives made by other tools
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)"
