@@ -2,35 +2,27 @@
 
 #include <QIcon>
 #include <QPainter>
-#include <QTextLayout>
 
 namespace {
 
-// Lays the caption out in at most two lines, eliding the second, and answers the lines' text and rects.
-QList<std::pair<QString, QRectF>> captionLines(const QString& text, const QFont& font, const QRect& area)
+constexpr int kCaptionFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere;
+
+// The caption as it fits in two lines of the item: cut with "…" when it is longer.
+QString fittedCaption(const QString& text, const QFontMetrics& fm, const QRect& area)
 {
-    QList<std::pair<QString, QRectF>> lines;
-    const QFontMetricsF fm(font);
-    QTextLayout layout(text, font);
-    QTextOption option(Qt::AlignHCenter);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    qreal y = area.top();
-    for (int n = 0; n < 2; ++n) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(area.width());
-        QString piece = text.mid(line.textStart(), line.textLength());
-        if (n == 1 && line.textStart() + line.textLength() < text.size())
-            piece = fm.elidedText(text.mid(line.textStart()), Qt::ElideRight, area.width());
-        const qreal w = std::min<qreal>(fm.horizontalAdvance(piece), area.width());
-        lines.append({piece, QRectF(area.left() + (area.width() - w) / 2, y, w, fm.height())});
-        y += fm.height();
+    const int maxHeight = 2 * fm.height();
+    if (fm.boundingRect(area, kCaptionFlags, text).height() <= maxHeight)
+        return text;
+    qsizetype low = 0;
+    qsizetype high = text.size();
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (fm.boundingRect(area, kCaptionFlags, text.left(mid) + u'…').height() <= maxHeight)
+            low = mid;
+        else
+            high = mid - 1;
     }
-    layout.endLayout();
-    return lines;
+    return text.left(low) + u'…';
 }
 
 } // namespace
@@ -46,11 +38,9 @@ void ProjectItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     icon.paint(painter, iconRect, Qt::AlignCenter, selected ? QIcon::Selected : QIcon::Normal);
 
     const QRect textArea(r.left() + 2, iconRect.bottom() + 3, r.width() - 4, r.bottom() - iconRect.bottom() - 3);
-    const auto lines = captionLines(index.data(Qt::DisplayRole).toString(), option.font, textArea);
-    QRectF bounds;
-    for (const auto& line : lines)
-        bounds = bounds.united(line.second);
-    bounds.adjust(-2, 0, 2, 0);
+    const QFontMetrics fm(option.font);
+    const QString caption = fittedCaption(index.data(Qt::DisplayRole).toString(), fm, textArea);
+    const QRect bounds = fm.boundingRect(textArea, kCaptionFlags, caption).adjusted(-2, 0, 2, 0);
 
     QColor pen = option.palette.color(QPalette::Text);
     if (selected) {
@@ -61,8 +51,7 @@ void ProjectItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     }
     painter->setPen(pen);
     painter->setFont(option.font);
-    for (const auto& line : lines)
-        painter->drawText(line.second, Qt::AlignCenter | Qt::TextSingleLine, line.first);
+    painter->drawText(textArea, kCaptionFlags, caption);
     if (option.state & QStyle::State_HasFocus && selected) {
         painter->setPen(QPen(pen, 1, Qt::DotLine));
         painter->drawRect(bounds.adjusted(0, 0, -1, -1));
