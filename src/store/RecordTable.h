@@ -62,6 +62,9 @@ public:
     bool writeField(int field, const QVariant& value);
     // values[i] goes to field i + 1; missing values leave the field empty (append) or unchanged (modify).
     bool appendRecord(const QVariantList& values);
+    // Appends several records in one transaction: all of them or, on any failure, none. Positioned on the
+    // last new record.
+    bool appendRecords(const QList<QVariantList>& records);
     bool modifyRecord(const QVariantList& values);
     bool deleteRecord();
     bool pack();
