@@ -16,6 +16,8 @@ struct FieldDef
 {
     QString name;
     FieldKind kind = FieldKind::Text;
+
+    bool operator==(const FieldDef&) const = default;
 };
 
 // One record table file. Records are addressed by 1-based numbers in append order; fields by their
