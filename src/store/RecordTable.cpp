@@ -61,7 +61,9 @@ struct RecordTable::Impl
 
     bool rowLoaded = false;
     bool rowDeleted = false;
+    bool rowDeletedLoaded = false;
     QVariantList row;
+    QList<bool> rowFieldLoaded;
 
     ~Impl() { close(); }
 
@@ -122,26 +124,60 @@ struct RecordTable::Impl
         return hasBytes ? "FROM main.records r LEFT JOIN edt.bytes b ON b.pos = r.pos" : "FROM main.records r";
     }
 
-    bool loadRow()
+    // Reads one field of the current record; the row keeps what it has read until the cursor moves or the
+    // record changes, so a scan pays only for the fields it actually looks at.
+    bool loadField(int field)
     {
-        if (rowLoaded)
+        if (!rowLoaded) {
+            row = QVariantList(fields.size());
+            rowFieldLoaded = QList<bool>(fields.size(), false);
+            rowDeletedLoaded = false;
+            rowLoaded = true;
+        }
+        if (rowFieldLoaded.at(field - 1))
             return true;
-        QByteArray sql = "SELECT r.deleted";
-        for (int field = 1; field <= fields.size(); ++field)
-            sql += ", " + column(field);
-        sql += ' ' + fromRecords() + " WHERE r.pos = ?1";
-        StatementUse query = statement(sql);
+        const bool inBytes = fields.at(field - 1).kind == FieldKind::Bytes;
+        StatementUse query = statement("SELECT " + TableFiles::columnName(field).toUtf8() +
+                                       (inBytes ? " FROM edt.bytes" : " FROM main.records") + " WHERE pos = ?1");
         if (!query)
             return false;
         sqlite3_bind_int(query.get(), 1, position);
         if (query.step() != SQLITE_ROW)
             return false;
-        rowDeleted = sqlite3_column_int(query.get(), 0) != 0;
-        row.clear();
-        for (int field = 1; field <= fields.size(); ++field)
-            row.append(FieldCodec::decode(fields.at(field - 1).kind, query.get(), field));
-        rowLoaded = true;
+        row[field - 1] = FieldCodec::decode(fields.at(field - 1).kind, query.get(), 0);
+        rowFieldLoaded[field - 1] = true;
         return true;
+    }
+
+    bool loadDeleted()
+    {
+        if (rowLoaded && rowDeletedLoaded)
+            return true;
+        StatementUse query = statement("SELECT deleted FROM main.records WHERE pos = ?1");
+        if (!query)
+            return false;
+        sqlite3_bind_int(query.get(), 1, position);
+        if (query.step() != SQLITE_ROW)
+            return false;
+        if (!rowLoaded) {
+            row = QVariantList(fields.size());
+            rowFieldLoaded = QList<bool>(fields.size(), false);
+            rowLoaded = true;
+        }
+        rowDeleted = sqlite3_column_int(query.get(), 0) != 0;
+        rowDeletedLoaded = true;
+        return true;
+    }
+
+    // Preparing a query over every field proves that each field's column is there.
+    bool columnsPresent()
+    {
+        QByteArray sql = "SELECT r.deleted";
+        for (int field = 1; field <= fields.size(); ++field)
+            sql += ", " + column(field);
+        sql += ' ' + fromRecords() + " LIMIT 0";
+        StatementUse query = statement(sql);
+        return query && query.step() == SQLITE_DONE;
     }
 
     // Runs body inside one transaction; any failure rolls back, so the files stay as they were.
@@ -203,6 +239,27 @@ struct RecordTable::Impl
         });
     }
 
+    // Inserts one record (encoded values of fields 1..k) at the given number, inside the caller's transaction.
+    bool insert(int number, const QVariantList& stored)
+    {
+        QByteArray recordColumns = "pos";
+        QByteArray recordParams = "?1";
+        QByteArray bytesColumns = "pos";
+        QByteArray bytesParams = "?1";
+        QVariantList recordValues{qlonglong(number)};
+        QVariantList bytesValues{qlonglong(number)};
+        for (int i = 0; i < stored.size(); ++i) {
+            const bool inBytes = fields.at(i).kind == FieldKind::Bytes;
+            QVariantList& target = inBytes ? bytesValues : recordValues;
+            target.append(stored.at(i));
+            (inBytes ? bytesColumns : recordColumns) += ", " + TableFiles::columnName(i + 1).toUtf8();
+            (inBytes ? bytesParams : recordParams) += ", ?" + QByteArray::number(target.size());
+        }
+        return step("INSERT INTO main.records(" + recordColumns + ") VALUES(" + recordParams + ')', recordValues) &&
+               (!hasBytes ||
+                step("INSERT INTO edt.bytes(" + bytesColumns + ") VALUES(" + bytesParams + ')', bytesValues));
+    }
+
     bool openChecked(const QString& path, const QString& accessPassword);
     bool readFieldList();
     bool attachBytes(const QString& path, const QString& pairId);
@@ -254,8 +311,7 @@ bool RecordTable::Impl::openChecked(const QString& path, const QString& accessPa
             sqlite3_column_int64(bytesShape.get(), 1) != rows)
             return false;
     }
-    // Preparing the row query proves that every field's column is there.
-    return count == 0 || loadRow();
+    return columnsPresent();
 }
 
 bool RecordTable::Impl::readFieldList()
@@ -416,7 +472,7 @@ bool RecordTable::pastLast() const
 
 bool RecordTable::isDeleted() const
 {
-    return d->onRecord() && d->loadRow() && d->rowDeleted;
+    return d->onRecord() && d->loadDeleted() && d->rowDeleted;
 }
 
 QVariant RecordTable::readField(int field) const
@@ -425,7 +481,7 @@ QVariant RecordTable::readField(int field) const
         return {};
     if (!d->onRecord())
         return FieldCodec::nullOf(d->fields.at(field - 1).kind);
-    if (!d->loadRow())
+    if (!d->loadField(field))
         return {};
     return d->row.at(field - 1);
 }
@@ -459,34 +515,33 @@ bool RecordTable::writeField(int field, const QVariant& value)
 
 bool RecordTable::appendRecord(const QVariantList& values)
 {
+    return appendRecords({values});
+}
+
+bool RecordTable::appendRecords(const QList<QVariantList>& records)
+{
     if (!d->db)
         return false;
-    const std::optional<QVariantList> stored = d->encodeAll(values);
-    if (!stored)
-        return false;
-    const int number = d->count + 1;
-    QByteArray recordColumns = "pos";
-    QByteArray recordParams = "?1";
-    QByteArray bytesColumns = "pos";
-    QByteArray bytesParams = "?1";
-    QVariantList recordValues{qlonglong(number)};
-    QVariantList bytesValues{qlonglong(number)};
-    for (int i = 0; i < stored->size(); ++i) {
-        const bool inBytes = d->fields.at(i).kind == FieldKind::Bytes;
-        QVariantList& target = inBytes ? bytesValues : recordValues;
-        target.append(stored->at(i));
-        (inBytes ? bytesColumns : recordColumns) += ", " + TableFiles::columnName(i + 1).toUtf8();
-        (inBytes ? bytesParams : recordParams) += ", ?" + QByteArray::number(target.size());
+    QList<QVariantList> stored;
+    for (const QVariantList& values : records) {
+        std::optional<QVariantList> encoded = d->encodeAll(values);
+        if (!encoded)
+            return false;
+        stored.append(std::move(*encoded));
     }
+    if (stored.isEmpty())
+        return true;
     const bool ok = d->transaction([&] {
-        return d->step("INSERT INTO main.records(" + recordColumns + ") VALUES(" + recordParams + ')', recordValues) &&
-               (!d->hasBytes ||
-                d->step("INSERT INTO edt.bytes(" + bytesColumns + ") VALUES(" + bytesParams + ')', bytesValues));
+        for (qsizetype i = 0; i < stored.size(); ++i) {
+            if (!d->insert(d->count + 1 + int(i), stored.at(i)))
+                return false;
+        }
+        return true;
     });
     if (!ok)
         return false;
-    d->count = number;
-    d->moveTo(number);
+    d->count += int(stored.size());
+    d->moveTo(d->count);
     return true;
 }
 
