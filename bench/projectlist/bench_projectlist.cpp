@@ -42,19 +42,19 @@ bool fillCatalogue(int projects, int types)
             t.appendRecord({QStringLiteral("类型%1").arg(i), png});
         }
     }
-    // Bulk rows go in through SQLite's own speed path: one transaction for the whole table.
+    // One transaction for the whole table, as a restore would write it.
     ProjectTable t;
     if (!t.open())
         return false;
-    return t.appendRecords(projects, [types](int i) {
+    QList<QVariantList> records;
+    records.reserve(projects);
+    for (int i = 0; i < projects; ++i) {
         const QDateTime when(QDate(2026, 1, 1).addDays(i % 365), QTime(9, 30));
-        return QVariantList{QStringLiteral("N%1").arg(i, 6, 10, QLatin1Char('0')),
-                            QStringLiteral("项目%1").arg(i),
-                            i % (types + 2),
-                            QStringLiteral("1.%1").arg(i % 10),
-                            when,
-                            when};
-    });
+        records.append(QVariantList{QStringLiteral("N%1").arg(i, 6, 10, QLatin1Char('0')),
+                                    QStringLiteral("项目%1").arg(i), i % (types + 2),
+                                    QStringLiteral("1.%1").arg(i % 10), when, when});
+    }
+    return t.appendRecords(records);
 }
 
 } // namespace
