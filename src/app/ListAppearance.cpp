@@ -1,15 +1,14 @@
 #include "app/ListAppearance.h"
 
 #include "app/AppSettings.h"
+#include "store/IconFile.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QFileInfo>
 #include <QIcon>
-#include <QPainter>
 #include <QPixmap>
-#include <QSvgRenderer>
 
 namespace AppFlags {
 
@@ -50,12 +49,14 @@ QIcon typePicture(const QVariant& bytes)
 {
     if (bytes.metaType().id() != QMetaType::QByteArray)
         return defaultProjectIcon();
-    QPixmap pixmap;
-    if (!pixmap.loadFromData(bytes.toByteArray()))
+    // IconFile applies the transparency mask of icon files (Qt's own reader drops it for 24-bit images) and
+    // picks the 32×32 picture of a file that holds several sizes; other picture kinds go to Qt.
+    QImage image = IconFile::read(bytes.toByteArray(), 32);
+    if (image.isNull())
         return defaultProjectIcon();
-    if (pixmap.size() != QSize(32, 32))
-        pixmap = pixmap.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    return QIcon(pixmap);
+    if (image.size() != QSize(32, 32))
+        image = image.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return QIcon(QPixmap::fromImage(image));
 }
 
 } // namespace

@@ -98,8 +98,11 @@ void ProjectListTest::icons_followTheTypeIndexRule()
     QVERIFY(list->typeIcon(1).cacheKey() != list->typeIcon(0).cacheKey());
     QCOMPARE(list->typeIcon(0).cacheKey(), defaultProjectIcon().cacheKey());
     // The installed type pictures really are 32×32 pictures.
-    for (int entry = 1; entry <= 3; ++entry)
-        QVERIFY(!list->typeIcon(entry).pixmap(32, 32).isNull());
+    for (int entry = 1; entry <= 3; ++entry) {
+        const QImage image = list->typeIcon(entry).pixmap(32, 32).toImage();
+        QCOMPARE(image.size(), QSize(32, 32));
+        QCOMPARE(qAlpha(image.pixel(0, 31)), 0); // the corner around the picture stays see-through
+    }
 }
 
 void ProjectListTest::icons_afterDeletingAType_shiftOrFallBackToDefault()
