@@ -166,6 +166,14 @@ void ProjectListTest::selection_showsLastUpdateOrReady()
     QCOMPARE(w->statusText(4), u"最后更新：2025年1月2日"_s);
     list->clearSelection();
     QCOMPARE(w->statusText(4), u"就绪"_s);
+    QVERIFY(m_prompt->messages.isEmpty());
+
+    // The table went away after the list was filled: one error per selection change, nothing shown.
+    QVERIFY(QFile::rename(u"data/DB.EDB"_s, u"data/DB.bak"_s));
+    list->setCurrentRow(0);
+    QCOMPARE(m_prompt->texts(), QStringList{u"数据库操作失败！"_s});
+    QCOMPARE(m_prompt->lastForm(), Prompt::Form::Error);
+    QCOMPARE(w->statusText(4), QString());
 }
 
 void ProjectListTest::selection_requireSelectedProject_usesTheSelectedItem()
