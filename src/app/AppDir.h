@@ -7,7 +7,7 @@
 namespace AppDir {
 
 QString path();
-void set(const QString& dir); // start-up and the test fixture
+void set(const QString& dir);              // start-up and the test fixture
 QString filePath(const QString& relative); // path() + "/" + relative
 
 } // namespace AppDir

@@ -25,7 +25,7 @@ private:
     {
         QByteArray raw;
         enum Kind { Other, Section, Entry } kind = Other;
-        QString name; // section name or key, trimmed
+        QString name;  // section name or key, trimmed
         QString value; // entry value, trimmed
     };
 

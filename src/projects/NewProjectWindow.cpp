@@ -72,10 +72,10 @@ NewProjectWindow::NewProjectWindow(ProjectListView* list, QWidget* parent)
     m_notes = place(new QPlainTextEdit(group), QStringLiteral("备注编辑框"), QRect(73, 155, 262, 152));
     m_notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    auto* ok = place(new QPushButton(QStringLiteral("确  定"), this), QStringLiteral("确定按钮"),
-                     QRect(160, 322, 97, 32));
-    auto* cancel = place(new QPushButton(QStringLiteral("取  消"), this), QStringLiteral("取消按钮"),
-                         QRect(257, 322, 97, 32));
+    auto* ok =
+        place(new QPushButton(QStringLiteral("确  定"), this), QStringLiteral("确定按钮"), QRect(160, 322, 97, 32));
+    auto* cancel =
+        place(new QPushButton(QStringLiteral("取  消"), this), QStringLiteral("取消按钮"), QRect(257, 322, 97, 32));
     ok->setDefault(true);
 
     connect(browseButton, &QPushButton::clicked, this, &NewProjectWindow::browse);
@@ -95,7 +95,8 @@ void NewProjectWindow::browse()
 {
     Prompt::FileDialog dialog;
     dialog.defaultSuffix = QStringLiteral("zip");
-    dialog.filter = QStringLiteral("项目文件包(*.zip)|*.zip|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*");
+    dialog.filter =
+        QStringLiteral("项目文件包(*.zip)|*.zip|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*");
     const QString path = Prompt::openFile(this, dialog);
     if (!path.isEmpty())
         m_package->setText(path);
@@ -131,8 +132,7 @@ void NewProjectWindow::confirm()
     // folder) cannot be stored, which is reported like any other failed copy.
     const QString package = ProjectTable::packagePath(number);
     const bool hadPackage = QFileInfo::exists(package);
-    if (importRequired
-        && (!FileSystem::isValidFileName(number, 4) || !FileSystem::copyFile(packageSource, package))) {
+    if (importRequired && (!FileSystem::isValidFileName(number, 4) || !FileSystem::copyFile(packageSource, package))) {
         Prompt::error(this, packageMissing);
         return;
     }

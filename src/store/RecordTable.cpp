@@ -11,7 +11,10 @@
 
 using namespace Qt::StringLiterals;
 
-RecordTable::RecordTable() : d(std::make_unique<Impl>()) {}
+RecordTable::RecordTable()
+    : d(std::make_unique<Impl>())
+{
+}
 
 RecordTable::~RecordTable() = default;
 

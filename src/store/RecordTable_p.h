@@ -53,7 +53,8 @@ struct RecordTable::Impl
     bool columnsPresent();
 
     // Runs body inside one transaction; any failure rolls back, so the files stay as they were.
-    template <typename Body> bool transaction(Body body)
+    template <typename Body>
+    bool transaction(Body body)
     {
         if (!exec("BEGIN IMMEDIATE"))
             return false;

@@ -7,7 +7,10 @@
 class StatementUse
 {
 public:
-    explicit StatementUse(sqlite3_stmt* statement) : m_statement(statement) {}
+    explicit StatementUse(sqlite3_stmt* statement)
+        : m_statement(statement)
+    {
+    }
     ~StatementUse()
     {
         if (m_statement) {

@@ -77,19 +77,19 @@ void AppSettingsTest::read_presentButEmptyTitle_isEmptyNotDefault()
 void AppSettingsTest::read_messyFile_answersLikeThePlatformReader()
 {
     writeRaw(TextCodec::encode(u"Title=before any section\r\n"
-             "no equals sign here\r\n"
-             "[system]\r\n"
-             "  title  =  第一  \r\n"
-             "Title=第二\r\n"
-             "=orphan value\r\n"
-             "; Title=comment\r\n"
-             "[Install]\n"
-             "Ts=1\n"
-             "[System]\r\n"
-             "dir=D:\\work\r\n"
-             "Bag=\"C:\\pic.jpg\"\r\n"_s));
+                               "no equals sign here\r\n"
+                               "[system]\r\n"
+                               "  title  =  第一  \r\n"
+                               "Title=第二\r\n"
+                               "=orphan value\r\n"
+                               "; Title=comment\r\n"
+                               "[Install]\n"
+                               "Ts=1\n"
+                               "[System]\r\n"
+                               "dir=D:\\work\r\n"
+                               "Bag=\"C:\\pic.jpg\"\r\n"_s));
     AppSettings s(m_path);
-    QCOMPARE(s.read(SettingsKeys::kTitle), u"第一"_s); // case-insensitive names, first key wins, trimmed
+    QCOMPARE(s.read(SettingsKeys::kTitle), u"第一"_s);            // case-insensitive names, first key wins, trimmed
     QCOMPARE(s.read(SettingsKeys::kExecutionDir), u"D:\\work"_s); // a later section of the same name
     QCOMPARE(s.read(SettingsKeys::kBackground), u"C:\\pic.jpg"_s);
     QCOMPARE(s.readNumber(SettingsKeys::kNavigationPage), 1);

@@ -1,7 +1,6 @@
 #include "CatalogBuilder.h"
 #include "RecordingPrompt.h"
 #include "TempAppDir.h"
-
 #include "app/AppSettings.h"
 #include "app/ListAppearance.h"
 #include "platform/Clock.h"

@@ -23,9 +23,9 @@ public:
     ~RecordingPrompt() override;
 
     void queueAnswer(Prompt::Answer answer);
-    void queueOpenFile(const QString& path);   // "" = the user cancels
-    void queueSaveFile(const QString& path);   // "" = the user cancels
-    void queueFolder(const QString& path);     // "" = the user cancels
+    void queueOpenFile(const QString& path); // "" = the user cancels
+    void queueSaveFile(const QString& path); // "" = the user cancels
+    void queueFolder(const QString& path);   // "" = the user cancels
 
     QList<Message> messages;
     QStringList shellOpened;

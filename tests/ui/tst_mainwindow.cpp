@@ -1,7 +1,6 @@
 #include "CatalogBuilder.h"
 #include "RecordingPrompt.h"
 #include "TempAppDir.h"
-
 #include "app/AppSettings.h"
 #include "ui/main/AboutWindow.h"
 #include "ui/main/MainMenus.h"
@@ -279,9 +278,8 @@ void MainWindowTest::closing_byCloseBoxOrExitButton_rememberPageAndArrangementAc
 void MainWindowTest::selectionCommands_withoutSelection_warnAndStop()
 {
     auto w = makeWindow();
-    const QStringList names = {u"执行按钮"_s,     u"更新按钮"_s,     u"删除按钮"_s,     u"导出按钮"_s,
-                               u"详细信息按钮"_s, u"设计规划按钮"_s, u"bug按钮"_s,      u"升级历史按钮"_s,
-                               u"关联项目按钮"_s};
+    const QStringList names = {u"执行按钮"_s,     u"更新按钮"_s, u"删除按钮"_s,     u"导出按钮"_s,    u"详细信息按钮"_s,
+                               u"设计规划按钮"_s, u"bug按钮"_s,  u"升级历史按钮"_s, u"关联项目按钮"_s};
     for (const QString& name : names) {
         m_prompt->clear();
         w->navigationBar()->button(name)->click();
@@ -296,8 +294,8 @@ void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelection
     QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
     auto w = makeWindow();
     MainMenus* m = w->menus();
-    const QList<QAction*> bound = {m->deleteProject, m->execute,        m->update,  m->exportProject, m->details,
-                                   m->designPlan,    m->bugReport,      m->upgradeHistory, m->related};
+    const QList<QAction*> bound = {m->deleteProject, m->execute,   m->update,         m->exportProject, m->details,
+                                   m->designPlan,    m->bugReport, m->upgradeHistory, m->related};
     const QList<QAction*> always = {m->addProject, m->arrangeTop, m->arrangeLeft, m->toolPanel};
 
     Q_EMIT w->projectList()->customContextMenuRequested(QPoint(10, 10));
@@ -320,10 +318,10 @@ void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelection
             texts << (a->isSeparator() ? u"-"_s : a->text());
         return texts;
     }();
-    QCOMPARE(entries, (QStringList{u"&A.添加项目"_s, u"&D.删除项目"_s, u"-"_s, u"&R.执行"_s, u"&P.更新"_s,
-                                   u"&M.导出项目"_s, u"-"_s, u"&I.详细信息"_s, u"&F.设计规划"_s, u"&S.BUG报告"_s,
-                                   u"&U.升级历史"_s, u"-"_s, u"&L.查看关联项目"_s, u"&V.排列方式"_s, u"-"_s,
-                                   u"&T.切换到工具或资源面板"_s}));
+    QCOMPARE(entries,
+             (QStringList{u"&A.添加项目"_s, u"&D.删除项目"_s, u"-"_s, u"&R.执行"_s, u"&P.更新"_s, u"&M.导出项目"_s,
+                          u"-"_s, u"&I.详细信息"_s, u"&F.设计规划"_s, u"&S.BUG报告"_s, u"&U.升级历史"_s, u"-"_s,
+                          u"&L.查看关联项目"_s, u"&V.排列方式"_s, u"-"_s, u"&T.切换到工具或资源面板"_s}));
 }
 
 void MainWindowTest::help_opensTheDocumentBesideTheExecutable()

@@ -115,7 +115,7 @@ QSoundEffect* DesktopPromptBackend::effect(Prompt::Sound sound)
     if (!slot) {
         slot = std::make_unique<QSoundEffect>();
         slot->setSource(QUrl(sound == Prompt::Sound::Click ? QStringLiteral("qrc:/sounds/click.wav")
-                                                            : QStringLiteral("qrc:/sounds/delete.wav")));
+                                                           : QStringLiteral("qrc:/sounds/delete.wav")));
         slot->setVolume(0.6f);
     }
     return slot.get();

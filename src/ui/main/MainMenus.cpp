@@ -41,7 +41,7 @@ MainMenus::MainMenus(QWidget* owner)
 
 void MainMenus::enableSelectionEntries(bool enabled)
 {
-    for (QAction* a : {deleteProject, execute, update, exportProject, details, designPlan, bugReport, upgradeHistory,
-                       related})
+    for (QAction* a :
+         {deleteProject, execute, update, exportProject, details, designPlan, bugReport, upgradeHistory, related})
         a->setEnabled(enabled);
 }

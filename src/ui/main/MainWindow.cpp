@@ -3,6 +3,7 @@
 #include "app/AppDir.h"
 #include "app/AppSettings.h"
 #include "app/ListAppearance.h"
+#include "projects/ProjectCommands.h"
 #include "tools/ToolPage.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
@@ -11,7 +12,6 @@
 #include "ui/main/MainStatusBar.h"
 #include "ui/main/MakerInfo.h"
 #include "ui/main/NavigationBar.h"
-#include "projects/ProjectCommands.h"
 #include "ui/main/ProjectListView.h"
 #include "views/TextPage.h"
 
@@ -135,11 +135,13 @@ void MainWindow::bindCommands()
     connect(m_toolPage->backButton(), &QPushButton::clicked, this, &MainWindow::showProjectListPage);
     onAction(m_menus->backToProjects, [this] { showProjectListPage(); });
 
-    connect(m_projects, &ProjectListView::statusTextChanged, this, [this](const QString& text) { setStatusText(4, text); });
+    connect(m_projects, &ProjectListView::statusTextChanged, this,
+            [this](const QString& text) { setStatusText(4, text); });
     connect(m_projects, &QListWidget::itemDoubleClicked, this, [this] { ProjectCommands::execute(this); });
     connect(m_projects, &QWidget::customContextMenuRequested, this, &MainWindow::showProjectMenu);
-    connect(m_toolPage->list(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { m_menus->toolMenu()->popup(m_toolPage->list()->viewport()->mapToGlobal(pos)); });
+    connect(m_toolPage->list(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        m_menus->toolMenu()->popup(m_toolPage->list()->viewport()->mapToGlobal(pos));
+    });
 }
 
 void MainWindow::showProjectMenu(const QPoint& position)

@@ -53,7 +53,8 @@ NavigationBar::NavigationBar(QWidget* parent)
     addButton(page0, QStringLiteral("执行按钮"), QStringLiteral("执    行"), 133, false);
     addButton(page0, QStringLiteral("删除按钮"), QStringLiteral("删除项目"), 166, false);
     addButton(page0, QStringLiteral("导出按钮"), QStringLiteral("导    出"), 199, false);
-    QPushButton* configure0 = addButton(page0, QStringLiteral("项目配置分类按钮"), categoryCaption(configure), 359, true);
+    QPushButton* configure0 =
+        addButton(page0, QStringLiteral("项目配置分类按钮"), categoryCaption(configure), 359, true);
     QPushButton* system0 = addButton(page0, QStringLiteral("系统工具分类按钮"), categoryCaption(system), 392, true);
 
     // Page 1: project settings.
@@ -68,7 +69,8 @@ NavigationBar::NavigationBar(QWidget* parent)
 
     // Page 2: system tools.
     QPushButton* manage2 = addButton(page2, QStringLiteral("项目管理分类按钮3"), categoryCaption(manage), 0, true);
-    QPushButton* configure2 = addButton(page2, QStringLiteral("项目配置分类按钮3"), categoryCaption(configure), 33, true);
+    QPushButton* configure2 =
+        addButton(page2, QStringLiteral("项目配置分类按钮3"), categoryCaption(configure), 33, true);
     addButton(page2, QStringLiteral("系统工具分类按钮按钮3"), categoryCaption(system), 66, true);
     addButton(page2, QStringLiteral("系统配置按钮"), QStringLiteral("系统配置"), 100, false);
     addButton(page2, QStringLiteral("工具资源按钮"), QStringLiteral("工具资源"), 132, false);

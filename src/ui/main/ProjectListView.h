@@ -2,8 +2,8 @@
 
 #include <QColor>
 #include <QIcon>
-#include <QPixmap>
 #include <QListWidget>
+#include <QPixmap>
 
 // 程序列表框: every project of the catalogue as an icon with its caption, in record order. Each item keeps
 // its project's record number as item data; that number is the only link from the list to the table.
