@@ -20,7 +20,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kFailed = 0;
-// zlib's level 6 buys about 1 % over level 4 on source text for a third more time; packages are mostly source.
+// On the benchmark tree level 4 packs in about 60 % of the time of zlib's default level 6 for an archive about 1 %
+// larger; level 1 saves little more time and loses twice as much size.
 constexpr zip_uint32_t kDeflateLevel = 4;
 
 struct SourceEntry
