@@ -66,7 +66,11 @@ void ZipRoundTripTest::init()
 
 void ZipRoundTripTest::makeMixedTree(const QString& root)
 {
+    // Files made a while ago, so that a restored time cannot pass just because everything is new.
+    const QDateTime past = QDateTime::currentDateTime().addDays(-3);
     QVERIFY(DiskTree::writeFile(root + u"/src/main.cpp"_s, DiskTree::text(20000, 1)));
+    QFile old(root + u"/src/main.cpp"_s);
+    QVERIFY(old.open(QIODevice::ReadWrite) && old.setFileTime(past, QFileDevice::FileModificationTime));
     QVERIFY(DiskTree::writeFile(root + u"/src/deep/er/still/x.h"_s, DiskTree::text(300, 2)));
     QVERIFY(DiskTree::writeFile(root + u"/文档/需求说明.txt"_s, DiskTree::text(5000, 3)));
     QVERIFY(DiskTree::writeFile(root + u"/empty.txt"_s, {}));
@@ -88,6 +92,9 @@ void ZipRoundTripTest::roundTrip_mixedTree_restoredByteForByte()
     QVERIFY(restored.value(u"big.bin"_s).size() > 4 << 20);
     QVERIFY(restored.contains(u"空目录/"_s));
     QVERIFY(restored.contains(u"build/out/empty/"_s));
+    // ZIP keeps times to two seconds.
+    const QDateTime written = QFileInfo(path(u"source/src/main.cpp"_s)).lastModified();
+    QVERIFY(qAbs(QFileInfo(path(u"out/target/src/main.cpp"_s)).lastModified().secsTo(written)) <= 2);
 }
 
 void ZipRoundTripTest::compress_result_passesUnzipTestWithUtf8Names()
