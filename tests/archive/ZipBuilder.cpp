@@ -21,6 +21,13 @@ void put32(QByteArray& out, quint32 value)
     out.append(bytes, 4);
 }
 
+void put64(QByteArray& out, quint64 value)
+{
+    char bytes[8];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 8);
+}
+
 constexpr quint16 kDosTime = 0x6000; // 12:00:00
 constexpr quint16 kDosDate = 0x5A21; // 2025-01-01
 
@@ -40,6 +47,12 @@ ZipBuilder& ZipBuilder::addFile(const QByteArray& name, const QByteArray& data, 
 ZipBuilder& ZipBuilder::addUnix(const QByteArray& name, const QByteArray& data, quint32 mode)
 {
     return add({name, data, kStored, 0, kMadeOnUnix, mode << 16, false});
+}
+
+ZipBuilder& ZipBuilder::useZip64End()
+{
+    m_zip64End = true;
+    return *this;
 }
 
 quint32 ZipBuilder::crc32(const QByteArray& data)
@@ -113,13 +126,30 @@ QByteArray ZipBuilder::bytes() const
     }
     const quint32 directoryOffset = quint32(out.size());
     out.append(directory);
+    if (m_zip64End) {
+        const quint64 end64Offset = quint64(out.size());
+        put32(out, 0x06064b50);
+        put64(out, 44); // size of the rest of this record
+        put16(out, 45);
+        put16(out, 45);
+        put32(out, 0);
+        put32(out, 0);
+        put64(out, quint64(m_entries.size()));
+        put64(out, quint64(m_entries.size()));
+        put64(out, quint64(directory.size()));
+        put64(out, directoryOffset);
+        put32(out, 0x07064b50);
+        put32(out, 0);
+        put64(out, end64Offset);
+        put32(out, 1);
+    }
     put32(out, 0x06054b50);
     put16(out, 0);
     put16(out, 0);
-    put16(out, quint16(m_entries.size()));
-    put16(out, quint16(m_entries.size()));
-    put32(out, quint32(directory.size()));
-    put32(out, directoryOffset);
+    put16(out, m_zip64End ? 0xFFFF : quint16(m_entries.size()));
+    put16(out, m_zip64End ? 0xFFFF : quint16(m_entries.size()));
+    put32(out, m_zip64End ? 0xFFFFFFFF : quint32(directory.size()));
+    put32(out, m_zip64End ? 0xFFFFFFFF : directoryOffset);
     put16(out, 0);
     return out;
 }

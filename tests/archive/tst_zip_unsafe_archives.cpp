@@ -27,8 +27,10 @@ private slots:
 
     void extract_gbkNamesWithoutFlag_getChineseNames();
     void extract_gbkNamesThatLookLikeUtf8_decodedAsOneArchive();
+    void extract_loneGbkNameThatIsValidUtf8_getsChineseName();
     void extract_utf8NamesWithoutFlag_decodedAsUtf8();
     void extract_harmlessOddNames_normalisedBelowTarget();
+    void extract_zip64EndRecords_extracts();
 
 private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -183,6 +185,16 @@ void ZipUnsafeArchivesTest::extract_gbkNamesThatLookLikeUtf8_decodedAsOneArchive
              (QMap<QString, QByteArray>{{u"中文.txt"_s, "2"}, {u"标记.txt"_s, "3"}, {u"浣犲ソ.txt"_s, "1"}}));
 }
 
+void ZipUnsafeArchivesTest::extract_loneGbkNameThatIsValidUtf8_getsChineseName()
+{
+    // GBK "目录" is C4 BF C2 BC, which is also UTF-8 for "Ŀ¼".
+    QCOMPARE(QString::fromUtf8(gbk(u"目录"_s)), u"Ŀ¼"_s);
+    QVERIFY(ZipBuilder().addFile("readme.txt", "r").addFile(gbk(u"目录\\b.txt"_s), "b").writeTo(path(u"a.zip"_s)));
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
+             (QMap<QString, QByteArray>{{u"readme.txt"_s, "r"}, {u"目录/"_s, {}}, {u"目录/b.txt"_s, "b"}}));
+}
+
 void ZipUnsafeArchivesTest::extract_utf8NamesWithoutFlag_decodedAsUtf8()
 {
     ZipBuilder::Entry flagged{u"标记.txt"_s.toUtf8(), "1", ZipBuilder::kStored, ZipBuilder::kUtf8Flag};
@@ -207,6 +219,15 @@ void ZipUnsafeArchivesTest::extract_harmlessOddNames_normalisedBelowTarget()
                                                                           {u"e/"_s, {}},
                                                                           {u"e/f.txt"_s, "f"},
                                                                           {u"run.sh"_s, "#!/bin/sh\n"}}));
+}
+
+void ZipUnsafeArchivesTest::extract_zip64EndRecords_extracts()
+{
+    QVERIFY(
+        ZipBuilder().addFile("a.txt", "a").addFile(gbk(u"目录/b.txt"_s), "b").useZip64End().writeTo(path(u"a.zip"_s)));
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
+             (QMap<QString, QByteArray>{{u"a.txt"_s, "a"}, {u"目录/"_s, {}}, {u"目录/b.txt"_s, "b"}}));
 }
 
 QTEST_GUILESS_MAIN(ZipUnsafeArchivesTest)
