@@ -148,7 +148,9 @@ int extract(const QString& archivePath, const QString& targetDir, const Progress
     for (const PlannedEntry& entry : *entries) {
         total += qint64(entry.size);
     }
-    if (total > FreeSpace::availableAt(target) || conflictsWithTarget(target, *entries)) {
+    // A file system that cannot tell its free space (-1) is not held against the archive.
+    const qint64 available = FreeSpace::availableAt(target);
+    if ((available >= 0 && total > available) || conflictsWithTarget(target, *entries)) {
         return kFailed;
     }
 
