@@ -209,7 +209,7 @@ int main(int argc, char** argv)
     const double sizeOurs = double(QFileInfo(ours).size()) / double(kMiB);
     const double sizeTheirs = double(QFileInfo(theirs).size()) / double(kMiB);
 
-    std::printf("\n| median of %d        | tallyra   | zip/unzip | ratio |\n", kRuns);
+    std::printf("\n| median of %d         | tallyra   | zip/unzip | ratio |\n", kRuns);
     std::printf("|---------------------|-----------|-----------|-------|\n");
     std::printf("| compress time       | %7.2f s | %7.2f s | %5.2f |\n", cOurs, cTheirs, cOurs / cTheirs);
     std::printf("| archive size        | %6.1f MiB| %6.1f MiB| %5.3f |\n", sizeOurs, sizeTheirs, sizeOurs / sizeTheirs);
