@@ -1,0 +1,33 @@
+#pragma once
+
+#include "store/RecordTable.h"
+
+#include <QList>
+#include <QString>
+
+// The on-disk layout shared by creating and opening a table: one SQLite file with the tables "meta",
+// "fields" and "records", and, for a table with a Bytes field, a companion SQLite file with "meta" and
+// "bytes". Field n lives in column "f<n>", in "records" or, for a Bytes field, in "bytes"; both keep the
+// record number as their rowid, so a record is found by an indexed lookup and the two files line up row
+// for row. A "pair" id in both metas keeps a table from being opened with another table's companion.
+class TableFiles
+{
+public:
+    static constexpr int kFormatVersion = 1;
+
+    static QString companionPath(const QString& tablePath);
+    static QString columnName(int field);
+    static bool hasBytesField(const QList<FieldDef>& fields);
+
+    // Writes a new table (and its companion when needed) at the given paths, which must not exist yet.
+    static bool writeEmpty(const QString& tablePath, const QString& bytesPath, const QList<FieldDef>& fields,
+                           const QString& accessPassword);
+
+    // Moves a freshly written table into place. With replace, existing files are swapped out so that a
+    // failure midway puts the old pair back; without it, the move fails when either target exists.
+    static bool moveIntoPlace(const QString& fromTable, const QString& fromBytes, const QString& toTable,
+                              const QString& toBytes, bool replace);
+
+    // An unused name in the same folder, so that a later rename stays on one file system.
+    static QString temporarySibling(const QString& path);
+};
