@@ -1,0 +1,102 @@
+#include "archive/ZipEntryName.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool decodesCleanly(QStringDecoder& decoder, const QByteArray& raw)
+{
+    decoder.resetState();
+    const QString text = decoder.decode(raw);
+    return !decoder.hasError() && !text.contains(QChar::ReplacementCharacter);
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+} // namespace
+
+namespace ZipEntryName {
+
+LegacyEncoding chooseLegacyEncoding(const QList<QByteArray>& unflaggedNames)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const bool allUtf8 = std::all_of(unflaggedNames.begin(), unflaggedNames.end(),
+                                     [&](const QByteArray& raw) { return decodesCleanly(utf8, raw); });
+    if (allUtf8) {
+        return LegacyEncoding::Utf8;
+    }
+    QStringDecoder chinese("GB18030", QStringDecoder::Flag::Stateless);
+    if (chinese.isValid() && std::all_of(unflaggedNames.begin(), unflaggedNames.end(),
+                                         [&](const QByteArray& raw) { return decodesCleanly(chinese, raw); })) {
+        return LegacyEncoding::Gb18030;
+    }
+    return LegacyEncoding::Cp437;
+}
+
+QString decodeUtf8(const QByteArray& raw)
+{
+    return QString::fromUtf8(raw);
+}
+
+QString decode(const QByteArray& raw, LegacyEncoding encoding)
+{
+    switch (encoding) {
+    case LegacyEncoding::Utf8:
+        return decodeUtf8(raw);
+    case LegacyEncoding::Gb18030: {
+        QStringDecoder chinese("GB18030");
+        return chinese.decode(raw);
+    }
+    case LegacyEncoding::Cp437: {
+        // The ZIP format's own default; where ICU lacks it Latin-1 still keeps every byte apart.
+        QStringDecoder dos("IBM437");
+        return dos.isValid() ? QString(dos.decode(raw)) : QString::fromLatin1(raw);
+    }
+    }
+    return {};
+}
+
+std::optional<QString> safeRelativePath(const QString& name)
+{
+    if (name.isEmpty() || name.contains(QChar(u'\0'))) {
+        return std::nullopt;
+    }
+    QString path = name;
+    path.replace(u'\\', u'/');
+    if (path.startsWith(u'/')) {
+        return std::nullopt;
+    }
+    if (path.size() >= 2 && isAsciiLetter(path.at(0)) && path.at(1) == u':') {
+        return std::nullopt;
+    }
+    QStringList parts;
+    const QStringList pieces = path.split(u'/');
+    for (const QString& piece : pieces) {
+        if (piece.isEmpty() || piece == "."_L1) {
+            continue;
+        }
+        if (piece == ".."_L1) {
+            return std::nullopt;
+        }
+#ifdef Q_OS_WIN
+        // A colon opens an alternate data stream there; trailing dots and spaces are silently dropped.
+        if (piece.contains(u':') || piece.endsWith(u'.') || piece.endsWith(u' ')) {
+            return std::nullopt;
+        }
+#endif
+        parts.append(piece);
+    }
+    if (parts.isEmpty()) {
+        return std::nullopt;
+    }
+    return parts.join(u'/');
+}
+
+} // namespace ZipEntryName
