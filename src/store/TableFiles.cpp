@@ -210,3 +210,16 @@ QString TableFiles::temporarySibling(const QString& path)
             return candidate;
     }
 }
+
+QString TableFiles::temporaryTablePath(const QString& tablePath)
+{
+    const qsizetype slash = tablePath.lastIndexOf(u'/');
+    const qsizetype dot = tablePath.lastIndexOf(u'.');
+    const qsizetype cut = dot > slash + 1 ? dot : tablePath.size();
+    for (;;) {
+        const QString candidate =
+            tablePath.left(cut) + u".tmp-"_s + QUuid::createUuid().toString(QUuid::Id128).left(12) + tablePath.mid(cut);
+        if (!QFileInfo::exists(candidate) && !QFileInfo::exists(companionPath(candidate)))
+            return candidate;
+    }
+}

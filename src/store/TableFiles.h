@@ -30,4 +30,7 @@ public:
 
     // An unused name in the same folder, so that a later rename stays on one file system.
     static QString temporarySibling(const QString& path);
+    // Like temporarySibling, but keeps the extension, so the companion of the temporary table is the
+    // temporary companion and the pair can be filled through RecordTable before it is moved into place.
+    static QString temporaryTablePath(const QString& tablePath);
 };

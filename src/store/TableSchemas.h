@@ -12,12 +12,12 @@
 // `ProjectField::Name` reads well and still passes as the int field number that RecordTable takes.
 namespace TableSchemas {
 
-QString dataFolderName();         // "data"
-QString projectTableFileName();   // "DB.EDB"
-QString typeTableFileName();      // "type.edb"
-QString typeBytesFileName();      // "type.edt"
-QString toolTableFileName();      // "tool.edb"
-QString passwordTableFileName();  // "np.edb"
+QString dataFolderName();        // "data"
+QString projectTableFileName();  // "DB.EDB"
+QString typeTableFileName();     // "type.edb"
+QString typeBytesFileName();     // "type.edt"
+QString toolTableFileName();     // "tool.edb"
+QString passwordTableFileName(); // "np.edb"
 
 QString projectTablePath();  // "data/DB.EDB"
 QString typeTablePath();     // "data/type.edb"
@@ -29,9 +29,9 @@ QString passwordTableAccessPassword(); // "739"
 // The login password an installation starts with.
 QString initialLoginPassword(); // "739"
 
-QList<FieldDef> projectFields(); // 14 fields, see ProjectField
-QList<FieldDef> typeFields();    // 名称 (text), 图标 (bytes)
-QList<FieldDef> toolFields();    // name, path, description (texts)
+QList<FieldDef> projectFields();  // 14 fields, see ProjectField
+QList<FieldDef> typeFields();     // 名称 (text), 图标 (bytes)
+QList<FieldDef> toolFields();     // name, path, description (texts)
 QList<FieldDef> passwordFields(); // password (text)
 
 } // namespace TableSchemas
