@@ -1,5 +1,6 @@
 #include "projects/ProjectCommands.h"
 
+#include "execution/ExecuteCommand.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectListView.h"
 
@@ -15,9 +16,7 @@ void guardOnly(MainWindow* window)
 
 } // namespace
 
-void newProject(MainWindow*)
-{
-}
+void newProject(MainWindow*) {}
 
 void updateProject(MainWindow* window)
 {
@@ -36,7 +35,7 @@ void exportProject(MainWindow* window)
 
 void execute(MainWindow* window)
 {
-    guardOnly(window);
+    ExecuteCommand::executeSelectedProject(window);
 }
 
 void showDetails(MainWindow* window)
@@ -64,16 +63,10 @@ void showRelated(MainWindow* window)
     guardOnly(window);
 }
 
-void designWizard(MainWindow*)
-{
-}
+void designWizard(MainWindow*) {}
 
-void systemSettings(MainWindow*)
-{
-}
+void systemSettings(MainWindow*) {}
 
-void backupRestore(MainWindow*)
-{
-}
+void backupRestore(MainWindow*) {}
 
 } // namespace ProjectCommands
