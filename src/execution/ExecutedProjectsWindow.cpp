@@ -162,8 +162,11 @@ void ExecutedProjectsWindow::removeSelectedLineAndMaybeClose()
     const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
     if (!selected.isEmpty())
         delete selected.first();
-    if (m_list->topLevelItemCount() > 0)
+    if (m_list->topLevelItemCount() > 0) {
+        // The view would select the next line by itself; the next command must act only on a line the user picked.
+        m_list->clearSelection();
         return;
+    }
     // Later work must get a fresh panel even while this one waits for its deferred deletion.
     s_instance = nullptr;
     m_slideOut->stop();

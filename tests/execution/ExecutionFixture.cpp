@@ -157,11 +157,11 @@ void ExecutionFixture::clickPanelButton(const QString& line, const QString& butt
     QVERIFY(window);
     auto* list = window->findChild<QTreeWidget*>(u"已执行列表框"_s);
     QVERIFY(list);
-    list->clearSelection();
     if (!line.isEmpty()) {
+        list->clearSelection();
         const QList<QTreeWidgetItem*> found = list->findItems(line, Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
-        found.first()->setSelected(true);
+        list->setCurrentItem(found.first()); // as a click does: current and selected
     }
     auto* pushButton = window->findChild<QPushButton*>(button);
     QVERIFY(pushButton);

@@ -46,7 +46,7 @@ public:
     void execute(const QString& number);
 
     static ExecutedProjectsWindow* panel();
-    // Selects a line of 已执行列表框 and clicks 更新按钮 or 放弃按钮.
+    // Selects a line of 已执行列表框 (an empty line: leaves the selection as it is) and clicks 更新按钮 or 放弃按钮.
     void clickUpdate(const QString& line);
     void clickAbandon(const QString& line);
 

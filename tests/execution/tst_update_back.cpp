@@ -218,6 +218,9 @@ private Q_SLOTS:
         fx.clickAbandon(zipLine);
         QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         QCOMPARE(panel->lines(), QStringList{fileLine});
+        // The remaining line is not picked for the user: a second click asks nothing.
+        fx.clickAbandon(QString());
+        QCOMPARE(fx.prompt.messages.size(), 2);
 
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
         fx.clickAbandon(fileLine);
