@@ -126,6 +126,29 @@ std::optional<QVariant> encodeBytes(const QVariant& value)
     return bytes.isEmpty() ? QVariant() : QVariant(bytes);
 }
 
+// The stored form "yyyy-MM-ddTHH:mm:ss[.zzz]" read digit by digit: the general ISO parser is several times
+// slower, which shows when a list of ten thousand projects reads its dates.
+QDateTime parseStoredDateTime(const char* text, int size)
+{
+    const auto number = [text](int at, int digits) {
+        int value = 0;
+        for (int i = at; i < at + digits; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return -1;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    if ((size != 19 && size != 23) || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+        text[16] != ':' || (size == 23 && text[19] != '.'))
+        return QDateTime::fromString(QString::fromUtf8(text, size), Qt::ISODateWithMs);
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2), size == 23 ? number(20, 3) : 0);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
+
 QString columnText(sqlite3_stmt* statement, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
@@ -201,7 +224,8 @@ QVariant decode(FieldKind kind, sqlite3_stmt* statement, int column)
     case FieldKind::Integer:
         return QVariant(int(sqlite3_column_int64(statement, column)));
     case FieldKind::DateTime: {
-        const QDateTime dateTime = QDateTime::fromString(columnText(statement, column), Qt::ISODateWithMs);
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+        const QDateTime dateTime = parseStoredDateTime(text, sqlite3_column_bytes(statement, column));
         return dateTime.isValid() ? QVariant(dateTime) : nullOf(kind);
     }
     case FieldKind::Bytes: {

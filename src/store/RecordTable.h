@@ -16,6 +16,8 @@ struct FieldDef
 {
     QString name;
     FieldKind kind = FieldKind::Text;
+
+    bool operator==(const FieldDef&) const = default;
 };
 
 // One record table file. Records are addressed by 1-based numbers in append order; fields by their
@@ -62,6 +64,9 @@ public:
     bool writeField(int field, const QVariant& value);
     // values[i] goes to field i + 1; missing values leave the field empty (append) or unchanged (modify).
     bool appendRecord(const QVariantList& values);
+    // Appends several records in one transaction: all of them or, on any failure, none. Positioned on the
+    // last new record.
+    bool appendRecords(const QList<QVariantList>& records);
     bool modifyRecord(const QVariantList& values);
     bool deleteRecord();
     bool pack();
