@@ -27,18 +27,25 @@ ExtractionStage::ExtractionStage(const QString& targetDir)
 ExtractionStage::~ExtractionStage()
 {
     m_stage.reset();
-    if (!m_committed && m_createdTarget) {
-        QDir(m_targetDir).removeRecursively();
+    if (!m_committed && !m_createdTop.isEmpty()) {
+        QDir(m_createdTop).removeRecursively();
     }
 }
 
 bool ExtractionStage::open()
 {
     if (!QFileInfo(m_targetDir).isDir()) {
+        // Remember the outermost folder that did not exist, so that a failure leaves the parents as they were.
+        QString top = m_targetDir;
+        for (QFileInfo parent(QFileInfo(top).absolutePath()); !parent.exists() && !parent.isRoot();
+             parent.setFile(parent.absolutePath())) {
+            top = parent.absoluteFilePath();
+        }
         if (!QDir().mkpath(m_targetDir)) {
+            QDir(top).removeRecursively();
             return false;
         }
-        m_createdTarget = true;
+        m_createdTop = top;
     }
     m_stage = std::make_unique<QTemporaryDir>(m_targetDir + u"/.tallyra-extract-XXXXXX"_s);
     return m_stage->isValid() && QDir().mkdir(m_stage->filePath(u"new"_s)) && QDir().mkdir(m_stage->filePath(u"old"_s));

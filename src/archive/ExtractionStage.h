@@ -35,7 +35,7 @@ private:
 
     QString m_targetDir;
     std::unique_ptr<QTemporaryDir> m_stage;
-    bool m_createdTarget = false;
+    QString m_createdTop; // the outermost folder open() created, empty when the target existed
     bool m_committed = false;
 
     struct Move

@@ -1,5 +1,6 @@
 #include "archive/CompressionChoice.h"
 #include "archive/DurableFile.h"
+#include "archive/LibzipPath.h"
 #include "archive/ZipArchive.h"
 
 #include <QDir>
@@ -20,7 +21,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kFailed = 0;
-// zlib's level 6 buys about 1 % over level 4 on source text for a third more time; packages are mostly source.
+// On the benchmark tree level 4 packs in about 60 % of the time of zlib's default level 6 for an archive about 1 %
+// larger; level 1 saves little more time and loses twice as much size.
 constexpr zip_uint32_t kDeflateLevel = 4;
 
 struct SourceEntry
@@ -114,7 +116,7 @@ bool addEntry(zip_t* archive, const SourceEntry& entry)
     if (entry.isFolder) {
         return zip_dir_add(archive, name.constData(), ZIP_FL_ENC_UTF_8) >= 0;
     }
-    zip_source_t* source = zip_source_file(archive, QFile::encodeName(entry.path).constData(), 0, -1);
+    zip_source_t* source = zip_source_file(archive, libzipPath(entry.path).constData(), 0, -1);
     if (!source) {
         return false;
     }
@@ -131,7 +133,7 @@ bool addEntry(zip_t* archive, const SourceEntry& entry)
 bool writeArchive(const QList<SourceEntry>& entries, const QString& path, const ZipArchive::Progress& progress)
 {
     int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_TRUNCATE, &error);
+    zip_t* archive = zip_open(libzipPath(path).constData(), ZIP_TRUNCATE, &error);
     if (!archive) {
         return false;
     }

@@ -27,17 +27,26 @@ namespace ZipEntryName {
 LegacyEncoding chooseLegacyEncoding(const QList<QByteArray>& unflaggedNames)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder chinese("GB18030", QStringDecoder::Flag::Stateless);
     const bool allUtf8 = std::all_of(unflaggedNames.begin(), unflaggedNames.end(),
                                      [&](const QByteArray& raw) { return decodesCleanly(utf8, raw); });
+    const bool allChinese =
+        chinese.isValid() && std::all_of(unflaggedNames.begin(), unflaggedNames.end(),
+                                         [&](const QByteArray& raw) { return decodesCleanly(chinese, raw); });
+    if (allUtf8 && allChinese) {
+        // Chinese in UTF-8 takes three bytes a character. Names whose UTF-8 reading holds only two-byte characters
+        // (GBK "目录" reads as "Ŀ¼") are far more likely GBK from Windows than accented Latin without the flag.
+        const bool hasThreeByteCharacter =
+            std::any_of(unflaggedNames.begin(), unflaggedNames.end(), [](const QByteArray& raw) {
+                const QString text = QString::fromUtf8(raw);
+                return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x800; });
+            });
+        return hasThreeByteCharacter ? LegacyEncoding::Utf8 : LegacyEncoding::Gb18030;
+    }
     if (allUtf8) {
         return LegacyEncoding::Utf8;
     }
-    QStringDecoder chinese("GB18030", QStringDecoder::Flag::Stateless);
-    if (chinese.isValid() && std::all_of(unflaggedNames.begin(), unflaggedNames.end(),
-                                         [&](const QByteArray& raw) { return decodesCleanly(chinese, raw); })) {
-        return LegacyEncoding::Gb18030;
-    }
-    return LegacyEncoding::Cp437;
+    return allChinese ? LegacyEncoding::Gb18030 : LegacyEncoding::Cp437;
 }
 
 QString decodeUtf8(const QByteArray& raw)

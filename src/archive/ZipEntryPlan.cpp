@@ -120,7 +120,10 @@ std::optional<QList<PlannedEntry>> plan(zip_t* archive, const QString& archivePa
         if (isFolder && size != 0) {
             return std::nullopt;
         }
-        entries.append({i, *path, size, isFolder});
+        const zip_stat_t& stat = stats.at(qsizetype(i));
+        const QDateTime modified =
+            (stat.valid & ZIP_STAT_MTIME) ? QDateTime::fromSecsSinceEpoch(stat.mtime) : QDateTime();
+        entries.append({i, *path, size, isFolder, modified});
     }
     if (clashes(entries)) {
         return std::nullopt;

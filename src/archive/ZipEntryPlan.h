@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -14,6 +15,7 @@ struct PlannedEntry
     QString path; // relative, "/" separators, no trailing "/"
     zip_uint64_t size = 0;
     bool isFolder = false;
+    QDateTime modified; // invalid when the archive does not say
 };
 
 namespace ZipEntryPlan {

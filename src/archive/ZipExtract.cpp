@@ -1,5 +1,6 @@
 #include "archive/ExtractionStage.h"
 #include "archive/FreeSpace.h"
+#include "archive/LibzipPath.h"
 #include "archive/ZipArchive.h"
 #include "archive/ZipEntryPlan.h"
 
@@ -114,6 +115,9 @@ bool writeEntry(zip_t* archive, const PlannedEntry& entry, const QString& path, 
         ok = written <= entry.size && out.write(buffer.data(), read) == read && reporter.advance(read);
     }
     ok = zip_fclose(data) == 0 && ok;
+    if (ok && entry.modified.isValid()) {
+        out.setFileTime(entry.modified, QFileDevice::FileModificationTime);
+    }
     out.close();
     return ok && out.error() == QFileDevice::NoError;
 }
@@ -128,7 +132,7 @@ int extract(const QString& archivePath, const QString& targetDir, const Progress
         return kFailed;
     }
     int error = 0;
-    ArchiveHandle archive(zip_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    ArchiveHandle archive(zip_open(libzipPath(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
     if (!archive) {
         return kFailed;
     }
@@ -144,7 +148,9 @@ int extract(const QString& archivePath, const QString& targetDir, const Progress
     for (const PlannedEntry& entry : *entries) {
         total += qint64(entry.size);
     }
-    if (total > FreeSpace::availableAt(target) || conflictsWithTarget(target, *entries)) {
+    // A file system that cannot tell its free space (-1) is not held against the archive.
+    const qint64 available = FreeSpace::availableAt(target);
+    if ((available >= 0 && total > available) || conflictsWithTarget(target, *entries)) {
         return kFailed;
     }
 

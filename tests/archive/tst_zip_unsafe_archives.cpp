@@ -1,0 +1,234 @@
+#include "DiskTree.h"
+#include "ZipBuilder.h"
+#include "archive/FreeSpace.h"
+#include "archive/ZipArchive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// Archives made elsewhere: names in other code pages, and archives that must be refused whole.
+class ZipUnsafeArchivesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void extract_unsafeArchive_refusedAndNothingWritten_data();
+    void extract_unsafeArchive_refusedAndNothingWritten();
+    void extract_entryThroughLinkInTarget_refusedAndNothingWrittenOutside();
+    void extract_contentLargerThanFreeSpace_refusedUntilItFits();
+
+    void extract_gbkNamesWithoutFlag_getChineseNames();
+    void extract_gbkNamesThatLookLikeUtf8_decodedAsOneArchive();
+    void extract_loneGbkNameThatIsValidUtf8_getsChineseName();
+    void extract_utf8NamesWithoutFlag_decodedAsUtf8();
+    void extract_harmlessOddNames_normalisedBelowTarget();
+    void extract_zip64EndRecords_extracts();
+
+private:
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    static QByteArray gbk(const QString& text) { return QStringEncoder("GB18030").encode(text); }
+
+    QTemporaryDir m_dir;
+};
+
+void ZipUnsafeArchivesTest::init()
+{
+    QDir(m_dir.path()).removeRecursively();
+    QDir().mkpath(m_dir.path());
+}
+
+void ZipUnsafeArchivesTest::cleanup()
+{
+    FreeSpace::setQuery({});
+}
+
+void ZipUnsafeArchivesTest::extract_unsafeArchive_refusedAndNothingWritten_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+
+    // Each archive starts with a harmless entry, so that writing before checking would show.
+    const auto after = [](const ZipBuilder::Entry& bad) {
+        return ZipBuilder().addFile("ok.txt", "fine").add(bad).bytes();
+    };
+    const auto file = [](const QByteArray& name) { return ZipBuilder::Entry{name, "evil", ZipBuilder::kStored}; };
+    const auto unixMode = [](const QByteArray& name, quint32 mode) {
+        return ZipBuilder::Entry{name, "x", ZipBuilder::kStored, 0, ZipBuilder::kMadeOnUnix, mode << 16};
+    };
+
+    QTest::newRow("absolute path") << after(file("/tmp/evil.txt"));
+    QTest::newRow("drive letter") << after(file("C:/evil.txt"));
+    QTest::newRow("drive letter, relative") << after(file("c:evil.txt"));
+    QTest::newRow("dot-dot") << after(file("../evil.txt"));
+    QTest::newRow("dot-dot inside") << after(file("a/b/../../../evil.txt"));
+    QTest::newRow("dot-dot harmless-looking") << after(file("a/../evil.txt"));
+    QTest::newRow("backslash climbing") << after(file("a\\..\\..\\evil.txt"));
+    QTest::newRow("backslash absolute") << after(file("\\evil.txt"));
+    QTest::newRow("empty name") << after(file(""));
+    QTest::newRow("only dots") << after(file("./"));
+    QTest::newRow("NUL in name") << after(file(QByteArray("evil.txt\0/../../x", 17)));
+    QTest::newRow("symbolic link") << after(unixMode("link", 0120777));
+    QTest::newRow("pipe") << after(unixMode("pipe", 0010644));
+    QTest::newRow("character device") << after(unixMode("tty", 0020644));
+    QTest::newRow("block device") << after(unixMode("disk", 0060644));
+    QTest::newRow("socket") << after(unixMode("sock", 0140644));
+
+    ZipBuilder::Entry encrypted = file("secret.txt");
+    encrypted.flags = ZipBuilder::kEncryptedFlag;
+    encrypted.data = QByteArray(12, 'k') + "ciphertext";
+    QTest::newRow("encrypted") << after(encrypted);
+
+    ZipBuilder::Entry unknownMethod = file("odd.bin");
+    unknownMethod.method = 97; // WavPack: not something libzip inflates
+    QTest::newRow("unsupported method") << after(unknownMethod);
+
+    ZipBuilder::Entry badCrc{"big.txt", DiskTree::text(600000, 11), ZipBuilder::kDeflated};
+    badCrc.wrongCrc = true;
+    QTest::newRow("wrong CRC in last entry") << after(badCrc);
+
+    ZipBuilder::Entry deflated{"data.txt", DiskTree::text(50000, 12), ZipBuilder::kDeflated};
+    QByteArray damaged = after(deflated);
+    damaged[damaged.indexOf("data.txt") + 400] ^= char(0x5A); // inside the deflate stream
+    QTest::newRow("damaged deflate stream") << damaged;
+
+    const QByteArray whole = after(deflated);
+    QTest::newRow("truncated") << whole.left(whole.size() - 30);
+    QTest::newRow("cut in the middle") << whole.left(whole.size() / 2);
+    QTest::newRow("not a ZIP at all") << QByteArray("这不是压缩文件, just text\n").repeated(20);
+    QTest::newRow("zero bytes") << QByteArray();
+    QTest::newRow("same file twice") << after(file("ok.txt"));
+    QTest::newRow("file where a folder goes") << ZipBuilder().addFile("a", "x").addFile("a/b.txt", "y").bytes();
+    QTest::newRow("folder with content") << after(file("folder/"));
+}
+
+void ZipUnsafeArchivesTest::extract_unsafeArchive_refusedAndNothingWritten()
+{
+    QFETCH(QByteArray, archive);
+    QVERIFY(DiskTree::writeFile(path(u"bad.zip"_s), archive));
+    QVERIFY(DiskTree::writeFile(path(u"existing/ok.txt"_s), "before"));
+    QVERIFY(DiskTree::writeFile(path(u"existing/mine.txt"_s), "mine"));
+    const auto before = DiskTree::snapshot(m_dir.path());
+
+    QVERIFY(ZipArchive::extract(path(u"bad.zip"_s), path(u"existing"_s)) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::extract(path(u"bad.zip"_s), path(u"absent/target"_s)) != ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(m_dir.path()), before);
+    QVERIFY(!QFileInfo::exists(u"/tmp/evil.txt"_s) || DiskTree::readFile(u"/tmp/evil.txt"_s) != "evil");
+}
+
+void ZipUnsafeArchivesTest::extract_entryThroughLinkInTarget_refusedAndNothingWrittenOutside()
+{
+    QVERIFY(QDir().mkpath(path(u"outside"_s)));
+    QVERIFY(QDir().mkpath(path(u"target"_s)));
+    QVERIFY(QFile::link(path(u"outside"_s), path(u"target/link"_s)));
+    QVERIFY(ZipBuilder().addFile("link/evil.txt", "evil").writeTo(path(u"a.zip"_s)));
+
+    QVERIFY(ZipArchive::extract(path(u"a.zip"_s), path(u"target"_s)) != ZipArchive::kOk);
+    QVERIFY(DiskTree::snapshot(path(u"outside"_s)).isEmpty());
+    QCOMPARE(DiskTree::snapshot(path(u"target"_s)).keys(), QStringList{u"link"_s});
+}
+
+void ZipUnsafeArchivesTest::extract_contentLargerThanFreeSpace_refusedUntilItFits()
+{
+    QVERIFY(ZipBuilder()
+                .addFile("a.txt", DiskTree::text(40000, 1))
+                .addFile("b.txt", DiskTree::text(30000, 2))
+                .writeTo(path(u"a.zip"_s)));
+    QString askedAbout;
+    FreeSpace::setQuery([&](const QString& folder) {
+        askedAbout = folder;
+        return qint64(69999);
+    });
+    QVERIFY(ZipArchive::extract(path(u"a.zip"_s), path(u"new/target"_s)) != ZipArchive::kOk);
+    QCOMPARE(askedAbout, QDir(m_dir.path()).absolutePath()); // the nearest folder that exists
+    QVERIFY(!QFileInfo::exists(path(u"new"_s)));
+
+    FreeSpace::setQuery([](const QString&) { return qint64(70000); });
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"new/target"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::readFile(path(u"new/target/b.txt"_s)), DiskTree::text(30000, 2));
+}
+
+void ZipUnsafeArchivesTest::extract_gbkNamesWithoutFlag_getChineseNames()
+{
+    // As packed on Chinese Windows: GBK bytes, no UTF-8 flag, often backslashes, made on DOS.
+    QVERIFY(ZipBuilder()
+                .addFile(gbk(u"项目资料\\"_s), {})
+                .addFile(gbk(u"项目资料\\需求说明.txt"_s), "需求")
+                .addFile(gbk(u"图标/主图标.ico"_s), "icon", ZipBuilder::kStored)
+                .writeTo(path(u"a.zip"_s)));
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"t"_s)), (QMap<QString, QByteArray>{{u"图标/"_s, {}},
+                                                                          {u"图标/主图标.ico"_s, "icon"},
+                                                                          {u"项目资料/"_s, {}},
+                                                                          {u"项目资料/需求说明.txt"_s, "需求"}}));
+}
+
+void ZipUnsafeArchivesTest::extract_gbkNamesThatLookLikeUtf8_decodedAsOneArchive()
+{
+    // The GBK bytes of "浣犲ソ" are exactly the UTF-8 bytes of "你好"; their neighbour shows the archive is GBK.
+    // An entry that carries the UTF-8 flag stays UTF-8 all the same.
+    QCOMPARE(gbk(u"浣犲ソ"_s), u"你好"_s.toUtf8());
+    ZipBuilder::Entry flagged{u"标记.txt"_s.toUtf8(), "3", ZipBuilder::kStored, ZipBuilder::kUtf8Flag};
+    QVERIFY(ZipBuilder()
+                .addFile(gbk(u"浣犲ソ.txt"_s), "1")
+                .addFile(gbk(u"中文.txt"_s), "2")
+                .add(flagged)
+                .writeTo(path(u"a.zip"_s)));
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
+             (QMap<QString, QByteArray>{{u"中文.txt"_s, "2"}, {u"标记.txt"_s, "3"}, {u"浣犲ソ.txt"_s, "1"}}));
+}
+
+void ZipUnsafeArchivesTest::extract_loneGbkNameThatIsValidUtf8_getsChineseName()
+{
+    // GBK "目录" is C4 BF C2 BC, which is also UTF-8 for "Ŀ¼".
+    QCOMPARE(QString::fromUtf8(gbk(u"目录"_s)), u"Ŀ¼"_s);
+    QVERIFY(ZipBuilder().addFile("readme.txt", "r").addFile(gbk(u"目录\\b.txt"_s), "b").writeTo(path(u"a.zip"_s)));
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
+             (QMap<QString, QByteArray>{{u"readme.txt"_s, "r"}, {u"目录/"_s, {}}, {u"目录/b.txt"_s, "b"}}));
+}
+
+void ZipUnsafeArchivesTest::extract_utf8NamesWithoutFlag_decodedAsUtf8()
+{
+    ZipBuilder::Entry flagged{u"标记.txt"_s.toUtf8(), "1", ZipBuilder::kStored, ZipBuilder::kUtf8Flag};
+    QVERIFY(ZipBuilder().addFile(u"你好.txt"_s.toUtf8(), "2").add(flagged).writeTo(path(u"a.zip"_s)));
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"t"_s)), (QMap<QString, QByteArray>{{u"你好.txt"_s, "2"}, {u"标记.txt"_s, "1"}}));
+}
+
+void ZipUnsafeArchivesTest::extract_harmlessOddNames_normalisedBelowTarget()
+{
+    QVERIFY(ZipBuilder()
+                .addFile("./a.txt", "a")
+                .addFile("b//c/./d.txt", "d")
+                .addFile("e\\f.txt", "f")
+                .addUnix("run.sh", "#!/bin/sh\n", 0100755)
+                .writeTo(path(u"a.zip"_s)));
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"t"_s)), (QMap<QString, QByteArray>{{u"a.txt"_s, "a"},
+                                                                          {u"b/"_s, {}},
+                                                                          {u"b/c/"_s, {}},
+                                                                          {u"b/c/d.txt"_s, "d"},
+                                                                          {u"e/"_s, {}},
+                                                                          {u"e/f.txt"_s, "f"},
+                                                                          {u"run.sh"_s, "#!/bin/sh\n"}}));
+}
+
+void ZipUnsafeArchivesTest::extract_zip64EndRecords_extracts()
+{
+    QVERIFY(
+        ZipBuilder().addFile("a.txt", "a").addFile(gbk(u"目录/b.txt"_s), "b").useZip64End().writeTo(path(u"a.zip"_s)));
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
+             (QMap<QString, QByteArray>{{u"a.txt"_s, "a"}, {u"目录/"_s, {}}, {u"目录/b.txt"_s, "b"}}));
+}
+
+QTEST_GUILESS_MAIN(ZipUnsafeArchivesTest)
+#include "tst_zip_unsafe_archives.moc"
