@@ -16,7 +16,9 @@ void guardOnly(MainWindow* window)
 
 } // namespace
 
-void newProject(MainWindow*) {}
+void newProject(MainWindow*)
+{
+}
 
 void updateProject(MainWindow* window)
 {
@@ -63,10 +65,16 @@ void showRelated(MainWindow* window)
     guardOnly(window);
 }
 
-void designWizard(MainWindow*) {}
+void designWizard(MainWindow*)
+{
+}
 
-void systemSettings(MainWindow*) {}
+void systemSettings(MainWindow*)
+{
+}
 
-void backupRestore(MainWindow*) {}
+void backupRestore(MainWindow*)
+{
+}
 
 } // namespace ProjectCommands
