@@ -3,6 +3,8 @@
 #include "app/AppDir.h"
 #include "app/AppSettings.h"
 
+#include <QDir>
+
 using namespace Qt::StringLiterals;
 
 namespace ExecutionPaths {
@@ -16,7 +18,7 @@ QString executionDirFrom(const QString& configured)
 {
     if (configured.trimmed().isEmpty())
         return {};
-    return configured.endsWith(u'/') ? configured : configured + u'/';
+    return configured.endsWith(u'/') || configured.endsWith(QDir::separator()) ? configured : configured + u'/';
 }
 
 QString workDir(const QString& executionDir, const QString& number)

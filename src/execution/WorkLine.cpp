@@ -1,15 +1,25 @@
 #include "execution/WorkLine.h"
 
+#include <QDir>
+
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr QStringView kZipSuffix = u"(zip)";
 
-// The text after the last separator, or all of it when there is none.
-QString afterLastSlash(const QString& path)
+// Lines are built with "/", but a configured execution directory may hold the platform's own separator.
+qsizetype lastSeparator(const QString& path)
 {
-    return path.mid(path.lastIndexOf(u'/') + 1);
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(QDir::separator()));
+}
+
+// The text after the last separator, or all of it when there is none.
+QString afterLastSeparator(const QString& path)
+{
+    return path.mid(lastSeparator(path) + 1);
 }
 
 } // namespace
@@ -31,11 +41,11 @@ WorkLine WorkLine::parse(const QString& caption)
     line.m_isZip = caption.endsWith(kZipSuffix);
     if (line.m_isZip) {
         line.m_workingFolder = caption.chopped(kZipSuffix.size());
-        line.m_number = afterLastSlash(line.m_workingFolder);
+        line.m_number = afterLastSeparator(line.m_workingFolder);
         line.m_type = u"zip"_s;
         return line;
     }
-    const qsizetype slash = caption.lastIndexOf(u'/');
+    const qsizetype slash = lastSeparator(caption);
     const qsizetype dot = caption.lastIndexOf(u'.');
     line.m_workingFolder = slash < 0 ? QString() : caption.left(slash);
     // A dot before the last separator belongs to a folder name, so the number then runs to the end.
