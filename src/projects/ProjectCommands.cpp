@@ -1,5 +1,6 @@
 #include "projects/ProjectCommands.h"
 
+#include "execution/ExecuteCommand.h"
 #include "projects/NewProjectWindow.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectListView.h"
@@ -40,7 +41,7 @@ void exportProject(MainWindow* window)
 
 void execute(MainWindow* window)
 {
-    guardOnly(window);
+    ExecuteCommand::executeSelectedProject(window);
 }
 
 void showDetails(MainWindow* window)

@@ -3,6 +3,7 @@
 #include "app/AppDir.h"
 #include "app/AppSettings.h"
 #include "app/ListAppearance.h"
+#include "execution/ExecutedProjectsWindow.h"
 #include "projects/ProjectCommands.h"
 #include "tools/ToolPage.h"
 #include "ui/common/Naming.h"
@@ -71,6 +72,7 @@ void MainWindow::startUp()
     m_projects->setArrangement(AppSettings::toNumber(settings.read(SettingsKeys::kListArrangement)));
     applyListAppearance(this, m_projects);
     m_projects->loadProjectList();
+    ExecutedProjectsWindow::restoreStrandedWork();
     m_navigation->setCurrentPage(settings.readNumber(SettingsKeys::kNavigationPage, QStringLiteral("0")));
 }
 

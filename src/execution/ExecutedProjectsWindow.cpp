@@ -1,0 +1,238 @@
+#include "execution/ExecutedProjectsWindow.h"
+
+#include "execution/DockingRules.h"
+#include "execution/StrandedWork.h"
+#include "execution/UpdateBack.h"
+#include "execution/WorkFiles.h"
+#include "execution/WorkLine.h"
+#include "ui/common/Naming.h"
+#include "ui/common/Prompt.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/ProjectListView.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QPointer<ExecutedProjectsWindow> s_instance;
+
+MainWindow* mainWindow()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (auto* main = qobject_cast<MainWindow*>(window))
+            return main;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ExecutedProjectsWindow* ExecutedProjectsWindow::instance(bool create)
+{
+    if (!s_instance && create) {
+        s_instance = new ExecutedProjectsWindow;
+        s_instance->show();
+    }
+    return s_instance;
+}
+
+void ExecutedProjectsWindow::restoreStrandedWork()
+{
+    const QStringList found = StrandedWork::findLines();
+    ExecutedProjectsWindow* panel = instance(false);
+    const QStringList listed = panel ? panel->lines() : QStringList();
+    for (const QString& line : found) {
+        if (!listed.contains(line))
+            instance(true)->appendLine(line);
+    }
+}
+
+ExecutedProjectsWindow::ExecutedProjectsWindow()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_frame(named(new QFrame(this), u"外形框1"_s)), m_title(named(new QLabel(u" ■□□"_s, this), u"标签1"_s)),
+      m_list(named(new QTreeWidget(this), u"已执行列表框"_s)),
+      m_updateButton(named(new QPushButton(u"更 新"_s, this), u"更新按钮"_s)),
+      m_abandonButton(named(new QPushButton(u"放 弃"_s, this), u"放弃按钮"_s)), m_slideOut(new QTimer(this)),
+      m_slideIn(new QTimer(this))
+{
+    setWindowTitle(u"已执行项目"_s);
+    setAccessibleName(u"已执行项目"_s);
+    setFixedSize(215, 275);
+    move(0, 30);
+    // Moves without a pressed button arrive only with tracking; they bring the panel back from the edge.
+    setMouseTracking(true);
+
+    m_frame->setGeometry(0, 0, 215, 275);
+    m_frame->setFrameShape(QFrame::Box);
+    m_frame->setAttribute(Qt::WA_TransparentForMouseEvents); // its mouse moves are the window's
+    m_frame->lower();
+
+    m_title->setGeometry(1, 1, 213, 20);
+    m_title->setAutoFillBackground(true);
+    m_title->setBackgroundRole(QPalette::Highlight);
+    m_title->setForegroundRole(QPalette::HighlightedText);
+
+    m_list->setGeometry(4, 21, 207, 223);
+    m_list->setColumnCount(1);
+    m_list->setHeaderLabels({u"已执行项目："_s});
+    m_list->setRootIsDecorated(false);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+
+    m_updateButton->setGeometry(4, 248, 100, 24);
+    m_abandonButton->setGeometry(112, 248, 100, 24);
+    connect(m_updateButton, &QPushButton::clicked, this, &ExecutedProjectsWindow::updateBack);
+    connect(m_abandonButton, &QPushButton::clicked, this, &ExecutedProjectsWindow::abandon);
+
+    m_slideOut->setObjectName(u"时钟1"_s);
+    m_slideIn->setObjectName(u"时钟2"_s);
+    m_slideOut->setInterval(DockingRules::kTickMs);
+    m_slideIn->setInterval(DockingRules::kTickMs);
+    connect(m_slideOut, &QTimer::timeout, this, &ExecutedProjectsWindow::slideOutTick);
+    connect(m_slideIn, &QTimer::timeout, this, &ExecutedProjectsWindow::slideInTick);
+    m_slideOut->start(); // the panel slides out of sight right after it appears
+}
+
+ExecutedProjectsWindow::~ExecutedProjectsWindow()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+void ExecutedProjectsWindow::appendLine(const QString& caption)
+{
+    m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{caption}));
+}
+
+QStringList ExecutedProjectsWindow::lines() const
+{
+    QStringList captions;
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i)
+        captions.append(m_list->topLevelItem(i)->text(0));
+    return captions;
+}
+
+QString ExecutedProjectsWindow::selectedCaption() const
+{
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text(0);
+}
+
+void ExecutedProjectsWindow::updateBack()
+{
+    if (m_list->selectedItems().isEmpty())
+        return;
+    if (!Prompt::question(this, u"您确定保存好了项目文件要进行更新吗？此操作将覆盖原有记录。"_s))
+        return;
+    const WorkLine line = WorkLine::parse(selectedCaption());
+    // Messages after the line is gone may outlive this panel; they belong to the main window then.
+    MainWindow* main = mainWindow();
+    QWidget* parent = main ? static_cast<QWidget*>(main) : this;
+    const bool updated = UpdateBack::run(line, parent, [this] { removeSelectedLineAndMaybeClose(); });
+    if (updated && main)
+        main->projectList()->loadProjectList();
+}
+
+void ExecutedProjectsWindow::abandon()
+{
+    if (m_list->selectedItems().isEmpty())
+        return;
+    if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s))
+        return;
+    const WorkLine line = WorkLine::parse(selectedCaption());
+    WorkFiles::removeFolder(line.workingFolder());
+    removeSelectedLineAndMaybeClose();
+}
+
+void ExecutedProjectsWindow::removeSelectedLineAndMaybeClose()
+{
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    if (!selected.isEmpty())
+        delete selected.first();
+    if (m_list->topLevelItemCount() > 0) {
+        // The view would select the next line by itself; the next command must act only on a line the user picked.
+        m_list->clearSelection();
+        return;
+    }
+    // Later work must get a fresh panel even while this one waits for its deferred deletion.
+    s_instance = nullptr;
+    m_slideOut->stop();
+    m_slideIn->stop();
+    hide();
+    deleteLater();
+}
+
+void ExecutedProjectsWindow::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
+void ExecutedProjectsWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    const QPoint position = pos();
+    const DockingRules::Moved moved = DockingRules::afterMove(position.x(), position.y(), m_slideIn->isActive());
+    if (moved.startSlideOut && !m_slideOut->isActive())
+        m_slideOut->start();
+    if (moved.left != position.x() || moved.top != position.y())
+        move(moved.left, moved.top);
+}
+
+void ExecutedProjectsWindow::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_dragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void ExecutedProjectsWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+        return;
+    }
+    // A running timer is left alone: restarting it on every move would hold its next tick back.
+    if (DockingRules::startsSlideIn(x(), width(), m_slideOut->isActive()) && !m_slideIn->isActive())
+        m_slideIn->start();
+}
+
+void ExecutedProjectsWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QWidget::mouseReleaseEvent(event);
+}
+
+void ExecutedProjectsWindow::slideOutTick()
+{
+    const DockingRules::Tick tick = DockingRules::slideOutTick(x(), width());
+    if (tick.stop)
+        m_slideOut->stop();
+    else
+        move(tick.left, y());
+}
+
+void ExecutedProjectsWindow::slideInTick()
+{
+    const DockingRules::Tick tick = DockingRules::slideInTick(x());
+    if (tick.stop)
+        m_slideIn->stop();
+    else
+        move(tick.left, y());
+}

@@ -1,0 +1,69 @@
+#include "execution/WorkLine.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr QStringView kZipSuffix = u"(zip)";
+
+// Lines are built with "/", but a configured execution directory may hold the platform's own separator.
+qsizetype lastSeparator(const QString& path)
+{
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(QDir::separator()));
+}
+
+// The text after the last separator, or all of it when there is none.
+QString afterLastSeparator(const QString& path)
+{
+    return path.mid(lastSeparator(path) + 1);
+}
+
+} // namespace
+
+QString WorkLine::zipCaption(const QString& workDir)
+{
+    return workDir + kZipSuffix;
+}
+
+QString WorkLine::fileCaption(const QString& workFile)
+{
+    return workFile;
+}
+
+WorkLine WorkLine::parse(const QString& caption)
+{
+    WorkLine line;
+    line.m_caption = caption;
+    line.m_isZip = caption.endsWith(kZipSuffix);
+    if (line.m_isZip) {
+        line.m_workingFolder = caption.chopped(kZipSuffix.size());
+        line.m_number = afterLastSeparator(line.m_workingFolder);
+        line.m_type = u"zip"_s;
+        return line;
+    }
+    const qsizetype slash = lastSeparator(caption);
+    const qsizetype dot = caption.lastIndexOf(u'.');
+    line.m_workingFolder = slash < 0 ? QString() : caption.left(slash);
+    // A dot before the last separator belongs to a folder name, so the number then runs to the end.
+    const qsizetype numberEnd = dot > slash ? dot : caption.size();
+    line.m_number = caption.mid(slash + 1, numberEnd - slash - 1);
+    line.m_type = dot > slash ? caption.mid(dot + 1) : QString();
+    return line;
+}
+
+QString WorkLine::workFile() const
+{
+    return m_isZip ? QString() : m_caption;
+}
+
+QString WorkLine::workFileWithoutExtension() const
+{
+    if (m_isZip)
+        return {};
+    const qsizetype dot = m_caption.lastIndexOf(u'.');
+    return dot < 0 ? m_caption : m_caption.left(dot);
+}

@@ -1,0 +1,170 @@
+#include "ExecutionFixture.h"
+
+#include "app/AppSettings.h"
+#include "execution/ExecutedProjectsWindow.h"
+#include "platform/Clock.h"
+#include "projects/ProjectCommands.h"
+#include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/ProjectListView.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+ExecutionFixture::ExecutionFixture()
+{
+    Clock::setOverride([] { return now(); });
+    QDir().mkpath(workRoot());
+    setExecutionDir(workRoot());
+}
+
+ExecutionFixture::~ExecutionFixture()
+{
+    delete panel();
+    m_main.reset();
+    Clock::setOverride({});
+}
+
+QDateTime ExecutionFixture::startDate()
+{
+    return QDateTime(QDate(2025, 3, 1), QTime(8, 0));
+}
+
+QDateTime ExecutionFixture::now()
+{
+    return QDateTime(QDate(2026, 12, 7), QTime(9, 30, 5));
+}
+
+QString ExecutionFixture::workRoot() const
+{
+    return app.filePath(u"work"_s);
+}
+
+QString ExecutionFixture::workDir(const QString& number) const
+{
+    return workRoot() + u'/' + number;
+}
+
+void ExecutionFixture::setExecutionDir(const QString& value)
+{
+    AppSettings().write(SettingsKeys::kExecutionDir, value);
+}
+
+void ExecutionFixture::addProject(const QString& number, const QString& type, const QByteArray& package)
+{
+    ProjectTable table;
+    QVERIFY(table.open());
+    QVariantList values(ProjectField::PackageType);
+    values[ProjectField::Number - 1] = number;
+    values[ProjectField::Name - 1] = QString(u"项目"_s + number);
+    values[ProjectField::Type - 1] = 1;
+    values[ProjectField::Version - 1] = u"2.3"_s;
+    values[ProjectField::StartTime - 1] = startDate();
+    values[ProjectField::LastUpdate - 1] = startDate();
+    values[ProjectField::PackageType - 1] = type;
+    QVERIFY(table.appendRecord(values));
+    table.close();
+    if (!package.isNull())
+        app.writeFile(u"data/"_s + number + u".fd1"_s, package);
+}
+
+QString ExecutionFixture::storedPackage(const QString& number) const
+{
+    return ProjectTable::packagePath(number);
+}
+
+QByteArray ExecutionFixture::storedBytes(const QString& number) const
+{
+    return app.readFile(u"data/"_s + number + u".fd1"_s);
+}
+
+int ExecutionFixture::projectCount() const
+{
+    ProjectTable table;
+    table.open();
+    return table.recordCount();
+}
+
+QVariant ExecutionFixture::field(const QString& number, int fieldNumber) const
+{
+    ProjectTable table;
+    if (!table.open() || !table.findProjectByNumber(number))
+        return {};
+    return table.readField(fieldNumber);
+}
+
+void ExecutionFixture::deleteProjectRecord(const QString& number)
+{
+    ProjectTable table;
+    QVERIFY(table.open());
+    QVERIFY(table.findProjectByNumber(number));
+    QVERIFY(table.deleteRecord());
+    QVERIFY(table.pack());
+}
+
+MainWindow* ExecutionFixture::mainWindow()
+{
+    if (!m_main) {
+        m_main = std::make_unique<MainWindow>();
+        m_main->startUp();
+    }
+    return m_main.get();
+}
+
+void ExecutionFixture::execute(const QString& number)
+{
+    ProjectListView* list = mainWindow()->projectList();
+    list->loadProjectList();
+    list->clearSelection();
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        const int record = item->data(ProjectListView::kRecordRole).toInt();
+        ProjectTable table;
+        table.open();
+        table.goTo(record);
+        if (table.readField(ProjectField::Number).toString() == number) {
+            list->setCurrentItem(item);
+            item->setSelected(true);
+            break;
+        }
+    }
+    ProjectCommands::execute(mainWindow());
+}
+
+ExecutedProjectsWindow* ExecutionFixture::panel()
+{
+    return ExecutedProjectsWindow::instance(false);
+}
+
+void ExecutionFixture::clickUpdate(const QString& line)
+{
+    clickPanelButton(line, u"更新按钮"_s);
+}
+
+void ExecutionFixture::clickAbandon(const QString& line)
+{
+    clickPanelButton(line, u"放弃按钮"_s);
+}
+
+void ExecutionFixture::clickPanelButton(const QString& line, const QString& button)
+{
+    ExecutedProjectsWindow* window = panel();
+    QVERIFY(window);
+    auto* list = window->findChild<QTreeWidget*>(u"已执行列表框"_s);
+    QVERIFY(list);
+    if (!line.isEmpty()) {
+        list->clearSelection();
+        const QList<QTreeWidgetItem*> found = list->findItems(line, Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        list->setCurrentItem(found.first()); // as a click does: current and selected
+    }
+    auto* pushButton = window->findChild<QPushButton*>(button);
+    QVERIFY(pushButton);
+    // The panel keeps sliding at the screen edge; a click goes to the button wherever it is at that moment.
+    pushButton->click();
+}

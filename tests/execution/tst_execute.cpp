@@ -1,0 +1,282 @@
+#include "ExecutionFixture.h"
+#include "ProgramChoice.h"
+#include "ReadOnlyMount.h"
+#include "StoredZip.h"
+#include "execution/ExecutedProjectsWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringEncoder>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kCreateFailed = u"创建程序目录失败，可能有以下原因：\r\n\r\n  1.您所指定的程序执行目录无效\r\n"
+                              u"  2.当前已存在该文件目录，请执行程序更新\r\n  3.磁盘具有只读属性"_s;
+
+QByteArray sourcePackage()
+{
+    return StoredZip().add("main.e", "program text").add("readme.txt", "notes").add("lib/util.e", "helper").bytes();
+}
+
+QByteArray gbk(const QString& text)
+{
+    QStringEncoder encoder("GB18030");
+    return encoder.encode(text);
+}
+
+QStringList panelLines()
+{
+    ExecutedProjectsWindow* panel = ExecutionFixture::panel();
+    return panel ? panel->lines() : QStringList();
+}
+
+} // namespace
+
+class TestExecute : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void zipPackage_unpackedChosenFileOpenedAndZipLineListed_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::newRow("zip") << u"zip"_s;
+        QTest::newRow("any letter case") << u"ZIP"_s;
+    }
+
+    void zipPackage_unpackedChosenFileOpenedAndZipLineListed()
+    {
+        QFETCH(QString, type);
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, type, sourcePackage());
+        ProgramChoice choice(u"main.e"_s);
+
+        fx.execute(u"P01"_s);
+
+        QVERIFY(choice.seen);
+        QCOMPARE(choice.title, u"选择执行程序"_s);
+        QCOMPARE(choice.size, QSize(237, 278));
+        QVERIFY(choice.toolWindow);
+        QCOMPARE(choice.listSize, choice.size);
+        // Files of the folder itself only: no sub-folder content, never the marker.
+        QCOMPARE(choice.offered, QStringList({u"main.e"_s, u"readme.txt"_s}));
+
+        const QString workDir = fx.workDir(u"P01"_s);
+        QCOMPARE(fx.prompt.messages.size(), 0);
+        QCOMPARE(fx.prompt.shellOpened, QStringList{workDir + u"/main.e"_s});
+        QCOMPARE(panelLines(), QStringList{workDir + u"(zip)"_s});
+        QCOMPARE(QFileInfo(workDir + u"/P_zip.TMP"_s).size(), 0);
+        QVERIFY(QFileInfo(workDir + u"/P_zip.TMP"_s).isFile());
+        QVERIFY(QFileInfo(workDir + u"/lib/util.e"_s).isFile());
+        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+    }
+
+    void singleFilePackage_copiedUnderNumberAndOpened_data()
+    {
+        QTest::addColumn<bool>("trailingSeparator");
+        QTest::newRow("dir without separator") << false;
+        QTest::newRow("dir with separator") << true;
+    }
+
+    void singleFilePackage_copiedUnderNumberAndOpened()
+    {
+        QFETCH(bool, trailingSeparator);
+        ExecutionFixture fx;
+        if (trailingSeparator)
+            fx.setExecutionDir(fx.workRoot() + u'/');
+        fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+
+        fx.execute(u"P01"_s);
+
+        const QString workFile = fx.workDir(u"P01"_s) + u"/P01.e"_s;
+        QCOMPARE(fx.prompt.messages.size(), 0);
+        QCOMPARE(fx.app.readFile(u"work/P01/P01.e"_s), QByteArray("module bytes"));
+        QCOMPARE(fx.prompt.shellOpened, QStringList{workFile});
+        QCOMPARE(panelLines(), QStringList{workFile});
+        QCOMPARE(QDir(fx.workDir(u"P01"_s)).entryList(QDir::Files), QStringList{u"P01.e"_s});
+    }
+
+    void severalProjects_listedInOnePanelInOrder()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"e"_s, "one");
+        fx.addProject(u"P02"_s, u"dll"_s, "two");
+        fx.execute(u"P01"_s);
+        ExecutedProjectsWindow* first = ExecutionFixture::panel();
+        fx.execute(u"P02"_s);
+        QCOMPARE(ExecutionFixture::panel(), first);
+        QCOMPARE(panelLines(), QStringList({fx.workDir(u"P01"_s) + u"/P01.e"_s, fx.workDir(u"P02"_s) + u"/P02.dll"_s}));
+    }
+
+    void chooserClosedWithoutChoice_folderRemovedNothingListed()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"zip"_s, sourcePackage());
+        ProgramChoice choice{QString()};
+
+        fx.execute(u"P01"_s);
+
+        QVERIFY(choice.seen);
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        QVERIFY(fx.prompt.shellOpened.isEmpty());
+        QVERIFY(fx.prompt.messages.isEmpty());
+        QVERIFY(!ExecutionFixture::panel());
+    }
+
+    void chineseEntryNamesWithoutUtf8Flag_offeredAndOpenedInChinese()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"zip"_s,
+                      StoredZip().add(gbk(u"主程序.e"_s), "main").add(gbk(u"说明.txt"_s), "doc").bytes());
+        ProgramChoice choice(u"主程序.e"_s);
+
+        fx.execute(u"P01"_s);
+
+        QCOMPARE(choice.offered, QStringList({u"主程序.e"_s, u"说明.txt"_s}));
+        const QString opened = fx.workDir(u"P01"_s) + u"/主程序.e"_s;
+        QCOMPARE(fx.prompt.shellOpened, QStringList{opened});
+        QCOMPARE(fx.app.readFile(u"work/P01/主程序.e"_s), QByteArray("main"));
+    }
+
+    void sameProjectTwice_secondRefusedWithCreateFolderWarning()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+        fx.execute(u"P01"_s);
+        fx.app.writeFile(u"work/P01/P01.e"_s, "edited");
+
+        fx.execute(u"P01"_s);
+
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Warning);
+        QCOMPARE(fx.prompt.lastText(), kCreateFailed);
+        QCOMPARE(fx.app.readFile(u"work/P01/P01.e"_s), QByteArray("edited"));
+        QCOMPARE(panelLines().size(), 1);
+    }
+
+    void nothingSelected_warnedAndNothingMade()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+        fx.execute(u"none"_s);
+        QCOMPARE(fx.prompt.texts(), QStringList{u"请选择您要操作的项目！"_s});
+        QVERIFY(QDir(fx.workRoot()).isEmpty());
+    }
+
+    void blankExecutionDir_warnedAndNothingMade_data()
+    {
+        QTest::addColumn<QString>("dir");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("spaces") << u"   "_s;
+    }
+
+    void blankExecutionDir_warnedAndNothingMade()
+    {
+        QFETCH(QString, dir);
+        ExecutionFixture fx;
+        fx.setExecutionDir(dir);
+        fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+        fx.execute(u"P01"_s);
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Warning);
+        QCOMPARE(fx.prompt.texts(), QStringList{u"您所指定的执行目录无效，请在系统设置中重新指定！"_s});
+        QVERIFY(!ExecutionFixture::panel());
+    }
+
+    void missingExecutionDir_createFolderWarning()
+    {
+        ExecutionFixture fx;
+        fx.setExecutionDir(fx.app.filePath(u"nowhere/deeper"_s));
+        fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+        fx.execute(u"P01"_s);
+        QCOMPARE(fx.prompt.texts(), QStringList{kCreateFailed});
+        QVERIFY(!QFileInfo::exists(fx.app.filePath(u"nowhere"_s)));
+        QVERIFY(!ExecutionFixture::panel());
+    }
+
+    void readOnlyExecutionDir_createFolderWarning()
+    {
+        if (!ReadOnlyMount::available())
+            QSKIP(ReadOnlyMount::unavailableReason());
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"zip"_s, sourcePackage());
+        ReadOnlyMount readOnly(fx.workRoot());
+        QVERIFY(readOnly.isActive());
+
+        fx.execute(u"P01"_s);
+
+        QCOMPARE(fx.prompt.texts(), QStringList{kCreateFailed});
+        QVERIFY(!ExecutionFixture::panel());
+        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+    }
+
+    void unusableZipPackage_unpackErrorAndStoredPackageKept_data()
+    {
+        QTest::addColumn<QByteArray>("package");
+        StoredZip::Entry damaged{"main.e", "program text", 0, true};
+        StoredZip::Entry locked{"main.e", QByteArray(12, 'k') + "ciphertext", StoredZip::kEncrypted, false};
+        QTest::newRow("corrupt entry") << StoredZip().add(damaged).bytes();
+        QTest::newRow("truncated") << sourcePackage().left(sourcePackage().size() / 2);
+        QTest::newRow("not a zip") << QByteArray("这不是压缩包，只是文本。").append('\n');
+        QTest::newRow("encrypted") << StoredZip().add(locked).bytes();
+        QTest::newRow("escapes the folder") << StoredZip().add("../outside.e", "x").bytes();
+        QTest::newRow("missing from data") << QByteArray();
+    }
+
+    void unusableZipPackage_unpackErrorAndStoredPackageKept()
+    {
+        QFETCH(QByteArray, package);
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"zip"_s, package);
+        ProgramChoice choice(u"main.e"_s);
+
+        fx.execute(u"P01"_s);
+
+        QVERIFY(!choice.seen);
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Error);
+        QCOMPARE(fx.prompt.texts(), QStringList{u"解压程序文件包失败！"_s});
+        QCOMPARE(fx.storedBytes(u"P01"_s), package);
+        QCOMPARE(QFileInfo::exists(fx.storedPackage(u"P01"_s)), !package.isNull());
+        QVERIFY(fx.prompt.shellOpened.isEmpty());
+        QVERIFY(!ExecutionFixture::panel());
+        QVERIFY(!QFileInfo::exists(fx.workRoot() + u"/outside.e"_s));
+        // The folder stays, as after every failed unpack; the user removes it before the next try.
+        QVERIFY(QDir(fx.workDir(u"P01"_s)).isEmpty());
+    }
+
+    void emptyZipPackage_offersNothingAndLeavesNoFolder()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"zip"_s, StoredZip::emptyArchive());
+        ProgramChoice choice{QString()};
+
+        fx.execute(u"P01"_s);
+
+        if (!choice.seen) {
+            // An archive without entries may also be refused as unusable; either way nothing is listed.
+            QCOMPARE(fx.prompt.texts(), QStringList{u"解压程序文件包失败！"_s});
+        } else {
+            QVERIFY(choice.offered.isEmpty());
+            QVERIFY(fx.prompt.messages.isEmpty());
+            QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        }
+        QVERIFY(!ExecutionFixture::panel());
+        QCOMPARE(fx.storedBytes(u"P01"_s), StoredZip::emptyArchive());
+    }
+
+    void missingSingleFilePackage_copyErrorAndFolderLeftEmpty()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"e"_s, QByteArray());
+        fx.execute(u"P01"_s);
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Error);
+        QCOMPARE(fx.prompt.texts(), QStringList{u"复制文件出错！"_s});
+        QVERIFY(QDir(fx.workDir(u"P01"_s)).isEmpty());
+        QVERIFY(!ExecutionFixture::panel());
+    }
+};
+
+TALLYRA_TEST_MAIN_WITH_MOUNTS(TestExecute)
+#include "tst_execute.moc"

@@ -1,0 +1,365 @@
+#include "ExecutionFixture.h"
+#include "ProgramChoice.h"
+#include "ReadOnlyMount.h"
+#include "StoredZip.h"
+#include "archive/ZipArchive.h"
+#include "execution/ExecutedProjectsWindow.h"
+#include "store/TableSchemas.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/ProjectListView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kConfirmUpdate = u"您确定保存好了项目文件要进行更新吗？此操作将覆盖原有记录。"_s;
+const QString kConfirmAbandon = u"您确定要放弃正在执行的项目操作吗？"_s;
+const QString kUpdated = u"更新项目成功！"_s;
+
+QByteArray sourcePackage()
+{
+    return StoredZip().add("main.e", "program text").add("readme.txt", "notes").add("lib/util.e", "helper").bytes();
+}
+
+// Every file of a stored ZIP package, by its path inside the archive.
+QMap<QString, QByteArray> contentOf(const QString& package)
+{
+    QTemporaryDir target;
+    QMap<QString, QByteArray> files;
+    if (ZipArchive::extract(package, target.path()) != ZipArchive::kOk)
+        return files;
+    const QDir root(target.path());
+    QStringList pending{target.path()};
+    while (!pending.isEmpty()) {
+        const QDir dir(pending.takeFirst());
+        const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+        for (const QFileInfo& entry : entries) {
+            if (entry.isDir()) {
+                pending.append(entry.filePath());
+                continue;
+            }
+            QFile file(entry.filePath());
+            file.open(QIODevice::ReadOnly);
+            files.insert(root.relativeFilePath(entry.filePath()), file.readAll());
+        }
+    }
+    return files;
+}
+
+} // namespace
+
+class TestUpdateBack : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Executes P01 with a ZIP package and answers the choice with main.e; answers the list line.
+    static QString executeZip(ExecutionFixture& fx, const QString& number = u"P01"_s)
+    {
+        fx.addProject(number, u"zip"_s, sourcePackage());
+        ProgramChoice choice(u"main.e"_s);
+        fx.execute(number);
+        return fx.workDir(number) + u"(zip)"_s;
+    }
+
+    static QString executeFile(ExecutionFixture& fx, const QString& number = u"P01"_s)
+    {
+        fx.addProject(number, u"e"_s, "module bytes");
+        fx.execute(number);
+        return fx.workDir(number) + u'/' + number + u".e"_s;
+    }
+
+    static void verifyPanelGone(QPointer<ExecutedProjectsWindow> panel)
+    {
+        QVERIFY(!ExecutionFixture::panel());
+        QTRY_VERIFY(panel.isNull());
+    }
+
+private Q_SLOTS:
+    void zipWork_updatedBack_storedPackageHoldsWorkAndRecordStamped()
+    {
+        ExecutionFixture fx;
+        const QString line = executeZip(fx);
+        fx.app.writeFile(u"work/P01/main.e"_s, "edited program");
+        fx.app.writeFile(u"work/P01/新文件.txt"_s, "added");
+        QPointer<ExecutedProjectsWindow> panel = ExecutionFixture::panel();
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        QCOMPARE(fx.prompt.texts(), QStringList({kConfirmUpdate, kUpdated}));
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Information);
+        const QMap<QString, QByteArray> stored = contentOf(fx.storedPackage(u"P01"_s));
+        QCOMPARE(stored.keys(), QStringList({u"lib/util.e"_s, u"main.e"_s, u"readme.txt"_s, u"新文件.txt"_s}));
+        QCOMPARE(stored.value(u"main.e"_s), QByteArray("edited program"));
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        QVERIFY(!QFileInfo::exists(fx.app.filePath(u"P01.fd1"_s)));
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::now());
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::StartTime).toDateTime(), ExecutionFixture::startDate());
+        verifyPanelGone(panel);
+    }
+
+    void zipWork_markerWithContent_packedWithTheRest()
+    {
+        ExecutionFixture fx;
+        const QString line = executeZip(fx);
+        fx.app.writeFile(u"work/P01/P_zip.TMP"_s, "the user's own file");
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        QCOMPARE(fx.prompt.lastText(), kUpdated);
+        QCOMPARE(contentOf(fx.storedPackage(u"P01"_s)).value(u"P_zip.TMP"_s), QByteArray("the user's own file"));
+    }
+
+    void fileWork_updatedBack_storedPackageIsWorkedFile()
+    {
+        ExecutionFixture fx;
+        const QString line = executeFile(fx);
+        fx.app.writeFile(u"work/P01/P01.e"_s, "edited module");
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        QCOMPARE(fx.prompt.texts(), QStringList({kConfirmUpdate, kUpdated}));
+        QCOMPARE(fx.storedBytes(u"P01"_s), QByteArray("edited module"));
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        QVERIFY(!QFileInfo::exists(fx.app.filePath(u"P01.fd1"_s)));
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::now());
+    }
+
+    void updateBack_answeredNoOrNothingSelected_nothingChanges()
+    {
+        ExecutionFixture fx;
+        const QString line = executeFile(fx);
+        fx.app.writeFile(u"work/P01/P01.e"_s, "edited module");
+        fx.prompt.clear();
+
+        fx.clickUpdate(QString());
+        QVERIFY(fx.prompt.messages.isEmpty());
+
+        fx.prompt.queueAnswer(Prompt::Answer::No);
+        fx.clickUpdate(line);
+        QCOMPARE(fx.prompt.texts(), QStringList{kConfirmUpdate});
+        QCOMPARE(fx.storedBytes(u"P01"_s), QByteArray("module bytes"));
+        QCOMPARE(fx.app.readFile(u"work/P01/P01.e"_s), QByteArray("edited module"));
+        QCOMPARE(ExecutionFixture::panel()->lines(), QStringList{line});
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
+    }
+
+    void projectDeletedMeanwhile_recordRecreatedAndSuccessReported_data()
+    {
+        QTest::addColumn<bool>("zip");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("zip work") << true << u"zip"_s;
+        QTest::newRow("file work") << false << u"e"_s;
+    }
+
+    void projectDeletedMeanwhile_recordRecreatedAndSuccessReported()
+    {
+        QFETCH(bool, zip);
+        ExecutionFixture fx;
+        const QString line = zip ? executeZip(fx) : executeFile(fx);
+        fx.deleteProjectRecord(u"P01"_s);
+        QCOMPARE(fx.projectCount(), 0);
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        QCOMPARE(fx.prompt.texts(),
+                 QStringList({kConfirmUpdate, u"项目已不存在，系统将重建，请注意修改项目属性。"_s, kUpdated}));
+        QCOMPARE(fx.prompt.messages.at(1).form, Prompt::Form::Warning);
+        QCOMPARE(fx.projectCount(), 1);
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::Name).toString(), u"自动创建项目"_s);
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::Type).toInt(), 0);
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::Version).toString(), u"1.0"_s);
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::StartTime).toDateTime(), ExecutionFixture::now());
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::now());
+        QTEST(fx.field(u"P01"_s, ProjectField::PackageType).toString(), "type");
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::Notes).toString(),
+                 u"2026年12月7日在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s);
+        QVERIFY(fx.field(u"P01"_s, ProjectField::RelatedProjects).toString().isEmpty());
+        QVERIFY(fx.field(u"P01"_s, ProjectField::DesignPlan).toString().isEmpty());
+        // The main window's list shows the re-created project at once.
+        ProjectListView* list = fx.mainWindow()->projectList();
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), u"自动创建项目 1.0"_s);
+    }
+
+    void abandon_answeredNoKeepsWork_YesDeletesFolderAndLine()
+    {
+        ExecutionFixture fx;
+        const QString zipLine = executeZip(fx, u"P01"_s);
+        const QString fileLine = executeFile(fx, u"P02"_s);
+        QPointer<ExecutedProjectsWindow> panel = ExecutionFixture::panel();
+        fx.prompt.clear();
+
+        fx.prompt.queueAnswer(Prompt::Answer::No);
+        fx.clickAbandon(zipLine);
+        QCOMPARE(fx.prompt.texts(), QStringList{kConfirmAbandon});
+        QVERIFY(QFileInfo(fx.workDir(u"P01"_s) + u"/main.e"_s).isFile());
+        QCOMPARE(panel->lines(), QStringList({zipLine, fileLine}));
+
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+        fx.clickAbandon(zipLine);
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        QCOMPARE(panel->lines(), QStringList{fileLine});
+        // The remaining line is not picked for the user: a second click asks nothing.
+        fx.clickAbandon(QString());
+        QCOMPARE(fx.prompt.messages.size(), 2);
+
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+        fx.clickAbandon(fileLine);
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P02"_s)));
+        verifyPanelGone(panel);
+
+        QCOMPARE(fx.prompt.texts(), QStringList({kConfirmAbandon, kConfirmAbandon, kConfirmAbandon}));
+        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+        QCOMPARE(fx.storedBytes(u"P02"_s), QByteArray("module bytes"));
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
+    }
+
+    void workedFileDeleted_errorWithItsPathAndFolderKept()
+    {
+        ExecutionFixture fx;
+        const QString line = executeFile(fx);
+        QFile::remove(fx.workDir(u"P01"_s) + u"/P01.e"_s);
+        fx.app.writeFile(u"work/P01/笔记.txt"_s, "kept");
+        QPointer<ExecutedProjectsWindow> panel = ExecutionFixture::panel();
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Error);
+        QCOMPARE(fx.prompt.lastText(), u"更新项目出错，请手动更新该项目并删除此文件夹，项目文件路径为："_s +
+                                           fx.workDir(u"P01"_s) + u"/P01"_s);
+        QCOMPARE(fx.app.readFile(u"work/P01/笔记.txt"_s), QByteArray("kept"));
+        QCOMPARE(fx.storedBytes(u"P01"_s), QByteArray("module bytes"));
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
+        verifyPanelGone(panel);
+    }
+
+    void zipWorkFolderGone_compressErrorAndPackageKept()
+    {
+        ExecutionFixture fx;
+        const QString line = executeZip(fx);
+        QDir(fx.workDir(u"P01"_s)).removeRecursively();
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Error);
+        QCOMPARE(fx.prompt.lastText(), u"压缩文件失败，请手动压缩后导入。\r\n文件路径："_s + fx.workDir(u"P01"_s));
+        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+        QVERIFY(!ExecutionFixture::panel());
+    }
+
+    void storedPackageCannotBeReplaced_workKeptInTemporaryPackage_data()
+    {
+        QTest::addColumn<bool>("readOnlyData");
+        QTest::newRow("read-only data folder") << true;
+        QTest::newRow("package name taken by a folder") << false;
+    }
+
+    void storedPackageCannotBeReplaced_workKeptInTemporaryPackage()
+    {
+        QFETCH(bool, readOnlyData);
+        if (readOnlyData && !ReadOnlyMount::available())
+            QSKIP(ReadOnlyMount::unavailableReason());
+        ExecutionFixture fx;
+        const QString line = executeFile(fx);
+        fx.app.writeFile(u"work/P01/P01.e"_s, "a day of work");
+        std::unique_ptr<ReadOnlyMount> readOnly;
+        if (readOnlyData) {
+            readOnly = std::make_unique<ReadOnlyMount>(fx.app.filePath(u"data"_s));
+            QVERIFY(readOnly->isActive());
+        } else {
+            QFile::remove(fx.storedPackage(u"P01"_s));
+            fx.app.writeFile(u"data/P01.fd1/inside"_s, "x");
+        }
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        const QString temporary = fx.app.filePath(u"P01.fd1"_s);
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Warning);
+        QCOMPARE(fx.prompt.texts(),
+                 QStringList(
+                     {kConfirmUpdate, u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为："_s + temporary}));
+        QCOMPARE(fx.app.readFile(u"P01.fd1"_s), QByteArray("a day of work"));
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
+        QVERIFY(!ExecutionFixture::panel());
+    }
+
+    void packageKeptByEarlierFailedUpdate_neverOverwritten()
+    {
+        ExecutionFixture fx;
+        const QString line = executeFile(fx);
+        fx.app.writeFile(u"P01.fd1"_s, "work kept by an earlier update");
+        fx.app.writeFile(u"work/P01/P01.e"_s, "newer work");
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        QCOMPARE(fx.prompt.lastText(), kUpdated);
+        QCOMPARE(fx.storedBytes(u"P01"_s), QByteArray("newer work"));
+        QCOMPARE(fx.app.readFile(u"P01.fd1"_s), QByteArray("work kept by an earlier update"));
+        QCOMPARE(QDir(fx.app.path()).entryList({u"*.fd1"_s}, QDir::Files), QStringList{u"P01.fd1"_s});
+    }
+
+    void panel_hasDescribedFormAndRefusesToClose()
+    {
+        ExecutionFixture fx;
+        executeFile(fx);
+        ExecutedProjectsWindow* panel = ExecutionFixture::panel();
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->windowTitle(), u"已执行项目"_s);
+        QCOMPARE(panel->size(), QSize(215, 275));
+        QVERIFY(panel->windowFlags().testFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+        QCOMPARE(panel->findChild<QLabel*>(u"标签1"_s)->text(), u" ■□□"_s);
+        QCOMPARE(panel->findChild<QTreeWidget*>(u"已执行列表框"_s)->headerItem()->text(0), u"已执行项目："_s);
+        QCOMPARE(panel->findChild<QPushButton*>(u"更新按钮"_s)->text(), u"更 新"_s);
+        QCOMPARE(panel->findChild<QPushButton*>(u"放弃按钮"_s)->text(), u"放 弃"_s);
+        QVERIFY(panel->findChild<QFrame*>(u"外形框1"_s));
+        QVERIFY(panel->findChild<QTimer*>(u"时钟1"_s));
+        QVERIFY(panel->findChild<QTimer*>(u"时钟2"_s));
+
+        QVERIFY(!panel->close());
+        QVERIFY(panel->isVisible());
+        QCOMPARE(ExecutionFixture::panel(), panel);
+    }
+
+    void panel_slidesOutAfterAppearing_andBackInUnderTheMouse()
+    {
+        ExecutionFixture fx;
+        executeFile(fx);
+        ExecutedProjectsWindow* panel = ExecutionFixture::panel();
+        QTRY_COMPARE_WITH_TIMEOUT(panel->x(), -210, 5000);
+        QCOMPARE(panel->y(), 30);
+
+        QTest::mouseMove(panel, QPoint(212, 100));
+        QTRY_COMPARE_WITH_TIMEOUT(panel->x(), 5, 5000);
+    }
+};
+
+TALLYRA_TEST_MAIN_WITH_MOUNTS(TestUpdateBack)
+#include "tst_update_back.moc"
