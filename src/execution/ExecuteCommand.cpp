@@ -6,6 +6,7 @@
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
+#include "platform/FileSystem.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/common/Prompt.h"
@@ -80,7 +81,8 @@ void executeProject(int recordNumber, QWidget* parent)
     const QString workFile = ExecutionPaths::workFile(executionDir, project.number, project.type);
 
     // An existing folder fails too: the project is already in work and must be updated back or abandoned.
-    if (project.number.isEmpty() || !WorkFiles::createFolder(workDir)) {
+    // A number that is no single file name ("../x", "a/b") would put the work outside the execution directory.
+    if (!FileSystem::isValidFileName(project.number) || !WorkFiles::createFolder(workDir)) {
         Prompt::warning(parent, u"创建程序目录失败，可能有以下原因：\r\n\r\n"
                                 u"  1.您所指定的程序执行目录无效\r\n"
                                 u"  2.当前已存在该文件目录，请执行程序更新\r\n"
@@ -95,7 +97,7 @@ void executeProject(int recordNumber, QWidget* parent)
             return;
         caption = WorkLine::zipCaption(workDir);
     } else {
-        if (!WorkFiles::copyForWork(storedPackage, workFile)) {
+        if (!FileSystem::copyFile(storedPackage, workFile)) {
             Prompt::error(parent, u"复制文件出错！"_s);
             return;
         }
@@ -104,7 +106,7 @@ void executeProject(int recordNumber, QWidget* parent)
     }
 
     if (chosen.isEmpty()) {
-        WorkFiles::removeFolder(workDir);
+        FileSystem::removeDirectory(workDir);
         return;
     }
     Prompt::openWithShell(chosen);

@@ -5,6 +5,7 @@
 #include "execution/UpdateBack.h"
 #include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
+#include "platform/FileSystem.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/MainWindow.h"
@@ -153,7 +154,7 @@ void ExecutedProjectsWindow::abandon()
     if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s))
         return;
     const WorkLine line = WorkLine::parse(selectedCaption());
-    WorkFiles::removeFolder(line.workingFolder());
+    FileSystem::removeDirectory(line.workingFolder());
     removeSelectedLineAndMaybeClose();
 }
 

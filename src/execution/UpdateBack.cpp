@@ -4,6 +4,7 @@
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
+#include "platform/FileSystem.h"
 #include "platform/Clock.h"
 #include "platform/ValueText.h"
 #include "store/ProjectTable.h"
@@ -35,7 +36,7 @@ bool pack(const WorkLine& line, const QString& temporary, QWidget* parent)
         }
         return true;
     }
-    if (!WorkFiles::durableCopy(line.workFile(), temporary)) {
+    if (!FileSystem::copyFile(line.workFile(), temporary)) {
         Prompt::error(parent, u"更新项目出错，请手动更新该项目并删除此文件夹，项目文件路径为："_s +
                                   line.workFileWithoutExtension());
         return false;
@@ -81,10 +82,10 @@ bool run(const WorkLine& line, QWidget* parent, const std::function<void()>& rem
         return false;
     }
 
-    WorkFiles::removeFolder(line.workingFolder());
+    FileSystem::removeDirectory(line.workingFolder());
     removeLine();
 
-    if (!WorkFiles::durableCopy(temporary, ProjectTable::packagePath(line.number()))) {
+    if (!FileSystem::copyFile(temporary, ProjectTable::packagePath(line.number()))) {
         Prompt::warning(parent, u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为："_s + temporary);
         return false;
     }

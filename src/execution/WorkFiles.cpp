@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace WorkFiles {
 
@@ -13,49 +12,6 @@ bool createFolder(const QString& path)
     if (path.isEmpty() || info.exists() || info.isSymLink())
         return false;
     return QDir().mkdir(path);
-}
-
-bool removeFolder(const QString& path)
-{
-    if (path.trimmed().isEmpty())
-        return false;
-    const QFileInfo info(path);
-    if (!info.isDir() || info.isRoot())
-        return false;
-    return QDir(path).removeRecursively();
-}
-
-bool durableCopy(const QString& from, const QString& to)
-{
-    QFile source(from);
-    if (!QFileInfo(from).isFile() || !source.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly))
-        return false;
-    constexpr qint64 kChunk = 1 << 20;
-    while (!source.atEnd()) {
-        const QByteArray chunk = source.read(kChunk);
-        if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
-            target.cancelWriting();
-            break;
-        }
-        if (target.write(chunk) != chunk.size()) {
-            target.cancelWriting();
-            break;
-        }
-    }
-    // commit() syncs the temporary file before it takes the target's name, and fails after a cancel.
-    return source.error() == QFileDevice::NoError && target.commit();
-}
-
-bool copyForWork(const QString& from, const QString& to)
-{
-    if (!QFile::copy(from, to))
-        return false;
-    QFile copy(to);
-    copy.setPermissions(copy.permissions() | QFileDevice::WriteOwner);
-    return true;
 }
 
 bool writeEmptyFile(const QString& path)

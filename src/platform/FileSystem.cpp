@@ -83,10 +83,13 @@ bool copyFile(const QString& source, const QString& target, const Progress& prog
 
 bool removeDirectory(const QString& path)
 {
-    QDir dir(path);
-    if (!dir.exists())
-        return true;
-    return dir.removeRecursively();
+    // A blank path would mean the current directory, which is appDir: never delete on such a path.
+    if (path.trimmed().isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (!info.isDir() || info.isRoot())
+        return false;
+    return QDir(path).removeRecursively();
 }
 
 } // namespace FileSystem

@@ -20,7 +20,8 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 // behind and an existing target is untouched.
 bool copyFile(const QString& source, const QString& target, const Progress& progress = {});
 
-// Deletes a directory with everything in it; answers whether it is gone.
+// Deletes a directory with everything in it; answers whether it was there and is gone. A blank path and the
+// root of a file system are refused.
 bool removeDirectory(const QString& path);
 
 } // namespace FileSystem

@@ -157,6 +157,20 @@ private Q_SLOTS:
         QCOMPARE(panelLines().size(), 1);
     }
 
+    void numberUnfitForAFolderName_createFolderWarningAndNothingOutside()
+    {
+        // A project made while no package was required may carry any number; its work must still stay
+        // inside the execution directory.
+        ExecutionFixture fx;
+        fx.addProject(u"../outside"_s, u"e"_s, QByteArray());
+        const QStringList before = QDir(fx.app.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        fx.execute(u"../outside"_s);
+        QCOMPARE(fx.prompt.texts(), QStringList{kCreateFailed});
+        QCOMPARE(QDir(fx.app.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+        QVERIFY(QDir(fx.workRoot()).isEmpty());
+        QVERIFY(!ExecutionFixture::panel());
+    }
+
     void nothingSelected_warnedAndNothingMade()
     {
         ExecutionFixture fx;
