@@ -8,7 +8,8 @@
 
 using namespace Qt::StringLiterals;
 
-ProgramChoice::ProgramChoice(const QString& entry) : m_entry(entry)
+ProgramChoice::ProgramChoice(const QString& entry)
+    : m_entry(entry)
 {
     m_poll.setInterval(5);
     connect(&m_poll, &QTimer::timeout, this, &ProgramChoice::look);

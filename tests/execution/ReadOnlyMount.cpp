@@ -29,7 +29,8 @@ const char* ReadOnlyMount::unavailableReason()
            "so a chmod would prove nothing";
 }
 
-ReadOnlyMount::ReadOnlyMount(const QString& folder) : m_path(QFile::encodeName(folder))
+ReadOnlyMount::ReadOnlyMount(const QString& folder)
+    : m_path(QFile::encodeName(folder))
 {
     if (!s_available)
         return;

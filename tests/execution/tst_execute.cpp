@@ -1,7 +1,7 @@
 #include "ExecutionFixture.h"
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
-#include "StoredZip.h"
+#include "ZipBuilder.h"
 #include "execution/ExecutedProjectsWindow.h"
 
 #include <QApplication>
@@ -19,7 +19,11 @@ const QString kCreateFailed = u"创建程序目录失败，可能有以下原因
 
 QByteArray sourcePackage()
 {
-    return StoredZip().add("main.e", "program text").add("readme.txt", "notes").add("lib/util.e", "helper").bytes();
+    return ZipBuilder()
+        .addFile("main.e", "program text")
+        .addFile("readme.txt", "notes")
+        .addFile("lib/util.e", "helper")
+        .bytes();
 }
 
 QByteArray gbk(const QString& text)
@@ -131,7 +135,7 @@ private Q_SLOTS:
     {
         ExecutionFixture fx;
         fx.addProject(u"P01"_s, u"zip"_s,
-                      StoredZip().add(gbk(u"主程序.e"_s), "main").add(gbk(u"说明.txt"_s), "doc").bytes());
+                      ZipBuilder().addFile(gbk(u"主程序.e"_s), "main").addFile(gbk(u"说明.txt"_s), "doc").bytes());
         ProgramChoice choice(u"主程序.e"_s);
 
         fx.execute(u"P01"_s);
@@ -229,13 +233,15 @@ private Q_SLOTS:
     void unusableZipPackage_unpackErrorAndStoredPackageKept_data()
     {
         QTest::addColumn<QByteArray>("package");
-        StoredZip::Entry damaged{"main.e", "program text", 0, true};
-        StoredZip::Entry locked{"main.e", QByteArray(12, 'k') + "ciphertext", StoredZip::kEncrypted, false};
-        QTest::newRow("corrupt entry") << StoredZip().add(damaged).bytes();
+        ZipBuilder::Entry damaged{"main.e", "program text"};
+        damaged.wrongCrc = true;
+        ZipBuilder::Entry locked{"main.e", QByteArray(12, 'k') + "ciphertext"};
+        locked.flags = ZipBuilder::kEncryptedFlag;
+        QTest::newRow("corrupt entry") << ZipBuilder().add(damaged).bytes();
         QTest::newRow("truncated") << sourcePackage().left(sourcePackage().size() / 2);
         QTest::newRow("not a zip") << QByteArray("这不是压缩包，只是文本。").append('\n');
-        QTest::newRow("encrypted") << StoredZip().add(locked).bytes();
-        QTest::newRow("escapes the folder") << StoredZip().add("../outside.e", "x").bytes();
+        QTest::newRow("encrypted") << ZipBuilder().add(locked).bytes();
+        QTest::newRow("escapes the folder") << ZipBuilder().addFile("../outside.e", "x").bytes();
         QTest::newRow("missing from data") << QByteArray();
     }
 
@@ -263,7 +269,7 @@ private Q_SLOTS:
     void emptyZipPackage_offersNothingAndLeavesNoFolder()
     {
         ExecutionFixture fx;
-        fx.addProject(u"P01"_s, u"zip"_s, StoredZip::emptyArchive());
+        fx.addProject(u"P01"_s, u"zip"_s, ZipBuilder().bytes());
         ProgramChoice choice{QString()};
 
         fx.execute(u"P01"_s);
@@ -277,7 +283,7 @@ private Q_SLOTS:
             QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         }
         QVERIFY(!ExecutionFixture::panel());
-        QCOMPARE(fx.storedBytes(u"P01"_s), StoredZip::emptyArchive());
+        QCOMPARE(fx.storedBytes(u"P01"_s), ZipBuilder().bytes());
     }
 
     void missingSingleFilePackage_copyErrorAndFolderLeftEmpty()

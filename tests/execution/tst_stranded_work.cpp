@@ -1,5 +1,5 @@
 #include "ExecutionFixture.h"
-#include "StoredZip.h"
+#include "ZipBuilder.h"
 #include "archive/ZipArchive.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "ui/main/MainWindow.h"
@@ -19,10 +19,10 @@ private Q_SLOTS:
     void startUp_workOfCatalogueProjectsListedAgain()
     {
         ExecutionFixture fx;
-        fx.addProject(u"P01"_s, u"zip"_s, StoredZip().add("main.e", "old").bytes());
+        fx.addProject(u"P01"_s, u"zip"_s, ZipBuilder().addFile("main.e", "old").bytes());
         fx.addProject(u"P02"_s, u"e"_s, "module");
-        fx.addProject(u"P03"_s, u"zip"_s, StoredZip().add("main.e", "old").bytes()); // folder without marker
-        fx.addProject(u"P04"_s, u"dll"_s, "library");                                // folder without its file
+        fx.addProject(u"P03"_s, u"zip"_s, ZipBuilder().addFile("main.e", "old").bytes()); // folder without marker
+        fx.addProject(u"P04"_s, u"dll"_s, "library");                                     // folder without its file
         fx.app.writeFile(u"work/P01/P_zip.TMP"_s, QByteArray());
         fx.app.writeFile(u"work/P01/main.e"_s, "new");
         fx.app.writeFile(u"work/P02/P02.e"_s, "worked module");
@@ -46,7 +46,7 @@ private Q_SLOTS:
     void startUp_noStrandedWork_noPanel()
     {
         ExecutionFixture fx;
-        fx.addProject(u"P01"_s, u"zip"_s, StoredZip().add("main.e", "old").bytes());
+        fx.addProject(u"P01"_s, u"zip"_s, ZipBuilder().addFile("main.e", "old").bytes());
         QDir().mkpath(fx.workDir(u"P01"_s));
         fx.mainWindow();
         QVERIFY(!ExecutionFixture::panel());
@@ -66,7 +66,7 @@ private Q_SLOTS:
     void restoredZipWork_updatesBackLikeFreshWork()
     {
         ExecutionFixture fx;
-        fx.addProject(u"P01"_s, u"zip"_s, StoredZip().add("main.e", "old").bytes());
+        fx.addProject(u"P01"_s, u"zip"_s, ZipBuilder().addFile("main.e", "old").bytes());
         fx.app.writeFile(u"work/P01/P_zip.TMP"_s, QByteArray());
         fx.app.writeFile(u"work/P01/main.e"_s, "finished after a restart");
         fx.mainWindow();

@@ -1,7 +1,7 @@
 #include "ExecutionFixture.h"
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
-#include "StoredZip.h"
+#include "ZipBuilder.h"
 #include "archive/ZipArchive.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "store/TableSchemas.h"
@@ -29,7 +29,11 @@ const QString kUpdated = u"更新项目成功！"_s;
 
 QByteArray sourcePackage()
 {
-    return StoredZip().add("main.e", "program text").add("readme.txt", "notes").add("lib/util.e", "helper").bytes();
+    return ZipBuilder()
+        .addFile("main.e", "program text")
+        .addFile("readme.txt", "notes")
+        .addFile("lib/util.e", "helper")
+        .bytes();
 }
 
 // Every file of a stored ZIP package, by its path inside the archive.
