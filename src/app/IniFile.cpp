@@ -68,7 +68,7 @@ qsizetype IniFile::findEntry(qsizetype sectionLine, const QString& key) const
     return -1;
 }
 
-QString IniFile::value(const QString& section, const QString& key, bool* found) const
+qsizetype IniFile::findFirstEntry(const QString& section, const QString& key) const
 {
     // A section may appear more than once; the platform reader searches them in order.
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
@@ -76,29 +76,27 @@ QString IniFile::value(const QString& section, const QString& key, bool* found) 
         if (l.kind != Line::Section || l.name.compare(section, Qt::CaseInsensitive) != 0)
             continue;
         const qsizetype entry = findEntry(i, key);
-        if (entry >= 0) {
-            if (found)
-                *found = true;
-            return m_lines.at(entry).value;
-        }
+        if (entry >= 0)
+            return entry;
     }
+    return -1;
+}
+
+QString IniFile::value(const QString& section, const QString& key, bool* found) const
+{
+    const qsizetype entry = findFirstEntry(section, key);
     if (found)
-        *found = false;
-    return {};
+        *found = entry >= 0;
+    return entry >= 0 ? m_lines.at(entry).value : QString();
 }
 
 void IniFile::setValue(const QString& section, const QString& key, const QString& value)
 {
     const QByteArray newRaw = TextCodec::encode(key + u'=' + value);
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const Line& l = m_lines.at(i);
-        if (l.kind != Line::Section || l.name.compare(section, Qt::CaseInsensitive) != 0)
-            continue;
-        const qsizetype entry = findEntry(i, key);
-        if (entry >= 0) {
-            m_lines[entry] = parse(newRaw);
-            return;
-        }
+    const qsizetype entry = findFirstEntry(section, key);
+    if (entry >= 0) {
+        m_lines[entry] = parse(newRaw);
+        return;
     }
     const qsizetype sectionLine = findSection(section);
     if (sectionLine >= 0) {

@@ -12,7 +12,7 @@ class IniFile
 public:
     static IniFile fromBytes(const QByteArray& bytes);
 
-    // The value of the first matching key, or nullptr-like absence: found is false when there is none.
+    // The value of the first matching key; found is false when there is none.
     QString value(const QString& section, const QString& key, bool* found = nullptr) const;
     // Replaces the first matching key's line, or adds the key at the end of the first matching section,
     // or adds the section at the end of the text.
@@ -32,6 +32,7 @@ private:
     static Line parse(const QByteArray& raw);
     qsizetype findSection(const QString& section) const;
     qsizetype findEntry(qsizetype sectionLine, const QString& key) const;
+    qsizetype findFirstEntry(const QString& section, const QString& key) const;
 
     QList<Line> m_lines;
 };
