@@ -110,15 +110,16 @@ void DesktopPromptBackend::openWithShell(const QString& pathOrAddress)
 QSoundEffect* DesktopPromptBackend::effect(Prompt::Sound sound)
 {
     // Made on first use: a machine without an audio device then costs nothing until a sound is asked for,
-    // and QSoundEffect stays silent there instead of blocking.
-    std::unique_ptr<QSoundEffect>& slot = sound == Prompt::Sound::Click ? m_click : m_delete;
+    // and QSoundEffect stays silent there instead of blocking. The application owns the effects, so they go
+    // with it, before the multimedia library tears down its sample cache at exit.
+    QPointer<QSoundEffect>& slot = sound == Prompt::Sound::Click ? m_click : m_delete;
     if (!slot) {
-        slot = std::make_unique<QSoundEffect>();
+        slot = new QSoundEffect(QCoreApplication::instance());
         slot->setSource(QUrl(sound == Prompt::Sound::Click ? QStringLiteral("qrc:/sounds/click.wav")
                                                            : QStringLiteral("qrc:/sounds/delete.wav")));
         slot->setVolume(0.6f);
     }
-    return slot.get();
+    return slot.data();
 }
 
 void DesktopPromptBackend::play(Prompt::Sound sound)

@@ -2,9 +2,9 @@
 
 #include "ui/common/Prompt.h"
 
-#include <memory>
+#include <QPointer>
 
-class QSoundEffect;
+#include <QSoundEffect>
 
 // The real message boxes, dialogs, shell and sound output.
 class DesktopPromptBackend final : public Prompt::Backend
@@ -23,6 +23,6 @@ public:
 private:
     QSoundEffect* effect(Prompt::Sound sound);
 
-    std::unique_ptr<QSoundEffect> m_click;
-    std::unique_ptr<QSoundEffect> m_delete;
+    QPointer<QSoundEffect> m_click;
+    QPointer<QSoundEffect> m_delete;
 };
