@@ -1,4 +1,5 @@
 #include "app/AppDir.h"
+#include "platform/TerminationSignals.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
@@ -25,5 +26,8 @@ int main(int argc, char* argv[])
     MainWindow window;
     window.startUp();
     window.showMaximized();
+
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
     return QApplication::exec();
 }
