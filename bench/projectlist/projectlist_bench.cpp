@@ -1,7 +1,7 @@
 // Times filling the project list: the table read, the items added and the first paint, for catalogues of
 // 1,000 / 10,000 / 100,000 projects with 30 types. Prints the median of several runs per size.
 //
-//   QT_QPA_PLATFORM=offscreen build/bench/projectlist/bench_projectlist
+//   QT_QPA_PLATFORM=offscreen build/bench/projectlist/projectlist_bench
 
 #include "app/AppDir.h"
 #include "app/ListAppearance.h"
