@@ -28,7 +28,10 @@ constexpr int kRuns = 3;
 class TreeMaker
 {
 public:
-    explicit TreeMaker(QString root) : m_root(std::move(root)) {}
+    explicit TreeMaker(QString root)
+        : m_root(std::move(root))
+    {
+    }
 
     qint64 bytes() const { return m_bytes; }
     int files() const { return m_files; }

@@ -19,7 +19,8 @@ constexpr qint64 kMaxCommentSize = 0xFFFF;
 // A directory this large would mean millions of entries; no package of ours comes near it.
 constexpr quint64 kMaxDirectorySize = quint64(256) << 20;
 
-template <typename T> T littleEndian(const char* bytes)
+template <typename T>
+T littleEndian(const char* bytes)
 {
     return qFromLittleEndian<T>(bytes);
 }

@@ -68,7 +68,9 @@ bool conflictsWithTarget(const QString& targetDir, const QList<PlannedEntry>& en
 class ProgressReporter
 {
 public:
-    ProgressReporter(const ZipArchive::Progress& progress, qint64 total) : m_progress(progress), m_total(total)
+    ProgressReporter(const ZipArchive::Progress& progress, qint64 total)
+        : m_progress(progress)
+        , m_total(total)
     {
         m_clock.start();
     }

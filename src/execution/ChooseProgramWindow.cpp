@@ -10,8 +10,9 @@
 using namespace Qt::StringLiterals;
 
 ChooseProgramWindow::ChooseProgramWindow(const QString& workDir, QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_dir(workDir),
-      m_list(named(new QListWidget(this), u"选择程序列表框"_s))
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_dir(workDir)
+    , m_list(named(new QListWidget(this), u"选择程序列表框"_s))
 {
     setWindowTitle(u"选择执行程序"_s);
     setFixedSize(237, 278);

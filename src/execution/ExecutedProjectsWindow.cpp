@@ -61,12 +61,14 @@ void ExecutedProjectsWindow::restoreStrandedWork()
 }
 
 ExecutedProjectsWindow::ExecutedProjectsWindow()
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_frame(named(new QFrame(this), u"外形框1"_s)), m_title(named(new QLabel(u" ■□□"_s, this), u"标签1"_s)),
-      m_list(named(new QTreeWidget(this), u"已执行列表框"_s)),
-      m_updateButton(named(new QPushButton(u"更 新"_s, this), u"更新按钮"_s)),
-      m_abandonButton(named(new QPushButton(u"放 弃"_s, this), u"放弃按钮"_s)), m_slideOut(new QTimer(this)),
-      m_slideIn(new QTimer(this))
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_frame(named(new QFrame(this), u"外形框1"_s))
+    , m_title(named(new QLabel(u" ■□□"_s, this), u"标签1"_s))
+    , m_list(named(new QTreeWidget(this), u"已执行列表框"_s))
+    , m_updateButton(named(new QPushButton(u"更 新"_s, this), u"更新按钮"_s))
+    , m_abandonButton(named(new QPushButton(u"放 弃"_s, this), u"放弃按钮"_s))
+    , m_slideOut(new QTimer(this))
+    , m_slideIn(new QTimer(this))
 {
     setWindowTitle(u"已执行项目"_s);
     setAccessibleName(u"已执行项目"_s);

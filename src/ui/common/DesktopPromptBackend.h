@@ -3,7 +3,6 @@
 #include "ui/common/Prompt.h"
 
 #include <QPointer>
-
 #include <QSoundEffect>
 
 // The real message boxes, dialogs, shell and sound output.
