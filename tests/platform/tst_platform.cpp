@@ -1,3 +1,5 @@
+#include "Unprivileged.h"
+
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
 #include "platform/ValueText.h"
@@ -21,6 +23,7 @@ private Q_SLOTS:
     void fileName_separatorsDotsNulAndLength_areRefused();
     void copyFile_goodSource_givesIdenticalBytes();
     void copyFile_badSourceOrTarget_failsAndLeavesNothing();
+    void copyFile_unreadableSource_failsAndLeavesNothing();
 };
 
 void PlatformTest::valueText_dateTimes_useChineseFormAndDropMidnight()
@@ -119,6 +122,29 @@ void PlatformTest::copyFile_badSourceOrTarget_failsAndLeavesNothing()
     QVERIFY(!FileSystem::copyFile(src.fileName(), dir.filePath(u"no/such/folder/out.fd1"_s)));
     QVERIFY(!FileSystem::copyFile(src.fileName(), target, [](qint64, qint64) { return false; }));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"src.bin"_s});
+}
+
+void PlatformTest::copyFile_unreadableSource_failsAndLeavesNothing()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(u"out/pkg.fd1"_s);
+    QVERIFY(QDir().mkpath(dir.filePath(u"out"_s)));
+    QFile src(dir.filePath(u"secret.zip"_s));
+    QVERIFY(src.open(QIODevice::WriteOnly));
+    src.write("only root may read this");
+    src.close();
+    QVERIFY(Unprivileged::makeReachable(dir.path()));
+    QVERIFY(src.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QVERIFY(QFile(dir.filePath(u"out"_s)).setPermissions(QFileDevice::Permissions(0x7777)));
+
+    const Unprivileged::Result result = Unprivileged::run([&] {
+        if (FileSystem::copyFile(src.fileName(), target))
+            return 1;
+        return QDir(dir.filePath(u"out"_s)).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot) ? 0 : 2;
+    });
+    if (!result.ran)
+        QSKIP(qPrintable(result.skipReason));
+    QCOMPARE(result.exitCode, 0);
 }
 
 QTEST_GUILESS_MAIN(PlatformTest)
