@@ -97,7 +97,7 @@ void executeProject(int recordNumber, QWidget* parent)
             return;
         caption = WorkLine::zipCaption(workDir);
     } else {
-        if (!FileSystem::copyFile(storedPackage, workFile)) {
+        if (!WorkProgress::copyFile(parent, storedPackage, workFile)) {
             Prompt::error(parent, u"复制文件出错！"_s);
             return;
         }

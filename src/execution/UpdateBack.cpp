@@ -36,7 +36,7 @@ bool pack(const WorkLine& line, const QString& temporary, QWidget* parent)
         }
         return true;
     }
-    if (!FileSystem::copyFile(line.workFile(), temporary)) {
+    if (!WorkProgress::copyFile(parent, line.workFile(), temporary)) {
         Prompt::error(parent, u"更新项目出错，请手动更新该项目并删除此文件夹，项目文件路径为："_s +
                                   line.workFileWithoutExtension());
         return false;
@@ -85,7 +85,7 @@ bool run(const WorkLine& line, QWidget* parent, const std::function<void()>& rem
     FileSystem::removeDirectory(line.workingFolder());
     removeLine();
 
-    if (!FileSystem::copyFile(temporary, ProjectTable::packagePath(line.number()))) {
+    if (!WorkProgress::copyFile(parent, temporary, ProjectTable::packagePath(line.number()))) {
         Prompt::warning(parent, u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为："_s + temporary);
         return false;
     }

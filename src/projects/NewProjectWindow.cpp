@@ -10,6 +10,7 @@
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/TypeCombo.h"
+#include "ui/common/WorkProgress.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QComboBox>
@@ -132,7 +133,8 @@ void NewProjectWindow::confirm()
     // folder) cannot be stored, which is reported like any other failed copy.
     const QString package = ProjectTable::packagePath(number);
     const bool hadPackage = QFileInfo::exists(package);
-    if (importRequired && (!FileSystem::isValidFileName(number, 4) || !FileSystem::copyFile(packageSource, package))) {
+    if (importRequired &&
+        (!FileSystem::isValidFileName(number, 4) || !WorkProgress::copyFile(this, packageSource, package))) {
         Prompt::error(this, packageMissing);
         return;
     }

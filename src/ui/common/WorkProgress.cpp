@@ -1,5 +1,7 @@
 #include "ui/common/WorkProgress.h"
 
+#include "platform/FileSystem.h"
+
 #include <QApplication>
 #include <QProgressDialog>
 
@@ -44,4 +46,10 @@ bool WorkProgress::report(qint64 done, qint64 total)
         m_sinceEvents.restart();
     }
     return true;
+}
+
+bool WorkProgress::copyFile(QWidget* parent, const QString& from, const QString& to)
+{
+    WorkProgress progress(parent, QStringLiteral("正在复制文件，请稍候……"));
+    return FileSystem::copyFile(from, to, progress.callback());
 }

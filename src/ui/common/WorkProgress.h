@@ -23,6 +23,9 @@ public:
     // Fits the progress callbacks of the archive routines: bytes done and total; always answers true.
     std::function<bool(qint64, qint64)> callback();
 
+    // FileSystem::copyFile with this window: a package of some gigabytes takes its time.
+    static bool copyFile(QWidget* parent, const QString& from, const QString& to);
+
 private:
     bool report(qint64 done, qint64 total);
 
