@@ -1,5 +1,4 @@
 #include "Unprivileged.h"
-
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
 #include "platform/ValueText.h"
