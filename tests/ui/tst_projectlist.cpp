@@ -173,6 +173,8 @@ void ProjectListTest::selection_showsLastUpdateOrReady()
     QCOMPARE(m_prompt->texts(), QStringList{u"数据库操作失败！"_s});
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Error);
     QCOMPARE(w->statusText(4), QString());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QCOMPARE(m_prompt->messages.size(), 2); // a click reads the table once
 }
 
 void ProjectListTest::selection_requireSelectedProject_usesTheSelectedItem()

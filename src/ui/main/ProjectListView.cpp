@@ -29,12 +29,10 @@ ProjectListView::ProjectListView(QWidget* parent)
     setContextMenuPolicy(Qt::CustomContextMenu);
     applyFlow();
 
-    connect(this, &QListWidget::currentItemChanged, this, &ProjectListView::showSelectedProjectStatus);
-    connect(this, &QListWidget::itemClicked, this, &ProjectListView::showSelectedProjectStatus);
-    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
-        if (selectedItems().isEmpty())
-            Q_EMIT statusTextChanged(QStringLiteral("就绪"));
-    });
+    // One signal for every way the selection changes (click, keys, code); the current item is already
+    // updated when it arrives. Listening to clicks and current-item changes as well read the table twice
+    // per click and showed a failed read twice.
+    connect(this, &QListWidget::itemSelectionChanged, this, &ProjectListView::showSelectedProjectStatus);
 }
 
 void ProjectListView::loadProjectList()
