@@ -16,7 +16,7 @@ bool ProjectTable::findProjectByNumber(const QString& number)
 
 QString ProjectTable::packagePath(const QString& number)
 {
-    return AppDir::path() + u"/data/" + number + u".fd1";
+    return AppDir::path() + u'/' + TableSchemas::dataFolderName() + u'/' + number + u".fd1";
 }
 
 QString ProjectTable::extensionOf(const QString& path)
