@@ -49,10 +49,14 @@ bool fillCatalogue(int projects, int types)
     QList<QVariantList> records;
     records.reserve(projects);
     for (int i = 0; i < projects; ++i) {
-        const QDateTime when(QDate(2026, 1, 1).addDays(i % 365), QTime(9, 30));
-        records.append(QVariantList{QStringLiteral("N%1").arg(i, 6, 10, QLatin1Char('0')),
-                                    QStringLiteral("项目%1").arg(i), i % (types + 2),
-                                    QStringLiteral("1.%1").arg(i % 10), when, when});
+        ProjectRecord project;
+        project.number = QStringLiteral("N%1").arg(i, 6, 10, QLatin1Char('0'));
+        project.name = QStringLiteral("项目%1").arg(i);
+        project.type = i % (types + 2);
+        project.version = QStringLiteral("1.%1").arg(i % 10);
+        project.startTime = QDateTime(QDate(2026, 1, 1).addDays(i % 365), QTime(9, 30));
+        project.lastUpdate = project.startTime;
+        records.append(project.toValues());
     }
     return t.appendRecords(records);
 }
@@ -75,8 +79,7 @@ int main(int argc, char* argv[])
         }
         ProjectListView list;
         list.resize(1200, 800);
-        QWidget host;
-        applyListAppearance(&host, &list);
+        list.applyAppearance(ListAppearance::read());
         list.show();
         QApplication::processEvents();
 

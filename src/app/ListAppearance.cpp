@@ -4,36 +4,10 @@
 #include "store/IconFile.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
-#include "ui/main/ProjectListView.h"
 
 #include <QFileInfo>
 #include <QIcon>
 #include <QPixmap>
-
-namespace AppFlags {
-
-namespace {
-bool s_importOptional = false;
-bool s_manualNumbering = false;
-} // namespace
-
-bool importOptional()
-{
-    return s_importOptional;
-}
-
-bool manualNumbering()
-{
-    return s_manualNumbering;
-}
-
-static void set(bool importOptionalValue, bool manualNumberingValue)
-{
-    s_importOptional = importOptionalValue;
-    s_manualNumbering = manualNumberingValue;
-}
-
-} // namespace AppFlags
 
 QIcon defaultProjectIcon()
 {
@@ -61,34 +35,29 @@ QIcon typePicture(const QVariant& bytes)
 
 } // namespace
 
-void applyListAppearance(QWidget* mainWindow, ProjectListView* list)
+ListAppearance ListAppearance::read()
 {
     const AppSettings settings;
-    mainWindow->setWindowTitle(settings.read(SettingsKeys::kTitle, defaultTitle()));
+    ListAppearance look;
+    look.title = settings.read(SettingsKeys::kTitle, defaultTitle());
 
-    AppFlags::set(settings.read(SettingsKeys::kImportOptional) == u"1",
-                  settings.read(SettingsKeys::kManualNumbering) == u"1");
-
-    QList<QIcon> icons{defaultProjectIcon()};
+    look.icons.append(defaultProjectIcon());
     {
         TypeTable types;
         types.open();
         const QList<QVariant> pictures = types.readColumn(int(TypeField::Icon));
         for (const QVariant& picture : pictures)
-            icons.append(typePicture(picture));
+            look.icons.append(typePicture(picture));
     }
-    list->setTypeIcons(icons);
-
-    const QString background = settings.read(SettingsKeys::kBackground);
-    const bool tiled = settings.read(SettingsKeys::kBackgroundOnce) != u"1";
 
     const QString white = QString::fromUtf16(SettingsKeys::kWhite);
-    list->setColours(settings.readColour(SettingsKeys::kTextColour, QStringLiteral("0")),
-                     settings.readColour(SettingsKeys::kTextBackColour, white),
-                     settings.readColour(SettingsKeys::kBackColour, white));
+    look.text = settings.readColour(SettingsKeys::kTextColour, QStringLiteral("0"));
+    look.textBackground = settings.readColour(SettingsKeys::kTextBackColour, white);
+    look.background = settings.readColour(SettingsKeys::kBackColour, white);
 
-    if (!background.isEmpty() && QFileInfo::exists(background))
-        list->setBackgroundImage(background, tiled);
-    else
-        list->clearBackgroundImage();
+    const QString picture = settings.read(SettingsKeys::kBackground);
+    if (!picture.isEmpty() && QFileInfo::exists(picture))
+        look.picture = picture;
+    look.tiled = settings.read(SettingsKeys::kBackgroundOnce) != u"1";
+    return look;
 }

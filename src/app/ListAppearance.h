@@ -1,18 +1,25 @@
 #pragma once
 
-class QWidget;
-class ProjectListView;
+#include <QColor>
+#include <QIcon>
+#include <QList>
+#include <QString>
 
-// The two settings flags held in memory; only applyListAppearance sets them.
-namespace AppFlags {
-bool importOptional();  // "Into" = "1": a new project may be created without a package file
-bool manualNumbering(); // "Number" = "1": new projects get no generated number
-} // namespace AppFlags
+// How the settings and the type table say the project list should look. Computed without a window; the
+// list applies it (ProjectListView::applyAppearance) and the main window takes the caption.
+struct ListAppearance
+{
+    QString title;         // the main window's caption
+    QList<QIcon> icons;    // entry 0 the default project icon, entry i the icon of type record i
+    QColor text;           // caption text
+    QColor textBackground; // caption background (not shown while a background picture is)
+    QColor background;     // the list's own background
+    QString picture;       // background picture; empty when none is set or the file is gone
+    bool tiled = true;     // the picture tiles the list; otherwise one copy at the bottom left
 
-// Turns the settings into the main window's caption, the two flags and the look of the project list:
-// its icons (entry 0 the default project icon, entry i the icon of type record i), colours and background.
-void applyListAppearance(QWidget* mainWindow, ProjectListView* list);
+    // Reads Install.ini and the type table as they are now.
+    static ListAppearance read();
+};
 
 // The built-in 32×32 icon of a project whose type has no icon.
-class QIcon;
 QIcon defaultProjectIcon();

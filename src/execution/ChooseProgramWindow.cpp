@@ -14,12 +14,16 @@ ChooseProgramWindow::ChooseProgramWindow(const QString& workDir, QWidget* parent
     , m_dir(workDir)
     , m_list(named(new QListWidget(this), u"选择程序列表框"_s))
 {
+    setObjectName(u"ChooseProgramWindow"_s);
     setWindowTitle(u"选择执行程序"_s);
     setFixedSize(237, 278);
     m_list->setGeometry(7, 7, 216, 240);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &ChooseProgramWindow::takeSelection);
     fill();
+    speakAsSeen(this);
+    // The list fills the window; the title says what it offers.
+    m_list->setAccessibleName(windowTitle());
 }
 
 QString ChooseProgramWindow::choose(const QString& workDir, QWidget* parent)

@@ -2,17 +2,13 @@
 
 #include "archive/ZipArchive.h"
 #include "execution/ChooseProgramWindow.h"
-#include "execution/ExecutedProjectsWindow.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
 #include "platform/FileSystem.h"
 #include "store/ProjectTable.h"
-#include "store/TableSchemas.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
-#include "ui/main/MainWindow.h"
-#include "ui/main/ProjectListView.h"
 
 using namespace Qt::StringLiterals;
 
@@ -20,23 +16,11 @@ namespace ExecuteCommand {
 
 namespace {
 
-struct ProjectPackage
-{
-    QString number;
-    QString type;
-};
-
-ProjectPackage readProject(int recordNumber)
+ProjectRecord readProject(int recordNumber)
 {
     ProjectTable table;
     table.open(); // a table that cannot be opened answers empty reads, and the work then fails visibly below
-    ProjectPackage package;
-    if (table.goTo(recordNumber)) {
-        package.number = table.readField(ProjectField::Number).toString();
-        package.type = table.readField(ProjectField::PackageType).toString();
-    }
-    table.close();
-    return package;
+    return table.goTo(recordNumber) ? table.readProject() : ProjectRecord();
 }
 
 // Unpacks the package and lets the user pick the file to open; answers the chosen path (empty: none) or
@@ -59,26 +43,18 @@ bool unpack(const QString& storedPackage, const QString& workDir, QWidget* paren
 
 } // namespace
 
-void executeSelectedProject(MainWindow* window)
+QString executeProject(int recordNumber, QWidget* parent)
 {
-    ProjectListView* list = window->projectList();
-    if (!list->requireSelectedProject())
-        return;
-    executeProject(list->selectedRecordNumber(), window);
-}
-
-void executeProject(int recordNumber, QWidget* parent)
-{
-    const ProjectPackage project = readProject(recordNumber);
+    const ProjectRecord project = readProject(recordNumber);
     const QString storedPackage = ProjectTable::packagePath(project.number);
 
     const QString executionDir = ExecutionPaths::executionDir();
     if (executionDir.isEmpty()) {
         Prompt::warning(parent, u"您所指定的执行目录无效，请在系统设置中重新指定！"_s);
-        return;
+        return {};
     }
     const QString workDir = ExecutionPaths::workDir(executionDir, project.number);
-    const QString workFile = ExecutionPaths::workFile(executionDir, project.number, project.type);
+    const QString workFile = ExecutionPaths::workFile(executionDir, project.number, project.packageType);
 
     // An existing folder fails too: the project is already in work and must be updated back or abandoned.
     // A number that is no single file name ("../x", "a/b") would put the work outside the execution directory.
@@ -87,19 +63,19 @@ void executeProject(int recordNumber, QWidget* parent)
                                 u"  1.您所指定的程序执行目录无效\r\n"
                                 u"  2.当前已存在该文件目录，请执行程序更新\r\n"
                                 u"  3.磁盘具有只读属性"_s);
-        return;
+        return {};
     }
 
     QString chosen;
     QString caption;
-    if (ExecutionPaths::isZipType(project.type)) {
+    if (ExecutionPaths::isZipType(project.packageType)) {
         if (!unpack(storedPackage, workDir, parent, chosen))
-            return;
+            return {};
         caption = WorkLine::zipCaption(workDir);
     } else {
         if (!WorkProgress::copyFile(parent, storedPackage, workFile)) {
             Prompt::error(parent, u"复制文件出错！"_s);
-            return;
+            return {};
         }
         chosen = workFile;
         caption = WorkLine::fileCaption(workFile);
@@ -107,10 +83,10 @@ void executeProject(int recordNumber, QWidget* parent)
 
     if (chosen.isEmpty()) {
         FileSystem::removeDirectory(workDir);
-        return;
+        return {};
     }
     Prompt::openWithShell(chosen);
-    ExecutedProjectsWindow::instance(true)->appendLine(caption);
+    return caption;
 }
 
 } // namespace ExecuteCommand

@@ -1,17 +1,14 @@
 #include "execution/ExecutedProjectsWindow.h"
 
 #include "execution/DockingRules.h"
-#include "execution/StrandedWork.h"
 #include "execution/UpdateBack.h"
 #include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
 #include "platform/FileSystem.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
-#include "ui/main/MainWindow.h"
-#include "ui/main/ProjectListView.h"
+#include "ui/common/WorkProgress.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHeaderView>
@@ -28,40 +25,25 @@ namespace {
 
 QPointer<ExecutedProjectsWindow> s_instance;
 
-MainWindow* mainWindow()
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget* window : windows) {
-        if (auto* main = qobject_cast<MainWindow*>(window))
-            return main;
-    }
-    return nullptr;
-}
-
 } // namespace
 
-ExecutedProjectsWindow* ExecutedProjectsWindow::instance(bool create)
+ExecutedProjectsWindow* ExecutedProjectsWindow::instance()
 {
-    if (!s_instance && create) {
-        s_instance = new ExecutedProjectsWindow;
+    return s_instance;
+}
+
+ExecutedProjectsWindow* ExecutedProjectsWindow::open(QWidget* home)
+{
+    if (!s_instance) {
+        s_instance = new ExecutedProjectsWindow(home);
         s_instance->show();
     }
     return s_instance;
 }
 
-void ExecutedProjectsWindow::restoreStrandedWork()
-{
-    const QStringList found = StrandedWork::findLines();
-    ExecutedProjectsWindow* panel = instance(false);
-    const QStringList listed = panel ? panel->lines() : QStringList();
-    for (const QString& line : found) {
-        if (!listed.contains(line))
-            instance(true)->appendLine(line);
-    }
-}
-
-ExecutedProjectsWindow::ExecutedProjectsWindow()
+ExecutedProjectsWindow::ExecutedProjectsWindow(QWidget* home)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_home(home)
     , m_frame(named(new QFrame(this), u"外形框1"_s))
     , m_title(named(new QLabel(u" ■□□"_s, this), u"标签1"_s))
     , m_list(named(new QTreeWidget(this), u"已执行列表框"_s))
@@ -70,8 +52,8 @@ ExecutedProjectsWindow::ExecutedProjectsWindow()
     , m_slideOut(new QTimer(this))
     , m_slideIn(new QTimer(this))
 {
+    setObjectName(u"ExecutedProjectsWindow"_s);
     setWindowTitle(u"已执行项目"_s);
-    setAccessibleName(u"已执行项目"_s);
     setFixedSize(215, 275);
     move(0, 30);
     // Moves without a pressed button arrive only with tracking; they bring the panel back from the edge.
@@ -107,6 +89,10 @@ ExecutedProjectsWindow::ExecutedProjectsWindow()
     connect(m_slideOut, &QTimer::timeout, this, &ExecutedProjectsWindow::slideOutTick);
     connect(m_slideIn, &QTimer::timeout, this, &ExecutedProjectsWindow::slideInTick);
     m_slideOut->start(); // the panel slides out of sight right after it appears
+
+    speakAsSeen(this);
+    m_title->setAccessibleName(windowTitle()); // its caption is a picture of the panel's state
+    m_list->setAccessibleName(windowTitle());
 }
 
 ExecutedProjectsWindow::~ExecutedProjectsWindow()
@@ -115,9 +101,13 @@ ExecutedProjectsWindow::~ExecutedProjectsWindow()
         s_instance = nullptr;
 }
 
-void ExecutedProjectsWindow::appendLine(const QString& caption)
+void ExecutedProjectsWindow::appendLines(const QStringList& captions)
 {
-    m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{caption}));
+    const QStringList listed = lines();
+    for (const QString& caption : captions) {
+        if (!listed.contains(caption))
+            m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{caption}));
+    }
 }
 
 QStringList ExecutedProjectsWindow::lines() const
@@ -128,43 +118,49 @@ QStringList ExecutedProjectsWindow::lines() const
     return captions;
 }
 
-QString ExecutedProjectsWindow::selectedCaption() const
+QTreeWidgetItem* ExecutedProjectsWindow::selectedLine() const
 {
     const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text(0);
+    return selected.isEmpty() ? nullptr : selected.first();
 }
 
 void ExecutedProjectsWindow::updateBack()
 {
-    if (m_list->selectedItems().isEmpty())
+    // While work runs nothing else starts, however the button was pressed.
+    if (WorkProgress::running())
+        return;
+    QTreeWidgetItem* item = selectedLine();
+    if (!item)
         return;
     if (!Prompt::question(this, u"您确定保存好了项目文件要进行更新吗？此操作将覆盖原有记录。"_s))
         return;
-    const WorkLine line = WorkLine::parse(selectedCaption());
+    // The line is taken now: whatever is selected while the work is packed, this line is the one removed.
+    const WorkLine line = WorkLine::parse(item->text(0));
     // Messages after the line is gone may outlive this panel; they belong to the main window then.
-    MainWindow* main = mainWindow();
-    QWidget* parent = main ? static_cast<QWidget*>(main) : this;
-    const bool updated = UpdateBack::run(line, parent, [this] { removeSelectedLineAndMaybeClose(); });
-    if (updated && main)
-        main->projectList()->loadProjectList();
+    QWidget* parent = m_home ? m_home.data() : this;
+    const bool updated = UpdateBack::run(line, parent, [this, item] { removeLineAndMaybeClose(item); });
+    if (updated)
+        Q_EMIT catalogueChanged();
 }
 
 void ExecutedProjectsWindow::abandon()
 {
-    if (m_list->selectedItems().isEmpty())
+    if (WorkProgress::running())
+        return;
+    QTreeWidgetItem* item = selectedLine();
+    if (!item)
         return;
     if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s))
         return;
-    const WorkLine line = WorkLine::parse(selectedCaption());
+    const WorkLine line = WorkLine::parse(item->text(0));
     FileSystem::removeDirectory(line.workingFolder());
-    removeSelectedLineAndMaybeClose();
+    removeLineAndMaybeClose(item);
 }
 
-void ExecutedProjectsWindow::removeSelectedLineAndMaybeClose()
+void ExecutedProjectsWindow::removeLineAndMaybeClose(QTreeWidgetItem* line)
 {
-    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    if (!selected.isEmpty())
-        delete selected.first();
+    if (m_list->indexOfTopLevelItem(line) >= 0)
+        delete line;
     if (m_list->topLevelItemCount() > 0) {
         // The view would select the next line by itself; the next command must act only on a line the user picked.
         m_list->clearSelection();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -9,29 +10,36 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // 已执行项目: the floating panel that lists the projects in work. From it the user packs the work back into
 // the catalogue (更 新) or throws it away (放 弃). It docks at the left screen edge, cannot be closed by the
 // user, and destroys itself when its list becomes empty. One panel per process.
+//
+// The panel changes the catalogue behind the main window's back (update back), so it says so with a signal.
 class ExecutedProjectsWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    // The panel, created and shown first when `create` is true; nullptr when there is none.
-    static ExecutedProjectsWindow* instance(bool create = false);
-
-    // Lists the work an earlier run of the program left in the execution directory, and shows the panel when
-    // there is any. Called once at start-up, after the project list has been filled.
-    static void restoreStrandedWork();
+    // The panel; nullptr when no work is listed.
+    static ExecutedProjectsWindow* instance();
+    // The panel, created and shown first when there is none. Messages that outlive a removed line (update
+    // back's last messages) go to `home`, the main window.
+    static ExecutedProjectsWindow* open(QWidget* home);
 
     ~ExecutedProjectsWindow() override;
 
-    void appendLine(const QString& caption);
+    // Appends the lines that are not listed yet, in order.
+    void appendLines(const QStringList& captions);
     QStringList lines() const;
 
     void updateBack(); // 更新按钮
     void abandon();    // 放弃按钮
+
+Q_SIGNALS:
+    // A package and its record were replaced: the project list should be filled again.
+    void catalogueChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -41,13 +49,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    ExecutedProjectsWindow();
+    explicit ExecutedProjectsWindow(QWidget* home);
 
-    QString selectedCaption() const;
-    void removeSelectedLineAndMaybeClose();
+    QTreeWidgetItem* selectedLine() const;
+    void removeLineAndMaybeClose(QTreeWidgetItem* line);
     void slideOutTick();
     void slideInTick();
 
+    QPointer<QWidget> m_home;
     QFrame* m_frame;
     QLabel* m_title;
     QTreeWidget* m_list;

@@ -55,17 +55,17 @@ bool stampRecord(const WorkLine& line, QWidget* parent)
         written = table.writeField(ProjectField::LastUpdate, now);
     } else {
         Prompt::warning(parent, u"项目已不存在，系统将重建，请注意修改项目属性。"_s);
-        QVariantList values(ProjectField::Notes);
-        values[ProjectField::Number - 1] = line.number();
-        values[ProjectField::Name - 1] = u"自动创建项目"_s;
-        values[ProjectField::Type - 1] = 0;
-        values[ProjectField::Version - 1] = u"1.0"_s;
-        values[ProjectField::StartTime - 1] = now;
-        values[ProjectField::LastUpdate - 1] = now;
-        values[ProjectField::PackageType - 1] = line.type();
-        values[ProjectField::Notes - 1] = QString(
-            ValueText::date(now.date()) + u"在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s);
-        written = table.appendRecord(values);
+        ProjectRecord project;
+        project.number = line.number();
+        project.name = u"自动创建项目"_s;
+        project.type = 0;
+        project.version = u"1.0"_s;
+        project.startTime = now;
+        project.lastUpdate = now;
+        project.packageType = line.type();
+        project.notes =
+            ValueText::date(now.date()) + u"在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s;
+        written = table.appendProject(project);
     }
     table.close();
     return written;

@@ -1,12 +1,10 @@
 #include "projects/NewProjectWindow.h"
 
-#include "app/ListAppearance.h"
+#include "app/AppSettings.h"
 #include "platform/Clock.h"
-#include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
 #include "projects/ProjectNumber.h"
-#include "store/ProjectTable.h"
-#include "store/TableSchemas.h"
+#include "projects/ProjectRules.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/TypeCombo.h"
@@ -15,8 +13,6 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
@@ -43,33 +39,32 @@ W* place(W* widget, const QString& name, const QRect& geometry)
 
 } // namespace
 
-NewProjectWindow::NewProjectWindow(ProjectListView* list, QWidget* parent)
+NewProjectWindow::NewProjectWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_list(list)
 {
     named(this, QStringLiteral("NewProjectWindow"));
     setWindowTitle(QStringLiteral("新建项目"));
     setFixedSize(369, 362);
 
     auto* group = place(new QGroupBox(this), QStringLiteral("分组框1"), QRect(9, 5, 346, 315));
-    label(group, QStringLiteral("标签1"), QStringLiteral("项目编号："), QRect(8, 11, 64, 16));
+    QLabel* numberLabel = label(group, QStringLiteral("标签1"), QStringLiteral("项目编号："), QRect(8, 11, 64, 16));
     m_number = place(new QLineEdit(group), QStringLiteral("编号编辑框"), QRect(73, 10, 118, 20));
-    label(group, QStringLiteral("标签2"), QStringLiteral("项目名称："), QRect(8, 34, 64, 16));
+    QLabel* nameLabel = label(group, QStringLiteral("标签2"), QStringLiteral("项目名称："), QRect(8, 34, 64, 16));
     m_name = place(new QLineEdit(group), QStringLiteral("名称编辑框"), QRect(73, 32, 256, 20));
-    label(group, QStringLiteral("标签3"), QStringLiteral("项目类型："), QRect(9, 56, 64, 16));
+    QLabel* typeLabel = label(group, QStringLiteral("标签3"), QStringLiteral("项目类型："), QRect(9, 56, 64, 16));
     m_type = place(new QComboBox(group), QStringLiteral("选择类型组合框"), QRect(73, 54, 118, 20));
-    label(group, QStringLiteral("标签4"), QStringLiteral("版本："), QRect(8, 78, 64, 16));
+    QLabel* versionLabel = label(group, QStringLiteral("标签4"), QStringLiteral("版本："), QRect(8, 78, 64, 16));
     m_version = place(new QLineEdit(group), QStringLiteral("版本编辑框"), QRect(73, 76, 118, 20));
-    label(group, QStringLiteral("标签5"), QStringLiteral("开始时间："), QRect(8, 100, 64, 16));
+    QLabel* dateLabel = label(group, QStringLiteral("标签5"), QStringLiteral("开始时间："), QRect(8, 100, 64, 16));
     m_date = place(new QDateEdit(Clock::now().date(), group), QStringLiteral("日期框"), QRect(73, 99, 117, 20));
     m_date->setCalendarPopup(true);
     m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    label(group, QStringLiteral("标签7"), QStringLiteral("文件包："), QRect(8, 124, 64, 16));
+    QLabel* packageLabel = label(group, QStringLiteral("标签7"), QStringLiteral("文件包："), QRect(8, 124, 64, 16));
     m_package = place(new QLineEdit(group), QStringLiteral("文件包编辑框"), QRect(73, 123, 238, 20));
     auto* browseButton = place(new QPushButton(group), QStringLiteral("浏览文件按钮"), QRect(311, 122, 24, 22));
     browseButton->setIcon(QIcon(QStringLiteral(":/icons/browse.svg")));
     browseButton->setToolTip(QStringLiteral("选择项目文件包"));
-    label(group, QStringLiteral("标签6"), QStringLiteral("备注："), QRect(8, 149, 80, 24));
+    QLabel* notesLabel = label(group, QStringLiteral("标签6"), QStringLiteral("备注："), QRect(8, 149, 80, 24));
     m_notes = place(new QPlainTextEdit(group), QStringLiteral("备注编辑框"), QRect(73, 155, 262, 152));
     m_notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
@@ -79,17 +74,26 @@ NewProjectWindow::NewProjectWindow(ProjectListView* list, QWidget* parent)
         place(new QPushButton(QStringLiteral("取  消"), this), QStringLiteral("取消按钮"), QRect(257, 322, 97, 32));
     ok->setDefault(true);
 
+    labelFor(numberLabel, m_number);
+    labelFor(nameLabel, m_name);
+    labelFor(typeLabel, m_type);
+    labelFor(versionLabel, m_version);
+    labelFor(dateLabel, m_date);
+    labelFor(packageLabel, m_package);
+    labelFor(notesLabel, m_notes);
+
     connect(browseButton, &QPushButton::clicked, this, &NewProjectWindow::browse);
     connect(ok, &QPushButton::clicked, this, &NewProjectWindow::confirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     fillTypeCombo(m_type);
-    if (AppFlags::manualNumbering()) {
+    if (AppSettings().readFlag(SettingsKeys::kManualNumbering)) {
         m_number->setFocus();
     } else {
         m_number->setText(ProjectNumber::generate(Clock::now()));
         m_name->setFocus();
     }
+    speakAsSeen(this);
 }
 
 void NewProjectWindow::browse()
@@ -105,66 +109,42 @@ void NewProjectWindow::browse()
 
 void NewProjectWindow::confirm()
 {
-    const QString number = m_number->text();
-    if (number.isEmpty() || m_name->text().isEmpty()) {
-        Prompt::warning(this, QStringLiteral("填写不完整！"));
+    // A click that reaches the button while the package is being copied must not add the project twice.
+    if (WorkProgress::running())
         return;
-    }
 
-    const QString packageMissing = QStringLiteral("项目包文件不存在或读取失败！");
-    const bool importRequired = !AppFlags::importOptional();
-    const QString packageSource = m_package->text();
-    if (importRequired && (packageSource.isEmpty() || !QFileInfo(packageSource).isFile())) {
-        Prompt::error(this, packageMissing);
-        return;
-    }
+    ProjectRecord project;
+    project.number = m_number->text();
+    project.name = m_name->text();
+    project.type = m_type->currentIndex();
+    project.version = m_version->text();
+    project.startTime = QDateTime(m_date->date(), QTime(0, 0));
+    project.notes = TextCodec::toCrLf(m_notes->toPlainText());
+    const bool packageRequired = !AppSettings().readFlag(SettingsKeys::kImportOptional);
 
+    ProjectRules::AddOutcome outcome;
     {
-        ProjectTable projects;
-        projects.open();
-        if (projects.findProjectByNumber(number)) {
-            projects.close();
-            Prompt::error(this, QStringLiteral("已存在相同编号！"));
-            return;
-        }
+        WorkProgress progress(this, QStringLiteral("正在复制文件，请稍候……"));
+        outcome = ProjectRules::addProject(project, m_package->text(), packageRequired, progress.callback());
     }
-
-    // The number names the package file: one that is no valid file name (or would climb out of the data
-    // folder) cannot be stored, which is reported like any other failed copy.
-    const QString package = ProjectTable::packagePath(number);
-    const bool hadPackage = QFileInfo::exists(package);
-    if (importRequired &&
-        (!FileSystem::isValidFileName(number, 4) || !WorkProgress::copyFile(this, packageSource, package))) {
-        Prompt::error(this, packageMissing);
-        return;
-    }
-
-    if (!storeRecord(number)) {
-        // A package stored for a record that could not be written would belong to no project.
-        if (importRequired && !hadPackage)
-            QFile::remove(package);
+    switch (outcome) {
+    case ProjectRules::AddOutcome::Added:
+        prepareForNextProject();
+        Q_EMIT catalogueChanged();
+        break;
+    case ProjectRules::AddOutcome::Incomplete:
+        Prompt::warning(this, QStringLiteral("填写不完整！"));
+        break;
+    case ProjectRules::AddOutcome::PackageMissing:
+        Prompt::error(this, QStringLiteral("项目包文件不存在或读取失败！"));
+        break;
+    case ProjectRules::AddOutcome::DuplicateNumber:
+        Prompt::error(this, QStringLiteral("已存在相同编号！"));
+        break;
+    case ProjectRules::AddOutcome::DatabaseError:
         showDatabaseError(this);
-        return;
+        break;
     }
-    prepareForNextProject();
-}
-
-bool NewProjectWindow::storeRecord(const QString& number)
-{
-    const QDateTime start(m_date->date(), QTime(0, 0));
-    QVariantList values(int(ProjectField::Notes));
-    values[int(ProjectField::Number) - 1] = number;
-    values[int(ProjectField::Name) - 1] = m_name->text();
-    values[int(ProjectField::Type) - 1] = m_type->currentIndex();
-    values[int(ProjectField::Version) - 1] = m_version->text();
-    values[int(ProjectField::StartTime) - 1] = start;
-    values[int(ProjectField::LastUpdate) - 1] = start;
-    values[int(ProjectField::PackageType) - 1] = ProjectTable::extensionOf(m_package->text());
-    values[int(ProjectField::Notes) - 1] = TextCodec::toCrLf(m_notes->toPlainText());
-
-    ProjectTable projects;
-    projects.open();
-    return projects.appendRecord(values);
 }
 
 void NewProjectWindow::prepareForNextProject()
@@ -173,6 +153,12 @@ void NewProjectWindow::prepareForNextProject()
     m_name->clear();
     m_notes->clear();
     m_package->clear();
-    if (m_list)
-        m_list->loadProjectList();
+}
+
+void NewProjectWindow::addProjects(QWidget* parent, ProjectListView* list)
+{
+    NewProjectWindow dialog(parent);
+    connect(&dialog, &NewProjectWindow::catalogueChanged, list, &ProjectListView::loadProjectList);
+    dialog.exec();
+    list->loadProjectList();
 }

@@ -14,15 +14,20 @@ class NewProjectWindow : public QDialog
     Q_OBJECT
 
 public:
-    explicit NewProjectWindow(ProjectListView* list, QWidget* parent = nullptr);
+    explicit NewProjectWindow(QWidget* parent = nullptr);
+
+    // The command behind 添加按钮 and "&A.添加项目": the window, modal, and the list refilled after it.
+    static void addProjects(QWidget* parent, ProjectListView* list);
+
+Q_SIGNALS:
+    // A project was added; the list shows it at once while the window stays open for the next one.
+    void catalogueChanged();
 
 private:
     void browse();
     void confirm();
-    bool storeRecord(const QString& number);
     void prepareForNextProject();
 
-    ProjectListView* m_list;
     QLineEdit* m_number;
     QLineEdit* m_name;
     QComboBox* m_type;

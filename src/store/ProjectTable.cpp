@@ -8,6 +8,25 @@ bool ProjectTable::open()
     return RecordTable::open(TableSchemas::projectTablePath());
 }
 
+ProjectRecord ProjectTable::readProject() const
+{
+    QVariantList values;
+    values.reserve(ProjectField::DesignPlan);
+    for (int field = ProjectField::Number; field <= ProjectField::DesignPlan; ++field)
+        values.append(readField(field));
+    return ProjectRecord::fromValues(values);
+}
+
+bool ProjectTable::appendProject(const ProjectRecord& project)
+{
+    return appendRecord(project.toValues());
+}
+
+bool ProjectTable::modifyProject(const ProjectRecord& project)
+{
+    return modifyRecord(project.toValues());
+}
+
 bool ProjectTable::findProjectByNumber(const QString& number)
 {
     goFirst();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/ProjectRecord.h"
 #include "store/RecordTable.h"
 
 // The catalogue: one record per project, opened by its path relative to appDir.
@@ -7,6 +8,13 @@ class ProjectTable : public RecordTable
 {
 public:
     bool open();
+
+    // The current record; an empty record when the table is not positioned on one.
+    ProjectRecord readProject() const;
+    // Appends the project and stays on it.
+    bool appendProject(const ProjectRecord& project);
+    // Rewrites every field of the current record.
+    bool modifyProject(const ProjectRecord& project);
 
     // Goes to the first record whose number equals `number` byte for byte (no trimming, case-sensitive).
     bool findProjectByNumber(const QString& number);

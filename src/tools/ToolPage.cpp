@@ -1,6 +1,7 @@
 #include "tools/ToolPage.h"
 
 #include "ui/common/Naming.h"
+#include "ui/common/TabPage.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -33,4 +34,13 @@ ToolPage::ToolPage(QWidget* parent)
     m_list->setMovement(QListView::Static);
     m_list->setResizeMode(QListView::Adjust);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void ToolPage::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int tabWidth = tabWidthOf(this);
+    m_list->setGeometry(5, 30, tabWidth - 10, height() - 30);
+    // Lines up with 写出按钮 of the text page, which is as wide as this button.
+    m_back->move(tabWidth - m_back->width() - 8, m_back->y());
 }

@@ -16,6 +16,9 @@ public:
     QListWidget* list() const { return m_list; }
     QPushButton* backButton() const { return m_back; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QListWidget* m_list;
     QPushButton* m_back;

@@ -20,6 +20,9 @@ public:
     QPushButton* backButton() const { return m_back; }
     QPushButton* writeButton() const { return m_write; }
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     QLabel* m_caption;
     QPlainTextEdit* m_editor;

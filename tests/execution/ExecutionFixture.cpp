@@ -2,11 +2,10 @@
 
 #include "app/AppSettings.h"
 #include "execution/ExecutedProjectsWindow.h"
-#include "platform/Clock.h"
-#include "projects/ProjectCommands.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/main/MainWindow.h"
+#include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QDir>
@@ -18,7 +17,7 @@ using namespace Qt::StringLiterals;
 
 ExecutionFixture::ExecutionFixture()
 {
-    Clock::setOverride([] { return now(); });
+    clockTime = now();
     QDir().mkpath(workRoot());
     setExecutionDir(workRoot());
 }
@@ -27,7 +26,6 @@ ExecutionFixture::~ExecutionFixture()
 {
     delete panel();
     m_main.reset();
-    Clock::setOverride({});
 }
 
 QDateTime ExecutionFixture::startDate()
@@ -57,17 +55,17 @@ void ExecutionFixture::setExecutionDir(const QString& value)
 
 void ExecutionFixture::addProject(const QString& number, const QString& type, const QByteArray& package)
 {
+    ProjectRecord project;
+    project.number = number;
+    project.name = u"项目"_s + number;
+    project.type = 1;
+    project.version = u"2.3"_s;
+    project.startTime = startDate();
+    project.lastUpdate = startDate();
+    project.packageType = type;
     ProjectTable table;
     QVERIFY(table.open());
-    QVariantList values(ProjectField::PackageType);
-    values[ProjectField::Number - 1] = number;
-    values[ProjectField::Name - 1] = QString(u"项目"_s + number);
-    values[ProjectField::Type - 1] = 1;
-    values[ProjectField::Version - 1] = u"2.3"_s;
-    values[ProjectField::StartTime - 1] = startDate();
-    values[ProjectField::LastUpdate - 1] = startDate();
-    values[ProjectField::PackageType - 1] = type;
-    QVERIFY(table.appendRecord(values));
+    QVERIFY(table.appendProject(project));
     table.close();
     if (!package.isNull())
         app.writeFile(u"data/"_s + number + u".fd1"_s, package);
@@ -133,12 +131,12 @@ void ExecutionFixture::execute(const QString& number)
             break;
         }
     }
-    ProjectCommands::execute(mainWindow());
+    mainWindow()->navigationBar()->commands().execute->click();
 }
 
 ExecutedProjectsWindow* ExecutionFixture::panel()
 {
-    return ExecutedProjectsWindow::instance(false);
+    return ExecutedProjectsWindow::instance();
 }
 
 void ExecutionFixture::clickUpdate(const QString& line)

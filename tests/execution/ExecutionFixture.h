@@ -1,7 +1,6 @@
 #pragma once
 
-#include "RecordingPrompt.h"
-#include "TempAppDir.h"
+#include "AppFixture.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -13,17 +12,13 @@
 class ExecutedProjectsWindow;
 class MainWindow;
 
-// One test's world for execute and update back: a fresh appDir with installed tables, a recording prompt,
-// a fixed clock, an execution directory below appDir ("work", configured without a trailing separator) and
-// the real main window, created on first use.
-class ExecutionFixture
+// One test's world for execute and update back: the application fixture, an execution directory below appDir
+// ("work", configured without a trailing separator) and the real main window, created on first use.
+class ExecutionFixture : public AppFixture
 {
 public:
     ExecutionFixture();
     ~ExecutionFixture();
-
-    TempAppDir app;
-    RecordingPrompt prompt;
 
     static QDateTime startDate();
     static QDateTime now();
@@ -42,7 +37,7 @@ public:
     void deleteProjectRecord(const QString& number);
 
     MainWindow* mainWindow();
-    // Selects the project in 程序列表框 and runs the execute command as the 执行 button does.
+    // Selects the project in 程序列表框 and clicks 执行按钮.
     void execute(const QString& number);
 
     static ExecutedProjectsWindow* panel();

@@ -3,7 +3,7 @@
 #include <QTest>
 
 // The panel's behaviour at the left screen edge, without a window: the rules answer, the window obeys.
-class TestDockingRules : public QObject
+class DockingRulesTest : public QObject
 {
     Q_OBJECT
 
@@ -79,5 +79,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDockingRules)
+QTEST_GUILESS_MAIN(DockingRulesTest)
 #include "tst_docking_rules.moc"

@@ -40,7 +40,7 @@ QStringList panelLines()
 
 } // namespace
 
-class TestExecute : public QObject
+class ExecuteTest : public QObject
 {
     Q_OBJECT
 
@@ -70,7 +70,7 @@ private Q_SLOTS:
         QCOMPARE(choice.offered, QStringList({u"main.e"_s, u"readme.txt"_s}));
 
         const QString workDir = fx.workDir(u"P01"_s);
-        QCOMPARE(fx.prompt.messages.size(), 0);
+        QCOMPARE(fx.prompt.messages().size(), 0);
         QCOMPARE(fx.prompt.shellOpened, QStringList{workDir + u"/main.e"_s});
         QCOMPARE(panelLines(), QStringList{workDir + u"(zip)"_s});
         QCOMPARE(QFileInfo(workDir + u"/P_zip.TMP"_s).size(), 0);
@@ -97,7 +97,7 @@ private Q_SLOTS:
         fx.execute(u"P01"_s);
 
         const QString workFile = fx.workDir(u"P01"_s) + u"/P01.e"_s;
-        QCOMPARE(fx.prompt.messages.size(), 0);
+        QCOMPARE(fx.prompt.messages().size(), 0);
         QCOMPARE(fx.app.readFile(u"work/P01/P01.e"_s), QByteArray("module bytes"));
         QCOMPARE(fx.prompt.shellOpened, QStringList{workFile});
         QCOMPARE(panelLines(), QStringList{workFile});
@@ -127,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(choice.seen);
         QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         QVERIFY(fx.prompt.shellOpened.isEmpty());
-        QVERIFY(fx.prompt.messages.isEmpty());
+        QVERIFY(fx.prompt.messages().isEmpty());
         QVERIFY(!ExecutionFixture::panel());
     }
 
@@ -279,7 +279,7 @@ private Q_SLOTS:
             QCOMPARE(fx.prompt.texts(), QStringList{u"解压程序文件包失败！"_s});
         } else {
             QVERIFY(choice.offered.isEmpty());
-            QVERIFY(fx.prompt.messages.isEmpty());
+            QVERIFY(fx.prompt.messages().isEmpty());
             QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         }
         QVERIFY(!ExecutionFixture::panel());
@@ -298,5 +298,5 @@ private Q_SLOTS:
     }
 };
 
-TALLYRA_TEST_MAIN_WITH_MOUNTS(TestExecute)
+TALLYRA_TEST_MAIN_WITH_MOUNTS(ExecuteTest)
 #include "tst_execute.moc"

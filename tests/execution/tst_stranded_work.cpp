@@ -2,6 +2,7 @@
 #include "ZipBuilder.h"
 #include "archive/ZipArchive.h"
 #include "execution/ExecutedProjectsWindow.h"
+#include "execution/StrandedWork.h"
 #include "ui/main/MainWindow.h"
 
 #include <QDir>
@@ -11,7 +12,7 @@
 using namespace Qt::StringLiterals;
 
 // Work left below the execution directory when the program ended comes back into the panel at the next start.
-class TestStrandedWork : public QObject
+class StrandedWorkTest : public QObject
 {
     Q_OBJECT
 
@@ -39,7 +40,7 @@ private Q_SLOTS:
         QCOMPARE(panel->lines(), QStringList({fx.workDir(u"P01"_s) + u"(zip)"_s, fx.workDir(u"P02"_s) + u"/P02.e"_s}));
 
         // A second scan lists nothing twice.
-        ExecutedProjectsWindow::restoreStrandedWork();
+        fx.mainWindow()->listWork(StrandedWork::findLines());
         QCOMPARE(panel->lines().size(), 2);
     }
 
@@ -58,9 +59,9 @@ private Q_SLOTS:
         fx.setExecutionDir(fx.app.filePath(u"nowhere"_s));
         fx.mainWindow();
         fx.setExecutionDir(u"  "_s);
-        ExecutedProjectsWindow::restoreStrandedWork();
+        fx.mainWindow()->listWork(StrandedWork::findLines());
         QVERIFY(!ExecutionFixture::panel());
-        QVERIFY(fx.prompt.messages.isEmpty());
+        QVERIFY(fx.prompt.messages().isEmpty());
     }
 
     void restoredZipWork_updatesBackLikeFreshWork()
@@ -84,5 +85,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestStrandedWork)
+QTEST_MAIN(StrandedWorkTest)
 #include "tst_stranded_work.moc"

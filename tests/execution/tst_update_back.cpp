@@ -63,7 +63,7 @@ QMap<QString, QByteArray> contentOf(const QString& package)
 
 } // namespace
 
-class TestUpdateBack : public QObject
+class UpdateBackTest : public QObject
 {
     Q_OBJECT
 
@@ -153,7 +153,7 @@ private Q_SLOTS:
         fx.prompt.clear();
 
         fx.clickUpdate(QString());
-        QVERIFY(fx.prompt.messages.isEmpty());
+        QVERIFY(fx.prompt.messages().isEmpty());
 
         fx.prompt.queueAnswer(Prompt::Answer::No);
         fx.clickUpdate(line);
@@ -186,7 +186,7 @@ private Q_SLOTS:
 
         QCOMPARE(fx.prompt.texts(),
                  QStringList({kConfirmUpdate, u"项目已不存在，系统将重建，请注意修改项目属性。"_s, kUpdated}));
-        QCOMPARE(fx.prompt.messages.at(1).form, Prompt::Form::Warning);
+        QCOMPARE(fx.prompt.messages().at(1).form, Prompt::Form::Warning);
         QCOMPARE(fx.projectCount(), 1);
         QCOMPARE(fx.field(u"P01"_s, ProjectField::Name).toString(), u"自动创建项目"_s);
         QCOMPARE(fx.field(u"P01"_s, ProjectField::Type).toInt(), 0);
@@ -224,7 +224,7 @@ private Q_SLOTS:
         QCOMPARE(panel->lines(), QStringList{fileLine});
         // The remaining line is not picked for the user: a second click asks nothing.
         fx.clickAbandon(QString());
-        QCOMPARE(fx.prompt.messages.size(), 2);
+        QCOMPARE(fx.prompt.messages().size(), 2);
 
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
         fx.clickAbandon(fileLine);
@@ -330,7 +330,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(fx.app.path()).entryList({u"*.fd1"_s}, QDir::Files), QStringList{u"P01.fd1"_s});
     }
 
-    void panel_hasDescribedFormAndRefusesToClose()
+    void panel_hasItsFormAndRefusesToClose()
     {
         ExecutionFixture fx;
         executeFile(fx);
@@ -365,5 +365,5 @@ private Q_SLOTS:
     }
 };
 
-TALLYRA_TEST_MAIN_WITH_MOUNTS(TestUpdateBack)
+TALLYRA_TEST_MAIN_WITH_MOUNTS(UpdateBackTest)
 #include "tst_update_back.moc"

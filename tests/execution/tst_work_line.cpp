@@ -6,7 +6,7 @@
 using namespace Qt::StringLiterals;
 
 // The executed list keeps nothing but its lines, so every later step depends on reading them back right.
-class TestWorkLine : public QObject
+class WorkLineTest : public QObject
 {
     Q_OBJECT
 
@@ -78,5 +78,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWorkLine)
+QTEST_GUILESS_MAIN(WorkLineTest)
 #include "tst_work_line.moc"

@@ -1,9 +1,6 @@
+#include "AppFixture.h"
 #include "CatalogBuilder.h"
-#include "RecordingPrompt.h"
-#include "TempAppDir.h"
 #include "app/AppSettings.h"
-#include "app/ListAppearance.h"
-#include "platform/Clock.h"
 #include "projects/NewProjectWindow.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -57,40 +54,34 @@ private:
     QString writePackage(const QString& name, const QByteArray& bytes) { return m_app->writeFile(name, bytes); }
     QStringList dataFiles() const { return QDir(m_app->filePath(u"data"_s)).entryList(QDir::Files, QDir::Name); }
 
-    std::unique_ptr<TempAppDir> m_app;
-    std::unique_ptr<RecordingPrompt> m_prompt;
+    std::unique_ptr<AppFixture> m_fixture;
+    TempAppDir* m_app = nullptr;
+    RecordingPrompt* m_prompt = nullptr;
     std::unique_ptr<ProjectListView> m_list;
-    QDateTime m_now;
 };
 
 void NewProjectTest::init()
 {
-    m_app = std::make_unique<TempAppDir>();
-    m_prompt = std::make_unique<RecordingPrompt>();
+    m_fixture = std::make_unique<AppFixture>();
+    m_app = &m_fixture->app;
+    m_prompt = &m_fixture->prompt;
     m_list = std::make_unique<ProjectListView>();
-    m_now = QDateTime(QDate(2026, 12, 7), QTime(9, 30, 5));
-    Clock::setOverride([this] { return m_now; });
     AppSettings().write(SettingsKeys::kImportOptional, u"0"_s);
     AppSettings().write(SettingsKeys::kManualNumbering, u"0"_s);
-    QWidget host;
-    applyListAppearance(&host, m_list.get());
 }
 
 void NewProjectTest::cleanup()
 {
-    Clock::setOverride({});
-    QVERIFY2(m_prompt->problems.isEmpty(), qPrintable(m_prompt->problems.join(u'\n')));
-    QVERIFY(m_prompt->allAnswersUsed());
     m_list.reset();
-    m_prompt.reset();
-    m_app.reset();
+    m_fixture.reset();
 }
 
 NewProjectTest::Dialog NewProjectTest::open()
 {
     Dialog d;
-    d.window = std::make_unique<NewProjectWindow>(m_list.get());
+    d.window = std::make_unique<NewProjectWindow>();
     NewProjectWindow* w = d.window.get();
+    QObject::connect(w, &NewProjectWindow::catalogueChanged, m_list.get(), &ProjectListView::loadProjectList);
     d.number = w->findChild<QLineEdit*>(u"编号编辑框"_s);
     d.name = w->findChild<QLineEdit*>(u"名称编辑框"_s);
     d.type = w->findChild<QComboBox*>(u"选择类型组合框"_s);
@@ -117,8 +108,6 @@ void NewProjectTest::open_automaticOrManualNumbering_armsTheNumberBox()
             QVERIFY2(d.window->findChild<QWidget*>(name), qPrintable(name));
     }
     AppSettings().write(SettingsKeys::kManualNumbering, u"1"_s);
-    QWidget host;
-    applyListAppearance(&host, m_list.get());
     Dialog d = open();
     QVERIFY(d.number->text().isEmpty());
     QCOMPARE(d.window->focusWidget(), d.number);
@@ -126,7 +115,7 @@ void NewProjectTest::open_automaticOrManualNumbering_armsTheNumberBox()
     d.number->setText(u"M-1"_s);
     d.name->setText(u"手工"_s);
     d.package->setText(writePackage(u"m.zip"_s, "zip"));
-    m_now = m_now.addSecs(61);
+    m_fixture->clockTime = m_fixture->clockTime.addSecs(61);
     d.confirm();
     QCOMPARE(d.number->text(), u"261207_093106"_s);
 }
@@ -143,7 +132,7 @@ void NewProjectTest::confirm_withPackage_appendsRecordStoresPackageAndRearms()
     d.notes->setPlainText(u"第一行\n第二行"_s);
     d.confirm();
 
-    QVERIFY(m_prompt->messages.isEmpty());
+    QVERIFY(m_prompt->messages().isEmpty());
     QCOMPARE(m_app->readFile(u"data/261207_093005.fd1"_s), bytes);
     ProjectTable t;
     QVERIFY(t.open());
@@ -191,7 +180,7 @@ void NewProjectTest::confirm_missingNumberOrName_refusedAndNothingWritten()
     m_prompt->clear();
     d.number->setText(u"  "_s);
     d.confirm();
-    QVERIFY(m_prompt->messages.isEmpty());
+    QVERIFY(m_prompt->messages().isEmpty());
     QCOMPARE(CatalogBuilder::projectCount(), 1);
 }
 
@@ -232,7 +221,7 @@ void NewProjectTest::confirm_duplicateNumber_refusedButCaseAndBlanksMakeNewNumbe
         d.package->setText(package);
         d.confirm();
     }
-    QCOMPARE(m_prompt->messages.size(), 1);
+    QCOMPARE(m_prompt->messages().size(), 1);
     QCOMPARE(CatalogBuilder::projectCount(), 3);
     QCOMPARE(m_app->readFile(u"data/P01 .fd1"_s), QByteArray("new"));
 }
@@ -279,19 +268,22 @@ void NewProjectTest::confirm_numberUnfitForAFileName_refusedAndNothingWrittenAny
 
 void NewProjectTest::confirm_importOptional_recordsExtensionButStoresNoPackage()
 {
-    AppSettings().write(SettingsKeys::kImportOptional, u"1"_s);
-    QWidget host;
-    applyListAppearance(&host, m_list.get());
     m_app->writeFile(u"data/LEFT.fd1"_s, "left behind by a deleted project");
     Dialog d = open();
     d.name->setText(u"无包"_s);
     d.number->setText(u"NOPKG"_s);
+    // Only "1" makes the package optional; the setting is read at each confirmation.
+    AppSettings().write(SettingsKeys::kImportOptional, u"true"_s);
+    d.confirm();
+    QCOMPARE(m_prompt->texts(), QStringList{u"项目包文件不存在或读取失败！"_s});
+    m_prompt->clear();
+    AppSettings().write(SettingsKeys::kImportOptional, u"1"_s);
     d.confirm();
     d.name->setText(u"有路径"_s);
     d.number->setText(u"LEFT"_s);
     d.package->setText(u"/nowhere/tool.dll"_s);
     d.confirm();
-    QVERIFY(m_prompt->messages.isEmpty());
+    QVERIFY(m_prompt->messages().isEmpty());
     ProjectTable t;
     QVERIFY(t.open());
     QVERIFY(t.goTo(1));

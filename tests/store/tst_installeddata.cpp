@@ -71,7 +71,7 @@ bool silvery(QRgb c)
 
 } // namespace
 
-class TestInstalledData : public QObject
+class InstalledDataTest : public QObject
 {
     Q_OBJECT
 
@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(iconImages(icons.at(2).toByteArray()), (Images{{QSize(32, 32), 8}}));
     }
 
-    void defaultTypes_icons_showTheDescribedPicturesWithTransparentCorners()
+    void defaultTypes_icons_showTheirPicturesWithTransparentCorners()
     {
         const QList<DefaultType> types = defaultTypes();
         QCOMPARE(types.size(), 3);
@@ -245,5 +245,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestInstalledData)
+QTEST_MAIN(InstalledDataTest)
 #include "tst_installeddata.moc"

@@ -32,7 +32,7 @@ QStringList titles(const RecordTable& table)
 
 } // namespace
 
-class TestRecordTable : public QObject
+class RecordTableTest : public QObject
 {
     Q_OBJECT
 
@@ -426,5 +426,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRecordTable)
+QTEST_GUILESS_MAIN(RecordTableTest)
 #include "tst_recordtable.moc"

@@ -173,7 +173,7 @@ int refusedWritesFailure(const QString& path)
 
 } // namespace
 
-class TestRecordTableDamage : public QObject
+class RecordTableDamageTest : public QObject
 {
     Q_OBJECT
 
@@ -281,5 +281,5 @@ private:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRecordTableDamage)
+QTEST_GUILESS_MAIN(RecordTableDamageTest)
 #include "tst_recordtable_damage.moc"

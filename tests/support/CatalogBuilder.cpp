@@ -14,15 +14,15 @@ bool addProject(const Project& p)
     ProjectTable table;
     if (!table.open())
         return false;
-    QVariantList values(int(ProjectField::Notes));
-    values[int(ProjectField::Number) - 1] = p.number;
-    values[int(ProjectField::Name) - 1] = p.name;
-    values[int(ProjectField::Type) - 1] = p.type;
-    values[int(ProjectField::Version) - 1] = p.version;
-    values[int(ProjectField::StartTime) - 1] = p.lastUpdate;
-    values[int(ProjectField::LastUpdate) - 1] = p.lastUpdate;
-    values[int(ProjectField::PackageType) - 1] = p.packageType;
-    return table.appendRecord(values);
+    ProjectRecord record;
+    record.number = p.number;
+    record.name = p.name;
+    record.type = p.type;
+    record.version = p.version;
+    record.startTime = p.lastUpdate;
+    record.lastUpdate = p.lastUpdate;
+    record.packageType = p.packageType;
+    return table.appendProject(record);
 }
 
 int projectCount()

@@ -30,22 +30,36 @@ void RecordingPrompt::queueFolder(const QString& path)
     m_folders.enqueue(path);
 }
 
+const QList<RecordingPrompt::Message>& RecordingPrompt::messages() const
+{
+    m_read = m_messages.size();
+    return m_messages;
+}
+
 QStringList RecordingPrompt::texts() const
 {
     QStringList out;
-    for (const Message& m : messages)
+    for (const Message& m : messages())
         out << m.text;
     return out;
 }
 
 QString RecordingPrompt::lastText() const
 {
-    return messages.isEmpty() ? QString() : messages.constLast().text;
+    return messages().isEmpty() ? QString() : m_messages.constLast().text;
 }
 
 Prompt::Form RecordingPrompt::lastForm() const
 {
-    return messages.isEmpty() ? Prompt::Form::Plain : messages.constLast().form;
+    return messages().isEmpty() ? Prompt::Form::Plain : m_messages.constLast().form;
+}
+
+QStringList RecordingPrompt::unreadMessages() const
+{
+    QStringList out;
+    for (qsizetype i = m_read; i < m_messages.size(); ++i)
+        out << QString::number(int(m_messages.at(i).form)) + u": " + m_messages.at(i).text;
+    return out;
 }
 
 bool RecordingPrompt::allAnswersUsed() const
@@ -55,7 +69,8 @@ bool RecordingPrompt::allAnswersUsed() const
 
 void RecordingPrompt::clear()
 {
-    messages.clear();
+    m_messages.clear();
+    m_read = 0;
     shellOpened.clear();
     sounds.clear();
     problems.clear();
@@ -63,7 +78,7 @@ void RecordingPrompt::clear()
 
 Prompt::Answer RecordingPrompt::message(QWidget*, Prompt::Form form, const QString& text)
 {
-    messages.append({form, text});
+    m_messages.append({form, text});
     const bool asks = form == Prompt::Form::Question || form == Prompt::Form::OkCancel;
     if (!asks)
         return Prompt::Answer::Ok;

@@ -9,7 +9,8 @@
 
 // The test double of the prompt seam: answers from a script and records everything the program said.
 // Installed for its lifetime. A question without a queued answer is a test fault: it is recorded as a
-// problem and answered No/Cancel, so a forgotten answer never proceeds by accident.
+// problem and answered No/Cancel, so a forgotten answer never proceeds by accident. Messages count as expected
+// once the test has looked at them (any of the accessors below); AppFixture fails a test that leaves one unread.
 class RecordingPrompt : public Prompt::Backend
 {
 public:
@@ -27,15 +28,17 @@ public:
     void queueSaveFile(const QString& path); // "" = the user cancels
     void queueFolder(const QString& path);   // "" = the user cancels
 
-    QList<Message> messages;
     QStringList shellOpened;
     QList<Prompt::Sound> sounds;
     QStringList problems; // unanswered questions and dialogs
 
+    const QList<Message>& messages() const;
     QStringList texts() const;
     QString lastText() const;
     Prompt::Form lastForm() const;
     bool allAnswersUsed() const;
+    // Messages shown since the test last looked, as "form: text" lines.
+    QStringList unreadMessages() const;
     void clear();
 
     Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text) override;
@@ -46,6 +49,8 @@ public:
     void play(Prompt::Sound sound) override;
 
 private:
+    QList<Message> m_messages;
+    mutable qsizetype m_read = 0;
     Prompt::Backend* m_previous;
     QQueue<Prompt::Answer> m_answers;
     QQueue<QString> m_openFiles;

@@ -1,6 +1,5 @@
+#include "AppFixture.h"
 #include "CatalogBuilder.h"
-#include "RecordingPrompt.h"
-#include "TempAppDir.h"
 #include "app/AppSettings.h"
 #include "app/ListAppearance.h"
 #include "store/ProjectTable.h"
@@ -32,28 +31,28 @@ private Q_SLOTS:
     void selection_showsLastUpdateOrReady();
     void selection_requireSelectedProject_usesTheSelectedItem();
     void arrangement_menuEntries_rebuildListAndPersist();
-    void appearance_titleFlagsAndColours_followTheSettings();
+    void appearance_titleAndColours_followTheSettings();
     void appearance_backgroundPicture_tiledOrOneCopyWithoutTextBackground();
     void reload_afterPack_itemsPointAtNewNumbers();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
 
-    std::unique_ptr<TempAppDir> m_app;
-    std::unique_ptr<RecordingPrompt> m_prompt;
+    std::unique_ptr<AppFixture> m_fixture;
+    TempAppDir* m_app = nullptr;
+    RecordingPrompt* m_prompt = nullptr;
 };
 
 void ProjectListTest::init()
 {
-    m_app = std::make_unique<TempAppDir>();
-    m_prompt = std::make_unique<RecordingPrompt>();
+    m_fixture = std::make_unique<AppFixture>();
+    m_app = &m_fixture->app;
+    m_prompt = &m_fixture->prompt;
 }
 
 void ProjectListTest::cleanup()
 {
-    QVERIFY2(m_prompt->problems.isEmpty(), qPrintable(m_prompt->problems.join(u'\n')));
-    m_prompt.reset();
-    m_app.reset();
+    m_fixture.reset();
 }
 
 std::unique_ptr<MainWindow> ProjectListTest::makeWindow()
@@ -141,7 +140,7 @@ void ProjectListTest::icons_missingTypeTableOrNonPicture_listStillFillsWithDefau
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(0)->icon().cacheKey(), list->typeIcon(0).cacheKey());
     QCOMPARE(list->item(1)->icon().cacheKey(), list->typeIcon(0).cacheKey());
-    QVERIFY(m_prompt->messages.isEmpty());
+    QVERIFY(m_prompt->messages().isEmpty());
 }
 
 void ProjectListTest::load_missingProjectTable_leavesListEmpty()
@@ -149,7 +148,7 @@ void ProjectListTest::load_missingProjectTable_leavesListEmpty()
     QVERIFY(QFile::remove(u"data/DB.EDB"_s));
     auto w = makeWindow();
     QCOMPARE(w->projectList()->count(), 0);
-    QVERIFY(m_prompt->messages.isEmpty());
+    QVERIFY(m_prompt->messages().isEmpty());
     QVERIFY(!QFile::exists(u"data/DB.EDB"_s));
 }
 
@@ -165,7 +164,7 @@ void ProjectListTest::selection_showsLastUpdateOrReady()
     QCOMPARE(w->statusText(4), u"最后更新：2025年1月2日"_s);
     list->clearSelection();
     QCOMPARE(w->statusText(4), u"就绪"_s);
-    QVERIFY(m_prompt->messages.isEmpty());
+    QVERIFY(m_prompt->messages().isEmpty());
 
     // The table went away after the list was filled: one error per selection change, nothing shown.
     QVERIFY(QFile::rename(u"data/DB.EDB"_s, u"data/DB.bak"_s));
@@ -174,7 +173,7 @@ void ProjectListTest::selection_showsLastUpdateOrReady()
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Error);
     QCOMPARE(w->statusText(4), QString());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
-    QCOMPARE(m_prompt->messages.size(), 2); // a click reads the table once
+    QCOMPARE(m_prompt->messages().size(), 2); // a click reads the table once
 }
 
 void ProjectListTest::selection_requireSelectedProject_usesTheSelectedItem()
@@ -191,7 +190,7 @@ void ProjectListTest::selection_requireSelectedProject_usesTheSelectedItem()
     QVERIFY(list->requireSelectedProject());
     QCOMPARE(list->selectedRecordNumber(), 3); // the current item when it is selected
     QCOMPARE(list->selectedRecordNumbers(), (QList<int>{1, 3}));
-    QVERIFY(m_prompt->messages.isEmpty());
+    QVERIFY(m_prompt->messages().isEmpty());
 }
 
 void ProjectListTest::arrangement_menuEntries_rebuildListAndPersist()
@@ -212,30 +211,27 @@ void ProjectListTest::arrangement_menuEntries_rebuildListAndPersist()
     QCOMPARE(w->projectList()->flow(), QListView::LeftToRight);
 }
 
-void ProjectListTest::appearance_titleFlagsAndColours_followTheSettings()
+void ProjectListTest::appearance_titleAndColours_followTheSettings()
 {
     AppSettings s;
     s.write(SettingsKeys::kTitle, QString());
-    s.write(SettingsKeys::kImportOptional, u"true"_s);
-    s.write(SettingsKeys::kManualNumbering, u"1"_s);
     s.write(SettingsKeys::kTextColour, u"255"_s);
     s.write(SettingsKeys::kTextBackColour, u"65280"_s);
     s.write(SettingsKeys::kBackColour, u"16711680"_s);
     auto w = makeWindow();
     QCOMPARE(w->windowTitle(), QString());
     QCOMPARE(w->statusText(0), defaultTitle());
-    QVERIFY(!AppFlags::importOptional());
-    QVERIFY(AppFlags::manualNumbering());
     ProjectListView* list = w->projectList();
     QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::red));
     QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::blue));
     QCOMPARE(list->textBackground(), QColor(Qt::green));
 
-    s.write(SettingsKeys::kImportOptional, u"1"_s);
-    s.write(SettingsKeys::kManualNumbering, u"0"_s);
-    applyListAppearance(w.get(), list);
-    QVERIFY(AppFlags::importOptional());
-    QVERIFY(!AppFlags::manualNumbering());
+    // Changed settings show when they are applied again, as after the settings window.
+    s.write(SettingsKeys::kTitle, u"项目库"_s);
+    s.write(SettingsKeys::kTextColour, u"0"_s);
+    w->applyListAppearance();
+    QCOMPARE(w->windowTitle(), u"项目库"_s);
+    QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::black));
 }
 
 void ProjectListTest::appearance_backgroundPicture_tiledOrOneCopyWithoutTextBackground()
@@ -256,14 +252,14 @@ void ProjectListTest::appearance_backgroundPicture_tiledOrOneCopyWithoutTextBack
     QCOMPARE(QColor(shot.pixel(2, 2)), QColor(Qt::darkCyan));
 
     s.write(SettingsKeys::kBackgroundOnce, u"1"_s);
-    applyListAppearance(w.get(), list);
+    w->applyListAppearance();
     QVERIFY(!list->backgroundTiled());
     shot = list->viewport()->grab().toImage();
     QCOMPARE(QColor(shot.pixel(2, shot.height() - 3)), QColor(Qt::darkCyan)); // bottom-left corner
     QCOMPARE(QColor(shot.pixel(shot.width() - 3, 2)), QColor(Qt::white));
 
     s.write(SettingsKeys::kBackground, m_app->filePath(u"gone.png"_s));
-    applyListAppearance(w.get(), list);
+    w->applyListAppearance();
     QVERIFY(!list->hasBackgroundImage());
     QCOMPARE(list->textBackground(), QColor(Qt::white));
 }

@@ -3,12 +3,27 @@
 #include <QString>
 #include <QWidget>
 
-// Described controls carry their name twice: as objectName for tests and as accessibleName for screen
-// readers and accessibility-driven clients, which Qt does not derive from the object name.
+// Every control of the program has a name of its own (`编号编辑框`, `执行按钮`), which tests and accessibility
+// clients find it by: it goes into objectName and, because AT-SPI does not expose object names, into the
+// accessible description. What a screen reader speaks is the accessible name, which must be what a sighted
+// user reads; speakAsSeen() sets it once a window is built.
 template <typename W>
 W* named(W* widget, const QString& name)
 {
     widget->setObjectName(name);
-    widget->setAccessibleName(name);
+    widget->setAccessibleDescription(name);
     return widget;
 }
+
+// Gives every named control below `window` (and the window) the name a person hears: a window its title, a
+// button, label, check box or group box its caption, an edit box, combo box or list the text of the label
+// beside it (its buddy) or of its tab page, and a control with nothing readable its own name. Captions lose
+// their access-key marks and the blanks that only space them out ("更    新" is heard as "更新").
+void speakAsSeen(QWidget* window);
+
+// Pairs a label with the control it names, for the keyboard (its access key) and for screen readers.
+void labelFor(class QLabel* label, QWidget* control);
+
+// A caption as it is spoken: without "&" access-key marks or a "(&X)" suffix, and without blanks that stand
+// between Chinese characters or at either end.
+QString spokenText(const QString& caption);

@@ -100,7 +100,7 @@ void play(Sound sound)
 
 QString qtFilter(const QString& pipeFilter)
 {
-    // "描述|模式|描述|模式" pairs become "描述 (模式);;描述 (模式)". A description that already names its
+    // "描述|模式|描述|模式" pairs become "描述 (模式);;描述 (模式)". A label that already names its
     // pattern keeps its text, so "项目文件包(*.zip)" is not shown as "项目文件包(*.zip) (*.zip)".
     const QStringList parts = pipeFilter.split(u'|');
     QStringList filters;

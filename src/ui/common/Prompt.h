@@ -25,7 +25,7 @@ enum class Sound { Click, Delete };
 struct FileDialog
 {
     QString title;
-    QString filter;        // in the "描述|*.ext|描述|*.ext" form of the description
+    QString filter;        // in the program's "描述|*.ext|描述|*.ext" form
     QString defaultSuffix; // without the dot
     QString initialPath;
 };
@@ -63,7 +63,7 @@ QString browseFolder(QWidget* parent, const QString& title, const QString& start
 void openWithShell(const QString& pathOrAddress);
 void play(Sound sound);
 
-// The dialog filter of the description ("项目文件包(*.zip)|*.zip|*.*|*.*") in Qt's form.
+// A "项目文件包(*.zip)|*.zip|*.*|*.*" filter in Qt's form.
 QString qtFilter(const QString& pipeFilter);
 
 } // namespace Prompt

@@ -3,7 +3,9 @@
 #include "platform/FileSystem.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QProgressDialog>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -12,6 +14,63 @@ namespace {
 constexpr int kSteps = 1000;          // byte counts pass the range of int; the bar shows thousandths
 constexpr int kShowAfterMs = 400;     // quick work never flashes a window
 constexpr qint64 kEventsEveryMs = 30; // often enough to keep windows painted, rare enough to cost nothing
+
+int s_running = 0;
+
+bool isUserInput(const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::Drop:
+        return true;
+    case QEvent::Close:
+        // The window manager's close box; the program's own closes (the end of a session) still go through.
+        return event->spontaneous();
+    default:
+        return false;
+    }
+}
+
+// Swallows the user's input to every window but the progress window while the work runs. A modal window
+// blocks input only once it is visible; this closes the gap before it appears.
+class InputGate : public QObject
+{
+public:
+    explicit InputGate(QProgressDialog* dialog)
+        : m_dialog(dialog)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~InputGate() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!isUserInput(event))
+            return false;
+        if (auto* widget = qobject_cast<QWidget*>(watched))
+            return widget->window() != m_dialog;
+        if (auto* window = qobject_cast<QWindow*>(watched))
+            return window != m_dialog->windowHandle();
+        return true;
+    }
+
+private:
+    QProgressDialog* m_dialog;
+};
 
 } // namespace
 
@@ -25,10 +84,20 @@ WorkProgress::WorkProgress(QWidget* parent, const QString& label)
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);
     m_dialog->setValue(0);
+    m_inputGate = std::make_unique<InputGate>(m_dialog.get());
+    ++s_running;
     m_sinceEvents.start();
 }
 
-WorkProgress::~WorkProgress() = default;
+WorkProgress::~WorkProgress()
+{
+    --s_running;
+}
+
+bool WorkProgress::running()
+{
+    return s_running > 0;
+}
 
 std::function<bool(qint64, qint64)> WorkProgress::callback()
 {

@@ -6,12 +6,15 @@
 #include <functional>
 #include <memory>
 
+class QObject;
 class QProgressDialog;
 class QWidget;
 
-// A modal progress window for long work that runs on the GUI thread (packing and unpacking packages). It
-// appears only when the work takes a moment, and keeps the program's windows painted and answering while
-// the work goes on. It offers no cancel: stopping half-way would leave a half-written working folder.
+// A modal progress window for long work that runs on the GUI thread (packing, unpacking and copying
+// packages). From its first moment no other command can start and no selection can change: until the window
+// appears (only when the work takes a moment, so quick work never flashes a window) the user's clicks and
+// keys are swallowed, and once it is shown it is modal. The windows stay painted while the work goes on. It
+// offers no cancel: stopping half-way would leave a half-written working folder.
 class WorkProgress
 {
 public:
@@ -26,9 +29,14 @@ public:
     // FileSystem::copyFile with this window: a package of some gigabytes takes its time.
     static bool copyFile(QWidget* parent, const QString& from, const QString& to);
 
+    // True while any long work runs. Commands that can be reached without a click on a window (accessibility
+    // actions, code) check it, so nothing starts beside the work.
+    static bool running();
+
 private:
     bool report(qint64 done, qint64 total);
 
     std::unique_ptr<QProgressDialog> m_dialog;
+    std::unique_ptr<QObject> m_inputGate;
     QElapsedTimer m_sinceEvents;
 };

@@ -29,7 +29,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     credit->setGeometry(16, 144, 304, 24);
 
     auto* link = named(new QLabel(this), QStringLiteral("超级链接框1"));
-    link->setGeometry(13, 164, 240, 24);
+    link->setGeometry(13, 164, 128, 24);
     link->setTextFormat(Qt::RichText);
     link->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(MakerInfo::webAddress()));
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -39,4 +39,5 @@ AboutWindow::AboutWindow(QWidget* parent)
     ok->setGeometry(264, 168, 96, 24);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    speakAsSeen(this);
 }

@@ -3,17 +3,24 @@
 #include "app/AppDir.h"
 #include "app/AppSettings.h"
 #include "app/ListAppearance.h"
+#include "backup/BackupWindow.h"
+#include "execution/ExecuteCommand.h"
 #include "execution/ExecutedProjectsWindow.h"
-#include "projects/ProjectCommands.h"
+#include "execution/StrandedWork.h"
+#include "projects/NewProjectWindow.h"
+#include "settings/SettingsWindow.h"
 #include "tools/ToolPage.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
+#include "ui/common/WorkProgress.h"
 #include "ui/main/AboutWindow.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainStatusBar.h"
 #include "ui/main/MakerInfo.h"
 #include "ui/main/NavigationBar.h"
+#include "ui/main/ProjectListPage.h"
 #include "ui/main/ProjectListView.h"
+#include "views/DesignWizardWindow.h"
 #include "views/TextPage.h"
 
 #include <QAction>
@@ -25,6 +32,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+
+#include <functional>
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -41,12 +50,11 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_content = named(new QTabWidget(central), QStringLiteral("选择夹1"));
     m_content->setGeometry(160, 8, 448, 432);
-    auto* listPage = new QWidget;
-    m_projects = new ProjectListView(listPage);
-    m_projects->setGeometry(0, 0, 432, 376);
+    m_listPage = new ProjectListPage;
+    m_projects = m_listPage->list();
     m_textPage = new TextPage;
     m_toolPage = new ToolPage;
-    m_content->addTab(listPage, QStringLiteral("程序列表"));
+    m_content->addTab(m_listPage, QStringLiteral("程序列表"));
     m_content->addTab(m_textPage, QStringLiteral("辅助项目"));
     m_content->addTab(m_toolPage, QStringLiteral("应用工具"));
 
@@ -55,6 +63,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_menus = new MainMenus(this);
 
     bindCommands();
+    speakAsSeen(this);
 }
 
 MainWindow::~MainWindow()
@@ -66,13 +75,13 @@ void MainWindow::startUp()
 {
     // The login window takes its place at the head of this sequence.
     const AppSettings settings;
-    setWindowTitle(settings.read(SettingsKeys::kTitle, defaultTitle()));
     setStatusText(0, defaultTitle());
     setStatusText(2, QStringLiteral("程序版本：") + MakerInfo::version());
     m_projects->setArrangement(AppSettings::toNumber(settings.read(SettingsKeys::kListArrangement)));
-    applyListAppearance(this, m_projects);
+    applyListAppearance();
     m_projects->loadProjectList();
-    ExecutedProjectsWindow::restoreStrandedWork();
+    // Work that an earlier run left in the execution directory can still be updated back or abandoned.
+    listWork(StrandedWork::findLines());
     m_navigation->setCurrentPage(settings.readNumber(SettingsKeys::kNavigationPage, QStringLiteral("0")));
 }
 
@@ -88,58 +97,100 @@ QString MainWindow::statusText(int part) const
 
 void MainWindow::showProjectListPage()
 {
-    m_content->setCurrentIndex(ProjectListPage);
+    m_content->setCurrentIndex(ProjectListTab);
     m_navigation->layoutNavigationBar();
+}
+
+void MainWindow::applyListAppearance()
+{
+    const ListAppearance look = ListAppearance::read();
+    setWindowTitle(look.title);
+    m_projects->applyAppearance(look);
+}
+
+void MainWindow::listWork(const QStringList& lines)
+{
+    QStringList work = lines;
+    work.removeAll(QString());
+    if (work.isEmpty())
+        return;
+    ExecutedProjectsWindow* panel = ExecutedProjectsWindow::instance();
+    if (!panel) {
+        panel = ExecutedProjectsWindow::open(this);
+        connect(panel, &ExecutedProjectsWindow::catalogueChanged, m_projects, &ProjectListView::loadProjectList);
+    }
+    panel->appendLines(work);
+}
+
+void MainWindow::executeSelectedProject()
+{
+    if (!m_projects->requireSelectedProject())
+        return;
+    listWork({ExecuteCommand::executeProject(m_projects->selectedRecordNumber(), this)});
 }
 
 void MainWindow::bindCommands()
 {
-    auto onButton = [this](const QString& name, auto&& slot) {
-        connect(m_navigation->button(name), &QPushButton::clicked, this, slot);
+    const NavigationBar::Commands& buttons = m_navigation->commands();
+    // A button and its menu entry run one command. While long work runs nothing else starts, however the
+    // command was reached (an accessibility client presses buttons without a click).
+    const auto bind = [this](QPushButton* button, QAction* action, const std::function<void()>& command) {
+        const auto guarded = [command] {
+            if (!WorkProgress::running())
+                command();
+        };
+        connect(button, &QPushButton::clicked, this, guarded);
+        if (action)
+            connect(action, &QAction::triggered, this, guarded);
     };
-    auto onAction = [this](QAction* action, auto&& slot) { connect(action, &QAction::triggered, this, slot); };
+    // Commands on the selected project whose windows are not built yet stop after the selection guard.
+    const auto selectionOnly = [this] { m_projects->requireSelectedProject(); };
 
     connect(m_navigation, &NavigationBar::projectListRequested, this,
-            [this] { m_content->setCurrentIndex(ProjectListPage); });
+            [this] { m_content->setCurrentIndex(ProjectListTab); });
 
-    // Project commands: buttons and the "项目" menu run the same routine.
-    const auto bindBoth = [&](const QString& button, QAction* action, auto&& slot) {
-        onButton(button, slot);
-        onAction(action, slot);
-    };
-    bindBoth(QStringLiteral("添加按钮"), m_menus->addProject, [this] { ProjectCommands::newProject(this); });
-    bindBoth(QStringLiteral("删除按钮"), m_menus->deleteProject, [this] { ProjectCommands::deleteProject(this); });
-    bindBoth(QStringLiteral("执行按钮"), m_menus->execute, [this] { ProjectCommands::execute(this); });
-    bindBoth(QStringLiteral("更新按钮"), m_menus->update, [this] { ProjectCommands::updateProject(this); });
-    bindBoth(QStringLiteral("导出按钮"), m_menus->exportProject, [this] { ProjectCommands::exportProject(this); });
-    bindBoth(QStringLiteral("详细信息按钮"), m_menus->details, [this] { ProjectCommands::showDetails(this); });
-    bindBoth(QStringLiteral("设计规划按钮"), m_menus->designPlan, [this] { ProjectCommands::showDesignPlan(this); });
-    bindBoth(QStringLiteral("bug按钮"), m_menus->bugReport, [this] { ProjectCommands::showBugReport(this); });
-    bindBoth(QStringLiteral("升级历史按钮"), m_menus->upgradeHistory,
-             [this] { ProjectCommands::showUpgradeHistory(this); });
-    bindBoth(QStringLiteral("关联项目按钮"), m_menus->related, [this] { ProjectCommands::showRelated(this); });
-    bindBoth(QStringLiteral("工具资源按钮"), m_menus->toolPanel, [this] { m_content->setCurrentIndex(ToolListPage); });
-    onButton(QStringLiteral("添加按钮1"), [this] { ProjectCommands::designWizard(this); });
-    onButton(QStringLiteral("系统配置按钮"), [this] { ProjectCommands::systemSettings(this); });
-    onButton(QStringLiteral("数据库按钮"), [this] { ProjectCommands::backupRestore(this); });
-
-    onAction(m_menus->arrangeTop, [this] { arrange(ProjectListView::TopAligned); });
-    onAction(m_menus->arrangeLeft, [this] { arrange(ProjectListView::LeftAligned); });
-
-    onButton(QStringLiteral("关于按钮"),
-             [] { Prompt::openWithShell(AppDir::filePath(QStringLiteral("Tallyra使用帮助文档.doc"))); });
-    onButton(QStringLiteral("关于按钮1"), [] {
+    bind(buttons.addProject, m_menus->addProject, [this] { NewProjectWindow::addProjects(this, m_projects); });
+    bind(buttons.deleteProject, m_menus->deleteProject, selectionOnly);
+    bind(buttons.execute, m_menus->execute, [this] { executeSelectedProject(); });
+    bind(buttons.update, m_menus->update, selectionOnly);
+    bind(buttons.exportProject, m_menus->exportProject, selectionOnly);
+    bind(buttons.details, m_menus->details, selectionOnly);
+    bind(buttons.designPlan, m_menus->designPlan, selectionOnly);
+    bind(buttons.bugReport, m_menus->bugReport, selectionOnly);
+    bind(buttons.upgradeHistory, m_menus->upgradeHistory, selectionOnly);
+    bind(buttons.related, m_menus->related, selectionOnly);
+    bind(buttons.tools, m_menus->toolPanel, [this] { m_content->setCurrentIndex(ToolListTab); });
+    bind(buttons.wizard, nullptr, [this] { DesignWizardWindow::open(this); });
+    bind(buttons.settings, nullptr, [this] {
+        SettingsWindow::edit(this);
+        applyListAppearance();
+        m_projects->loadProjectList();
+    });
+    bind(buttons.database, nullptr, [this] {
+        BackupWindow::backUpOrRestore(this);
+        m_projects->loadProjectList();
+    });
+    bind(buttons.help, nullptr,
+         [] { Prompt::openWithShell(AppDir::filePath(QStringLiteral("Tallyra使用帮助文档.doc"))); });
+    bind(buttons.about, nullptr, [this] {
         AboutWindow about;
         about.exec();
     });
-    onButton(QStringLiteral("退出按钮"), [this] { close(); });
+    bind(buttons.quit, nullptr, [this] { close(); });
+
+    connect(m_menus->arrangeTop, &QAction::triggered, this, [this] { arrange(ProjectListView::TopAligned); });
+    connect(m_menus->arrangeLeft, &QAction::triggered, this, [this] { arrange(ProjectListView::LeftAligned); });
 
     connect(m_toolPage->backButton(), &QPushButton::clicked, this, &MainWindow::showProjectListPage);
-    onAction(m_menus->backToProjects, [this] { showProjectListPage(); });
+    connect(m_menus->backToProjects, &QAction::triggered, this, &MainWindow::showProjectListPage);
 
     connect(m_projects, &ProjectListView::statusTextChanged, this,
             [this](const QString& text) { setStatusText(4, text); });
-    connect(m_projects, &QListWidget::itemDoubleClicked, this, [this] { ProjectCommands::execute(this); });
+    // A double click anywhere in the list runs execute, which warns when no project is selected.
+    connect(m_projects, &ProjectListView::listDoubleClicked, this, [this] {
+        if (!WorkProgress::running())
+            executeSelectedProject();
+    });
     connect(m_projects, &QWidget::customContextMenuRequested, this, &MainWindow::showProjectMenu);
     connect(m_toolPage->list(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         m_menus->toolMenu()->popup(m_toolPage->list()->viewport()->mapToGlobal(pos));
@@ -166,25 +217,13 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::applyResizeRule()
 {
+    // The window sizes its own parts; each page of the content tab lays out its insides when it is resized.
     const int w = width();
     const int h = height();
     m_navigation->setGeometry(5, 5, 150, h - 30);
     m_content->setGeometry(m_navigation->x() + m_navigation->width(), m_navigation->y(), w - 155,
                            m_navigation->height());
     m_navigation->pages()->setGeometry(1, 1, m_navigation->width(), m_navigation->height());
-
-    // Heights are measured inside the tab's page, so no list runs below the visible part of the tab.
-    const int tabWidth = m_content->width();
-    const int pageHeight = m_content->currentWidget() ? m_content->currentWidget()->height() : m_content->height();
-    m_projects->setGeometry(5, 0, tabWidth - 10, pageHeight);
-    m_toolPage->list()->setGeometry(5, 30, tabWidth - 10, pageHeight - 30);
-    m_textPage->editor()->setGeometry(5, 24, m_projects->width(), pageHeight - 24);
-    QPushButton* write = m_textPage->writeButton();
-    QPushButton* back2 = m_textPage->backButton();
-    write->move(tabWidth - write->width() - 8, write->y());
-    back2->move(tabWidth - write->width() - back2->width() - 8, back2->y());
-    m_toolPage->backButton()->move(write->x(), m_toolPage->backButton()->y());
-
     m_navigation->layoutNavigationBar();
 }
 

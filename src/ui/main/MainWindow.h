@@ -5,6 +5,7 @@
 class MainMenus;
 class MainStatusBar;
 class NavigationBar;
+class ProjectListPage;
 class ProjectListView;
 class QTabWidget;
 class TextPage;
@@ -17,7 +18,7 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    enum ContentPage { ProjectListPage = 0, TextViewPage = 1, ToolListPage = 2 };
+    enum ContentTab { ProjectListTab = 0, TextViewTab = 1, ToolListTab = 2 };
 
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override; // writes the navigation page and the list arrangement
@@ -38,6 +39,12 @@ public:
     // Shows page 0 of the content tab and lays the navigation bar out again.
     void showProjectListPage();
 
+    // The caption and the look of the project list, as the settings say now.
+    void applyListAppearance();
+
+    // Lists work in the executed-projects panel, creating the panel for the first line.
+    void listWork(const QStringList& lines);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -49,9 +56,11 @@ private:
     void saveWindowState();
     void arrange(int arrangement);
     void showProjectMenu(const QPoint& position);
+    void executeSelectedProject();
 
     NavigationBar* m_navigation;
     QTabWidget* m_content;
+    ProjectListPage* m_listPage;
     ProjectListView* m_projects;
     TextPage* m_textPage;
     ToolPage* m_toolPage;

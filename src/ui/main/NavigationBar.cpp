@@ -46,38 +46,38 @@ NavigationBar::NavigationBar(QWidget* parent)
     const QString system = QStringLiteral("系统工具");
 
     // Page 0: project management.
+    Commands& c = m_commands;
     QPushButton* manage0 = addButton(page0, QStringLiteral("项目管理分类按钮"), categoryCaption(manage, 14), 0, true);
-    addButton(page0, QStringLiteral("添加按钮1"), QStringLiteral("开发向导"), 34, false);
-    addButton(page0, QStringLiteral("添加按钮"), QStringLiteral("添加项目"), 67, false);
-    addButton(page0, QStringLiteral("更新按钮"), QStringLiteral("更    新"), 100, false);
-    addButton(page0, QStringLiteral("执行按钮"), QStringLiteral("执    行"), 133, false);
-    addButton(page0, QStringLiteral("删除按钮"), QStringLiteral("删除项目"), 166, false);
-    addButton(page0, QStringLiteral("导出按钮"), QStringLiteral("导    出"), 199, false);
-    QPushButton* configure0 =
-        addButton(page0, QStringLiteral("项目配置分类按钮"), categoryCaption(configure), 359, true);
-    QPushButton* system0 = addButton(page0, QStringLiteral("系统工具分类按钮"), categoryCaption(system), 392, true);
+    c.wizard = addButton(page0, QStringLiteral("添加按钮1"), QStringLiteral("开发向导"), 34, false);
+    c.addProject = addButton(page0, QStringLiteral("添加按钮"), QStringLiteral("添加项目"), 67, false);
+    c.update = addButton(page0, QStringLiteral("更新按钮"), QStringLiteral("更    新"), 100, false);
+    c.execute = addButton(page0, QStringLiteral("执行按钮"), QStringLiteral("执    行"), 133, false);
+    c.deleteProject = addButton(page0, QStringLiteral("删除按钮"), QStringLiteral("删除项目"), 166, false);
+    c.exportProject = addButton(page0, QStringLiteral("导出按钮"), QStringLiteral("导    出"), 199, false);
+    m_configure0 = addButton(page0, QStringLiteral("项目配置分类按钮"), categoryCaption(configure), 359, true);
+    m_system0 = addButton(page0, QStringLiteral("系统工具分类按钮"), categoryCaption(system), 392, true);
 
     // Page 1: project settings.
     QPushButton* manage1 = addButton(page1, QStringLiteral("项目管理分类按钮2"), categoryCaption(manage), 0, true);
     addButton(page1, QStringLiteral("项目配置分类按钮2"), categoryCaption(configure), 33, true);
-    addButton(page1, QStringLiteral("详细信息按钮"), QStringLiteral("详细信息"), 66, false);
-    addButton(page1, QStringLiteral("设计规划按钮"), QStringLiteral("步骤规划"), 98, false);
-    addButton(page1, QStringLiteral("bug按钮"), QStringLiteral("BUG报告"), 130, false);
-    addButton(page1, QStringLiteral("升级历史按钮"), QStringLiteral("升级历史"), 162, false);
-    addButton(page1, QStringLiteral("关联项目按钮"), QStringLiteral("关联项目"), 194, false);
-    QPushButton* system1 = addButton(page1, QStringLiteral("系统工具分类按钮2"), categoryCaption(system), 400, true);
+    c.details = addButton(page1, QStringLiteral("详细信息按钮"), QStringLiteral("详细信息"), 66, false);
+    c.designPlan = addButton(page1, QStringLiteral("设计规划按钮"), QStringLiteral("步骤规划"), 98, false);
+    c.bugReport = addButton(page1, QStringLiteral("bug按钮"), QStringLiteral("BUG报告"), 130, false);
+    c.upgradeHistory = addButton(page1, QStringLiteral("升级历史按钮"), QStringLiteral("升级历史"), 162, false);
+    c.related = addButton(page1, QStringLiteral("关联项目按钮"), QStringLiteral("关联项目"), 194, false);
+    m_system1 = addButton(page1, QStringLiteral("系统工具分类按钮2"), categoryCaption(system), 400, true);
 
     // Page 2: system tools.
     QPushButton* manage2 = addButton(page2, QStringLiteral("项目管理分类按钮3"), categoryCaption(manage), 0, true);
     QPushButton* configure2 =
         addButton(page2, QStringLiteral("项目配置分类按钮3"), categoryCaption(configure), 33, true);
     addButton(page2, QStringLiteral("系统工具分类按钮按钮3"), categoryCaption(system), 66, true);
-    addButton(page2, QStringLiteral("系统配置按钮"), QStringLiteral("系统配置"), 100, false);
-    addButton(page2, QStringLiteral("工具资源按钮"), QStringLiteral("工具资源"), 132, false);
-    addButton(page2, QStringLiteral("数据库按钮"), QStringLiteral("数 据 库"), 164, false);
-    addButton(page2, QStringLiteral("关于按钮"), QStringLiteral("帮    助"), 196, false);
-    addButton(page2, QStringLiteral("关于按钮1"), QStringLiteral("关    于"), 228, false);
-    addButton(page2, QStringLiteral("退出按钮"), QStringLiteral("退    出"), 260, false);
+    c.settings = addButton(page2, QStringLiteral("系统配置按钮"), QStringLiteral("系统配置"), 100, false);
+    c.tools = addButton(page2, QStringLiteral("工具资源按钮"), QStringLiteral("工具资源"), 132, false);
+    c.database = addButton(page2, QStringLiteral("数据库按钮"), QStringLiteral("数 据 库"), 164, false);
+    c.help = addButton(page2, QStringLiteral("关于按钮"), QStringLiteral("帮    助"), 196, false);
+    c.about = addButton(page2, QStringLiteral("关于按钮1"), QStringLiteral("关    于"), 228, false);
+    c.quit = addButton(page2, QStringLiteral("退出按钮"), QStringLiteral("退    出"), 260, false);
 
     // A category's own heading button does nothing, not even the click sound.
     connect(manage0, &QPushButton::clicked, this, [this] {
@@ -90,9 +90,9 @@ NavigationBar::NavigationBar(QWidget* parent)
             switchTo(ProjectManagement);
         });
     }
-    for (QPushButton* b : {configure0, configure2})
+    for (QPushButton* b : {m_configure0, configure2})
         connect(b, &QPushButton::clicked, this, [this] { switchTo(ProjectSettings); });
-    for (QPushButton* b : {system0, system1})
+    for (QPushButton* b : {m_system0, m_system1})
         connect(b, &QPushButton::clicked, this, [this] { switchTo(SystemTools); });
 }
 
@@ -119,11 +119,6 @@ void NavigationBar::setCurrentPage(int page)
         m_pages->setCurrentIndex(page);
 }
 
-QPushButton* NavigationBar::button(const QString& name) const
-{
-    return findChild<QPushButton*>(name);
-}
-
 void NavigationBar::switchTo(int page)
 {
     setCurrentPage(page);
@@ -135,18 +130,13 @@ void NavigationBar::layoutNavigationBar()
     Prompt::play(Prompt::Sound::Click);
     const int h = height();
     switch (currentPage()) {
-    case ProjectManagement: {
-        QPushButton* system = button(QStringLiteral("系统工具分类按钮"));
-        QPushButton* configure = button(QStringLiteral("项目配置分类按钮"));
-        system->move(system->x(), h - system->height() - 2);
-        configure->move(configure->x(), system->y() - configure->height() - 1);
+    case ProjectManagement:
+        m_system0->move(m_system0->x(), h - m_system0->height() - 2);
+        m_configure0->move(m_configure0->x(), m_system0->y() - m_configure0->height() - 1);
         break;
-    }
-    case ProjectSettings: {
-        QPushButton* system = button(QStringLiteral("系统工具分类按钮2"));
-        system->move(system->x(), h - system->height() - 2);
+    case ProjectSettings:
+        m_system1->move(m_system1->x(), h - m_system1->height() - 2);
         break;
-    }
     default:
         break;
     }

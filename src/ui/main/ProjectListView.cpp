@@ -1,5 +1,6 @@
 #include "ui/main/ProjectListView.h"
 
+#include "app/ListAppearance.h"
 #include "platform/ValueText.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -7,6 +8,7 @@
 #include "ui/common/Prompt.h"
 #include "ui/main/ProjectItemDelegate.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -117,6 +119,23 @@ void ProjectListView::applyFlow()
     // Top-aligned fills rows from the top; left-aligned fills columns from the left.
     setFlow(m_arrangement == LeftAligned ? QListView::TopToBottom : QListView::LeftToRight);
     setWrapping(true);
+}
+
+void ProjectListView::applyAppearance(const ListAppearance& look)
+{
+    setTypeIcons(look.icons);
+    setColours(look.text, look.textBackground, look.background);
+    if (look.picture.isEmpty())
+        clearBackgroundImage();
+    else
+        setBackgroundImage(look.picture, look.tiled);
+}
+
+void ProjectListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        Q_EMIT listDoubleClicked();
 }
 
 void ProjectListView::setTypeIcons(const QList<QIcon>& icons)

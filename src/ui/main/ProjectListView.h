@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QPixmap>
 
+struct ListAppearance;
+
 // 程序列表框: every project of the catalogue as an icon with its caption, in record order. Each item keeps
 // its project's record number as item data; that number is the only link from the list to the table.
 class ProjectListView : public QListWidget
@@ -30,6 +32,9 @@ public:
     Arrangement arrangement() const { return m_arrangement; }
     void setArrangement(int arrangement); // anything but 1 is top-aligned
 
+    // Icons, colours and background picture as the settings say.
+    void applyAppearance(const ListAppearance& look);
+
     // Entry 0 is the default project icon, entry i the icon of type record i.
     void setTypeIcons(const QList<QIcon>& icons);
     QIcon typeIcon(int entry) const;
@@ -44,10 +49,13 @@ public:
 Q_SIGNALS:
     // Text for part 4 of the status bar: "就绪", or "最后更新：" and the selected project's last update.
     void statusTextChanged(const QString& text);
+    // A double click anywhere in the list, on an item or on empty space: the execute command decides.
+    void listDoubleClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void showSelectedProjectStatus();

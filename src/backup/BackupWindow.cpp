@@ -1,0 +1,5 @@
+#include "backup/BackupWindow.h"
+
+void BackupWindow::backUpOrRestore(QWidget*)
+{
+}

@@ -1,0 +1,5 @@
+#include "settings/SettingsWindow.h"
+
+void SettingsWindow::edit(QWidget*)
+{
+}

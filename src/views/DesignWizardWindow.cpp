@@ -1,0 +1,5 @@
+#include "views/DesignWizardWindow.h"
+
+void DesignWizardWindow::open(QWidget*)
+{
+}
