@@ -29,6 +29,7 @@ void ProgramChoice::look()
     m_poll.stop();
     seen = true;
     title = window->windowTitle();
+    objectName = window->objectName();
     size = window->size();
     toolWindow = (window->windowFlags() & Qt::Tool) == Qt::Tool;
     auto* list = window->findChild<QListWidget*>(u"选择程序列表框"_s);

@@ -17,6 +17,7 @@ public:
 
     bool seen = false;
     QString title;
+    QString objectName;
     QSize size;
     bool toolWindow = false;
     QStringList offered;

@@ -63,6 +63,7 @@ private Q_SLOTS:
 
         QVERIFY(choice.seen);
         QCOMPARE(choice.title, u"选择执行程序"_s);
+        QCOMPARE(choice.objectName, u"ChooseProgramWindow"_s);
         QCOMPARE(choice.size, QSize(237, 278));
         QVERIFY(choice.toolWindow);
         QCOMPARE(choice.listSize, choice.size);

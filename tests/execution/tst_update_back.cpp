@@ -5,9 +5,11 @@
 #include "archive/ZipArchive.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "store/TableSchemas.h"
+#include "ui/common/WorkProgress.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectListView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -204,6 +206,45 @@ private Q_SLOTS:
         QCOMPARE(list->item(0)->text(), u"自动创建项目 1.0"_s);
     }
 
+    void updateBack_clicksDuringPacking_changeNothing_data()
+    {
+        QTest::addColumn<bool>("selectOtherLine");
+        QTest::newRow("放弃 on the line being packed") << false;
+        QTest::newRow("another line selected, then 放弃") << true;
+    }
+
+    void updateBack_clicksDuringPacking_changeNothing()
+    {
+        QFETCH(bool, selectOtherLine);
+        ExecutionFixture fx;
+        const QString packed = executeZip(fx, u"P01"_s);
+        const QString other = executeZip(fx, u"P02"_s);
+        fx.app.writeFile(u"work/P01/big.bin"_s, QByteArray(2 << 20, 'w'));
+        ExecutedProjectsWindow* panel = ExecutionFixture::panel();
+        auto* list = panel->findChild<QTreeWidget*>(u"已执行列表框"_s);
+        auto* abandon = panel->findChild<QPushButton*>(u"放弃按钮"_s);
+        // Events get in at every progress report, as on a slow disk; the clicks arrive while the work is packed.
+        WorkProgress::setEventInterval(0);
+        bool clickedDuringPacking = false;
+        QTimer::singleShot(0, panel, [&] {
+            clickedDuringPacking = WorkProgress::running();
+            if (selectOtherLine) {
+                const QRect row = list->visualItemRect(list->findItems(other, Qt::MatchExactly).constFirst());
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+            }
+            QTest::mouseClick(abandon, Qt::LeftButton);
+        });
+        fx.prompt.queueAnswer(Prompt::Answer::Yes); // for 更新 only: a question for 放弃 would go unanswered
+        fx.clickUpdate(packed);
+        WorkProgress::setEventInterval(30);
+
+        QCOMPARE(fx.prompt.texts(), QStringList({kConfirmUpdate, kUpdated}));
+        QCOMPARE(contentOf(fx.storedPackage(u"P01"_s)).value(u"big.bin"_s).size(), 2 << 20);
+        QCOMPARE(panel->lines(), QStringList{other});
+        QVERIFY(QFileInfo(fx.workDir(u"P02"_s) + u"/main.e"_s).isFile());
+        QVERIFY(clickedDuringPacking);
+    }
+
     void abandon_answeredNoKeepsWork_YesDeletesFolderAndLine()
     {
         ExecutionFixture fx;
@@ -337,6 +378,8 @@ private Q_SLOTS:
         ExecutedProjectsWindow* panel = ExecutionFixture::panel();
         QVERIFY(panel->isVisible());
         QCOMPARE(panel->windowTitle(), u"已执行项目"_s);
+        QCOMPARE(panel->objectName(), u"ExecutedProjectsWindow"_s);
+        QCOMPARE(QAccessible::queryAccessibleInterface(panel)->text(QAccessible::Name), u"已执行项目"_s);
         QCOMPARE(panel->size(), QSize(215, 275));
         QVERIFY(panel->windowFlags().testFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
         QCOMPARE(panel->findChild<QLabel*>(u"标签1"_s)->text(), u" ■□□"_s);

@@ -4,16 +4,20 @@
 #include "projects/NewProjectWindow.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
+#include "ui/common/WorkProgress.h"
 #include "ui/main/ProjectListView.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +35,7 @@ private Q_SLOTS:
     void confirm_packageMissingOrNotAFile_refusedAndNothingWritten();
     void confirm_duplicateNumber_refusedButCaseAndBlanksMakeNewNumbers();
     void confirm_sameSecondTwice_secondRefused();
+    void confirm_pressedAgainWhileThePackageIsCopied_addsTheProjectOnce();
     void confirm_numberUnfitForAFileName_refusedAndNothingWrittenAnywhere_data();
     void confirm_numberUnfitForAFileName_refusedAndNothingWrittenAnywhere();
     void confirm_importOptional_recordsExtensionButStoresNoPackage();
@@ -104,8 +109,25 @@ void NewProjectTest::open_automaticOrManualNumbering_armsTheNumberBox()
         QCOMPARE(d.type->currentIndex(), 0);
         QCOMPARE(d.type->itemText(1), u"DLL动态链接库"_s);
         QCOMPARE(d.date->date(), QDate(2026, 12, 7));
-        for (const QString& name : {u"分组框1"_s, u"标签1"_s, u"标签7"_s, u"浏览文件按钮"_s, u"取消按钮"_s})
-            QVERIFY2(d.window->findChild<QWidget*>(name), qPrintable(name));
+        // What a screen reader says: the title, the label beside each box, the caption or tip of each button.
+        const QList<std::pair<QString, QString>> spoken = {
+            {u"分组框1"_s, u"分组框1"_s},     {u"标签1"_s, u"项目编号："_s},
+            {u"编号编辑框"_s, u"项目编号"_s}, {u"选择类型组合框"_s, u"项目类型"_s},
+            {u"日期框"_s, u"开始时间"_s},     {u"文件包编辑框"_s, u"文件包"_s},
+            {u"备注编辑框"_s, u"备注"_s},     {u"浏览文件按钮"_s, u"选择项目文件包"_s},
+            {u"取消按钮"_s, u"取消"_s},
+        };
+        for (const auto& [name, words] : spoken) {
+            auto* control = d.window->findChild<QWidget*>(name);
+            QVERIFY2(control, qPrintable(name));
+            // A combo box is heard by its current text on Linux, where its label reaches the reader as a relation.
+            const QString heard = qobject_cast<QComboBox*>(control)
+                                      ? control->accessibleName()
+                                      : QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+            QCOMPARE(heard, words);
+            QCOMPARE(control->accessibleDescription(), name);
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(d.window.get())->text(QAccessible::Name), u"新建项目"_s);
     }
     AppSettings().write(SettingsKeys::kManualNumbering, u"1"_s);
     Dialog d = open();
@@ -224,6 +246,28 @@ void NewProjectTest::confirm_duplicateNumber_refusedButCaseAndBlanksMakeNewNumbe
     QCOMPARE(m_prompt->messages().size(), 1);
     QCOMPARE(CatalogBuilder::projectCount(), 3);
     QCOMPARE(m_app->readFile(u"data/P01 .fd1"_s), QByteArray("new"));
+}
+
+void NewProjectTest::confirm_pressedAgainWhileThePackageIsCopied_addsTheProjectOnce()
+{
+    // Events get in at every megabyte copied, as on a slow disk; the presses arrive in the middle of the copy.
+    WorkProgress::setEventInterval(0);
+    Dialog d = open();
+    d.name->setText(u"大项目"_s);
+    d.package->setText(writePackage(u"big.zip"_s, QByteArray(4 << 20, 'z')));
+    bool pressedDuringCopy = false;
+    QTimer::singleShot(0, d.window.get(), [&] {
+        pressedDuringCopy = WorkProgress::running();
+        QTest::mouseClick(d.ok, Qt::LeftButton);
+        QTest::keyClick(d.window.get(), Qt::Key_Return);
+    });
+    d.confirm();
+    WorkProgress::setEventInterval(30);
+
+    QVERIFY(m_prompt->messages().isEmpty());
+    QCOMPARE(CatalogBuilder::projectCount(), 1);
+    QCOMPARE(QFileInfo(m_app->filePath(u"data/261207_093005.fd1"_s)).size(), qint64(4 << 20));
+    QVERIFY(pressedDuringCopy);
 }
 
 void NewProjectTest::confirm_sameSecondTwice_secondRefused()

@@ -11,11 +11,10 @@
 
 namespace {
 
-constexpr int kSteps = 1000;          // byte counts pass the range of int; the bar shows thousandths
-constexpr int kShowAfterMs = 400;     // quick work never flashes a window
-constexpr qint64 kEventsEveryMs = 30; // often enough to keep windows painted, rare enough to cost nothing
-
+constexpr int kSteps = 1000;      // byte counts pass the range of int; the bar shows thousandths
+constexpr int kShowAfterMs = 400; // quick work never flashes a window
 int s_running = 0;
+qint64 s_eventsEveryMs = 30; // often enough to keep windows painted, rare enough to cost nothing
 
 bool isUserInput(const QEvent* event)
 {
@@ -77,6 +76,7 @@ private:
 WorkProgress::WorkProgress(QWidget* parent, const QString& label)
     : m_dialog(std::make_unique<QProgressDialog>(label, QString(), 0, kSteps, parent))
 {
+    m_inputGate = std::make_unique<InputGate>(m_dialog.get());
     m_dialog->setWindowTitle(QApplication::applicationDisplayName());
     m_dialog->setWindowModality(Qt::ApplicationModal);
     m_dialog->setCancelButton(nullptr);
@@ -84,7 +84,6 @@ WorkProgress::WorkProgress(QWidget* parent, const QString& label)
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);
     m_dialog->setValue(0);
-    m_inputGate = std::make_unique<InputGate>(m_dialog.get());
     ++s_running;
     m_sinceEvents.start();
 }
@@ -99,6 +98,11 @@ bool WorkProgress::running()
     return s_running > 0;
 }
 
+void WorkProgress::setEventInterval(qint64 milliseconds)
+{
+    s_eventsEveryMs = milliseconds;
+}
+
 std::function<bool(qint64, qint64)> WorkProgress::callback()
 {
     return [this](qint64 done, qint64 total) { return report(done, total); };
@@ -110,7 +114,7 @@ bool WorkProgress::report(qint64 done, qint64 total)
     // setValue() of a modal dialog runs the event loop itself, so it is called only when the bar moves.
     if (step != m_dialog->value())
         m_dialog->setValue(step);
-    if (m_sinceEvents.elapsed() >= kEventsEveryMs) {
+    if (m_sinceEvents.elapsed() >= s_eventsEveryMs) {
         QApplication::processEvents();
         m_sinceEvents.restart();
     }

@@ -33,6 +33,10 @@ public:
     // actions, code) check it, so nothing starts beside the work.
     static bool running();
 
+    // How often the windows are kept answering during the work (30 ms); tests set 0 to let events in at every
+    // progress report, as a slow disk would.
+    static void setEventInterval(qint64 milliseconds);
+
 private:
     bool report(qint64 done, qint64 total);
 
