@@ -20,25 +20,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace {
-
-QLabel* label(QWidget* parent, const QString& name, const QString& text, const QRect& geometry)
-{
-    auto* l = named(new QLabel(text, parent), name);
-    l->setGeometry(geometry);
-    return l;
-}
-
-template <typename W>
-W* place(W* widget, const QString& name, const QRect& geometry)
-{
-    named(widget, name);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-} // namespace
-
 NewProjectWindow::NewProjectWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
@@ -46,32 +27,35 @@ NewProjectWindow::NewProjectWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("新建项目"));
     setFixedSize(369, 362);
 
-    auto* group = place(new QGroupBox(this), QStringLiteral("分组框1"), QRect(9, 5, 346, 315));
-    QLabel* numberLabel = label(group, QStringLiteral("标签1"), QStringLiteral("项目编号："), QRect(8, 11, 64, 16));
-    m_number = place(new QLineEdit(group), QStringLiteral("编号编辑框"), QRect(73, 10, 118, 20));
-    QLabel* nameLabel = label(group, QStringLiteral("标签2"), QStringLiteral("项目名称："), QRect(8, 34, 64, 16));
-    m_name = place(new QLineEdit(group), QStringLiteral("名称编辑框"), QRect(73, 32, 256, 20));
-    QLabel* typeLabel = label(group, QStringLiteral("标签3"), QStringLiteral("项目类型："), QRect(9, 56, 64, 16));
-    m_type = place(new QComboBox(group), QStringLiteral("选择类型组合框"), QRect(73, 54, 118, 20));
-    QLabel* versionLabel = label(group, QStringLiteral("标签4"), QStringLiteral("版本："), QRect(8, 78, 64, 16));
-    m_version = place(new QLineEdit(group), QStringLiteral("版本编辑框"), QRect(73, 76, 118, 20));
-    QLabel* dateLabel = label(group, QStringLiteral("标签5"), QStringLiteral("开始时间："), QRect(8, 100, 64, 16));
-    m_date = place(new QDateEdit(Clock::now().date(), group), QStringLiteral("日期框"), QRect(73, 99, 117, 20));
+    auto* group = placed(new QGroupBox(this), QStringLiteral("分组框1"), QRect(9, 5, 346, 315));
+    QLabel* numberLabel =
+        placedLabel(group, QStringLiteral("标签1"), QStringLiteral("项目编号："), QRect(8, 11, 64, 16));
+    m_number = placed(new QLineEdit(group), QStringLiteral("编号编辑框"), QRect(73, 10, 118, 20));
+    QLabel* nameLabel = placedLabel(group, QStringLiteral("标签2"), QStringLiteral("项目名称："), QRect(8, 34, 64, 16));
+    m_name = placed(new QLineEdit(group), QStringLiteral("名称编辑框"), QRect(73, 32, 256, 20));
+    QLabel* typeLabel = placedLabel(group, QStringLiteral("标签3"), QStringLiteral("项目类型："), QRect(9, 56, 64, 16));
+    m_type = placed(new QComboBox(group), QStringLiteral("选择类型组合框"), QRect(73, 54, 118, 20));
+    QLabel* versionLabel = placedLabel(group, QStringLiteral("标签4"), QStringLiteral("版本："), QRect(8, 78, 64, 16));
+    m_version = placed(new QLineEdit(group), QStringLiteral("版本编辑框"), QRect(73, 76, 118, 20));
+    QLabel* dateLabel =
+        placedLabel(group, QStringLiteral("标签5"), QStringLiteral("开始时间："), QRect(8, 100, 64, 16));
+    m_date = placed(new QDateEdit(Clock::now().date(), group), QStringLiteral("日期框"), QRect(73, 99, 117, 20));
     m_date->setCalendarPopup(true);
     m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    QLabel* packageLabel = label(group, QStringLiteral("标签7"), QStringLiteral("文件包："), QRect(8, 124, 64, 16));
-    m_package = place(new QLineEdit(group), QStringLiteral("文件包编辑框"), QRect(73, 123, 238, 20));
-    auto* browseButton = place(new QPushButton(group), QStringLiteral("浏览文件按钮"), QRect(311, 122, 24, 22));
+    QLabel* packageLabel =
+        placedLabel(group, QStringLiteral("标签7"), QStringLiteral("文件包："), QRect(8, 124, 64, 16));
+    m_package = placed(new QLineEdit(group), QStringLiteral("文件包编辑框"), QRect(73, 123, 238, 20));
+    auto* browseButton = placed(new QPushButton(group), QStringLiteral("浏览文件按钮"), QRect(311, 122, 24, 22));
     browseButton->setIcon(QIcon(QStringLiteral(":/icons/browse.svg")));
     browseButton->setToolTip(QStringLiteral("选择项目文件包"));
-    QLabel* notesLabel = label(group, QStringLiteral("标签6"), QStringLiteral("备注："), QRect(8, 149, 80, 24));
-    m_notes = place(new QPlainTextEdit(group), QStringLiteral("备注编辑框"), QRect(73, 155, 262, 152));
+    QLabel* notesLabel = placedLabel(group, QStringLiteral("标签6"), QStringLiteral("备注："), QRect(8, 149, 80, 24));
+    m_notes = placed(new QPlainTextEdit(group), QStringLiteral("备注编辑框"), QRect(73, 155, 262, 152));
     m_notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto* ok =
-        place(new QPushButton(QStringLiteral("确  定"), this), QStringLiteral("确定按钮"), QRect(160, 322, 97, 32));
+        placed(new QPushButton(QStringLiteral("确  定"), this), QStringLiteral("确定按钮"), QRect(160, 322, 97, 32));
     auto* cancel =
-        place(new QPushButton(QStringLiteral("取  消"), this), QStringLiteral("取消按钮"), QRect(257, 322, 97, 32));
+        placed(new QPushButton(QStringLiteral("取  消"), this), QStringLiteral("取消按钮"), QRect(257, 322, 97, 32));
     ok->setDefault(true);
 
     labelFor(numberLabel, m_number);

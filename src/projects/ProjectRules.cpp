@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -50,6 +51,81 @@ AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool 
         return AddOutcome::DatabaseError;
     }
     return AddOutcome::Added;
+}
+
+UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const QString& packageSource,
+                            const Progress& progress)
+{
+    if (edited.number.isEmpty() || edited.name.isEmpty())
+        return UpdateOutcome::Incomplete;
+    bool newPackage = !packageSource.isEmpty();
+    if (newPackage) {
+        // A number from a table made elsewhere may be no file name ("../x"): its package cannot be stored.
+        const QString package = ProjectTable::packagePath(edited.number);
+        if (!QFileInfo(packageSource).isFile() || !FileSystem::isValidFileName(edited.number, 4))
+            return UpdateOutcome::PackageMissing;
+        // The stored package chosen as its own replacement is already in place, and its type is still its type.
+        if (QFileInfo(packageSource).canonicalFilePath() == QFileInfo(package).canonicalFilePath())
+            newPackage = false;
+        else if (!FileSystem::copyFile(packageSource, package, progress))
+            return UpdateOutcome::PackageMissing;
+    }
+
+    ProjectTable projects;
+    if (!projects.open() || !projects.goTo(recordNumber))
+        return UpdateOutcome::DatabaseError;
+    ProjectRecord record = projects.readProject();
+    record.name = edited.name;
+    record.type = edited.type;
+    record.version = edited.version;
+    record.startTime = edited.startTime;
+    record.lastUpdate = edited.lastUpdate;
+    record.notes = edited.notes;
+    if (newPackage) {
+        record.number = edited.number;
+        record.packageType = ProjectTable::extensionOf(packageSource);
+    }
+    return projects.modifyProject(record) ? UpdateOutcome::Updated : UpdateOutcome::DatabaseError;
+}
+
+int deleteProjects(const QList<int>& recordNumbers, bool withPackages)
+{
+    ProjectTable projects;
+    if (!projects.open())
+        return 0;
+    // Marks keep every record number valid until the one pack after the last of them.
+    int deleted = 0;
+    for (int recordNumber : recordNumbers) {
+        if (!projects.goTo(recordNumber))
+            continue;
+        const QString number = projects.readField(ProjectField::Number).toString();
+        if (!projects.deleteRecord())
+            continue;
+        ++deleted;
+        if (withPackages && FileSystem::isValidFileName(number, 4))
+            QFile::remove(ProjectTable::packagePath(number));
+    }
+    projects.pack();
+    return deleted;
+}
+
+QStringList parseRelated(const QString& stored)
+{
+    QStringList numbers;
+    const QStringList pieces = stored.split(QStringLiteral("\r\n"));
+    for (const QString& piece : pieces) {
+        if (!QString(piece).remove(u' ').isEmpty())
+            numbers.append(piece);
+    }
+    return numbers;
+}
+
+QString joinRelated(const QStringList& numbers)
+{
+    QString text;
+    for (const QString& number : numbers)
+        text += number + QStringLiteral("\r\n");
+    return text;
 }
 
 } // namespace ProjectRules

@@ -2,7 +2,9 @@
 
 #include "store/ProjectRecord.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -26,5 +28,29 @@ enum class AddOutcome {
 // is removed again, so no package belongs to no project; one that was there before is left as it was.
 AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool packageRequired,
                       const Progress& progress = {});
+
+enum class UpdateOutcome {
+    Updated,
+    Incomplete,     // the number or the name is empty
+    PackageMissing, // the new package is missing, no file, or could not be stored; record and package unchanged
+    DatabaseError,  // the record could not be written
+};
+
+// Writes the edited properties (name, type, version, start time, last update, notes) into the record, and
+// with a package path also stores a copy of that file as the project's package and records its type. The
+// stored package is replaced only by a complete copy, so a copy that fails half-way leaves the old one; the
+// stored package chosen as its own replacement stays as it is.
+UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const QString& packageSource,
+                            const Progress& progress = {});
+
+// Deletes the projects with these record numbers and, with `withPackages`, their package files, then packs
+// the table once. A record or file that cannot be deleted is passed over. Only files inside the data folder
+// are ever removed, whatever number a record holds. Answers the number of records deleted.
+int deleteProjects(const QList<int>& recordNumbers, bool withPackages);
+
+// The related-project list as stored: numbers each followed by CR LF. Pieces that are blank are dropped; the
+// others keep their blanks (they name no project then, and the user sees that).
+QStringList parseRelated(const QString& stored);
+QString joinRelated(const QStringList& numbers);
 
 } // namespace ProjectRules

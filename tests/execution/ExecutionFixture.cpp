@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "execution/ExecutedProjectsWindow.h"
+#include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/main/MainWindow.h"
@@ -96,13 +97,16 @@ QVariant ExecutionFixture::field(const QString& number, int fieldNumber) const
     return table.readField(fieldNumber);
 }
 
-void ExecutionFixture::deleteProjectRecord(const QString& number)
+void ExecutionFixture::deleteProject(const QString& number)
 {
-    ProjectTable table;
-    QVERIFY(table.open());
-    QVERIFY(table.findProjectByNumber(number));
-    QVERIFY(table.deleteRecord());
-    QVERIFY(table.pack());
+    int record = 0;
+    {
+        ProjectTable table;
+        QVERIFY(table.open());
+        QVERIFY(table.findProjectByNumber(number));
+        record = table.currentRecordNumber();
+    }
+    QCOMPARE(ProjectRules::deleteProjects({record}, true), 1);
 }
 
 MainWindow* ExecutionFixture::mainWindow()

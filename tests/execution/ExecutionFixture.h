@@ -34,7 +34,8 @@ public:
     int projectCount() const;
     // A field of the first record with this number; an invalid value when there is none.
     QVariant field(const QString& number, int field) const;
-    void deleteProjectRecord(const QString& number);
+    // Deletes the project and its stored package, as 删除项目 does with 关联项目文件包 ticked.
+    void deleteProject(const QString& number);
 
     MainWindow* mainWindow();
     // Selects the project in 程序列表框 and clicks 执行按钮.

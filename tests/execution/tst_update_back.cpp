@@ -179,8 +179,9 @@ private Q_SLOTS:
         QFETCH(bool, zip);
         ExecutionFixture fx;
         const QString line = zip ? executeZip(fx) : executeFile(fx);
-        fx.deleteProjectRecord(u"P01"_s);
+        fx.deleteProject(u"P01"_s);
         QCOMPARE(fx.projectCount(), 0);
+        QVERIFY(!QFileInfo::exists(fx.storedPackage(u"P01"_s)));
         fx.prompt.clear();
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
 
@@ -200,6 +201,8 @@ private Q_SLOTS:
                  u"2026年12月7日在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s);
         QVERIFY(fx.field(u"P01"_s, ProjectField::RelatedProjects).toString().isEmpty());
         QVERIFY(fx.field(u"P01"_s, ProjectField::DesignPlan).toString().isEmpty());
+        // The work survived the deletion of its project and package.
+        QVERIFY(QFileInfo(fx.storedPackage(u"P01"_s)).size() > 0);
         // The main window's list shows the re-created project at once.
         ProjectListView* list = fx.mainWindow()->projectList();
         QCOMPARE(list->count(), 1);

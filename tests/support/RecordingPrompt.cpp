@@ -91,6 +91,7 @@ Prompt::Answer RecordingPrompt::message(QWidget*, Prompt::Form form, const QStri
 
 QString RecordingPrompt::openFile(QWidget*, const Prompt::FileDialog& dialog)
 {
+    fileDialogs << dialog;
     if (m_openFiles.isEmpty()) {
         problems << QStringLiteral("unanswered open dialog: ") + dialog.title;
         return {};
@@ -100,6 +101,7 @@ QString RecordingPrompt::openFile(QWidget*, const Prompt::FileDialog& dialog)
 
 QString RecordingPrompt::saveFile(QWidget*, const Prompt::FileDialog& dialog)
 {
+    fileDialogs << dialog;
     if (m_saveFiles.isEmpty()) {
         problems << QStringLiteral("unanswered save dialog: ") + dialog.title;
         return {};

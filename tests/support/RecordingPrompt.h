@@ -28,6 +28,7 @@ public:
     void queueSaveFile(const QString& path); // "" = the user cancels
     void queueFolder(const QString& path);   // "" = the user cancels
 
+    QList<Prompt::FileDialog> fileDialogs; // every open and save dialog shown, as the program set it up
     QStringList shellOpened;
     QList<Prompt::Sound> sounds;
     QStringList problems; // unanswered questions and dialogs

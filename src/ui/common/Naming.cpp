@@ -105,6 +105,11 @@ QString spokenText(const QString& caption)
     return out;
 }
 
+QLabel* placedLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry)
+{
+    return placed(new QLabel(caption, parent), name, geometry);
+}
+
 void labelFor(QLabel* label, QWidget* control)
 {
     label->setBuddy(control);

@@ -15,6 +15,18 @@ W* named(W* widget, const QString& name)
     return widget;
 }
 
+// A named control at its place in its parent.
+template <typename W>
+W* placed(W* widget, const QString& name, const QRect& geometry)
+{
+    named(widget, name);
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// A named label with its caption at its place in its parent.
+class QLabel* placedLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& geometry);
+
 // Gives every named control below `window` (and the window) the name a person hears: a window its title, a
 // button, label, check box or group box its caption, an edit box, combo box or list the text of the label
 // beside it (its buddy) or of its tab page, and a control with nothing readable its own name. Captions lose

@@ -7,7 +7,11 @@
 #include "execution/ExecuteCommand.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "execution/StrandedWork.h"
+#include "projects/DeleteProjectWindow.h"
+#include "projects/ExportProject.h"
 #include "projects/NewProjectWindow.h"
+#include "projects/RelatedProjectsWindow.h"
+#include "projects/UpdateProjectWindow.h"
 #include "settings/SettingsWindow.h"
 #include "tools/ToolPage.h"
 #include "ui/common/Naming.h"
@@ -145,20 +149,36 @@ void MainWindow::bindCommands()
     };
     // Commands on the selected project whose windows are not built yet stop after the selection guard.
     const auto selectionOnly = [this] { m_projects->requireSelectedProject(); };
+    // The others take the selected project's record number when they start.
+    const auto onSelected = [this](const std::function<void(int)>& command) {
+        return [this, command] {
+            if (m_projects->requireSelectedProject())
+                command(m_projects->selectedRecordNumber());
+        };
+    };
 
     connect(m_navigation, &NavigationBar::projectListRequested, this,
             [this] { m_content->setCurrentIndex(ProjectListTab); });
 
     bind(buttons.addProject, m_menus->addProject, [this] { NewProjectWindow::addProjects(this, m_projects); });
-    bind(buttons.deleteProject, m_menus->deleteProject, selectionOnly);
+    bind(buttons.deleteProject, m_menus->deleteProject, [this] {
+        if (m_projects->requireSelectedProject() &&
+            DeleteProjectWindow::deleteProjects(m_projects->selectedRecordNumbers(), this))
+            m_projects->loadProjectList();
+    });
     bind(buttons.execute, m_menus->execute, [this] { executeSelectedProject(); });
-    bind(buttons.update, m_menus->update, selectionOnly);
-    bind(buttons.exportProject, m_menus->exportProject, selectionOnly);
+    bind(buttons.update, m_menus->update, onSelected([this](int record) {
+             UpdateProjectWindow::edit(record, this);
+             m_projects->loadProjectList();
+         }));
+    bind(buttons.exportProject, m_menus->exportProject,
+         onSelected([this](int record) { exportProject(record, this); }));
     bind(buttons.details, m_menus->details, selectionOnly);
     bind(buttons.designPlan, m_menus->designPlan, selectionOnly);
     bind(buttons.bugReport, m_menus->bugReport, selectionOnly);
     bind(buttons.upgradeHistory, m_menus->upgradeHistory, selectionOnly);
-    bind(buttons.related, m_menus->related, selectionOnly);
+    bind(buttons.related, m_menus->related,
+         onSelected([this](int record) { RelatedProjectsWindow::showRelated(record, this); }));
     bind(buttons.tools, m_menus->toolPanel, [this] { m_content->setCurrentIndex(ToolListTab); });
     bind(buttons.wizard, nullptr, [this] { DesignWizardWindow::open(this); });
     bind(buttons.settings, nullptr, [this] {

@@ -1,0 +1,52 @@
+#include "projects/DeleteProjectWindow.h"
+
+#include "app/AppSettings.h"
+#include "projects/ProjectRules.h"
+#include "ui/common/Naming.h"
+#include "ui/common/Prompt.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+DeleteProjectWindow::DeleteProjectWindow(const QList<int>& recordNumbers, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_records(recordNumbers)
+{
+    named(this, u"DeleteProjectWindow"_s);
+    setFixedSize(274, 98);
+
+    auto* group = placed(new QGroupBox(u"删除方式"_s, this), u"分组框1"_s, QRect(8, 8, 256, 56));
+    m_withPackages = placed(new QCheckBox(u"关联项目文件包"_s, group), u"关联文件选择框"_s, QRect(70, 20, 121, 24));
+    m_withPackages->setChecked(AppSettings().read(SettingsKeys::kDeleteWithPackage) == u"1");
+    auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(41, 71, 96, 26));
+    auto* cancel = placed(new QPushButton(u"取  消"_s, this), u"取消按钮"_s, QRect(137, 71, 96, 26));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &DeleteProjectWindow::confirm);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    speakAsSeen(this);
+    // The window has no title; the name of the button that opened it says what it is for.
+    setAccessibleName(u"删除项目"_s);
+}
+
+bool DeleteProjectWindow::deleteProjects(const QList<int>& recordNumbers, QWidget* parent)
+{
+    DeleteProjectWindow dialog(recordNumbers, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void DeleteProjectWindow::confirm()
+{
+    Prompt::play(Prompt::Sound::Delete);
+    ProjectRules::deleteProjects(m_records, m_withPackages->isChecked());
+    accept();
+}
+
+void DeleteProjectWindow::done(int result)
+{
+    // However the dialog goes (确定, 取消, the close box, Esc), the box's state is the next default.
+    AppSettings().write(SettingsKeys::kDeleteWithPackage, m_withPackages->isChecked() ? u"1"_s : u"0"_s);
+    QDialog::done(result);
+}

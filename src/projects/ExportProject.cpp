@@ -1,0 +1,68 @@
+#include "projects/ExportProject.h"
+
+#include "platform/FileSystem.h"
+#include "store/ProjectTable.h"
+#include "ui/common/Prompt.h"
+#include "ui/common/WorkProgress.h"
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The save dialog's filter and default extension for a package type, chosen by its lower-case form.
+Prompt::FileDialog exportDialog(const QString& packageType)
+{
+    Prompt::FileDialog dialog;
+    dialog.title = u"导出"_s;
+    const QString type = packageType.toLower();
+    if (type == u"zip") {
+        dialog.filter = u"ZIP压缩档案(*.ZIP)|*.zip|*.*|*.*"_s;
+    } else if (type == u"e") {
+        dialog.filter = u"易程序(*.E)|*.e|*.*|*.*"_s;
+    } else if (type == u"ec") {
+        dialog.filter = u"易语言模块(*.EC)|*.ec|*.*|*.*"_s;
+    } else if (type == u"dll") {
+        dialog.filter = u"DLL动态链接库(*.DLL)|*.dll|*.*|*.*"_s;
+    } else {
+        dialog.filter = packageType.toUpper() + u"文件(*."_s + packageType + u")|*."_s + packageType + u"|*.*|*.*"_s;
+        dialog.defaultSuffix = packageType;
+        return dialog;
+    }
+    dialog.defaultSuffix = type;
+    return dialog;
+}
+
+} // namespace
+
+bool exportProject(int recordNumber, QWidget* parent)
+{
+    ProjectRecord project;
+    {
+        ProjectTable projects;
+        projects.open();
+        if (projects.goTo(recordNumber))
+            project = projects.readProject();
+    }
+    const QString source = ProjectTable::packagePath(project.number);
+    // A number that is no file name (a table made elsewhere) names no package of the data folder.
+    if (!FileSystem::isValidFileName(project.number, 4) || !QFileInfo(source).isFile()) {
+        Prompt::error(parent, u"项目文件已丢失或未导入！"_s);
+        return false;
+    }
+
+    Prompt::FileDialog dialog = exportDialog(project.packageType);
+    dialog.initialPath = project.name + u' ' + project.version;
+    const QString target = Prompt::saveFile(parent, dialog);
+    if (target.isEmpty())
+        return false;
+
+    // The copy goes to a temporary file beside the target that replaces it only when complete: a full disk
+    // or a read-only folder leaves no partial file, and the stored package chosen as target stays whole.
+    if (!WorkProgress::copyFile(parent, source, target)) {
+        Prompt::error(parent, u"导出文件失败！"_s);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QLineEdit;
+class QPlainTextEdit;
+
+// 更新项目: edits the properties of one project and, given a file, replaces its stored package. The number
+// cannot be changed here.
+class UpdateProjectWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `recordNumber` is the project's record in the project table (updateRecordNumber), taken when it opens.
+    explicit UpdateProjectWindow(int recordNumber, QWidget* parent = nullptr);
+
+    // The command behind 更新按钮 and "&P.更新": the window, modal; the caller refills the list afterwards.
+    static void edit(int recordNumber, QWidget* parent);
+
+private:
+    void load();
+    void browse();
+    void confirm();
+
+    int m_record;
+    QLineEdit* m_number;
+    QLineEdit* m_name;
+    QComboBox* m_type;
+    QLineEdit* m_version;
+    QDateEdit* m_start;
+    QDateEdit* m_updated;
+    QLineEdit* m_package;
+    QPlainTextEdit* m_notes;
+};
