@@ -25,6 +25,7 @@ QTreeWidget* reportList(QWidget* parent, const QString& name, const QStringList&
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setAllColumnsShowFocus(true);
     list->header()->setStretchLastSection(true);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return list;
 }
 
