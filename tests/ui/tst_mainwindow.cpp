@@ -368,6 +368,8 @@ void MainWindowTest::aboutWindow_showsVersionAndOpensTheWebAddress()
     QCOMPARE(about.findChild<QLabel*>(u"版本标签"_s)->text(), u"版本：1.2"_s);
     QVERIFY(!about.findChild<QLabel*>(u"图片框1"_s)->pixmap().isNull());
     auto* link = about.findChild<QLabel*>(u"超级链接框1"_s);
+    QCOMPARE(link->width(), 128);
+    QVERIFY(link->sizeHint().width() <= 128); // the address is shown whole
     Q_EMIT link->linkActivated(u"https://tallyra.example.cn"_s);
     QCOMPARE(m_prompt->shellOpened, QStringList{u"https://tallyra.example.cn"_s});
     about.show();

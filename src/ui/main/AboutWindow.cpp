@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QUrl>
 
 AboutWindow::AboutWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -31,9 +32,12 @@ AboutWindow::AboutWindow(QWidget* parent)
     auto* link = named(new QLabel(this), QStringLiteral("超级链接框1"));
     link->setGeometry(13, 164, 128, 24);
     link->setTextFormat(Qt::RichText);
-    link->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(MakerInfo::webAddress()));
+    // The box is narrow: it shows the host and opens the whole address.
+    const QString address = MakerInfo::webAddress();
+    link->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(address, QUrl(address).host()));
+    link->setToolTip(address);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(link, &QLabel::linkActivated, this, [](const QString& address) { Prompt::openWithShell(address); });
+    connect(link, &QLabel::linkActivated, this, [](const QString& target) { Prompt::openWithShell(target); });
 
     auto* ok = named(new QPushButton(QStringLiteral("确定(&O)"), this), QStringLiteral("确定按钮"));
     ok->setGeometry(264, 168, 96, 24);
