@@ -60,6 +60,8 @@ protected:
     {
         if (!isUserInput(event))
             return false;
+        if (event->type() == QEvent::Close)
+            return true; // the progress window too: closing it would not stop the work
         if (auto* widget = qobject_cast<QWidget*>(watched))
             return widget->window() != m_dialog;
         if (auto* window = qobject_cast<QWindow*>(watched))
