@@ -1,0 +1,143 @@
+#include "AppFixture.h"
+#include "ExecutionFixture.h"
+#include "FolderSnapshot.h"
+#include "ProgramChoice.h"
+#include "ReadOnlyMount.h"
+#include "SmallDisk.h"
+#include "ZipBuilder.h"
+#include "projects/ExportProject.h"
+#include "projects/NewProjectWindow.h"
+#include "projects/UpdateProjectWindow.h"
+#include "store/ProjectTable.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// Every write that stores or hands out a package, on a disk that fills up half-way: the user reads the failure
+// and the catalogue, its packages and the target stay as they were.
+namespace {
+
+constexpr qint64 kDisk = 8 << 20;
+constexpr qint64 kFree = 1 << 20;
+
+// Bytes that do not shrink when packed, so a package is as large as its content.
+QByteArray noise(qint64 size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), size / 4);
+    return bytes;
+}
+
+QString snapshotDifference(const FolderSnapshot& before, const QString& folder)
+{
+    return FolderSnapshot::of(folder).differencesFrom(before);
+}
+
+} // namespace
+
+class FullDiskTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        if (!ReadOnlyMount::available())
+            QSKIP(SmallDisk::unavailableReason());
+    }
+
+    void newAndUpdate_diskFillsWhileStoringThePackage()
+    {
+        AppFixture fx;
+        {
+            ProjectRecord p;
+            p.number = u"P1"_s;
+            p.name = u"甲"_s;
+            p.packageType = u"zip"_s;
+            ProjectTable table;
+            QVERIFY(table.open());
+            QVERIFY(table.appendProject(p));
+        }
+        fx.app.writeFile(u"data/P1.fd1"_s, "old package");
+        const QString big = fx.app.writeFile(u"big.zip"_s, noise(3 << 20));
+        SmallDisk disk(fx.app.filePath(u"data"_s), kDisk);
+        QVERIFY(disk.isActive());
+        QVERIFY(disk.leaveFree(kFree));
+        const FolderSnapshot data = FolderSnapshot::of(fx.app.filePath(u"data"_s));
+
+        {
+            NewProjectWindow w;
+            w.findChild<QLineEdit*>(u"名称编辑框"_s)->setText(u"大项目"_s);
+            w.findChild<QLineEdit*>(u"文件包编辑框"_s)->setText(big);
+            w.findChild<QPushButton*>(u"确定按钮"_s)->click();
+        }
+        {
+            UpdateProjectWindow w(1);
+            w.findChild<QLineEdit*>(u"文件包编辑框"_s)->setText(big);
+            w.findChild<QPushButton*>(u"确定按钮"_s)->click();
+        }
+        QCOMPARE(fx.prompt.texts(), QStringList(2, u"项目包文件不存在或读取失败！"_s));
+        const QString difference = snapshotDifference(data, fx.app.filePath(u"data"_s));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    void export_diskFillsWhileWritingTheFile()
+    {
+        AppFixture fx;
+        {
+            ProjectRecord p;
+            p.number = u"P1"_s;
+            p.name = u"甲"_s;
+            p.packageType = u"zip"_s;
+            ProjectTable table;
+            QVERIFY(table.open());
+            QVERIFY(table.appendProject(p));
+        }
+        fx.app.writeFile(u"data/P1.fd1"_s, noise(3 << 20));
+        fx.app.writeFile(u"out/甲 .zip"_s, "an earlier export");
+        SmallDisk disk(fx.app.filePath(u"out"_s), kDisk);
+        QVERIFY(disk.isActive());
+        QVERIFY(disk.leaveFree(kFree));
+        const FolderSnapshot out = FolderSnapshot::of(fx.app.filePath(u"out"_s));
+        fx.prompt.queueSaveFile(fx.app.filePath(u"out/甲 .zip"_s));
+
+        QVERIFY(!exportProject(1, nullptr));
+
+        QCOMPARE(fx.prompt.texts(), QStringList{u"导出文件失败！"_s});
+        const QString difference = snapshotDifference(out, fx.app.filePath(u"out"_s));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    void updateBack_diskFillsWhileStoringThePackage_workKeptBesideTheData()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P1"_s, u"zip"_s, ZipBuilder().addFile("main.e", "program").bytes());
+        {
+            ProgramChoice choice(u"main.e"_s);
+            fx.execute(u"P1"_s);
+        }
+        fx.app.writeFile(u"work/P1/assets.bin"_s, noise(3 << 20));
+        SmallDisk disk(fx.app.filePath(u"data"_s), kDisk);
+        QVERIFY(disk.isActive());
+        QVERIFY(disk.leaveFree(kFree));
+        const FolderSnapshot data = FolderSnapshot::of(fx.app.filePath(u"data"_s));
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(fx.workDir(u"P1"_s) + u"(zip)"_s);
+
+        const QString temporary = fx.app.filePath(u"P1.fd1"_s);
+        QCOMPARE(fx.prompt.lastText(), u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为："_s + temporary);
+        const QString difference = snapshotDifference(data, fx.app.filePath(u"data"_s));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        QVERIFY(QFileInfo(temporary).size() > (3 << 20)); // the work, packed, waits beside the data folder
+    }
+};
+
+TALLYRA_TEST_MAIN_WITH_MOUNTS(FullDiskTest)
+#include "tst_full_disk.moc"
