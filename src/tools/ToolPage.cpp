@@ -77,6 +77,8 @@ void ToolPage::loadToolList()
 
     QApplication::restoreOverrideCursor();
     m_filling = false;
+    // The status bar must not keep the path of a tool that is gone.
+    showSelection();
 }
 
 int ToolPage::currentRecordNumber() const

@@ -4,15 +4,20 @@
 #include "tools/ToolEditorWindow.h"
 #include "tools/ToolPage.h"
 #include "tools/ToolTable.h"
+#include "ui/main/MainMenus.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/NavigationBar.h"
 
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -37,6 +42,7 @@ private Q_SLOTS:
     void editor_chooseProgram_takesPathAndFileName();
     void editor_tableUnwritable_errorAndTheBoxesKept();
     void noteViewerAndPathMessage_showTheSelectedTool();
+    void mainWindow_toolPanelFilledAndMenuGreysWhatNeedsASelection();
 
 private:
     static void addTools(const QStringList& names);
@@ -316,6 +322,38 @@ void ToolsTest::noteViewerAndPathMessage_showTheSelectedTool()
     ToolCommands::showPath(m_page.get(), m_page.get());
     QCOMPARE(m_prompt->texts(), QStringList{u"/home/u/说明.txt"_s});
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Information);
+}
+
+void ToolsTest::mainWindow_toolPanelFilledAndMenuGreysWhatNeedsASelection()
+{
+    addTools({u"A"_s, u"B"_s});
+    MainWindow window;
+    window.resize(800, 600);
+    ToolPage* page = window.toolPage();
+    QCOMPARE(page->list()->count(), 0);
+    window.navigationBar()->commands().tools->click();
+    QCOMPARE(window.contentTabs()->currentIndex(), int(MainWindow::ToolListTab));
+    QCOMPARE(page->list()->count(), 2);
+
+    MainMenus* menus = window.menus();
+    Q_EMIT page->list()->customContextMenuRequested(QPoint(300, 300));
+    QVERIFY(!menus->deleteTool->isEnabled() && !menus->viewNote->isEnabled());
+    QVERIFY(menus->addTool->isEnabled() && menus->showPath->isEnabled() && menus->editTool->isEnabled());
+    menus->toolMenu()->close();
+
+    page->list()->item(1)->setSelected(true);
+    page->list()->setCurrentItem(page->list()->item(1), QItemSelectionModel::Select);
+    QCOMPARE(window.statusText(4), u"/opt/B"_s);
+    Q_EMIT page->list()->customContextMenuRequested(QPoint(10, 10));
+    QVERIFY(menus->deleteTool->isEnabled() && menus->viewNote->isEnabled());
+    menus->toolMenu()->close();
+
+    m_prompt->queueAnswer(Prompt::Answer::Yes);
+    menus->deleteTool->trigger();
+    QCOMPARE(m_prompt->texts(), QStringList{u"您确定要删除所选定的工具或资源吗？"_s});
+    QCOMPARE(tableNames(), QStringList{u"A"_s});
+    QCOMPARE(page->list()->count(), 1);
+    QCOMPARE(window.statusText(4), u"就绪"_s);
 }
 
 QTEST_MAIN(ToolsTest)
