@@ -64,14 +64,23 @@ void ToolPage::loadToolList()
         if (table.open())
             tools = table.readNamesAndPaths();
     }
+    // The icons are found first, while the windows keep painting (only painting and timers run: a click now
+    // would act on a half-filled list); the items then go in at once, so the list is laid out once, not after
+    // every few items.
+    QList<QIcon> icons;
+    icons.reserve(tools.size());
     for (qsizetype i = 0; i < tools.size(); ++i) {
-        // Only painting and timers run here: a click now would act on a half-filled list.
         if (i % 16 == 0)
             QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        auto* item = new QListWidgetItem(m_icons.iconOf(tools.at(i).path), tools.at(i).name);
+        icons.append(m_icons.iconOf(tools.at(i).path));
+    }
+    m_list->setUpdatesEnabled(false);
+    for (qsizetype i = 0; i < tools.size(); ++i) {
+        auto* item = new QListWidgetItem(icons.at(i), tools.at(i).name);
         item->setData(kRecordRole, int(i + 1));
         m_list->addItem(item);
     }
+    m_list->setUpdatesEnabled(true);
     m_list->setCurrentItem(nullptr);
     m_list->clearSelection();
 
