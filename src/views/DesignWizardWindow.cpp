@@ -10,7 +10,10 @@
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -28,44 +31,51 @@ DesignWizardWindow::DesignWizardWindow(QWidget* owner)
 {
     named(this, u"DesignWizardWindow"_s);
     setWindowTitle(u"设计向导"_s);
-    setFixedSize(386, 449);
 
     m_pages = named(new QTabWidget(this), u"选择夹1"_s);
-    m_pages->setGeometry(1, 0, 382, 401);
+    m_pages->setUsesScrollButtons(false);
     const QStringList captions = DesignDocument::pageCaptions();
     const QStringList boxNames = {u"基本信息框"_s, u"目的框"_s, u"架构框"_s, u"步骤框"_s, u"规划框"_s, u"规则定义框"_s};
+    QList<QGroupBox*> groups;
     for (int p = 0; p < captions.size(); ++p) {
         auto* page = new QWidget;
         auto* group = named(new QGroupBox(captions.at(p), page), u"分组框"_s + QString::number(p + 1));
-        group->setGeometry(7, 8, 362, 360);
+        groups.append(group);
         auto* text = named(new QPlainTextEdit(group), boxNames.at(p));
-        text->setGeometry(6, p == kPlanPage ? 44 : 20, 350, p == kPlanPage ? 310 : 334);
-        // The box is the group's only field; it is heard by the group's caption.
-        text->setAccessibleName(captions.at(p));
         m_texts.append(text);
         m_pages->addTab(page, captions.at(p));
         if (p == kPlanPage) {
             m_date = named(new QDateEdit(Clock::now().date(), group), u"日期框1"_s);
-            m_date->setGeometry(176, 16, 120, 24);
             m_date->setCalendarPopup(true);
             m_date->setDisplayFormat(u"yyyy-MM-dd"_s);
             m_date->setAccessibleName(u"日期"_s);
             auto* add = named(new QPushButton(u"加入"_s, group), u"加入日期按钮"_s);
-            add->setGeometry(298, 15, 58, 26);
             add->setAutoDefault(false);
             connect(add, &QPushButton::clicked, this, &DesignWizardWindow::insertDate);
         }
     }
-
-    // Below the tab control rather than over its lower edge, so the page's frame stays whole.
     m_previous = named(new QPushButton(u"上一步 (&R)"_s, this), u"上一步按钮"_s);
-    m_previous->setGeometry(180, 412, 96, 26);
     m_next = named(new QPushButton(kNextCaption, this), u"下一步按钮"_s);
-    m_next->setGeometry(278, 412, 96, 26);
     m_previous->setAutoDefault(false);
     m_next->setAutoDefault(false);
     connect(m_previous, &QPushButton::clicked, this, &DesignWizardWindow::previous);
     connect(m_next, &QPushButton::clicked, this, &DesignWizardWindow::next);
+
+    // The six captions side by side are wider than 382 pixels in most Chinese fonts: the window grows to
+    // show every tab rather than hide some behind scroll arrows.
+    const int tabsWidth = std::max(382, m_pages->tabBar()->sizeHint().width() + 8);
+    setFixedSize(tabsWidth + 4, 449);
+    m_pages->setGeometry(1, 0, tabsWidth, 401);
+    for (int p = 0; p < groups.size(); ++p) {
+        groups.at(p)->setGeometry(7, 8, tabsWidth - 18, 362);
+        const int top = p == kPlanPage ? 52 : 20;
+        m_texts.at(p)->setGeometry(6, top, tabsWidth - 30, 354 - top);
+    }
+    groups.at(kPlanPage)->findChild<QDateEdit*>()->setGeometry(tabsWidth - 210, 24, 120, 24);
+    groups.at(kPlanPage)->findChild<QPushButton*>()->setGeometry(tabsWidth - 88, 23, 58, 26);
+    // Below the tab control rather than over its lower edge, so the page's frame stays whole.
+    m_next->setGeometry(width() - 108, 412, 96, 26);
+    m_previous->setGeometry(m_next->x() - 98, 412, 96, 26);
 
     speakAsSeen(this);
     for (int p = 0; p < captions.size(); ++p)
