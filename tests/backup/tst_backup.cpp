@@ -7,6 +7,7 @@
 #include "store/ProjectTable.h"
 #include "tools/ToolTable.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
+    void window_controlsHeardByTheirCaptions();
     void backUpThenRestore_tablesAndPackagesComeBackByteForByte();
     void backUp_cancelledOrIntoTheDataFolder_noArchive_data();
     void backUp_cancelledOrIntoTheDataFolder_noArchive();
@@ -119,6 +121,22 @@ bool BackupTest::press(const QString& button, int* restored)
 QStringList BackupTest::leftovers() const
 {
     return QDir(m_fixture->app.path()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void BackupTest::window_controlsHeardByTheirCaptions()
+{
+    const BackupWindow window;
+    QCOMPARE(window.objectName(), u"BackupWindow"_s);
+    QCOMPARE(QAccessible::queryAccessibleInterface(const_cast<BackupWindow*>(&window))->text(QAccessible::Name),
+             u"数据库"_s);
+    const QList<std::pair<QString, QString>> spoken = {
+        {u"分组框2"_s, u"项目数据操作"_s}, {u"导出按钮"_s, u"导出项目数据"_s}, {u"导入按钮"_s, u"导入项目数据"_s}};
+    for (const auto& [name, words] : spoken) {
+        auto* control = window.findChild<QWidget*>(name);
+        QVERIFY2(control, qPrintable(name));
+        QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), words);
+        QCOMPARE(control->accessibleDescription(), name);
+    }
 }
 
 void BackupTest::backUpThenRestore_tablesAndPackagesComeBackByteForByte()
