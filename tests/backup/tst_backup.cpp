@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
 #include "FolderSnapshot.h"
+#include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
 #include "backup/BackupWindow.h"
 #include "backup/DataBackup.h"
@@ -82,6 +83,7 @@ private Q_SLOTS:
     void backUp_cancelledOrIntoTheDataFolder_noArchive();
     void restore_cancelledOrBadArchive_dataFolderAsItWas_data();
     void restore_cancelledOrBadArchive_dataFolderAsItWas();
+    void restore_movingInFailsHalfWay_everyMovedFileGoesBack();
 
 private:
     QString data(const QString& relative = {}) const
@@ -273,5 +275,29 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()
     QCOMPARE(leftovers(), QStringList{u"data"_s});
 }
 
-QTEST_MAIN(BackupTest)
+void BackupTest::restore_movingInFailsHalfWay_everyMovedFileGoesBack()
+{
+    if (!ReadOnlyMount::available())
+        QSKIP(ReadOnlyMount::unavailableReason());
+    m_fixture->app.writeFile(u"data/zz/old.fd1"_s, "old");
+    const QString archive = m_fixture->app.writeFile(
+        u"b.fd2"_s,
+        ZipBuilder().addFile("DB.EDB", "restored").addFile("np.edb", "pw").addFile("zz/old.fd1", "n").bytes());
+    const FolderSnapshot before = FolderSnapshot::of(data());
+    const FolderSnapshot beforeInside = FolderSnapshot::of(data(u"zz"_s));
+    // The tables move in first; the package folder, on a read-only medium, then refuses its file.
+    ReadOnlyMount readOnly(data(u"zz"_s));
+    QVERIFY(readOnly.isActive());
+
+    m_prompt->queueAnswer(Prompt::Answer::Ok);
+    m_prompt->queueOpenFile(archive);
+    QVERIFY(!press(u"导入按钮"_s));
+
+    QCOMPARE(m_prompt->texts(), QStringList({u"您确定要要导入数据吗？这会将当前数据覆盖！"_s, u"导入数据库失败！"_s}));
+    QVERIFY2(FolderSnapshot::of(data()) == before, qPrintable(FolderSnapshot::of(data()).differencesFrom(before)));
+    QVERIFY(FolderSnapshot::of(data(u"zz"_s)) == beforeInside);
+    QCOMPARE(leftovers(), QStringList{u"data"_s});
+}
+
+TALLYRA_TEST_MAIN_WITH_MOUNTS(BackupTest)
 #include "tst_backup.moc"
