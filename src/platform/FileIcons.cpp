@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int kIconSize = 32;
-
 #ifdef Q_OS_WIN
 
 QIcon iconInFile(const QString& file, int index)
@@ -41,6 +39,8 @@ QString registryDefault(const QString& key)
 }
 
 #else
+
+constexpr int kIconSize = 32;
 
 QIcon pictureIcon(const QString& path)
 {
