@@ -85,7 +85,8 @@ DesignWizardWindow::DesignWizardWindow(QWidget* owner)
 DesignWizardWindow* DesignWizardWindow::open(QWidget* owner)
 {
     auto* wizard = new DesignWizardWindow(owner);
-    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    // However it ends (close box, Esc, a save), the window and its texts go.
+    connect(wizard, &QDialog::finished, wizard, &QObject::deleteLater);
     wizard->setModal(false);
     wizard->show();
     return wizard;

@@ -38,6 +38,7 @@ private Q_SLOTS:
     void save_writesTheDocumentBytes();
     void save_cancelledOrUnwritable_staysOnTheLastPageWithItsTexts();
     void insertDate_twice_appendsTwoDatesWithoutBreaks();
+    void escape_discardsTheWindowAndItsTexts();
 
 private:
     QPlainTextEdit* box(int page) const { return m_wizard->findChild<QPlainTextEdit*>(kBoxes.at(page)); }
@@ -161,6 +162,13 @@ void DesignWizardTest::insertDate_twice_appendsTwoDatesWithoutBreaks()
     QTest::mouseClick(add, Qt::LeftButton);
     QTest::mouseClick(add, Qt::LeftButton);
     QCOMPARE(box(4)->toPlainText(), u"完成：2027年1月15日2027年1月15日"_s);
+}
+
+void DesignWizardTest::escape_discardsTheWindowAndItsTexts()
+{
+    box(0)->setPlainText(u"草稿"_s);
+    QTest::keyClick(m_wizard, Qt::Key_Escape);
+    QTRY_VERIFY(!m_wizard);
 }
 
 QTEST_MAIN(DesignWizardTest)
