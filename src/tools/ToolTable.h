@@ -27,7 +27,7 @@ public:
     bool appendTool(const Tool& tool);
     bool modifyTool(const Tool& tool);
 
-    // Name and path of every record in table order (the description stays unread).
+    // Name and path of every record in table order; the 简介 text is not read.
     QList<Tool> readNamesAndPaths() const;
 
     // The record at `recordNumber`, read in one open and close; an empty tool when there is none.
