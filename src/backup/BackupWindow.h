@@ -1,11 +1,25 @@
 #pragma once
 
-class QWidget;
+#include <QDialog>
 
-// 数据库: backs the data folder up to one archive and restores it. Not built yet: 数据库 does nothing for now.
-class BackupWindow
+class ProjectListView;
+
+// 数据库: backs the whole data folder up into one archive and restores it from one.
+class BackupWindow : public QDialog
 {
+    Q_OBJECT
+
 public:
-    // Shows the window modally; when it returns the caller refills the list, since a restore changes it.
-    static void backUpOrRestore(QWidget* parent);
+    explicit BackupWindow(QWidget* parent = nullptr);
+
+    // The command behind 数 据 库: the window, modal; a restore refills the project list.
+    static void backUpOrRestore(QWidget* parent, ProjectListView* list);
+
+Q_SIGNALS:
+    // The data folder was restored; the catalogue on disk is another one now.
+    void catalogueChanged();
+
+private:
+    void backUp();
+    void restore();
 };

@@ -1,11 +1,36 @@
 #pragma once
 
-class QWidget;
+#include <QDialog>
+#include <QList>
 
-// 设计向导: composes a design document page by page. Not built yet: 开发向导 does nothing for now.
-class DesignWizardWindow
+class QDateEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+
+// 设计向导: composes a design document page by page and saves it as a text file. Not modal: the main window
+// stays usable while it is open. Its texts live only in its boxes.
+class DesignWizardWindow : public QDialog
 {
+    Q_OBJECT
+
 public:
-    // Opens the wizard, non-modal and owned by `owner` (the main window).
-    static void open(QWidget* owner);
+    explicit DesignWizardWindow(QWidget* owner = nullptr);
+
+    // Opens a new wizard, empty on its first page, owned by `owner` (the main window); it deletes itself
+    // when closed.
+    static DesignWizardWindow* open(QWidget* owner);
+
+private:
+    void next();
+    void previous();
+    void insertDate();
+    void refreshButtons();
+    bool save();
+
+    QTabWidget* m_pages;
+    QList<QPlainTextEdit*> m_texts;
+    QDateEdit* m_date;
+    QPushButton* m_previous;
+    QPushButton* m_next;
 };

@@ -13,6 +13,7 @@
 #include "projects/RelatedProjectsWindow.h"
 #include "projects/UpdateProjectWindow.h"
 #include "settings/SettingsWindow.h"
+#include "tools/ToolCommands.h"
 #include "tools/ToolPage.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
@@ -179,17 +180,25 @@ void MainWindow::bindCommands()
     bind(buttons.upgradeHistory, m_menus->upgradeHistory, selectionOnly);
     bind(buttons.related, m_menus->related,
          onSelected([this](int record) { RelatedProjectsWindow::showRelated(record, this); }));
-    bind(buttons.tools, m_menus->toolPanel, [this] { m_content->setCurrentIndex(ToolListTab); });
+    bind(buttons.tools, m_menus->toolPanel, [this] {
+        ToolCommands::showToolPanel(m_toolPage);
+        m_content->setCurrentIndex(ToolListTab);
+    });
+    bind(m_toolPage->addButton(), m_menus->addTool, [this] { ToolCommands::addTools(this, m_toolPage); });
+    bind(m_toolPage->editButton(), m_menus->editTool, [this] { ToolCommands::editTool(this, m_toolPage); });
+    bind(m_toolPage->deleteButton(), m_menus->deleteTool, [this] { ToolCommands::deleteTools(this, m_toolPage); });
+    bind(m_toolPage->noteButton(), m_menus->viewNote, [this] { ToolCommands::viewNote(this, m_toolPage); });
+    connect(m_menus->showPath, &QAction::triggered, this, [this] {
+        if (!WorkProgress::running())
+            ToolCommands::showPath(this, m_toolPage);
+    });
     bind(buttons.wizard, nullptr, [this] { DesignWizardWindow::open(this); });
     bind(buttons.settings, nullptr, [this] {
         SettingsWindow::edit(this);
         applyListAppearance();
         m_projects->loadProjectList();
     });
-    bind(buttons.database, nullptr, [this] {
-        BackupWindow::backUpOrRestore(this);
-        m_projects->loadProjectList();
-    });
+    bind(buttons.database, nullptr, [this] { BackupWindow::backUpOrRestore(this, m_projects); });
     bind(buttons.help, nullptr,
          [] { Prompt::openWithShell(AppDir::filePath(QStringLiteral("Tallyra使用帮助文档.doc"))); });
     bind(buttons.about, nullptr, [this] {
@@ -212,7 +221,11 @@ void MainWindow::bindCommands()
             executeSelectedProject();
     });
     connect(m_projects, &QWidget::customContextMenuRequested, this, &MainWindow::showProjectMenu);
+    connect(m_toolPage, &ToolPage::statusTextChanged, this, [this](const QString& text) { setStatusText(4, text); });
     connect(m_toolPage->list(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const bool selected = m_toolPage->currentRecordNumber() > 0;
+        m_menus->deleteTool->setEnabled(selected);
+        m_menus->viewNote->setEnabled(selected);
         m_menus->toolMenu()->popup(m_toolPage->list()->viewport()->mapToGlobal(pos));
     });
 }
