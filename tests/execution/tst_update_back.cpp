@@ -405,6 +405,8 @@ private Q_SLOTS:
         ExecutedProjectsWindow* panel = ExecutionFixture::panel();
         QTRY_COMPARE_WITH_TIMEOUT(panel->x(), -210, 5000);
         QCOMPARE(panel->y(), 30);
+        // The slide ends on the tick after the last step; a move before that only counts once it has ended.
+        QTRY_VERIFY(!panel->findChild<QTimer*>(u"时钟1"_s)->isActive());
 
         QTest::mouseMove(panel, QPoint(212, 100));
         QTRY_COMPARE_WITH_TIMEOUT(panel->x(), 5, 5000);
