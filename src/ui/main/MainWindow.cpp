@@ -52,7 +52,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_content->setGeometry(160, 8, 448, 432);
     m_listPage = new ProjectListPage;
     m_projects = m_listPage->list();
-    m_textPage = new TextPage;
+    m_textPage = new TextPage(m_projects);
     m_toolPage = new ToolPage;
     m_content->addTab(m_listPage, QStringLiteral("程序列表"));
     m_content->addTab(m_textPage, QStringLiteral("辅助项目"));
@@ -154,10 +154,11 @@ void MainWindow::bindCommands()
     bind(buttons.execute, m_menus->execute, [this] { executeSelectedProject(); });
     bind(buttons.update, m_menus->update, selectionOnly);
     bind(buttons.exportProject, m_menus->exportProject, selectionOnly);
-    bind(buttons.details, m_menus->details, selectionOnly);
-    bind(buttons.designPlan, m_menus->designPlan, selectionOnly);
-    bind(buttons.bugReport, m_menus->bugReport, selectionOnly);
-    bind(buttons.upgradeHistory, m_menus->upgradeHistory, selectionOnly);
+    bind(buttons.details, m_menus->details, [this] { m_textPage->showDetails(); });
+    bind(buttons.designPlan, m_menus->designPlan, [this] { m_textPage->showTextField(ProjectTexts::DesignPlan); });
+    bind(buttons.bugReport, m_menus->bugReport, [this] { m_textPage->showTextField(ProjectTexts::BugReport); });
+    bind(buttons.upgradeHistory, m_menus->upgradeHistory,
+         [this] { m_textPage->showTextField(ProjectTexts::UpgradeHistory); });
     bind(buttons.related, m_menus->related, selectionOnly);
     bind(buttons.tools, m_menus->toolPanel, [this] { m_content->setCurrentIndex(ToolListTab); });
     bind(buttons.wizard, nullptr, [this] { DesignWizardWindow::open(this); });
@@ -181,6 +182,8 @@ void MainWindow::bindCommands()
     connect(m_menus->arrangeTop, &QAction::triggered, this, [this] { arrange(ProjectListView::TopAligned); });
     connect(m_menus->arrangeLeft, &QAction::triggered, this, [this] { arrange(ProjectListView::LeftAligned); });
 
+    connect(m_textPage, &TextPage::showRequested, this, [this] { m_content->setCurrentIndex(TextViewTab); });
+    connect(m_textPage, &TextPage::backRequested, this, [this] { m_content->setCurrentIndex(ProjectListTab); });
     connect(m_toolPage->backButton(), &QPushButton::clicked, this, &MainWindow::showProjectListPage);
     connect(m_menus->backToProjects, &QAction::triggered, this, &MainWindow::showProjectListPage);
 
