@@ -73,7 +73,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::startUp()
 {
-    // The login window takes its place at the head of this sequence.
+    // The login window has been passed before the main window was made (main.cpp).
     const AppSettings settings;
     setStatusText(0, defaultTitle());
     setStatusText(2, QStringLiteral("程序版本：") + MakerInfo::version());
