@@ -108,7 +108,13 @@ void TextPage::saveTextField()
 {
     if (m_filling || m_mode == ProjectTexts::Details)
         return;
-    const QString text = TextCodec::toCrLf(m_editor->toPlainText());
+    QString text = m_editor->toPlainText();
+    // The editor separates lines with "\n" alone; one bulk replace is many times faster on a long text than
+    // the general conversion, which is kept for a stray "\r" from pasted text.
+    if (text.contains(u'\r'))
+        text = TextCodec::toCrLf(text);
+    else
+        text.replace(u'\n', u"\r\n"_s);
     switch (ProjectTexts::save(m_record, m_number, m_mode, text)) {
     case ProjectTexts::Outcome::Done:
         break;
