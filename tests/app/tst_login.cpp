@@ -98,6 +98,7 @@ void LoginTest::window_wrongPasswordSelectsAllRightOneAccepts()
     QCOMPARE(window.size(), QSize(360, 213));
     // A screen reader hears the label beside the box, never what was typed.
     QTest::keyClicks(box, u"wrong"_s);
+    QCOMPARE(box->displayText(), u"*****"_s);
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(box);
     QCOMPARE(face->text(QAccessible::Name), u"请输入登陆密码"_s);
     QVERIFY(!face->text(QAccessible::Value).contains(u"wrong"_s));
