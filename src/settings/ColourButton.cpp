@@ -13,8 +13,6 @@ ColourButton::ColourButton(QWidget* parent)
 void ColourButton::setColour(const QColor& colour)
 {
     m_colour = colour;
-    // What a screen reader says for the colour a sighted user sees.
-    setToolTip(colour.name(QColor::HexRgb).toUpper());
     update();
 }
 

@@ -17,6 +17,7 @@
 #include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -160,6 +161,7 @@ private Q_SLOTS:
     void init() { m_fixture = std::make_unique<AppFixture>(); }
     void cleanup() { m_fixture.reset(); }
 
+    void controls_carryTheirNamesAndSpeakWhatIsSeen();
     void open_showsTheSettingsFile_data();
     void open_showsTheSettingsFile();
     void ok_writesEveryKeyFromItsControl_data();
@@ -176,6 +178,43 @@ private Q_SLOTS:
 private:
     std::unique_ptr<AppFixture> m_fixture;
 };
+
+void SettingsTest::controls_carryTheirNamesAndSpeakWhatIsSeen()
+{
+    SettingsWindow settings{QString()};
+    NewTypeWindow newType;
+    const QList<std::tuple<QWidget*, QString, QString>> controls = {
+        {&settings, u"SettingsWindow"_s, u"系统设置"_s},
+        {&settings, u"标题编辑框"_s, u"程序标题"_s},
+        {&settings, u"导入选择框"_s, u"不要求必须导入项目文件包"_s},
+        {&settings, u"执行目录编辑框"_s, u"执行目录"_s},
+        {&settings, u"浏览执行目录按钮"_s, u"..."_s},
+        {&settings, u"登陆密码编辑框"_s, u"登陆密码"_s},
+        {&settings, u"修改密码按钮"_s, u"修改"_s},
+        {&settings, u"类型组合框"_s, u"窗口程序"_s},
+        {&settings, u"新建类型按钮"_s, u"新建"_s},
+        {&settings, u"删除类型按钮"_s, u"删除"_s},
+        {&settings, u"文本背景色"_s, u"文本背景色"_s},
+        {&settings, u"底图编辑框"_s, u"底图"_s},
+        {&settings, u"底图方式选择框"_s, u"平铺"_s},
+        {&settings, u"分组框2"_s, u"界面配置"_s},
+        {&settings, u"默认按钮"_s, u"默认"_s},
+        {&settings, u"确定按钮"_s, u"确定"_s},
+        {&newType, u"NewTypeWindow"_s, u"新建项目类型"_s},
+        {&newType, u"名称编辑框"_s, u"名称"_s},
+        {&newType, u"图标编辑框"_s, u"图标"_s},
+        {&newType, u"选择图标按钮"_s, u"..."_s},
+        {&newType, u"图标显示图片框"_s, u"图标显示图片框"_s},
+        {&newType, u"确定按钮"_s, u"确定"_s},
+    };
+    // A combo box says its current item; on Linux, Qt leaves the label to the labelled-by relation.
+    for (const auto& [window, name, spoken] : controls) {
+        QWidget* control = window->objectName() == name ? window : child<QWidget>(window, name);
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+        QCOMPARE(face->text(QAccessible::Name), spoken);
+        QCOMPARE(control->accessibleDescription(), name);
+    }
+}
 
 void SettingsTest::open_showsTheSettingsFile_data()
 {
