@@ -80,13 +80,14 @@ void TextPage::showTextField(ProjectTexts::Mode mode)
     setCaption(captionOf(mode));
     if (!m_projects->requireSelectedProject())
         return;
-    m_mode = mode;
     const int record = m_projects->selectedRecordNumber();
     const ProjectTexts::Text text = ProjectTexts::read(record, mode);
     if (text.outcome != ProjectTexts::Outcome::Done) {
+        // The box still holds the last project's text; a new mode now would save it into the wrong field.
         showDatabaseError(this);
         return;
     }
+    m_mode = mode;
     m_record = record;
     m_number = text.number;
     fill(forEditor(text.text));

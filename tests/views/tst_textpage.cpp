@@ -8,6 +8,7 @@
 #include "ui/main/ProjectListView.h"
 #include "views/TextPage.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -62,6 +63,7 @@ private Q_SLOTS:
     void textModes_everyChangeWritesTheModesFieldOnly_data();
     void textModes_everyChangeWritesTheModesFieldOnly();
     void save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRecordNumber();
+    void show_tableUnreadable_reportsAndKeepsSavingWhereItWas();
     void writeToFile_chineseCodePageWithRuleAndStamp_data();
     void writeToFile_chineseCodePageWithRuleAndStamp();
     void writeToFile_emptyCancelledOrUnwritable_writesNothing();
@@ -242,6 +244,21 @@ void TextPageTest::save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRe
     QCOMPARE(m_fixture->prompt.lastText(), u"此项目已被删除，文本无法再保存到项目中！"_s);
     QCOMPARE(stored(1, ProjectField::BugReport), QString()); // P03 keeps its own text
     QVERIFY(m_editor->isReadOnly());
+}
+
+void TextPageTest::show_tableUnreadable_reportsAndKeepsSavingWhereItWas()
+{
+    select(1);
+    button(&NavigationBar::Commands::bugReport)->click();
+    const QString table = m_fixture->app.filePath(u"data/DB.EDB"_s);
+    QVERIFY(QFile::rename(table, table + u".away"_s));
+    button(&NavigationBar::Commands::designPlan)->click();
+    QCOMPARE(m_fixture->prompt.lastText(), u"数据库操作失败！"_s);
+    QCOMPARE(m_page->textViewMode(), ProjectTexts::BugReport);
+    QVERIFY(QFile::rename(table + u".away"_s, table));
+    type(m_editor, u"z"_s);
+    QCOMPARE(stored(2, ProjectField::BugReport), u"z"_s);
+    QCOMPARE(stored(2, ProjectField::DesignPlan), QString());
 }
 
 void TextPageTest::writeToFile_chineseCodePageWithRuleAndStamp_data()
