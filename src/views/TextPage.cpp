@@ -107,7 +107,8 @@ void TextPage::showDetails()
 
 void TextPage::saveTextField()
 {
-    if (m_filling || m_mode == ProjectTexts::Details)
+    // Before any text was shown (the page reached by its tab) the box belongs to no project.
+    if (m_filling || m_mode == ProjectTexts::Details || m_record == 0)
         return;
     QString text = m_editor->toPlainText();
     // The editor separates lines with "\n" alone; one bulk replace is many times faster on a long text than

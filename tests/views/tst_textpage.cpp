@@ -175,7 +175,10 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
         for (int f : fields)
             QVERIFY(table.writeField(f, QString(u"旧\r\n"_s + QString::number(f))));
     }
-    // Without a selection only the caption changes.
+    // Typed before any text was shown, the box belongs to no project; without a selection only the caption changes.
+    m_window->contentTabs()->setCurrentIndex(MainWindow::TextViewTab);
+    type(m_editor, u"a"_s);
+    m_window->contentTabs()->setCurrentIndex(MainWindow::ProjectListTab);
     button(&NavigationBar::Commands::details)->click(); // (warns: nothing selected)
     button(buttons.at(mode))->click();
     QCOMPARE(m_fixture->prompt.texts(), QStringList(2, u"请选择您要操作的项目！"_s));
