@@ -1,4 +1,5 @@
 #include "app/AppDir.h"
+#include "app/LoginWindow.h"
 #include "platform/TerminationSignals.h"
 #include "ui/main/MainWindow.h"
 
@@ -22,6 +23,12 @@ int main(int argc, char* argv[])
     if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
+
+    // Nobody gets past this point without the login password; 取消 ends the program before anything is written.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (!LoginWindow::login())
+        return 0;
+    QApplication::setQuitOnLastWindowClosed(true);
 
     MainWindow window;
     window.startUp();

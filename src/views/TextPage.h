@@ -1,31 +1,64 @@
 #pragma once
 
+#include "views/ProjectTexts.h"
+
 #include <QWidget>
 
+class ProjectListView;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-// Page "辅助项目" of the content tab: one project text (design plan, defect report, upgrade history) or the
-// details report, with a way back to the project list and a write-out to a text file.
+// Page "辅助项目" of the content tab: one project text (design plan, defect report, upgrade history), edited in
+// place and saved on every change, or the read-only details report; with a way back to the project list and a
+// write-out to a text file. The page acts on the project selected in `projects`.
 class TextPage : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TextPage(QWidget* parent = nullptr);
+    explicit TextPage(ProjectListView* projects, QWidget* parent = nullptr);
 
     QLabel* caption() const { return m_caption; }
     QPlainTextEdit* editor() const { return m_editor; }
     QPushButton* backButton() const { return m_back; }
     QPushButton* writeButton() const { return m_write; }
 
+    // The commands of 步骤规划, BUG报告 and 升级历史 (a text mode), and of 详细信息.
+    void showTextField(ProjectTexts::Mode mode);
+    void showDetails();
+
+    // `TextViewMode`: what the page shows; `viewRecordNumber`: the record whose text it edits.
+    ProjectTexts::Mode textViewMode() const { return m_mode; }
+    int viewRecordNumber() const { return m_record; }
+
+    // The name "写到文件" proposes: the selected project's caption and what the page shows.
+    QString proposedFileName() const;
+
+Q_SIGNALS:
+    // The page has something to show and wants to be the current page of the content tab.
+    void showRequested();
+    // 返回项目列表 was pressed.
+    void backRequested();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void setCaption(const QString& text);
+    void fill(const QString& text);
+    void saveTextField();
+    void writeToFile();
+    void backToList();
+
+    ProjectListView* m_projects;
     QLabel* m_caption;
     QPlainTextEdit* m_editor;
     QPushButton* m_back;
     QPushButton* m_write;
+
+    ProjectTexts::Mode m_mode = ProjectTexts::DesignPlan;
+    int m_record = 0;
+    QString m_number; // the project m_record held when its text was shown
+    bool m_filling = false;
 };

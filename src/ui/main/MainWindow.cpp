@@ -57,7 +57,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_content->setGeometry(160, 8, 448, 432);
     m_listPage = new ProjectListPage;
     m_projects = m_listPage->list();
-    m_textPage = new TextPage;
+    m_textPage = new TextPage(m_projects);
     m_toolPage = new ToolPage;
     m_content->addTab(m_listPage, QStringLiteral("程序列表"));
     m_content->addTab(m_textPage, QStringLiteral("辅助项目"));
@@ -78,7 +78,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::startUp()
 {
-    // The login window takes its place at the head of this sequence.
+    // The login window has been passed before the main window was made (main.cpp).
     const AppSettings settings;
     setStatusText(0, defaultTitle());
     setStatusText(2, QStringLiteral("程序版本：") + MakerInfo::version());
@@ -148,9 +148,7 @@ void MainWindow::bindCommands()
         if (action)
             connect(action, &QAction::triggered, this, guarded);
     };
-    // Commands on the selected project whose windows are not built yet stop after the selection guard.
-    const auto selectionOnly = [this] { m_projects->requireSelectedProject(); };
-    // The others take the selected project's record number when they start.
+    // Commands on the selected project take its record number when they start.
     const auto onSelected = [this](const std::function<void(int)>& command) {
         return [this, command] {
             if (m_projects->requireSelectedProject())
@@ -174,10 +172,11 @@ void MainWindow::bindCommands()
          }));
     bind(buttons.exportProject, m_menus->exportProject,
          onSelected([this](int record) { exportProject(record, this); }));
-    bind(buttons.details, m_menus->details, selectionOnly);
-    bind(buttons.designPlan, m_menus->designPlan, selectionOnly);
-    bind(buttons.bugReport, m_menus->bugReport, selectionOnly);
-    bind(buttons.upgradeHistory, m_menus->upgradeHistory, selectionOnly);
+    bind(buttons.details, m_menus->details, [this] { m_textPage->showDetails(); });
+    bind(buttons.designPlan, m_menus->designPlan, [this] { m_textPage->showTextField(ProjectTexts::DesignPlan); });
+    bind(buttons.bugReport, m_menus->bugReport, [this] { m_textPage->showTextField(ProjectTexts::BugReport); });
+    bind(buttons.upgradeHistory, m_menus->upgradeHistory,
+         [this] { m_textPage->showTextField(ProjectTexts::UpgradeHistory); });
     bind(buttons.related, m_menus->related,
          onSelected([this](int record) { RelatedProjectsWindow::showRelated(record, this); }));
     bind(buttons.tools, m_menus->toolPanel, [this] {
@@ -210,6 +209,8 @@ void MainWindow::bindCommands()
     connect(m_menus->arrangeTop, &QAction::triggered, this, [this] { arrange(ProjectListView::TopAligned); });
     connect(m_menus->arrangeLeft, &QAction::triggered, this, [this] { arrange(ProjectListView::LeftAligned); });
 
+    connect(m_textPage, &TextPage::showRequested, this, [this] { m_content->setCurrentIndex(TextViewTab); });
+    connect(m_textPage, &TextPage::backRequested, this, [this] { m_content->setCurrentIndex(ProjectListTab); });
     connect(m_toolPage->backButton(), &QPushButton::clicked, this, &MainWindow::showProjectListPage);
     connect(m_menus->backToProjects, &QAction::triggered, this, &MainWindow::showProjectListPage);
 
