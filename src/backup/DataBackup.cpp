@@ -7,10 +7,12 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +21,13 @@ namespace {
 QString dataFolderPath()
 {
     return AppDir::filePath(TableSchemas::dataFolderName());
+}
+
+// A rename that never falls back to copying. Across file systems it fails at once and leaves both places as
+// they were, where a copy could run out of room half-way and leave a partial file behind.
+bool moveStrictly(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 bool isInside(const QString& path, const QString& folder)
@@ -83,7 +92,7 @@ private:
     {
         const QString target = m_data + u'/' + relative;
         const QString kept = m_kept + u'/' + relative;
-        if (!QDir().mkpath(QFileInfo(kept).path()) || !QDir().rename(target, kept))
+        if (!QDir().mkpath(QFileInfo(kept).path()) || !moveStrictly(target, kept))
             return false;
         m_keptMoves.append(relative);
         return true;
@@ -108,7 +117,7 @@ private:
         const QString target = m_data + u'/' + relative;
         if (exists(target) && !keep(relative))
             return false;
-        if (!QDir().rename(m_stage + u'/' + relative, target))
+        if (!moveStrictly(m_stage + u'/' + relative, target))
             return false;
         m_placed.append(relative);
         return true;
@@ -117,11 +126,11 @@ private:
     void undo()
     {
         for (auto it = m_placed.crbegin(); it != m_placed.crend(); ++it)
-            QDir().rename(m_data + u'/' + *it, m_stage + u'/' + *it);
+            moveStrictly(m_data + u'/' + *it, m_stage + u'/' + *it);
         for (auto it = m_createdFolders.crbegin(); it != m_createdFolders.crend(); ++it)
             QDir().rmdir(*it);
         for (auto it = m_keptMoves.crbegin(); it != m_keptMoves.crend(); ++it)
-            QDir().rename(m_kept + u'/' + *it, m_data + u'/' + *it);
+            moveStrictly(m_kept + u'/' + *it, m_data + u'/' + *it);
     }
 
     QString m_stage;
@@ -153,9 +162,13 @@ bool backUp(const QString& archivePath, const Progress& progress)
 
 bool restore(const QString& archivePath, const Progress& progress)
 {
-    // Beside the data folder, on the same disk, so that moving the files in is a rename.
-    QTemporaryDir stage(AppDir::filePath(u".data-restore-XXXXXX"_s));
-    QTemporaryDir kept(AppDir::filePath(u".data-before-restore-XXXXXX"_s));
+    // Beside the data folder, on its disk even when the folder is a link to another one, so that moving the
+    // files in is a rename. (A data folder that is itself the top of another file system cannot be restored
+    // into: the first move fails and nothing changes.)
+    const QFileInfo data(dataFolderPath());
+    const QString beside = data.exists() ? QFileInfo(data.canonicalFilePath()).path() : AppDir::path();
+    QTemporaryDir stage(beside + u"/.data-restore-XXXXXX"_s);
+    QTemporaryDir kept(beside + u"/.data-before-restore-XXXXXX"_s);
     if (!stage.isValid() || !kept.isValid())
         return false;
     if (ZipArchive::extract(archivePath, stage.path(), progress) != ZipArchive::kOk)

@@ -5,6 +5,8 @@
 #include "ReadOnlyMount.h"
 #include "SmallDisk.h"
 #include "ZipBuilder.h"
+#include "backup/BackupWindow.h"
+#include "backup/DataBackup.h"
 #include "projects/ExportProject.h"
 #include "projects/NewProjectWindow.h"
 #include "projects/UpdateProjectWindow.h"
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -111,6 +114,54 @@ private Q_SLOTS:
 
         QCOMPARE(fx.prompt.texts(), QStringList{u"导出文件失败！"_s});
         const QString difference = snapshotDifference(out, fx.app.filePath(u"out"_s));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    void backup_diskFills_targetFolderAsBefore()
+    {
+        AppFixture fx;
+        fx.app.writeFile(u"data/P1.fd1"_s, noise(3 << 20));
+        fx.app.writeFile(u"backups/FBak_1.fd2"_s, "an earlier backup");
+        SmallDisk disk(fx.app.filePath(u"backups"_s), kDisk);
+        QVERIFY(disk.isActive());
+        QVERIFY(disk.leaveFree(kFree));
+        const FolderSnapshot backups = FolderSnapshot::of(fx.app.filePath(u"backups"_s));
+        BackupWindow w;
+        fx.prompt.queueSaveFile(fx.app.filePath(u"backups/FBak_1.fd2"_s));
+        w.findChild<QPushButton*>(u"导出按钮"_s)->click();
+        QCOMPARE(fx.prompt.texts(), QStringList{u"导出数据失败！"_s});
+        const QString difference = snapshotDifference(backups, fx.app.filePath(u"backups"_s));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+    void restore_diskFills_dataFolderAsBefore_data()
+    {
+        QTest::addColumn<QString>("disk");
+        QTest::newRow("the application folder on a small disk") << QString();
+        // Moving in across file systems would copy, and a copy can stop half-way: nothing may be moved then.
+        QTest::newRow("the data folder alone on a small disk") << u"data"_s;
+    }
+
+    void restore_diskFills_dataFolderAsBefore()
+    {
+        QFETCH(QString, disk);
+        AppFixture fx;
+        fx.app.writeFile(u"data/P1.fd1"_s, noise(3 << 20));
+        QTemporaryDir elsewhere;
+        const QString backup = elsewhere.filePath(u"FBak_1.fd2"_s);
+        QVERIFY(DataBackup::backUp(backup));
+        QFile::remove(fx.app.filePath(u"data/P1.fd1"_s));
+        fx.app.writeFile(u"data/P1.fd1"_s, "the package of today");
+        SmallDisk small(disk.isEmpty() ? fx.app.path() : fx.app.filePath(disk), kDisk);
+        QVERIFY(small.isActive());
+        QVERIFY(small.leaveFree(kFree));
+        const FolderSnapshot data = FolderSnapshot::of(fx.app.filePath(u"data"_s));
+        BackupWindow w;
+        fx.prompt.queueAnswer(Prompt::Answer::Ok);
+        fx.prompt.queueOpenFile(backup);
+        w.findChild<QPushButton*>(u"导入按钮"_s)->click();
+        QCOMPARE(fx.prompt.lastText(), u"导入数据库失败！"_s);
+        const QString difference = snapshotDifference(data, fx.app.filePath(u"data"_s));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 

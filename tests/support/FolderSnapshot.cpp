@@ -27,8 +27,10 @@ QString FolderSnapshot::differencesFrom(const FolderSnapshot& other) const
     for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
         if (!other.m_files.contains(it.key()))
             lines << u"only now: "_s + it.key();
-        else if (other.m_files.value(it.key()) != it.value())
+        else if (other.m_files.value(it.key()).sha256 != it.value().sha256)
             lines << u"changed: "_s + it.key();
+        else if (other.m_files.value(it.key()) != it.value())
+            lines << u"touched: "_s + it.key();
     }
     for (auto it = other.m_files.cbegin(); it != other.m_files.cend(); ++it) {
         if (!m_files.contains(it.key()))
