@@ -185,10 +185,11 @@ int entryName(const uint8_t* data, size_t size)
         if (!relative)
             continue;
         require(!relative->isEmpty() && !relative->startsWith(u'/') && !relative->contains(u'\\'));
-        // No drive letter ("c:x" is relative to another folder on Windows); ".:" names nothing there.
-        const bool driveLetter = relative->size() >= 2 && relative->at(1) == u':' && relative->at(0).unicode() < 128 &&
-                                 relative->at(0).isLetter();
-        require(!driveLetter);
+#ifdef Q_OS_WIN
+        // No drive ("c:x" is relative to another folder there) and no alternate data stream.
+        require(!relative->contains(u':'));
+#endif
+        // Elsewhere "C:" left after "./" is an ordinary name below the target.
         require(!relative->contains(QChar(0)));
         for (const QString& part : relative->split(u'/'))
             require(part != u".." && part != u".");
