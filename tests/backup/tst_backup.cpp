@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
 #include "FolderSnapshot.h"
+#include "HostileArchives.h"
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
 #include "backup/BackupWindow.h"
@@ -250,6 +251,8 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas_data()
     QTest::newRow("climbs out") << int(Prompt::Answer::Ok)
                                 << ZipBuilder().addFile("DB.EDB", "x").addFile("../Install.ini", "x").bytes() << true;
     QTest::newRow("not an archive") << int(Prompt::Answer::Ok) << QByteArray(4096, 'z') << true;
+    for (const HostileArchives::Case& hostile : HostileArchives::all())
+        QTest::newRow(hostile.name) << int(Prompt::Answer::Ok) << hostile.bytes << true;
 }
 
 void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()

@@ -1,4 +1,5 @@
 #include "ExecutionFixture.h"
+#include "HostileArchives.h"
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
@@ -234,15 +235,9 @@ private Q_SLOTS:
     void unusableZipPackage_unpackErrorAndStoredPackageKept_data()
     {
         QTest::addColumn<QByteArray>("package");
-        ZipBuilder::Entry damaged{"main.e", "program text"};
-        damaged.wrongCrc = true;
-        ZipBuilder::Entry locked{"main.e", QByteArray(12, 'k') + "ciphertext"};
-        locked.flags = ZipBuilder::kEncryptedFlag;
-        QTest::newRow("corrupt entry") << ZipBuilder().add(damaged).bytes();
-        QTest::newRow("truncated") << sourcePackage().left(sourcePackage().size() / 2);
-        QTest::newRow("not a zip") << QByteArray("这不是压缩包，只是文本。").append('\n');
-        QTest::newRow("encrypted") << ZipBuilder().add(locked).bytes();
-        QTest::newRow("escapes the folder") << ZipBuilder().addFile("../outside.e", "x").bytes();
+        for (const HostileArchives::Case& hostile : HostileArchives::all())
+            QTest::newRow(hostile.name) << hostile.bytes;
+        QTest::newRow("not a zip, Chinese text") << QByteArray("这不是压缩包，只是文本。").append('\n');
         QTest::newRow("missing from data") << QByteArray();
     }
 
@@ -263,6 +258,7 @@ private Q_SLOTS:
         QVERIFY(fx.prompt.shellOpened.isEmpty());
         QVERIFY(!ExecutionFixture::panel());
         QVERIFY(!QFileInfo::exists(fx.workRoot() + u"/outside.e"_s));
+        QVERIFY(!QFileInfo::exists(u"/tmp/tallyra-outside.e"_s));
         // The folder stays, as after every failed unpack; the user removes it before the next try.
         QVERIFY(QDir(fx.workDir(u"P01"_s)).isEmpty());
     }

@@ -165,6 +165,35 @@ private Q_SLOTS:
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
+    void zipBomb_refusedByExecuteAndRestoreBeforeAnythingIsWritten()
+    {
+        // 64 MiB of zeros packed into some 64 KiB, against a disk of 8 MiB.
+        const QByteArray bomb =
+            ZipBuilder().addFile("main.e", "program").addFile("zeros.bin", QByteArray(64 << 20, 0)).bytes();
+        QVERIFY(bomb.size() < (1 << 20));
+        ExecutionFixture fx;
+        fx.addProject(u"P1"_s, u"zip"_s, bomb);
+        {
+            SmallDisk disk(fx.workRoot(), kDisk);
+            QVERIFY(disk.isActive());
+            fx.execute(u"P1"_s);
+            QCOMPARE(fx.prompt.texts(), QStringList{u"解压程序文件包失败！"_s});
+            QVERIFY(QDir(fx.workDir(u"P1"_s)).isEmpty());
+        }
+        fx.prompt.clear();
+        const QString archive = fx.app.writeFile(u"bomb.fd2"_s, bomb);
+        SmallDisk disk(fx.app.path(), kDisk);
+        QVERIFY(disk.isActive());
+        const FolderSnapshot data = FolderSnapshot::of(fx.app.filePath(u"data"_s));
+        BackupWindow w;
+        fx.prompt.queueAnswer(Prompt::Answer::Ok);
+        fx.prompt.queueOpenFile(archive);
+        w.findChild<QPushButton*>(u"导入按钮"_s)->click();
+        QCOMPARE(fx.prompt.lastText(), u"导入数据库失败！"_s);
+        const QString difference = snapshotDifference(data, fx.app.filePath(u"data"_s));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
     void updateBack_diskFillsWhileStoringThePackage_workKeptBesideTheData()
     {
         ExecutionFixture fx;
