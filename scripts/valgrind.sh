@@ -17,7 +17,7 @@ status=0
 for t in "${tests[@]}"; do
     log="build-dev/valgrind-$(basename "$t").log"
     if valgrind --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite --show-leak-kinds=definite \
-        --child-silent-after-fork=yes -q "build-dev/tests/$t" >"$log" 2>&1; then
+        --child-silent-after-fork=yes --suppressions=tests/valgrind.supp -q "build-dev/tests/$t" >"$log" 2>&1; then
         echo "valgrind $t: $(grep -E '^Totals' "$log" | tail -1)"
     else
         status=1
