@@ -1,6 +1,7 @@
 #include "ui/main/MainMenus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 
 MainMenus::MainMenus(QWidget* owner)
@@ -25,6 +26,9 @@ MainMenus::MainMenus(QWidget* owner)
     QMenu* arrange = m_project->addMenu(QStringLiteral("&V.排列方式"));
     arrangeTop = arrange->addAction(QStringLiteral("&T.顶对齐"));
     arrangeLeft = arrange->addAction(QStringLiteral("&L.左对齐"));
+    find = m_project->addAction(QStringLiteral("&Q.查找"));
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WindowShortcut);
     m_project->addSeparator();
     toolPanel = m_project->addAction(QStringLiteral("&T.切换到工具或资源面板"));
 

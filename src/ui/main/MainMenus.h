@@ -32,6 +32,7 @@ public:
     QAction* arrangeTop = nullptr;
     QAction* arrangeLeft = nullptr;
     QAction* toolPanel = nullptr;
+    QAction* find = nullptr; // also Ctrl+F anywhere in the main window
 
     // "工具" entries
     QAction* addTool = nullptr;

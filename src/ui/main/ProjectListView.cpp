@@ -2,12 +2,14 @@
 
 #include "app/ListAppearance.h"
 #include "platform/ValueText.h"
+#include "projects/DroppedPackage.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/ProjectItemDelegate.h"
 
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -35,6 +37,10 @@ ProjectListView::ProjectListView(QWidget* parent)
     // updated when it arrives. Listening to clicks and current-item changes as well read the table twice
     // per click and showed a failed read twice.
     connect(this, &QListWidget::itemSelectionChanged, this, &ProjectListView::showSelectedProjectStatus);
+    // A file dropped from the file manager becomes a new project; the list itself moves nothing.
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 void ProjectListView::loadProjectList()
@@ -73,6 +79,58 @@ void ProjectListView::loadProjectList()
     setUpdatesEnabled(true);
     setCurrentItem(nullptr);
     clearSelection();
+
+    m_filterLoaded = false;
+    m_hidden.assign(size_t(count), false);
+    if (!m_filterText.isEmpty())
+        applyFilter();
+}
+
+void ProjectListView::setFilterText(const QString& text)
+{
+    if (text == m_filterText)
+        return;
+    m_filterText = text;
+    applyFilter();
+}
+
+void ProjectListView::applyFilter()
+{
+    if (!m_filterText.isEmpty() && !m_filterLoaded) {
+        // Read once per fill, when the user first searches: a list nobody searches loads as it always did.
+        QStringList numbers, names, versions;
+        {
+            ProjectTable projects;
+            projects.open();
+            for (const QVariant& v : projects.readColumn(int(ProjectField::Number)))
+                numbers.append(ValueText::of(v));
+            for (const QVariant& v : projects.readColumn(int(ProjectField::Name)))
+                names.append(ValueText::of(v));
+            for (const QVariant& v : projects.readColumn(int(ProjectField::Version)))
+                versions.append(ValueText::of(v));
+        }
+        m_filter.setProjects(numbers, names, versions);
+        m_filterLoaded = true;
+    }
+    const std::vector<bool> kept = m_filter.matches(m_filterText);
+    const int rows = count();
+    m_hidden.resize(size_t(rows), false);
+    bool selectionHidden = false;
+    setUpdatesEnabled(false);
+    for (int row = 0; row < rows; ++row) {
+        const bool hide = !m_filterText.isEmpty() && (size_t(row) >= kept.size() || !kept[size_t(row)]);
+        if (hide == m_hidden[size_t(row)])
+            continue; // only rows that change are touched: a keystroke usually changes few
+        m_hidden[size_t(row)] = hide;
+        setRowHidden(row, hide);
+        if (hide && item(row)->isSelected()) {
+            item(row)->setSelected(false);
+            selectionHidden = true;
+        }
+    }
+    if (selectionHidden && currentItem() && currentItem()->isHidden())
+        setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
+    setUpdatesEnabled(true);
 }
 
 bool ProjectListView::requireSelectedProject()
@@ -136,6 +194,34 @@ void ProjectListView::mouseDoubleClickEvent(QMouseEvent* event)
     QListWidget::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT listDoubleClicked();
+}
+
+void ProjectListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ProjectListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ProjectListView::dropEvent(QDropEvent* event)
+{
+    // A folder, several files or a web address is passed over without a word.
+    const QString path = DroppedPackage::pathOf(event->mimeData()->urls());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    Q_EMIT packageDropped(path);
 }
 
 void ProjectListView::setTypeIcons(const QList<QIcon>& icons)
