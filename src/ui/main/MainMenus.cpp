@@ -39,6 +39,7 @@ MainMenus::MainMenus(QWidget* owner)
     m_tool->addSeparator();
     viewNote = m_tool->addAction(QStringLiteral("&V.查看备注"));
     showPath = m_tool->addAction(QStringLiteral("&U.路径"));
+    checkData = m_tool->addAction(QStringLiteral("&C.检查数据"));
     m_tool->addSeparator();
     backToProjects = m_tool->addAction(QStringLiteral("&R.返回到项目列表"));
 }

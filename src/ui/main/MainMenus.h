@@ -41,6 +41,7 @@ public:
     QAction* viewNote = nullptr;
     QAction* showPath = nullptr;
     QAction* backToProjects = nullptr;
+    QAction* checkData = nullptr;
 
     // The nine project entries that need a selected project are disabled when nothing is selected.
     void enableSelectionEntries(bool enabled);

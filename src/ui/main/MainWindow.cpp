@@ -7,6 +7,7 @@
 #include "execution/ExecuteCommand.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "execution/StrandedWork.h"
+#include "projects/CatalogueCheckWindow.h"
 #include "projects/DeleteProjectWindow.h"
 #include "projects/DroppedPackage.h"
 #include "projects/ExportProject.h"
@@ -214,6 +215,10 @@ void MainWindow::bindCommands()
             return;
         showProjectListPage();
         m_listPage->showFindBar();
+    });
+    connect(m_menus->checkData, &QAction::triggered, this, [this] {
+        if (!WorkProgress::running())
+            CatalogueCheckWindow::checkCatalogue(this);
     });
     connect(m_projects, &ProjectListView::packageDropped, this, [this](const QString& path) {
         if (!WorkProgress::running())
