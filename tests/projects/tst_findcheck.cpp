@@ -4,6 +4,7 @@
 #include "projects/CatalogueCheckWindow.h"
 #include "projects/ProjectFilter.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -12,6 +13,17 @@
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// What a screen reader says for the widget.
+QString spokenName(QWidget* widget)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+} // namespace
 
 class FindCheckTest : public QObject
 {
@@ -139,6 +151,8 @@ void FindCheckTest::checkWindow_deleteAsksOnceThenRemovesOnlyTheSelectedOrphans(
     auto* missing = window.findChild<QTreeWidget*>(u"缺包项目列表框"_s);
     auto* orphans = window.findChild<QTreeWidget*>(u"多余文件列表框"_s);
     QCOMPARE(column(missing, 0), QStringList{u"P3"_s});
+    QCOMPARE(spokenName(&window), u"检查数据"_s);
+    QCOMPARE(spokenName(orphans), u"没有项目使用的文件包"_s);
     QCOMPARE(column(orphans, 0), (QStringList{u"v1.fd1"_s, u"旧项目.fd1"_s}));
     QCOMPARE(column(orphans, 1), (QStringList{u"3 字节"_s, u"5 字节"_s}));
     QCOMPARE(window.findChild<QLabel*>(u"标签2"_s)->text(), u"没有项目使用的文件包（2 个）："_s);

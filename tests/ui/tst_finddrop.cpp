@@ -6,6 +6,7 @@
 #include "ui/main/ProjectFindBar.h"
 #include "ui/main/ProjectListView.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -19,6 +20,17 @@
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// What a screen reader says for the widget.
+QString spokenName(QWidget* widget)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+} // namespace
 
 class FindDropTest : public QObject
 {
@@ -100,6 +112,9 @@ void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
     QVERIFY(bar->isVisible());
     QVERIFY(list->height() < fullHeight);
     QVERIFY(bar->edit()->hasFocus());
+    QCOMPARE(spokenName(bar->edit()), u"查找"_s);
+    QCOMPARE(bar->edit()->accessibleDescription(), u"查找编辑框"_s);
+    QCOMPARE(spokenName(bar->closeButton()), u"关闭"_s);
     QTest::keyClicks(bar->edit(), u"sNA"_s);
     bar->edit()->insert(u"ＫＥ"_s); // as a Chinese input method types it
     QCOMPARE(visibleCaptions(list), QStringList{u"Snake游戏 2.1"_s});

@@ -19,6 +19,7 @@ ProjectListPage::ProjectListPage(QWidget* parent)
 
 void ProjectListPage::showFindBar()
 {
+    m_list->prepareFilter();
     m_findBar->open();
     layoutPage();
 }

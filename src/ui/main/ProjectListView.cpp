@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 ProjectListView::ProjectListView(QWidget* parent)
     : QListWidget(parent)
@@ -94,43 +95,70 @@ void ProjectListView::setFilterText(const QString& text)
     applyFilter();
 }
 
+void ProjectListView::prepareFilter()
+{
+    if (m_filterLoaded)
+        return;
+    // Read once per fill, when the user starts to search: a list nobody searches loads as it always did.
+    QStringList numbers, names, versions;
+    {
+        ProjectTable projects;
+        projects.open();
+        for (const QVariant& v : projects.readColumn(int(ProjectField::Number)))
+            numbers.append(ValueText::of(v));
+        for (const QVariant& v : projects.readColumn(int(ProjectField::Name)))
+            names.append(ValueText::of(v));
+        for (const QVariant& v : projects.readColumn(int(ProjectField::Version)))
+            versions.append(ValueText::of(v));
+    }
+    m_filter.setProjects(numbers, names, versions);
+    m_filterLoaded = true;
+}
+
 void ProjectListView::applyFilter()
 {
-    if (!m_filterText.isEmpty() && !m_filterLoaded) {
-        // Read once per fill, when the user first searches: a list nobody searches loads as it always did.
-        QStringList numbers, names, versions;
-        {
-            ProjectTable projects;
-            projects.open();
-            for (const QVariant& v : projects.readColumn(int(ProjectField::Number)))
-                numbers.append(ValueText::of(v));
-            for (const QVariant& v : projects.readColumn(int(ProjectField::Name)))
-                names.append(ValueText::of(v));
-            for (const QVariant& v : projects.readColumn(int(ProjectField::Version)))
-                versions.append(ValueText::of(v));
-        }
-        m_filter.setProjects(numbers, names, versions);
-        m_filterLoaded = true;
-    }
-    const std::vector<bool> kept = m_filter.matches(m_filterText);
     const int rows = count();
     m_hidden.resize(size_t(rows), false);
-    bool selectionHidden = false;
+    QList<int> selectedRows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        selectedRows.append(index.row());
+    const int current = currentRow();
+
+    if (m_filterText.isEmpty()) {
+        // Showing every row one by one costs far more than forgetting all hidden rows at once; the reset drops
+        // the selection too, so it is put back as it was.
+        if (std::find(m_hidden.begin(), m_hidden.end(), true) == m_hidden.end())
+            return;
+        QSignalBlocker quiet(selectionModel());
+        reset();
+        m_hidden.assign(size_t(rows), false);
+        QItemSelection selection;
+        for (int row : std::as_const(selectedRows))
+            selection.select(model()->index(row, 0), model()->index(row, 0));
+        if (current >= 0)
+            selectionModel()->setCurrentIndex(model()->index(current, 0), QItemSelectionModel::NoUpdate);
+        selectionModel()->select(selection, QItemSelectionModel::Select);
+        return;
+    }
+
+    prepareFilter();
+    const std::vector<bool> kept = m_filter.matches(m_filterText);
     setUpdatesEnabled(false);
     for (int row = 0; row < rows; ++row) {
-        const bool hide = !m_filterText.isEmpty() && (size_t(row) >= kept.size() || !kept[size_t(row)]);
+        const bool hide = size_t(row) >= kept.size() || !kept[size_t(row)];
         if (hide == m_hidden[size_t(row)])
             continue; // only rows that change are touched: a keystroke usually changes few
         m_hidden[size_t(row)] = hide;
         setRowHidden(row, hide);
-        if (hide && item(row)->isSelected()) {
-            item(row)->setSelected(false);
-            selectionHidden = true;
-        }
     }
-    if (selectionHidden && currentItem() && currentItem()->isHidden())
-        setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
     setUpdatesEnabled(true);
+    // A command must never act on a project the user cannot see.
+    for (int row : std::as_const(selectedRows)) {
+        if (m_hidden[size_t(row)])
+            item(row)->setSelected(false);
+    }
+    if (current >= 0 && m_hidden[size_t(current)])
+        setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
 }
 
 bool ProjectListView::requireSelectedProject()

@@ -36,6 +36,9 @@ public:
     // project the user cannot see. The text stays in force when the list is refilled.
     void setFilterText(const QString& text);
     QString filterText() const { return m_filterText; }
+    // Reads what the filter searches, once per fill; the find bar calls it when it opens, so the first
+    // keystroke costs no more than the next.
+    void prepareFilter();
 
     Arrangement arrangement() const { return m_arrangement; }
     void setArrangement(int arrangement); // anything but 1 is top-aligned
