@@ -154,6 +154,8 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
     w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"snake"_s);
     QCOMPARE(list->selectedRecordNumbers(), QList<int>{2});
     QCOMPARE(list->selectedRecordNumber(), 2);
+    list->selectAll(); // Ctrl+A selects hidden rows as well
+    QCOMPARE(list->selectedRecordNumbers(), QList<int>{2});
 
     w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"无此项目"_s);
     QCOMPARE(list->selectedRecordNumber(), 0);

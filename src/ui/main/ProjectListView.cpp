@@ -87,6 +87,11 @@ void ProjectListView::loadProjectList()
         applyFilter();
 }
 
+bool ProjectListView::isHiddenRow(int row) const
+{
+    return row >= 0 && size_t(row) < m_hidden.size() && m_hidden[size_t(row)];
+}
+
 void ProjectListView::setFilterText(const QString& text)
 {
     if (text == m_filterText)
@@ -173,7 +178,7 @@ int ProjectListView::selectedRecordNumber() const
 {
     // The current item counts when it is selected; otherwise the first selected item in list order.
     QListWidgetItem* item = currentItem();
-    if (!item || !item->isSelected()) {
+    if (!item || !item->isSelected() || isHiddenRow(currentRow())) {
         const QList<int> numbers = selectedRecordNumbers();
         return numbers.isEmpty() ? 0 : numbers.constFirst();
     }
@@ -186,8 +191,11 @@ QList<int> ProjectListView::selectedRecordNumbers() const
     const QModelIndexList rows = selectionModel()->selectedIndexes();
     QList<int> listRows;
     listRows.reserve(rows.size());
-    for (const QModelIndex& index : rows)
-        listRows.append(index.row());
+    // Select-all also takes the rows the find bar hides; commands act only on what the user sees.
+    for (const QModelIndex& index : rows) {
+        if (!isHiddenRow(index.row()))
+            listRows.append(index.row());
+    }
     std::sort(listRows.begin(), listRows.end());
     for (int row : listRows)
         numbers.append(item(row)->data(kRecordRole).toInt());

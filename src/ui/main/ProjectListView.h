@@ -78,6 +78,7 @@ private:
     QString lastUpdateText(int recordNumber);
     void applyFlow();
     void applyFilter();
+    bool isHiddenRow(int row) const;
 
     Arrangement m_arrangement = TopAligned;
     QList<QIcon> m_icons;
