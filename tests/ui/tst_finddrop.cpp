@@ -141,6 +141,14 @@ void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
     bar->closeButton()->click();
     QVERIFY(!bar->isVisible());
     QCOMPARE(visibleCaptions(list).size(), 3);
+
+    // Esc in the list closes the search as well.
+    w->menus()->find->trigger();
+    bar->edit()->setText(u"beta"_s);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(visibleCaptions(list).size(), 3);
     QVERIFY(m_fx->prompt.messages().isEmpty());
 }
 

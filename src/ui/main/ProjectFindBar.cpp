@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 
 using namespace Qt::StringLiterals;
 
@@ -25,9 +24,6 @@ ProjectFindBar::ProjectFindBar(QWidget* parent)
 
     connect(m_edit, &QLineEdit::textChanged, this, &ProjectFindBar::textChanged);
     connect(m_close, &QPushButton::clicked, this, &ProjectFindBar::close);
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &ProjectFindBar::close);
 }
 
 void ProjectFindBar::open()

@@ -6,7 +6,7 @@ class QLineEdit;
 class QPushButton;
 
 // The slim bar under the project list that narrows it to the projects whose number, name or version
-// contains the typed text. Esc or its close button clears the text and hides it.
+// contains the typed text. Its close button (and Esc, which the list page binds) clears the text and hides it.
 class ProjectFindBar : public QWidget
 {
     Q_OBJECT

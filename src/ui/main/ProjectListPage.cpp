@@ -4,6 +4,8 @@
 #include "ui/main/ProjectFindBar.h"
 #include "ui/main/ProjectListView.h"
 
+#include <QShortcut>
+
 ProjectListPage::ProjectListPage(QWidget* parent)
     : QWidget(parent)
     , m_list(new ProjectListView(this))
@@ -11,7 +13,14 @@ ProjectListPage::ProjectListPage(QWidget* parent)
 {
     m_list->setGeometry(0, 0, 432, 376);
     connect(m_findBar, &ProjectFindBar::textChanged, m_list, &ProjectListView::setFilterText);
+    // Esc closes the search from the bar and from the list alike; while the bar is hidden the key is the
+    // list's own again.
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_escape->setContext(Qt::WidgetWithChildrenShortcut);
+    m_escape->setEnabled(false);
+    connect(m_escape, &QShortcut::activated, m_findBar, &ProjectFindBar::close);
     connect(m_findBar, &ProjectFindBar::closed, this, [this] {
+        m_escape->setEnabled(false);
         layoutPage();
         m_list->setFocus();
     });
@@ -21,6 +30,7 @@ void ProjectListPage::showFindBar()
 {
     m_list->prepareFilter();
     m_findBar->open();
+    m_escape->setEnabled(true);
     layoutPage();
 }
 

@@ -4,6 +4,7 @@
 
 class ProjectFindBar;
 class ProjectListView;
+class QShortcut;
 
 // Page "程序列表" of the content tab: the project list, filling the page, and below it the find bar while
 // the user searches.
@@ -28,4 +29,5 @@ private:
 
     ProjectListView* m_list;
     ProjectFindBar* m_findBar;
+    QShortcut* m_escape;
 };
