@@ -169,6 +169,14 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
     QCOMPARE(list->selectedRecordNumber(), 0);
     w->menus()->exportProject->trigger();
     QCOMPARE(m_fx->prompt.texts(), QStringList{u"请选择您要操作的项目！"_s});
+
+    // Closing the search keeps the selection the user made while searching.
+    auto* bar = w->findChild<ProjectFindBar*>(u"查找栏"_s);
+    bar->edit()->setText(u"日记"_s);
+    list->setCurrentRow(2);
+    bar->close();
+    QCOMPARE(list->selectedRecordNumbers(), QList<int>{3});
+    QCOMPARE(w->statusText(4), u"最后更新：2026年12月7日9时30分5秒"_s);
 }
 
 void FindDropTest::drop_refusals_data()

@@ -136,13 +136,16 @@ void ProjectListView::applyFilter()
             return;
         QSignalBlocker quiet(selectionModel());
         reset();
-        m_hidden.assign(size_t(rows), false);
         QItemSelection selection;
-        for (int row : std::as_const(selectedRows))
-            selection.select(model()->index(row, 0), model()->index(row, 0));
-        if (current >= 0)
+        for (int row : std::as_const(selectedRows)) {
+            // A row selected while hidden (select-all) was never chosen by the user.
+            if (!isHiddenRow(row))
+                selection.select(model()->index(row, 0), model()->index(row, 0));
+        }
+        if (current >= 0 && !isHiddenRow(current))
             selectionModel()->setCurrentIndex(model()->index(current, 0), QItemSelectionModel::NoUpdate);
         selectionModel()->select(selection, QItemSelectionModel::Select);
+        m_hidden.assign(size_t(rows), false);
         return;
     }
 
