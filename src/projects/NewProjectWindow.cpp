@@ -139,9 +139,18 @@ void NewProjectWindow::prepareForNextProject()
     m_package->clear();
 }
 
-void NewProjectWindow::addProjects(QWidget* parent, ProjectListView* list)
+void NewProjectWindow::prefill(const QString& packagePath, const QString& name)
+{
+    m_package->setText(packagePath);
+    m_name->setText(name);
+}
+
+void NewProjectWindow::addProjects(QWidget* parent, ProjectListView* list, const QString& packagePath,
+                                   const QString& name)
 {
     NewProjectWindow dialog(parent);
+    if (!packagePath.isEmpty())
+        dialog.prefill(packagePath, name);
     connect(&dialog, &NewProjectWindow::catalogueChanged, list, &ProjectListView::loadProjectList);
     dialog.exec();
     list->loadProjectList();

@@ -17,7 +17,12 @@ public:
     explicit NewProjectWindow(QWidget* parent = nullptr);
 
     // The command behind 添加按钮 and "&A.添加项目": the window, modal, and the list refilled after it.
-    static void addProjects(QWidget* parent, ProjectListView* list);
+    // With a package path and a name (a file dropped on the list) the window opens with both boxes filled.
+    static void addProjects(QWidget* parent, ProjectListView* list, const QString& packagePath = {},
+                            const QString& name = {});
+
+    // Fills 文件包编辑框 and 名称编辑框; the rest of the window stays as it opened.
+    void prefill(const QString& packagePath, const QString& name);
 
 Q_SIGNALS:
     // A project was added; the list shows it at once while the window stays open for the next one.

@@ -350,7 +350,7 @@ void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelection
     QCOMPARE(entries,
              (QStringList{u"&A.添加项目"_s, u"&D.删除项目"_s, u"-"_s, u"&R.执行"_s, u"&P.更新"_s, u"&M.导出项目"_s,
                           u"-"_s, u"&I.详细信息"_s, u"&F.设计规划"_s, u"&S.BUG报告"_s, u"&U.升级历史"_s, u"-"_s,
-                          u"&L.查看关联项目"_s, u"&V.排列方式"_s, u"-"_s, u"&T.切换到工具或资源面板"_s}));
+                          u"&L.查看关联项目"_s, u"&V.排列方式"_s, u"&Q.查找"_s, u"-"_s, u"&T.切换到工具或资源面板"_s}));
 }
 
 void MainWindowTest::help_opensTheDocumentBesideTheExecutable()

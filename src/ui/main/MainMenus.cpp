@@ -1,6 +1,7 @@
 #include "ui/main/MainMenus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 
 MainMenus::MainMenus(QWidget* owner)
@@ -25,6 +26,9 @@ MainMenus::MainMenus(QWidget* owner)
     QMenu* arrange = m_project->addMenu(QStringLiteral("&V.排列方式"));
     arrangeTop = arrange->addAction(QStringLiteral("&T.顶对齐"));
     arrangeLeft = arrange->addAction(QStringLiteral("&L.左对齐"));
+    find = m_project->addAction(QStringLiteral("&Q.查找"));
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WindowShortcut);
     m_project->addSeparator();
     toolPanel = m_project->addAction(QStringLiteral("&T.切换到工具或资源面板"));
 
@@ -35,6 +39,7 @@ MainMenus::MainMenus(QWidget* owner)
     m_tool->addSeparator();
     viewNote = m_tool->addAction(QStringLiteral("&V.查看备注"));
     showPath = m_tool->addAction(QStringLiteral("&U.路径"));
+    checkData = m_tool->addAction(QStringLiteral("&C.检查数据"));
     m_tool->addSeparator();
     backToProjects = m_tool->addAction(QStringLiteral("&R.返回到项目列表"));
 }

@@ -32,6 +32,7 @@ public:
     QAction* arrangeTop = nullptr;
     QAction* arrangeLeft = nullptr;
     QAction* toolPanel = nullptr;
+    QAction* find = nullptr; // also Ctrl+F anywhere in the main window
 
     // "工具" entries
     QAction* addTool = nullptr;
@@ -40,6 +41,7 @@ public:
     QAction* viewNote = nullptr;
     QAction* showPath = nullptr;
     QAction* backToProjects = nullptr;
+    QAction* checkData = nullptr;
 
     // The nine project entries that need a selected project are disabled when nothing is selected.
     void enableSelectionEntries(bool enabled);

@@ -7,7 +7,9 @@
 #include "execution/ExecuteCommand.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "execution/StrandedWork.h"
+#include "projects/CatalogueCheckWindow.h"
 #include "projects/DeleteProjectWindow.h"
+#include "projects/DroppedPackage.h"
 #include "projects/ExportProject.h"
 #include "projects/NewProjectWindow.h"
 #include "projects/RelatedProjectsWindow.h"
@@ -205,6 +207,23 @@ void MainWindow::bindCommands()
         about.exec();
     });
     bind(buttons.quit, nullptr, [this] { close(); });
+
+    // The find entry's Ctrl+F works wherever the focus is in the main window, not only in the open menu.
+    addAction(m_menus->find);
+    connect(m_menus->find, &QAction::triggered, this, [this] {
+        if (WorkProgress::running())
+            return;
+        showProjectListPage();
+        m_listPage->showFindBar();
+    });
+    connect(m_menus->checkData, &QAction::triggered, this, [this] {
+        if (!WorkProgress::running())
+            CatalogueCheckWindow::checkCatalogue(this);
+    });
+    connect(m_projects, &ProjectListView::packageDropped, this, [this](const QString& path) {
+        if (!WorkProgress::running())
+            NewProjectWindow::addProjects(this, m_projects, path, DroppedPackage::suggestedName(path));
+    });
 
     connect(m_menus->arrangeTop, &QAction::triggered, this, [this] { arrange(ProjectListView::TopAligned); });
     connect(m_menus->arrangeLeft, &QAction::triggered, this, [this] { arrange(ProjectListView::LeftAligned); });

@@ -2,15 +2,18 @@
 
 #include "app/ListAppearance.h"
 #include "platform/ValueText.h"
+#include "projects/DroppedPackage.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/ProjectItemDelegate.h"
 
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 
 ProjectListView::ProjectListView(QWidget* parent)
     : QListWidget(parent)
@@ -35,6 +38,10 @@ ProjectListView::ProjectListView(QWidget* parent)
     // updated when it arrives. Listening to clicks and current-item changes as well read the table twice
     // per click and showed a failed read twice.
     connect(this, &QListWidget::itemSelectionChanged, this, &ProjectListView::showSelectedProjectStatus);
+    // A file dropped from the file manager becomes a new project; the list itself moves nothing.
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 void ProjectListView::loadProjectList()
@@ -73,6 +80,93 @@ void ProjectListView::loadProjectList()
     setUpdatesEnabled(true);
     setCurrentItem(nullptr);
     clearSelection();
+
+    m_filterLoaded = false;
+    m_hidden.assign(size_t(count), false);
+    if (!m_filterText.isEmpty())
+        applyFilter();
+}
+
+bool ProjectListView::isHiddenRow(int row) const
+{
+    return row >= 0 && size_t(row) < m_hidden.size() && m_hidden[size_t(row)];
+}
+
+void ProjectListView::setFilterText(const QString& text)
+{
+    if (text == m_filterText)
+        return;
+    m_filterText = text;
+    applyFilter();
+}
+
+void ProjectListView::prepareFilter()
+{
+    if (m_filterLoaded)
+        return;
+    // Read once per fill, when the user starts to search: a list nobody searches loads as it always did.
+    QStringList numbers, names, versions;
+    {
+        ProjectTable projects;
+        projects.open();
+        for (const QVariant& v : projects.readColumn(int(ProjectField::Number)))
+            numbers.append(ValueText::of(v));
+        for (const QVariant& v : projects.readColumn(int(ProjectField::Name)))
+            names.append(ValueText::of(v));
+        for (const QVariant& v : projects.readColumn(int(ProjectField::Version)))
+            versions.append(ValueText::of(v));
+    }
+    m_filter.setProjects(numbers, names, versions);
+    m_filterLoaded = true;
+}
+
+void ProjectListView::applyFilter()
+{
+    const int rows = count();
+    m_hidden.resize(size_t(rows), false);
+    QList<int> selectedRows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        selectedRows.append(index.row());
+    const int current = currentRow();
+
+    if (m_filterText.isEmpty()) {
+        // Showing every row one by one costs far more than forgetting all hidden rows at once; the reset drops
+        // the selection too, so it is put back as it was.
+        if (std::find(m_hidden.begin(), m_hidden.end(), true) == m_hidden.end())
+            return;
+        QSignalBlocker quiet(selectionModel());
+        reset();
+        QItemSelection selection;
+        for (int row : std::as_const(selectedRows)) {
+            // A row selected while hidden (select-all) was never chosen by the user.
+            if (!isHiddenRow(row))
+                selection.select(model()->index(row, 0), model()->index(row, 0));
+        }
+        if (current >= 0 && !isHiddenRow(current))
+            selectionModel()->setCurrentIndex(model()->index(current, 0), QItemSelectionModel::NoUpdate);
+        selectionModel()->select(selection, QItemSelectionModel::Select);
+        m_hidden.assign(size_t(rows), false);
+        return;
+    }
+
+    prepareFilter();
+    const std::vector<bool> kept = m_filter.matches(m_filterText);
+    setUpdatesEnabled(false);
+    for (int row = 0; row < rows; ++row) {
+        const bool hide = size_t(row) >= kept.size() || !kept[size_t(row)];
+        if (hide == m_hidden[size_t(row)])
+            continue; // only rows that change are touched: a keystroke usually changes few
+        m_hidden[size_t(row)] = hide;
+        setRowHidden(row, hide);
+    }
+    setUpdatesEnabled(true);
+    // A command must never act on a project the user cannot see.
+    for (int row : std::as_const(selectedRows)) {
+        if (m_hidden[size_t(row)])
+            item(row)->setSelected(false);
+    }
+    if (current >= 0 && m_hidden[size_t(current)])
+        setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
 }
 
 bool ProjectListView::requireSelectedProject()
@@ -87,7 +181,7 @@ int ProjectListView::selectedRecordNumber() const
 {
     // The current item counts when it is selected; otherwise the first selected item in list order.
     QListWidgetItem* item = currentItem();
-    if (!item || !item->isSelected()) {
+    if (!item || !item->isSelected() || isHiddenRow(currentRow())) {
         const QList<int> numbers = selectedRecordNumbers();
         return numbers.isEmpty() ? 0 : numbers.constFirst();
     }
@@ -100,8 +194,11 @@ QList<int> ProjectListView::selectedRecordNumbers() const
     const QModelIndexList rows = selectionModel()->selectedIndexes();
     QList<int> listRows;
     listRows.reserve(rows.size());
-    for (const QModelIndex& index : rows)
-        listRows.append(index.row());
+    // Select-all also takes the rows the find bar hides; commands act only on what the user sees.
+    for (const QModelIndex& index : rows) {
+        if (!isHiddenRow(index.row()))
+            listRows.append(index.row());
+    }
     std::sort(listRows.begin(), listRows.end());
     for (int row : listRows)
         numbers.append(item(row)->data(kRecordRole).toInt());
@@ -136,6 +233,34 @@ void ProjectListView::mouseDoubleClickEvent(QMouseEvent* event)
     QListWidget::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         Q_EMIT listDoubleClicked();
+}
+
+void ProjectListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ProjectListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ProjectListView::dropEvent(QDropEvent* event)
+{
+    // A folder, several files or a web address is passed over without a word.
+    const QString path = DroppedPackage::pathOf(event->mimeData()->urls());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    Q_EMIT packageDropped(path);
 }
 
 void ProjectListView::setTypeIcons(const QList<QIcon>& icons)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "projects/ProjectFilter.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QListWidget>
@@ -29,6 +31,15 @@ public:
     // The record numbers of every selected item, in list order.
     QList<int> selectedRecordNumbers() const;
 
+    // Shows only the projects whose number, name or version contains `text`; an empty text shows every
+    // project. Hidden items keep their record numbers and lose their selection, so a command never acts on a
+    // project the user cannot see. The text stays in force when the list is refilled.
+    void setFilterText(const QString& text);
+    QString filterText() const { return m_filterText; }
+    // Reads what the filter searches, once per fill; the find bar calls it when it opens, so the first
+    // keystroke costs no more than the next.
+    void prepareFilter();
+
     Arrangement arrangement() const { return m_arrangement; }
     void setArrangement(int arrangement); // anything but 1 is top-aligned
 
@@ -51,20 +62,31 @@ Q_SIGNALS:
     void statusTextChanged(const QString& text);
     // A double click anywhere in the list, on an item or on empty space: the execute command decides.
     void listDoubleClicked();
+    // One local file was dropped on the list: the user wants it added as a new project's package.
+    void packageDropped(const QString& path);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void showSelectedProjectStatus();
     QString lastUpdateText(int recordNumber);
     void applyFlow();
+    void applyFilter();
+    bool isHiddenRow(int row) const;
 
     Arrangement m_arrangement = TopAligned;
     QList<QIcon> m_icons;
     QPixmap m_background;
     bool m_tiled = true;
     QColor m_textBackground;
+    QString m_filterText;
+    ProjectFilter m_filter;
+    bool m_filterLoaded = false; // the filter holds the projects of the current fill
+    std::vector<bool> m_hidden;  // per row, as last applied
 };

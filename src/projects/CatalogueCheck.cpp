@@ -1,0 +1,96 @@
+#include "projects/CatalogueCheck.h"
+
+#include "app/AppDir.h"
+#include "platform/FileSystem.h"
+#include "platform/ValueText.h"
+#include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr QLatin1StringView kSuffix(".fd1");
+
+QString dataFolder()
+{
+    return AppDir::filePath(TableSchemas::dataFolderName());
+}
+
+bool isPackageName(const QString& fileName)
+{
+    return fileName.size() > kSuffix.size() && fileName.endsWith(kSuffix) && FileSystem::isValidFileName(fileName);
+}
+
+} // namespace
+
+namespace CatalogueCheck {
+
+Result check()
+{
+    Result result;
+    QList<QVariant> numbers, names, versions, types;
+    {
+        ProjectTable projects;
+        if (!projects.open())
+            return result;
+        numbers = projects.readColumn(ProjectField::Number);
+        names = projects.readColumn(ProjectField::Name);
+        versions = projects.readColumn(ProjectField::Version);
+        types = projects.readColumn(ProjectField::PackageType);
+    }
+    result.tableRead = true;
+
+    // One listing instead of one look-up per project: 10,000 projects would otherwise ask the disk 10,000 times.
+    QSet<QString> packageFiles;
+    const QFileInfoList entries =
+        QDir(dataFolder()).entryInfoList({u"*"_s + kSuffix}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        if (isPackageName(entry.fileName()))
+            packageFiles.insert(entry.fileName());
+    }
+
+    QSet<QString> named;
+    const qsizetype count = std::min({numbers.size(), names.size(), versions.size(), types.size()});
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString number = ValueText::of(numbers.at(i));
+        const QString fileName = number + kSuffix;
+        named.insert(fileName);
+        // A project without a package type was added without a package on purpose.
+        const QString type = ValueText::of(types.at(i));
+        if (type.isEmpty() || packageFiles.contains(fileName))
+            continue;
+        result.missing.append({int(i + 1), number, ValueText::of(names.at(i)), ValueText::of(versions.at(i)), type});
+    }
+
+    for (const QFileInfo& entry : entries) {
+        if (packageFiles.contains(entry.fileName()) && !named.contains(entry.fileName()))
+            result.orphans.append({entry.fileName(), entry.size(), entry.lastModified()});
+    }
+    return result;
+}
+
+QString orphanPath(const QString& fileName)
+{
+    if (!isPackageName(fileName))
+        return {};
+    return dataFolder() + u'/' + fileName;
+}
+
+QStringList deleteOrphans(const QStringList& fileNames)
+{
+    QStringList failed;
+    for (const QString& name : fileNames) {
+        const QString path = orphanPath(name);
+        if (path.isEmpty() || !QFileInfo(path).isFile() || !QFile::remove(path))
+            failed.append(name);
+    }
+    return failed;
+}
+
+} // namespace CatalogueCheck

@@ -1,0 +1,238 @@
+#include "AppFixture.h"
+#include "CatalogBuilder.h"
+#include "projects/NewProjectWindow.h"
+#include "ui/main/MainMenus.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/ProjectFindBar.h"
+#include "ui/main/ProjectListView.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What a screen reader says for the widget.
+QString spokenName(QWidget* widget)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+class FindDropTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain();
+    void find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems();
+    void drop_refusals_data();
+    void drop_refusals();
+    void drop_oneFile_opensNewProjectWithPathAndName();
+
+private:
+    std::unique_ptr<MainWindow> makeWindow();
+    QStringList visibleCaptions(const ProjectListView* list) const;
+    static void drop(ProjectListView* list, const QList<QUrl>& urls);
+
+    std::unique_ptr<AppFixture> m_fx;
+};
+
+void FindDropTest::init()
+{
+    m_fx = std::make_unique<AppFixture>();
+    QVERIFY(CatalogBuilder::addProject({u"A01"_s, u"记账本"_s, 0, u"1.0"_s}));
+    QVERIFY(CatalogBuilder::addProject({u"B02"_s, u"Snake游戏"_s, 1, u"2.1"_s}));
+    QVERIFY(CatalogBuilder::addProject({u"C03"_s, u"日记"_s, 2, u"beta"_s}));
+}
+
+void FindDropTest::cleanup()
+{
+    m_fx.reset();
+}
+
+std::unique_ptr<MainWindow> FindDropTest::makeWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->startUp();
+    window->resize(800, 600);
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the main window did not become active");
+    return window;
+}
+
+QStringList FindDropTest::visibleCaptions(const ProjectListView* list) const
+{
+    QStringList captions;
+    for (int i = 0; i < list->count(); ++i) {
+        if (!list->item(i)->isHidden())
+            captions << list->item(i)->text();
+    }
+    return captions;
+}
+
+void FindDropTest::drop(ProjectListView* list, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    // A drop goes to the widget that took the drag when it entered, as from a file manager.
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &enter);
+    QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &event);
+}
+
+void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
+{
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    auto* bar = w->findChild<ProjectFindBar*>(u"查找栏"_s);
+    const int fullHeight = list->height();
+    QVERIFY(!bar->isVisible());
+
+    QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(bar->isVisible());
+    QVERIFY(list->height() < fullHeight);
+    QVERIFY(bar->edit()->hasFocus());
+    QCOMPARE(spokenName(bar->edit()), u"查找"_s);
+    QCOMPARE(bar->edit()->accessibleDescription(), u"查找编辑框"_s);
+    QCOMPARE(spokenName(bar->closeButton()), u"关闭"_s);
+    QTest::keyClicks(bar->edit(), u"sNA"_s);
+    bar->edit()->insert(u"ＫＥ"_s); // as a Chinese input method types it
+    QCOMPARE(visibleCaptions(list), QStringList{u"Snake游戏 2.1"_s});
+    bar->edit()->setText(u"记"_s);
+    QCOMPARE(visibleCaptions(list), (QStringList{u"记账本 1.0"_s, u"日记 beta"_s}));
+    QCOMPARE(list->item(2)->data(ProjectListView::kRecordRole).toInt(), 3);
+    bar->edit()->setText(u"c0"_s);
+    QCOMPARE(visibleCaptions(list), QStringList{u"日记 beta"_s});
+
+    // A refill (after any command) keeps the search in force.
+    list->loadProjectList();
+    QCOMPARE(visibleCaptions(list), QStringList{u"日记 beta"_s});
+
+    QTest::keyClick(bar->edit(), Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(list->height(), fullHeight);
+    QCOMPARE(visibleCaptions(list).size(), 3);
+
+    // The menu entry opens it as well; the close button acts as Esc.
+    w->menus()->find->trigger();
+    QVERIFY(bar->isVisible());
+    bar->edit()->setText(u"2.1"_s);
+    QCOMPARE(visibleCaptions(list), QStringList{u"Snake游戏 2.1"_s});
+    bar->closeButton()->click();
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(visibleCaptions(list).size(), 3);
+
+    // Esc in the list closes the search as well.
+    w->menus()->find->trigger();
+    bar->edit()->setText(u"beta"_s);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(visibleCaptions(list).size(), 3);
+    QVERIFY(m_fx->prompt.messages().isEmpty());
+}
+
+void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
+{
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    list->selectAll();
+    list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    w->menus()->find->trigger();
+    w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"snake"_s);
+    QCOMPARE(list->selectedRecordNumbers(), QList<int>{2});
+    QCOMPARE(list->selectedRecordNumber(), 2);
+    list->selectAll(); // Ctrl+A selects hidden rows as well
+    QCOMPARE(list->selectedRecordNumbers(), QList<int>{2});
+
+    w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"无此项目"_s);
+    QCOMPARE(list->selectedRecordNumber(), 0);
+    w->menus()->exportProject->trigger();
+    QCOMPARE(m_fx->prompt.texts(), QStringList{u"请选择您要操作的项目！"_s});
+
+    // Closing the search keeps the selection the user made while searching.
+    auto* bar = w->findChild<ProjectFindBar*>(u"查找栏"_s);
+    bar->edit()->setText(u"日记"_s);
+    list->setCurrentRow(2);
+    bar->close();
+    QCOMPARE(list->selectedRecordNumbers(), QList<int>{3});
+    QCOMPARE(w->statusText(4), u"最后更新：2026年12月7日9时30分5秒"_s);
+}
+
+void FindDropTest::drop_refusals_data()
+{
+    QTest::addColumn<QStringList>("urls"); // "file:" entries are made relative to appDir
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("one file") << QStringList{u"file:pkg.zip"_s} << true;
+    QTest::newRow("a folder") << QStringList{u"file:data"_s} << false;
+    QTest::newRow("two files") << QStringList{u"file:pkg.zip"_s, u"file:other.e"_s} << false;
+    QTest::newRow("web address") << QStringList{u"https://example.cn/pkg.zip"_s} << false;
+}
+
+void FindDropTest::drop_refusals()
+{
+    QFETCH(QStringList, urls);
+    QFETCH(bool, taken);
+    for (const QString& name : {u"pkg.zip"_s, u"other.e"_s}) {
+        QFile f(m_fx->app.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QList<QUrl> dropped;
+    for (const QString& u : urls)
+        dropped << (u.startsWith(u"file:") ? QUrl::fromLocalFile(m_fx->app.filePath(u.mid(5))) : QUrl(u));
+
+    ProjectListView list;
+    QSignalSpy spy(&list, &ProjectListView::packageDropped);
+    drop(&list, dropped);
+    QCOMPARE(spy.size(), taken ? 1 : 0);
+    if (taken)
+        QCOMPARE(spy.at(0).at(0).toString(), m_fx->app.filePath(u"pkg.zip"_s));
+    QVERIFY(m_fx->prompt.messages().isEmpty());
+}
+
+void FindDropTest::drop_oneFile_opensNewProjectWithPathAndName()
+{
+    const QString path = m_fx->app.filePath(u"仓库管理 v2.zip"_s);
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    auto w = makeWindow();
+    QString package, name, number;
+    QTimer::singleShot(0, w.get(), [&] {
+        QTRY_VERIFY(qobject_cast<NewProjectWindow*>(QApplication::activeModalWidget()));
+        QWidget* dialog = QApplication::activeModalWidget();
+        package = dialog->findChild<QLineEdit*>(u"文件包编辑框"_s)->text();
+        name = dialog->findChild<QLineEdit*>(u"名称编辑框"_s)->text();
+        number = dialog->findChild<QLineEdit*>(u"编号编辑框"_s)->text();
+        dialog->findChild<QPushButton*>(u"取消按钮"_s)->click();
+    });
+    drop(w->projectList(), {QUrl::fromLocalFile(path)});
+    QCOMPARE(package, path);
+    QCOMPARE(name, u"仓库管理 v2"_s);
+    QCOMPARE(number, u"261207_093005"_s);
+    QCOMPARE(CatalogBuilder::projectCount(), 3);
+}
+
+QTEST_MAIN(FindDropTest)
+#include "tst_finddrop.moc"
