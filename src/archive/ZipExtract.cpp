@@ -1,14 +1,13 @@
 #include "archive/ExtractionStage.h"
 #include "archive/FreeSpace.h"
 #include "archive/LibzipPath.h"
+#include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
 #include "archive/ZipEntryPlan.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <zip.h>
 
@@ -22,48 +21,13 @@ namespace {
 constexpr int kFailed = 0;
 constexpr qsizetype kChunkSize = 256 * 1024;
 constexpr qint64 kProgressIntervalMs = 50;
+constexpr int kOwnerCanRead = 0400;
 
 struct ArchiveCloser
 {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
 using ArchiveHandle = std::unique_ptr<zip_t, ArchiveCloser>;
-
-// An existing file where a folder must go, a folder where a file must go, or a link on the way (writing through
-// it could reach anywhere) would make the move fail halfway; better to know before writing.
-bool conflictsWithTarget(const QString& targetDir, const QList<PlannedEntry>& entries)
-{
-    QSet<QString> checkedFolders;
-    const auto isUsableFolder = [&](const QString& relative) {
-        if (checkedFolders.contains(relative)) {
-            return true;
-        }
-        const QFileInfo info(targetDir + u'/' + relative);
-        if (info.isSymLink() || (info.exists() && !info.isDir())) {
-            return false;
-        }
-        checkedFolders.insert(relative);
-        return true;
-    };
-    for (const PlannedEntry& entry : entries) {
-        for (qsizetype slash = entry.path.indexOf(u'/'); slash > 0; slash = entry.path.indexOf(u'/', slash + 1)) {
-            if (!isUsableFolder(entry.path.left(slash))) {
-                return true;
-            }
-        }
-        if (entry.isFolder) {
-            if (!isUsableFolder(entry.path)) {
-                return true;
-            }
-        } else {
-            const QFileInfo info(targetDir + u'/' + entry.path);
-            if (info.isDir() && !info.isSymLink()) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 class ProgressReporter
 {
@@ -97,15 +61,17 @@ private:
 
 // libzip checks the CRC only once the last byte is read, and reports it from zip_fread or zip_fclose; the size is
 // checked here so that a lying header cannot fill the disk.
-bool writeEntry(zip_t* archive, const PlannedEntry& entry, const QString& path, std::vector<char>& buffer,
-                ProgressReporter& reporter)
+bool writeFile(zip_t* archive, const PlannedEntry& entry, const QString& path, std::vector<char>& buffer,
+               ProgressReporter& reporter)
 {
     zip_file_t* data = zip_fopen_index(archive, entry.index, 0);
     if (!data) {
         return false;
     }
-    QFile out(path);
-    bool ok = out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    // The owner can always read what was unpacked, or it could not be packed back.
+    const int mode = entry.mode >= 0 ? entry.mode | kOwnerCanRead : NativeFs::kDefaultFileMode;
+    NativeFs::NewFile out;
+    bool ok = out.create(path, mode);
     zip_uint64_t written = 0;
     while (ok) {
         const zip_int64_t read = zip_fread(data, buffer.data(), buffer.size());
@@ -114,14 +80,24 @@ bool writeEntry(zip_t* archive, const PlannedEntry& entry, const QString& path, 
             break;
         }
         written += zip_uint64_t(read);
-        ok = written <= entry.size && out.write(buffer.data(), read) == read && reporter.advance(read);
+        ok = written <= entry.size && out.write(buffer.data(), read) && reporter.advance(read);
     }
     ok = zip_fclose(data) == 0 && ok;
-    if (ok && entry.modified.isValid()) {
-        out.setFileTime(entry.modified, QFileDevice::FileModificationTime);
+    if (ok && entry.modified) {
+        out.setModified(*entry.modified);
     }
-    out.close();
-    return ok && out.error() == QFileDevice::NoError;
+    return out.close() && ok;
+}
+
+bool writeLink(const PlannedEntry& entry, const QString& path, ProgressReporter& reporter)
+{
+    if (!NativeFs::makeLink(entry.linkTarget, path)) {
+        return false;
+    }
+    if (entry.modified) {
+        NativeFs::setModified(path, *entry.modified);
+    }
+    return reporter.advance(qint64(entry.size));
 }
 
 } // namespace
@@ -152,33 +128,36 @@ int extract(const QString& archivePath, const QString& targetDir, const Progress
     }
     // A file system that cannot tell its free space (-1) is not held against the archive.
     const qint64 available = FreeSpace::availableAt(target);
-    if ((available >= 0 && total > available) || conflictsWithTarget(target, *entries)) {
+    if ((available >= 0 && total > available) || !ZipEntryPlan::linksStayInside(*entries, target)) {
+        return kFailed;
+    }
+    ExtractionStage stage(target, *entries);
+    if (!stage.survey()) {
         return kFailed;
     }
 
     ProgressReporter reporter(progress, total);
-    if (!reporter.report()) {
-        return kFailed;
-    }
-    ExtractionStage stage(target);
-    if (!stage.open()) {
+    if (!reporter.report() || !stage.open()) {
         return kFailed;
     }
     std::vector<char> buffer(kChunkSize);
-    QStringList folders;
-    QStringList files;
-    for (const PlannedEntry& entry : *entries) {
-        if (entry.isFolder) {
-            folders.append(entry.path);
+    for (qsizetype i = 0; i < entries->size(); ++i) {
+        const PlannedEntry& entry = entries->at(i);
+        if (entry.isFolder()) {
             continue;
         }
-        const QString staged = stage.prepareFile(entry.path);
-        if (staged.isEmpty() || !writeEntry(archive.get(), entry, staged, buffer, reporter)) {
+        const QString staged = stage.stagedPath(i);
+        if (staged.isEmpty()) {
             return kFailed;
         }
-        files.append(entry.path);
+        const bool written = entry.kind == PlannedEntry::Kind::Link
+                                 ? writeLink(entry, staged, reporter)
+                                 : writeFile(archive.get(), entry, staged, buffer, reporter);
+        if (!written) {
+            return kFailed;
+        }
     }
-    if (!reporter.report() || !stage.commit(folders, files)) {
+    if (!reporter.report() || !stage.commit()) {
         return kFailed;
     }
     return kOk;
