@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <filesystem>
+#include <system_error>
+#else
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,22 +25,29 @@ namespace NativeFs {
 
 Status statusOf(const QString& path)
 {
-    const QFileInfo info(path);
-    Status status;
-    if (info.isSymLink()) {
-        status.kind = Kind::Link;
-    } else if (!info.exists()) {
-        return status;
-    } else if (info.isDir()) {
-        status.kind = Kind::Folder;
-        status.mode = kDefaultFolderMode & ~umask();
-    } else {
-        status.kind = info.isFile() ? Kind::File : Kind::Other;
-        status.mode = (info.isWritable() ? 0666 : 0444) & ~umask();
-        status.size = info.size();
+    // std::filesystem tells links, junctions and shortcut files apart without following any of them.
+    std::error_code error;
+    const std::filesystem::path native(path.toStdU16String());
+    const std::filesystem::file_status status = std::filesystem::symlink_status(native, error);
+    Status result;
+    if (error || !std::filesystem::exists(status)) {
+        return result;
     }
-    status.modified = info.lastModified().toSecsSinceEpoch();
-    return status;
+    const bool writable = (status.permissions() & std::filesystem::perms::owner_write) != std::filesystem::perms::none;
+    if (std::filesystem::is_symlink(status)) {
+        result.kind = Kind::Link;
+    } else if (std::filesystem::is_directory(status)) {
+        result.kind = Kind::Folder;
+        result.mode = kDefaultFolderMode & ~umask();
+    } else if (std::filesystem::is_regular_file(status)) {
+        result.kind = Kind::File;
+        result.mode = (writable ? kDefaultFileMode : 0444) & ~umask();
+        result.size = qint64(std::filesystem::file_size(native, error));
+    } else {
+        result.kind = Kind::Other;
+    }
+    result.modified = QFileInfo(path).lastModified().toSecsSinceEpoch();
+    return result;
 }
 
 int umask()
