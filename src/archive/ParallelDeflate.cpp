@@ -9,8 +9,8 @@ namespace {
 
 constexpr qint64 kDictionarySize = 32 * 1024;
 // Enough waiting work to keep every core busy while the writer catches up, little enough to be no memory at all.
-constexpr qint64 kMaxBytesWaiting = 16 * 1024 * 1024;
-constexpr qsizetype kMaxJobsWaiting = 256;
+constexpr qint64 kMaxBytesWaiting = 4 * 1024 * 1024;
+constexpr qsizetype kMaxJobsWaiting = 64;
 
 bool deflatePiece(const char* dictionary, qint64 dictionaryLength, const char* data, qint64 length, bool last,
                   int level, QByteArray& out)

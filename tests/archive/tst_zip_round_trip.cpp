@@ -2,6 +2,7 @@
 #include "ZipBuilder.h"
 #include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
+#include "archive/ZipWriter.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -29,6 +30,7 @@ private slots:
     void extract_unixModes_followArchiveUnderUmask_data();
     void extract_unixModes_followArchiveUnderUmask();
     void compress_archiveMode_usualForNewKeptWhenReplaced();
+    void compress_moreEntriesThanTheClassicEndRecordHolds_readByOtherTools();
     void compress_result_passesUnzipTestWithUtf8Names();
     void compress_compressedAndPlainFiles_storedAndDeflated();
     void compress_emptyFolder_validEmptyArchiveThatExtracts();
@@ -139,6 +141,7 @@ void ZipRoundTripTest::makeProjectTree(const QString& root, bool withOutsideLink
     link(u"dangling"_s, u"build/not-yet-built"_s);
     if (withOutsideLinks) {
         link(u"abs"_s, u"/etc"_s);
+        link(u"hosts"_s, u"/etc/hosts"_s);
         link(u"src/escape"_s, u"../../.."_s);
         link(u"loop"_s, u"loop"_s);
     }
@@ -182,7 +185,7 @@ void ZipRoundTripTest::roundTrip_projectTree_keepsModesLinksAndTimes()
     }
 
     QMap<QString, QString> expected = DiskTree::details(path(u"s"_s), {u"build/empty"_s});
-    for (const QString& outside : {u"abs"_s, u"src/escape"_s, u"loop"_s}) {
+    for (const QString& outside : {u"abs"_s, u"hosts"_s, u"src/escape"_s, u"loop"_s}) {
         QVERIFY(expected.remove(outside) == (ours ? 1 : 0));
     }
     const QMap<QString, QString> restored = DiskTree::details(path(u"out/t"_s), {u"build/empty"_s});
@@ -270,6 +273,27 @@ void ZipRoundTripTest::compress_archiveMode_usualForNewKeptWhenReplaced()
     QVERIFY(::chmod(QFile::encodeName(path(u"shared.zip"_s)).constData(), 0664) == 0);
     QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"shared.zip"_s)), ZipArchive::kOk);
     QCOMPARE(QString::number(NativeFs::statusOf(path(u"shared.zip"_s)).mode, 8), u"664"_s);
+}
+
+void ZipRoundTripTest::compress_moreEntriesThanTheClassicEndRecordHolds_readByOtherTools()
+{
+    if (!hasTool(u"unzip"_s)) {
+        QSKIP("unzip is not installed (CI installs it)");
+    }
+    // 70,000 files would take long to make on disk; the writer is what decides the end records.
+    constexpr int kEntries = 70000;
+    ZipWriter writer(path(u"many.zip"_s));
+    QVERIFY(writer.open());
+    for (int i = 0; i < kEntries; ++i) {
+        const ZipWriter::Entry entry{QByteArray("d/") + QByteArray::number(i), ZipWriter::kStored, 0100644u << 16,
+                                     1700000000, 1};
+        QVERIFY(writer.writeEntry(entry, ZipBuilder::crc32("x"), "x"));
+    }
+    QVERIFY(writer.finish());
+    QCOMPARE(runTool(u"unzip"_s, {u"-tqq"_s, path(u"many.zip"_s)}, m_dir.path()), 0);
+    QByteArray listing;
+    QCOMPARE(runTool(u"unzip"_s, {u"-Z1"_s, path(u"many.zip"_s)}, m_dir.path(), &listing), 0);
+    QCOMPARE(listing.count('\n'), kEntries);
 }
 
 void ZipRoundTripTest::compress_result_passesUnzipTestWithUtf8Names()
