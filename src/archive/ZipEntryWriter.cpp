@@ -11,8 +11,10 @@
 namespace {
 
 constexpr qsizetype kChunkSize = 256 * 1024;
-// Entries taken at a time: each thread reads runs of neighbouring entries, nearly in file order.
+// Entries taken at a time: each thread reads runs of neighbouring entries, nearly in file order, but never
+// several large ones, which would leave the other threads idle at the end.
 constexpr qsizetype kBatch = 16;
+constexpr zip_uint64_t kBatchBytes = 1024 * 1024;
 // Below this a second handle and thread cost more than they save.
 constexpr qsizetype kHelpersFrom = 64;
 constexpr int kOwnerCanRead = 0400;
@@ -78,11 +80,20 @@ bool ZipEntryWriter::work(zip_t* archive, const Progress* progress)
 {
     std::vector<char> buffer(kChunkSize);
     for (;;) {
-        const qsizetype first = m_next.fetch_add(kBatch);
+        qsizetype first = 0;
+        qsizetype last = 0;
+        {
+            const std::lock_guard lock(m_batchMutex);
+            first = m_next;
+            zip_uint64_t bytes = 0;
+            for (last = first; last < m_entries.size() && last - first < kBatch && bytes < kBatchBytes; ++last) {
+                bytes += m_entries.at(last).size;
+            }
+            m_next = last;
+        }
         if (first >= m_entries.size()) {
             return true;
         }
-        const qsizetype last = std::min(first + kBatch, m_entries.size());
         for (qsizetype i = first; i < last; ++i) {
             const PlannedEntry& entry = m_entries.at(i);
             if (entry.isFolder()) {

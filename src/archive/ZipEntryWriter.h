@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 // Writes the data of checked entries into their staged places. Creating a file costs the system more than
 // inflating a small one, so on a tree of many small files every core creates files: each helper thread reads the
@@ -37,7 +38,8 @@ private:
     const QString m_archivePath;
     const QList<PlannedEntry>& m_entries;
     const QStringList& m_stagedPaths;
-    std::atomic<qsizetype> m_next{0};
+    std::mutex m_batchMutex;
+    qsizetype m_next = 0; // the first entry no thread has taken yet
     std::atomic<qint64> m_done{0};
     std::atomic<bool> m_stop{false};
 };
