@@ -318,7 +318,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "needs zip and unzip: apt-get install -y zip unzip\n");
         return 2;
     }
-    QTemporaryDir work;
+    const QTemporaryDir work;
     for (const QByteArray& kind : {QByteArray("mixed"), QByteArray("small")}) {
         if (which != "both" && which != kind) {
             continue;
@@ -333,13 +333,14 @@ int main(int argc, char** argv)
         const qint64 afterTree = peakResidentKiB();
         std::printf("\n%s tree: %d files, %.1f MiB\n", kind.constData(), maker.files(),
                     double(maker.bytes()) / double(kMiB));
-        print(measure(tree, work.path()));
+        const QString outputs = work.filePath(QString::fromLatin1(kind + "-out"));
+        QDir().mkpath(outputs);
+        print(measure(tree, outputs));
         std::printf("\npeak resident memory: %lld KiB after making the tree, %lld KiB after measuring\n", afterTree,
                     peakResidentKiB());
         std::fflush(stdout);
-        // Everything of this tree goes only now, after its last timed step (see measure()).
-        QDir(work.path()).removeRecursively();
-        QDir().mkpath(work.path());
+        // Nothing is deleted before the last timed step of both trees (see measure()); the temporary folder goes
+        // as the program ends.
     }
     return 0;
 }
