@@ -1,17 +1,34 @@
 #include "archive/ZipEntryPlan.h"
 
+#include "archive/InsideLink.h"
+#include "archive/NativeFs.h"
 #include "archive/ZipCentralDirectory.h"
 #include "archive/ZipEntryName.h"
 
+#include <QFile>
+#include <QHash>
 #include <QSet>
+#include <QtEndian>
 
 namespace {
 
 constexpr zip_uint32_t kUnixTypeMask = 0170000;
 constexpr zip_uint32_t kUnixRegular = 0100000;
 constexpr zip_uint32_t kUnixFolder = 0040000;
+constexpr zip_uint32_t kUnixLink = 0120000;
 // Windows archivers that record Unix modes (p7zip, 7-Zip) mark it with this bit of the DOS attributes.
 constexpr zip_uint32_t kDosHasUnixMode = 0x8000;
+// Longer than any path the system resolves; a bigger "link" is not one.
+constexpr zip_uint64_t kMaxLinkTarget = 4095;
+// Info-ZIP's extended timestamp: whole seconds in UTC, where the DOS time has two-second steps in local time.
+constexpr zip_uint16_t kExtendedTimestamp = 0x5455;
+
+#ifdef Q_OS_WIN
+// Making a link needs privileges there, and a link unpacked as a plain file would be packed back as one.
+constexpr bool kRestoresLinks = false;
+#else
+constexpr bool kRestoresLinks = true;
+#endif
 
 struct RawEntry
 {
@@ -19,21 +36,47 @@ struct RawEntry
     bool knownUtf8 = false;
 };
 
-// A link extracted as a link could point anywhere; a device or pipe is never project content.
-bool isPlainFileOrFolder(zip_t* archive, zip_uint64_t index)
+struct EntryType
+{
+    std::optional<PlannedEntry::Kind> kind; // nothing: the name decides
+    int mode = -1;
+};
+
+// A device or pipe is never project content; a link is, but only where links can be made.
+std::optional<EntryType> typeOf(zip_t* archive, zip_uint64_t index)
 {
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
     if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0) {
-        return false;
+        return std::nullopt;
     }
     const bool hasUnixMode =
         system == ZIP_OPSYS_UNIX || system == ZIP_OPSYS_OS_X || (attributes & kDosHasUnixMode) != 0;
-    if (!hasUnixMode) {
-        return true;
+    const zip_uint32_t unixMode = attributes >> 16;
+    if (!hasUnixMode || unixMode == 0) {
+        return EntryType{};
     }
-    const zip_uint32_t type = (attributes >> 16) & kUnixTypeMask;
-    return type == 0 || type == kUnixRegular || type == kUnixFolder;
+    EntryType type;
+    type.mode = int(unixMode) & NativeFs::kPermissionMask;
+    switch (unixMode & kUnixTypeMask) {
+    case 0:
+        break;
+    case kUnixRegular:
+        type.kind = PlannedEntry::Kind::File;
+        break;
+    case kUnixFolder:
+        type.kind = PlannedEntry::Kind::Folder;
+        break;
+    case kUnixLink:
+        if (!kRestoresLinks) {
+            return std::nullopt;
+        }
+        type.kind = PlannedEntry::Kind::Link;
+        break;
+    default:
+        return std::nullopt;
+    }
+    return type;
 }
 
 bool isReadable(const zip_stat_t& stat, const ZipCentralEntry& central)
@@ -50,13 +93,51 @@ bool endsWithSeparator(const QString& name)
     return name.endsWith(u'/') || name.endsWith(u'\\');
 }
 
-// Two entries for one path, or a file where another entry needs a folder, cannot both be extracted.
+std::optional<qint64> modificationTime(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat)
+{
+    zip_uint16_t length = 0;
+    const zip_uint8_t* field =
+        zip_file_extra_field_get_by_id(archive, index, kExtendedTimestamp, 0, &length, ZIP_FL_CENTRAL);
+    if (field && length >= 5 && (field[0] & 0x01) != 0) {
+        return qint64(qFromLittleEndian<qint32>(field + 1));
+    }
+    if (stat.valid & ZIP_STAT_MTIME) {
+        return qint64(stat.mtime);
+    }
+    return std::nullopt;
+}
+
+// Read whole, so that a damaged link refuses the archive before anything is written.
+std::optional<QByteArray> readLinkTarget(zip_t* archive, zip_uint64_t index, zip_uint64_t size)
+{
+    if (size == 0 || size > kMaxLinkTarget) {
+        return std::nullopt;
+    }
+    zip_file_t* data = zip_fopen_index(archive, index, 0);
+    if (!data) {
+        return std::nullopt;
+    }
+    QByteArray target(qsizetype(size) + 1, Qt::Uninitialized);
+    const zip_int64_t read = zip_fread(data, target.data(), zip_uint64_t(target.size()));
+    const bool closed = zip_fclose(data) == 0;
+    if (!closed || read != zip_int64_t(size)) {
+        return std::nullopt;
+    }
+    target.truncate(qsizetype(size));
+    if (target.contains('\0')) {
+        return std::nullopt;
+    }
+    return target;
+}
+
+// Two entries for one path, or a file or link where another entry needs a folder (writing through a link could
+// reach anywhere), cannot both be extracted.
 bool clashes(const QList<PlannedEntry>& entries)
 {
     QSet<QString> files;
     QSet<QString> folders;
     for (const PlannedEntry& entry : entries) {
-        if (entry.isFolder) {
+        if (entry.isFolder()) {
             folders.insert(entry.path);
         } else if (files.contains(entry.path)) {
             return true;
@@ -86,15 +167,19 @@ std::optional<QList<PlannedEntry>> plan(zip_t* archive, const QString& archivePa
     QList<RawEntry> raw;
     QList<QByteArray> unflagged;
     QList<zip_stat_t> stats(count);
+    QList<EntryType> types;
+    types.reserve(count);
     for (zip_uint64_t i = 0; i < zip_uint64_t(count); ++i) {
         const ZipCentralEntry& record = central->at(qsizetype(i));
         const char* name = zip_get_name(archive, i, ZIP_FL_ENC_RAW);
         zip_stat_init(&stats[qsizetype(i)]);
+        const std::optional<EntryType> type = typeOf(archive, i);
         if (!name || record.rawName.contains('\0') ||
             zip_stat_index(archive, i, ZIP_FL_ENC_RAW, &stats[qsizetype(i)]) != 0 ||
-            !isReadable(stats.at(qsizetype(i)), record) || !isPlainFileOrFolder(archive, i)) {
+            !isReadable(stats.at(qsizetype(i)), record) || !type) {
             return std::nullopt;
         }
+        types.append(*type);
         // libzip hands over the Info-ZIP Unicode Path field in place of the stored bytes; that is UTF-8 too.
         const QByteArray bytes(name);
         const bool knownUtf8 = record.nameIsUtf8() || bytes != record.rawName;
@@ -115,20 +200,67 @@ std::optional<QList<PlannedEntry>> plan(zip_t* archive, const QString& archivePa
         if (!path) {
             return std::nullopt;
         }
-        const bool isFolder = endsWithSeparator(name);
-        const zip_uint64_t size = stats.at(qsizetype(i)).size;
-        if (isFolder && size != 0) {
+        const zip_stat_t& stat = stats.at(qsizetype(i));
+        const EntryType& type = types.at(qsizetype(i));
+        const bool namedAsFolder = endsWithSeparator(name);
+        if (namedAsFolder && type.kind == PlannedEntry::Kind::Link) {
             return std::nullopt;
         }
-        const zip_stat_t& stat = stats.at(qsizetype(i));
-        const QDateTime modified =
-            (stat.valid & ZIP_STAT_MTIME) ? QDateTime::fromSecsSinceEpoch(stat.mtime) : QDateTime();
-        entries.append({i, *path, size, isFolder, modified});
+        PlannedEntry planned{i, *path, stat.size, PlannedEntry::Kind::File, type.mode, {}, {}};
+        planned.kind = namedAsFolder ? PlannedEntry::Kind::Folder : type.kind.value_or(PlannedEntry::Kind::File);
+        if (planned.isFolder() && planned.size != 0) {
+            return std::nullopt;
+        }
+        if (planned.kind == PlannedEntry::Kind::Link) {
+            const std::optional<QByteArray> target = readLinkTarget(archive, i, planned.size);
+            if (!target) {
+                return std::nullopt;
+            }
+            planned.linkTarget = *target;
+        }
+        planned.modified = modificationTime(archive, i, stat);
+        entries.append(planned);
     }
     if (clashes(entries)) {
         return std::nullopt;
     }
     return entries;
+}
+
+bool linksStayInside(const QList<PlannedEntry>& entries, const QString& targetDir)
+{
+    QHash<QString, QString> links;
+    QSet<QString> plain; // paths the archive fills with a file or folder, whatever the target holds there now
+    for (const PlannedEntry& entry : entries) {
+        if (entry.kind == PlannedEntry::Kind::Link) {
+            links.insert(entry.path, QFile::decodeName(entry.linkTarget));
+        } else {
+            plain.insert(entry.path);
+        }
+        for (qsizetype slash = entry.path.lastIndexOf(u'/'); slash > 0;
+             slash = entry.path.lastIndexOf(u'/', slash - 1)) {
+            plain.insert(entry.path.left(slash));
+        }
+    }
+    if (links.isEmpty()) {
+        return true;
+    }
+    const InsideLink::Lookup lookup = [&](const QString& path) -> std::optional<QString> {
+        if (const auto link = links.constFind(path); link != links.cend()) {
+            return *link;
+        }
+        if (plain.contains(path)) {
+            return std::nullopt;
+        }
+        const std::optional<QByteArray> onDisk = NativeFs::linkTarget(targetDir + u'/' + path);
+        return onDisk ? std::optional<QString>(QFile::decodeName(*onDisk)) : std::nullopt;
+    };
+    for (auto link = links.cbegin(); link != links.cend(); ++link) {
+        if (!InsideLink::staysInside(link.key(), link.value(), lookup)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace ZipEntryPlan

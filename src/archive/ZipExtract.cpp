@@ -3,24 +3,21 @@
 #include "archive/LibzipPath.h"
 #include "archive/ZipArchive.h"
 #include "archive/ZipEntryPlan.h"
+#include "archive/ZipEntryWriter.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <zip.h>
 
 #include <memory>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr int kFailed = 0;
-constexpr qsizetype kChunkSize = 256 * 1024;
 constexpr qint64 kProgressIntervalMs = 50;
 
 struct ArchiveCloser
@@ -29,42 +26,7 @@ struct ArchiveCloser
 };
 using ArchiveHandle = std::unique_ptr<zip_t, ArchiveCloser>;
 
-// An existing file where a folder must go, a folder where a file must go, or a link on the way (writing through
-// it could reach anywhere) would make the move fail halfway; better to know before writing.
-bool conflictsWithTarget(const QString& targetDir, const QList<PlannedEntry>& entries)
-{
-    QSet<QString> checkedFolders;
-    const auto isUsableFolder = [&](const QString& relative) {
-        if (checkedFolders.contains(relative)) {
-            return true;
-        }
-        const QFileInfo info(targetDir + u'/' + relative);
-        if (info.isSymLink() || (info.exists() && !info.isDir())) {
-            return false;
-        }
-        checkedFolders.insert(relative);
-        return true;
-    };
-    for (const PlannedEntry& entry : entries) {
-        for (qsizetype slash = entry.path.indexOf(u'/'); slash > 0; slash = entry.path.indexOf(u'/', slash + 1)) {
-            if (!isUsableFolder(entry.path.left(slash))) {
-                return true;
-            }
-        }
-        if (entry.isFolder) {
-            if (!isUsableFolder(entry.path)) {
-                return true;
-            }
-        } else {
-            const QFileInfo info(targetDir + u'/' + entry.path);
-            if (info.isDir() && !info.isSymLink()) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
+// Tells the caller how far the work is, often enough for a progress bar and no more.
 class ProgressReporter
 {
 public:
@@ -76,53 +38,22 @@ public:
     }
 
     // False when the caller cancelled.
-    bool advance(qint64 bytes)
+    bool update(qint64 done)
     {
-        m_done += bytes;
         if (!m_progress || m_clock.elapsed() < kProgressIntervalMs) {
             return true;
         }
         m_clock.restart();
-        return m_progress(m_done, m_total);
+        return m_progress(done, m_total);
     }
 
-    bool report() { return !m_progress || m_progress(m_done, m_total); }
+    bool report(qint64 done) { return !m_progress || m_progress(done, m_total); }
 
 private:
     const ZipArchive::Progress& m_progress;
     qint64 m_total = 0;
-    qint64 m_done = 0;
     QElapsedTimer m_clock;
 };
-
-// libzip checks the CRC only once the last byte is read, and reports it from zip_fread or zip_fclose; the size is
-// checked here so that a lying header cannot fill the disk.
-bool writeEntry(zip_t* archive, const PlannedEntry& entry, const QString& path, std::vector<char>& buffer,
-                ProgressReporter& reporter)
-{
-    zip_file_t* data = zip_fopen_index(archive, entry.index, 0);
-    if (!data) {
-        return false;
-    }
-    QFile out(path);
-    bool ok = out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
-    zip_uint64_t written = 0;
-    while (ok) {
-        const zip_int64_t read = zip_fread(data, buffer.data(), buffer.size());
-        if (read <= 0) {
-            ok = read == 0 && written == entry.size;
-            break;
-        }
-        written += zip_uint64_t(read);
-        ok = written <= entry.size && out.write(buffer.data(), read) == read && reporter.advance(read);
-    }
-    ok = zip_fclose(data) == 0 && ok;
-    if (ok && entry.modified.isValid()) {
-        out.setFileTime(entry.modified, QFileDevice::FileModificationTime);
-    }
-    out.close();
-    return ok && out.error() == QFileDevice::NoError;
-}
 
 } // namespace
 
@@ -152,33 +83,31 @@ int extract(const QString& archivePath, const QString& targetDir, const Progress
     }
     // A file system that cannot tell its free space (-1) is not held against the archive.
     const qint64 available = FreeSpace::availableAt(target);
-    if ((available >= 0 && total > available) || conflictsWithTarget(target, *entries)) {
+    if ((available >= 0 && total > available) || !ZipEntryPlan::linksStayInside(*entries, target)) {
+        return kFailed;
+    }
+    ExtractionStage stage(target, *entries);
+    if (!stage.survey()) {
         return kFailed;
     }
 
     ProgressReporter reporter(progress, total);
-    if (!reporter.report()) {
+    if (!reporter.report(0) || !stage.open()) {
         return kFailed;
     }
-    ExtractionStage stage(target);
-    if (!stage.open()) {
-        return kFailed;
-    }
-    std::vector<char> buffer(kChunkSize);
-    QStringList folders;
-    QStringList files;
-    for (const PlannedEntry& entry : *entries) {
-        if (entry.isFolder) {
-            folders.append(entry.path);
+    // Every folder is made here, once, before any thread writes into them.
+    QStringList stagedPaths(entries->size());
+    for (qsizetype i = 0; i < entries->size(); ++i) {
+        if (entries->at(i).isFolder()) {
             continue;
         }
-        const QString staged = stage.prepareFile(entry.path);
-        if (staged.isEmpty() || !writeEntry(archive.get(), entry, staged, buffer, reporter)) {
+        stagedPaths[i] = stage.stagedPath(i);
+        if (stagedPaths.at(i).isEmpty()) {
             return kFailed;
         }
-        files.append(entry.path);
     }
-    if (!reporter.report() || !stage.commit(folders, files)) {
+    ZipEntryWriter writer(archive.get(), archivePath, *entries, stagedPaths);
+    if (!writer.run([&](qint64 done) { return reporter.update(done); }) || !reporter.report(total) || !stage.commit()) {
         return kFailed;
     }
     return kOk;

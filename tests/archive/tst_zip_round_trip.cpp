@@ -1,12 +1,18 @@
 #include "DiskTree.h"
+#include "ZipBuilder.h"
+#include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
+#include "archive/ZipWriter.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +25,12 @@ private slots:
     void init();
 
     void roundTrip_mixedTree_restoredByteForByte();
+    void roundTrip_projectTree_keepsModesLinksAndTimes_data();
+    void roundTrip_projectTree_keepsModesLinksAndTimes();
+    void extract_unixModes_followArchiveUnderUmask_data();
+    void extract_unixModes_followArchiveUnderUmask();
+    void compress_archiveMode_usualForNewKeptWhenReplaced();
+    void compress_moreEntriesThanTheClassicEndRecordHolds_readByOtherTools();
     void compress_result_passesUnzipTestWithUtf8Names();
     void compress_compressedAndPlainFiles_storedAndDeflated();
     void compress_emptyFolder_validEmptyArchiveThatExtracts();
@@ -39,6 +51,7 @@ private:
     static int runTool(const QString& program, const QStringList& arguments, const QString& workDir,
                        QByteArray* output = nullptr);
     void makeMixedTree(const QString& root);
+    void makeProjectTree(const QString& root, bool withOutsideLinks);
 
     QTemporaryDir m_dir;
 };
@@ -60,6 +73,7 @@ int ZipRoundTripTest::runTool(const QString& program, const QStringList& argumen
 
 void ZipRoundTripTest::init()
 {
+    ::umask(022); // the modes below are what a user with the usual umask gets
     QDir(m_dir.path()).removeRecursively();
     QDir().mkpath(m_dir.path());
 }
@@ -97,6 +111,191 @@ void ZipRoundTripTest::roundTrip_mixedTree_restoredByteForByte()
     QVERIFY(qAbs(QFileInfo(path(u"out/target/src/main.cpp"_s)).lastModified().secsTo(written)) <= 2);
 }
 
+// What project trees hold and "zip -r -y" keeps: executables, a read-only file, a private folder, an empty folder,
+// links between files and to folders, all with times from long ago.
+void ZipRoundTripTest::makeProjectTree(const QString& root, bool withOutsideLinks)
+{
+    const qint64 longAgo = QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7)).toSecsSinceEpoch();
+    const auto file = [&](const QString& name, const QByteArray& content, int mode) {
+        QVERIFY(DiskTree::writeFile(root + u'/' + name, content));
+        QVERIFY(::chmod(QFile::encodeName(root + u'/' + name).constData(), mode_t(mode)) == 0);
+    };
+    const auto link = [&](const QString& name, const QString& target) {
+        QVERIFY(QDir().mkpath(QFileInfo(root + u'/' + name).absolutePath()));
+        QVERIFY(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(root + u'/' + name).constData()) ==
+                0);
+    };
+    file(u"gradlew"_s, "#!/bin/sh\nexec java -jar gradle/wrapper.jar \"$@\"\n", 0755);
+    file(u"LICENSE"_s, DiskTree::text(900, 21), 0444);
+    file(u"src/主程序.java"_s, DiskTree::text(30000, 22), 0644);
+    file(u"lib/libfoo.so.1"_s, DiskTree::noise(5000, 23), 0755);
+    file(u"node_modules/tool/bin/tool.js"_s, "#!/usr/bin/env node\n", 0755);
+    file(u"docs/guide/index.md"_s, DiskTree::text(2000, 24), 0644);
+    file(u"secrets/key.txt"_s, "k", 0600);
+    QVERIFY(::chmod(QFile::encodeName(root + u"/secrets"_s).constData(), 0700) == 0);
+    QVERIFY(QDir().mkpath(root + u"/build/empty"_s));
+    link(u"lib/libfoo.so"_s, u"libfoo.so.1"_s);
+    link(u"node_modules/.bin/tool"_s, u"../tool/bin/tool.js"_s);
+    link(u"manual"_s, u"docs/guide"_s);
+    link(u"docs/self"_s, u"."_s); // followed, it would loop
+    link(u"dangling"_s, u"build/not-yet-built"_s);
+    if (withOutsideLinks) {
+        link(u"abs"_s, u"/etc"_s);
+        link(u"hosts"_s, u"/etc/hosts"_s);
+        link(u"src/escape"_s, u"../../.."_s);
+        link(u"loop"_s, u"loop"_s);
+    }
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QVERIFY(NativeFs::setModified(it.next(), longAgo));
+    }
+    QVERIFY(NativeFs::setModified(root + u"/build/empty"_s, longAgo - 3600));
+}
+
+void ZipRoundTripTest::roundTrip_projectTree_keepsModesLinksAndTimes_data()
+{
+    QTest::addColumn<QString>("packer");
+    QTest::addColumn<QString>("unpacker");
+    QTest::newRow("ours, then ours") << u"ours"_s << u"ours"_s;
+    QTest::newRow("zip -r -y, then ours") << u"zip"_s << u"ours"_s;
+    QTest::newRow("ours, then unzip") << u"ours"_s << u"unzip"_s;
+}
+
+void ZipRoundTripTest::roundTrip_projectTree_keepsModesLinksAndTimes()
+{
+    QFETCH(QString, packer);
+    QFETCH(QString, unpacker);
+    if ((packer == u"zip"_s && !hasTool(u"zip"_s)) || (unpacker == u"unzip"_s && !hasTool(u"unzip"_s))) {
+        QSKIP("zip or unzip is not installed (CI installs them)");
+    }
+    // Info-ZIP keeps a link that leads out as it is, and such an archive is refused whole; ours leaves it out.
+    const bool ours = packer == u"ours"_s;
+    makeProjectTree(path(u"s"_s), ours);
+    if (ours) {
+        QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    } else {
+        QCOMPARE(runTool(u"zip"_s, {u"-q"_s, u"-r"_s, u"-y"_s, path(u"p.zip"_s), u"."_s}, path(u"s"_s)), 0);
+    }
+    if (unpacker == u"ours"_s) {
+        QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out/t"_s)), ZipArchive::kOk);
+    } else {
+        QVERIFY(QDir().mkpath(path(u"out/t"_s))); // unzip makes one folder level only
+        QCOMPARE(runTool(u"unzip"_s, {u"-q"_s, path(u"p.zip"_s), u"-d"_s, path(u"out/t"_s)}, m_dir.path()), 0);
+    }
+
+    QMap<QString, QString> expected = DiskTree::details(path(u"s"_s), {u"build/empty"_s});
+    for (const QString& outside : {u"abs"_s, u"hosts"_s, u"src/escape"_s, u"loop"_s}) {
+        QVERIFY(expected.remove(outside) == (ours ? 1 : 0));
+    }
+    const QMap<QString, QString> restored = DiskTree::details(path(u"out/t"_s), {u"build/empty"_s});
+    QCOMPARE(restored.keys(), expected.keys());
+    // unzip gives the links it makes the time of their making.
+    const auto compared = [&](const QString& value) {
+        return unpacker == u"unzip"_s && value.startsWith(u"link time "_s) ? u"link -> "_s + value.section(u" -> "_s, 1)
+                                                                           : value;
+    };
+    for (auto entry = expected.cbegin(); entry != expected.cend(); ++entry) {
+        QCOMPARE(entry.key() + u": "_s + compared(restored.value(entry.key())),
+                 entry.key() + u": "_s + compared(entry.value()));
+    }
+    QVERIFY(expected.value(u"gradlew"_s).startsWith(u"file mode 755"_s));
+    QCOMPARE(expected.value(u"manual"_s).section(u" -> "_s, 1), u"docs/guide"_s);
+
+    // Packing what was unpacked gives the same archive content again.
+    if (unpacker == u"ours"_s) {
+        QCOMPARE(ZipArchive::compress(path(u"out/t"_s), path(u"again.zip"_s)), ZipArchive::kOk);
+        QCOMPARE(ZipArchive::extract(path(u"again.zip"_s), path(u"again"_s)), ZipArchive::kOk);
+        QCOMPARE(DiskTree::details(path(u"again"_s), {u"build/empty"_s}), restored);
+    }
+}
+
+void ZipRoundTripTest::extract_unixModes_followArchiveUnderUmask_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<quint32>("archiveMode"); // 0: made on Windows, no Unix attributes
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("executable") << QByteArray("run.sh") << 0100755u << 022 << 0755;
+    QTest::newRow("executable, stricter umask") << QByteArray("run.sh") << 0100775u << 027 << 0750;
+    QTest::newRow("set-id and sticky bits dropped") << QByteArray("run.sh") << 0107755u << 022 << 0755;
+    QTest::newRow("read-only") << QByteArray("ro.txt") << 0100444u << 022 << 0444;
+    QTest::newRow("owner always can read") << QByteArray("wo.txt") << 0100200u << 022 << 0600;
+    QTest::newRow("no Unix attributes") << QByteArray("dos.txt") << 0u << 022 << 0644;
+    QTest::newRow("no Unix attributes, stricter umask") << QByteArray("dos.txt") << 0u << 077 << 0600;
+    QTest::newRow("private folder") << QByteArray("private/") << 040700u << 022 << 0700;
+    QTest::newRow("world-writable sticky folder") << QByteArray("tmp/") << 041777u << 022 << 0755;
+    QTest::newRow("folder the owner could not use") << QByteArray("shut/") << 040055u << 022 << 0755;
+    QTest::newRow("folder without Unix attributes") << QByteArray("dos/") << 0u << 027 << 0750;
+}
+
+void ZipRoundTripTest::extract_unixModes_followArchiveUnderUmask()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(quint32, archiveMode);
+    QFETCH(int, umask);
+    QFETCH(int, expected);
+    const bool folder = name.endsWith('/');
+    ZipBuilder archive;
+    if (archiveMode == 0) {
+        archive.addFile(name, folder ? QByteArray() : "data");
+    } else {
+        archive.addUnix(name, folder ? QByteArray() : "data", archiveMode);
+    }
+    if (folder) {
+        archive.addFile(name + "inside.txt", "x"); // the folder must stay usable while it is filled
+    }
+    QVERIFY(archive.writeTo(path(u"a.zip"_s)));
+
+    ::umask(mode_t(umask));
+    const int status = ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s));
+    ::umask(022);
+    QCOMPARE(status, ZipArchive::kOk);
+    const NativeFs::Status restored =
+        NativeFs::statusOf(path(u"t/"_s) + QString::fromUtf8(name.chopped(folder ? 1 : 0)));
+    QCOMPARE(QString::number(restored.mode, 8), QString::number(expected, 8));
+    if (folder) {
+        QCOMPARE(DiskTree::readFile(path(u"t/"_s) + QString::fromUtf8(name) + u"inside.txt"_s), QByteArray("x"));
+    }
+}
+
+void ZipRoundTripTest::compress_archiveMode_usualForNewKeptWhenReplaced()
+{
+    QVERIFY(DiskTree::writeFile(path(u"s/a.txt"_s), "a"));
+    ::umask(027);
+    const int status = ZipArchive::compress(path(u"s"_s), path(u"new.zip"_s));
+    ::umask(022);
+    QCOMPARE(status, ZipArchive::kOk);
+    QCOMPARE(QString::number(NativeFs::statusOf(path(u"new.zip"_s)).mode, 8), u"640"_s);
+
+    QVERIFY(DiskTree::writeFile(path(u"shared.zip"_s), "old"));
+    QVERIFY(::chmod(QFile::encodeName(path(u"shared.zip"_s)).constData(), 0664) == 0);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"shared.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(QString::number(NativeFs::statusOf(path(u"shared.zip"_s)).mode, 8), u"664"_s);
+}
+
+void ZipRoundTripTest::compress_moreEntriesThanTheClassicEndRecordHolds_readByOtherTools()
+{
+    if (!hasTool(u"unzip"_s)) {
+        QSKIP("unzip is not installed (CI installs it)");
+    }
+    // 70,000 files would take long to make on disk; the writer is what decides the end records.
+    constexpr int kEntries = 70000;
+    ZipWriter writer(path(u"many.zip"_s));
+    QVERIFY(writer.open());
+    for (int i = 0; i < kEntries; ++i) {
+        const ZipWriter::Entry entry{QByteArray("d/") + QByteArray::number(i), ZipWriter::kStored, 0100644u << 16,
+                                     1700000000, 1};
+        QVERIFY(writer.writeEntry(entry, ZipBuilder::crc32("x"), "x"));
+    }
+    QVERIFY(writer.finish());
+    QCOMPARE(runTool(u"unzip"_s, {u"-tqq"_s, path(u"many.zip"_s)}, m_dir.path()), 0);
+    QByteArray listing;
+    QCOMPARE(runTool(u"unzip"_s, {u"-Z1"_s, path(u"many.zip"_s)}, m_dir.path(), &listing), 0);
+    QCOMPARE(listing.count('\n'), kEntries);
+}
+
 void ZipRoundTripTest::compress_result_passesUnzipTestWithUtf8Names()
 {
     if (!hasTool(u"unzip"_s)) {
@@ -123,13 +322,17 @@ void ZipRoundTripTest::compress_compressedAndPlainFiles_storedAndDeflated()
     QVERIFY(DiskTree::writeFile(path(u"s/a.png"_s), DiskTree::noise(100000, 7)));
     QVERIFY(DiskTree::writeFile(path(u"s/b.dat"_s), DiskTree::noise(400000, 8)));
     QVERIFY(DiskTree::writeFile(path(u"s/c.txt"_s), DiskTree::text(400000, 9)));
+    // Deflating these would make them larger: four bytes become six, random bytes gain a few.
+    QVERIFY(DiskTree::writeFile(path(u"s/d.txt"_s), "abcd"));
+    QVERIFY(DiskTree::writeFile(path(u"s/e.bin"_s), DiskTree::noise(2000, 10)));
+    QVERIFY(DiskTree::writeFile(path(u"s/f.txt"_s), DiskTree::text(3000, 11)));
     QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
 
     QByteArray listing;
     const QString script = u"import zipfile,sys\n"
                            "for i in zipfile.ZipFile(sys.argv[1]).infolist(): print(i.filename, i.compress_type)"_s;
     QCOMPARE(runTool(u"python3"_s, {u"-c"_s, script, path(u"p.zip"_s)}, m_dir.path(), &listing), 0);
-    QCOMPARE(QString::fromUtf8(listing), u"a.png 0\nb.dat 0\nc.txt 8\n"_s);
+    QCOMPARE(QString::fromUtf8(listing), u"a.png 0\nb.dat 0\nc.txt 8\nd.txt 0\ne.bin 0\nf.txt 8\n"_s);
 }
 
 void ZipRoundTripTest::compress_emptyFolder_validEmptyArchiveThatExtracts()

@@ -74,7 +74,29 @@ void ZipUnsafeArchivesTest::extract_unsafeArchive_refusedAndNothingWritten_data(
     QTest::newRow("empty name") << after(file(""));
     QTest::newRow("only dots") << after(file("./"));
     QTest::newRow("NUL in name") << after(file(QByteArray("evil.txt\0/../../x", 17)));
-    QTest::newRow("symbolic link") << after(unixMode("link", 0120777));
+    // A link inside the tree is restored; one that can lead anywhere refuses the whole archive.
+    const auto links = [](const QList<QPair<QByteArray, QByteArray>>& namesAndTargets) {
+        ZipBuilder archive;
+        archive.addFile("ok.txt", "fine");
+        for (const auto& [name, target] : namesAndTargets) {
+            archive.addLink(name, target);
+        }
+        return archive.bytes();
+    };
+    QTest::newRow("link, absolute target") << links({{"lib/libc.so", "/usr/lib/libc.so"}});
+    QTest::newRow("link climbing out") << links({{"lib/up", "../../secret"}});
+    QTest::newRow("link climbing out from the root") << links({{"parent", ".."}});
+    QTest::newRow("link with backslashes") << links({{"lib/up", "..\\..\\secret"}});
+    QTest::newRow("link with a drive letter") << links({{"c", "C:/Windows"}});
+    QTest::newRow("empty link") << links({{"nothing", ""}});
+    QTest::newRow("link chain leading out") << links({{"a", "b"}, {"b", "../outside"}});
+    // Read as text, "d/up/../x" stays inside; followed, "up" is the root and ".." leaves it.
+    QTest::newRow("link climbing through a link") << links({{"d/up", ".."}, {"d/e", "up/../x"}});
+    QTest::newRow("link loop") << links({{"a", "b"}, {"b", "a"}});
+    QTest::newRow("entry written through a link")
+        << ZipBuilder().addFile("ok.txt", "fine").addLink("lib", "sub").addFile("lib/evil.txt", "evil").bytes();
+    QTest::newRow("entry written through a link, link last")
+        << ZipBuilder().addFile("lib/evil.txt", "evil").addLink("lib", "/tmp").bytes();
     QTest::newRow("pipe") << after(unixMode("pipe", 0010644));
     QTest::newRow("character device") << after(unixMode("tty", 0020644));
     QTest::newRow("block device") << after(unixMode("disk", 0060644));
@@ -131,6 +153,11 @@ void ZipUnsafeArchivesTest::extract_entryThroughLinkInTarget_refusedAndNothingWr
 
     QVERIFY(ZipArchive::extract(path(u"a.zip"_s), path(u"target"_s)) != ZipArchive::kOk);
     QVERIFY(DiskTree::snapshot(path(u"outside"_s)).isEmpty());
+    QCOMPARE(DiskTree::snapshot(path(u"target"_s)).keys(), QStringList{u"link"_s});
+
+    // A link of the archive that leads through the target's link ends outside as well.
+    QVERIFY(ZipBuilder().addFile("ok.txt", "fine").addLink("through", "link/x").writeTo(path(u"b.zip"_s)));
+    QVERIFY(ZipArchive::extract(path(u"b.zip"_s), path(u"target"_s)) != ZipArchive::kOk);
     QCOMPARE(DiskTree::snapshot(path(u"target"_s)).keys(), QStringList{u"link"_s});
 }
 

@@ -49,6 +49,11 @@ ZipBuilder& ZipBuilder::addUnix(const QByteArray& name, const QByteArray& data, 
     return add({name, data, kStored, 0, kMadeOnUnix, mode << 16, false});
 }
 
+ZipBuilder& ZipBuilder::addLink(const QByteArray& name, const QByteArray& target)
+{
+    return addUnix(name, target, 0120777);
+}
+
 ZipBuilder& ZipBuilder::useZip64End()
 {
     m_zip64End = true;

@@ -32,6 +32,9 @@ public:
     // A Unix entry with the given mode, e.g. 0120777 for a link or 0010644 for a pipe.
     ZipBuilder& addUnix(const QByteArray& name, const QByteArray& data, quint32 mode);
 
+    // A symbolic link as Info-ZIP's "zip -y" stores it: the target is the entry's data.
+    ZipBuilder& addLink(const QByteArray& name, const QByteArray& target);
+
     // End records in the ZIP64 form, as written for archives past 4 GiB or 65535 entries.
     ZipBuilder& useZip64End();
 

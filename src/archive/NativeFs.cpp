@@ -1,0 +1,308 @@
+#include "archive/NativeFs.h"
+
+#include "archive/DurableFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <filesystem>
+#include <system_error>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace NativeFs {
+
+#ifdef Q_OS_WIN
+
+// Windows keeps no Unix modes and links need privileges there; Qt's portable calls are enough.
+
+Status statusOf(const QString& path)
+{
+    // std::filesystem tells links, junctions and shortcut files apart without following any of them.
+    std::error_code error;
+    const std::filesystem::path native(path.toStdU16String());
+    const std::filesystem::file_status status = std::filesystem::symlink_status(native, error);
+    Status result;
+    if (error || !std::filesystem::exists(status)) {
+        return result;
+    }
+    const bool writable = (status.permissions() & std::filesystem::perms::owner_write) != std::filesystem::perms::none;
+    if (std::filesystem::is_symlink(status)) {
+        result.kind = Kind::Link;
+    } else if (std::filesystem::is_directory(status)) {
+        result.kind = Kind::Folder;
+        result.mode = kDefaultFolderMode & ~umask();
+    } else if (std::filesystem::is_regular_file(status)) {
+        result.kind = Kind::File;
+        result.mode = (writable ? kDefaultFileMode : 0444) & ~umask();
+        result.size = qint64(std::filesystem::file_size(native, error));
+    } else {
+        result.kind = Kind::Other;
+    }
+    result.modified = QFileInfo(path).lastModified().toSecsSinceEpoch();
+    return result;
+}
+
+int umask()
+{
+    return 022;
+}
+
+bool makeFolder(const QString& path, int)
+{
+    return QDir().mkdir(path);
+}
+
+bool rename(const QString& from, const QString& to)
+{
+    return DurableFile::replace(from, to);
+}
+
+bool removeFile(const QString& path)
+{
+    return QFile::remove(path);
+}
+
+std::optional<QByteArray> linkTarget(const QString&)
+{
+    return std::nullopt;
+}
+
+bool makeLink(const QByteArray&, const QString&)
+{
+    return false;
+}
+
+bool setModified(const QString& path, qint64 seconds)
+{
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::fromSecsSinceEpoch(seconds), QFileDevice::FileModificationTime);
+}
+
+bool setMode(const QString&, int)
+{
+    return true;
+}
+
+NewFile::~NewFile()
+{
+    close();
+}
+
+bool NewFile::create(const QString& path, int)
+{
+    m_file = std::make_unique<QFile>(path);
+    return m_file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered);
+}
+
+bool NewFile::write(const char* data, qint64 size)
+{
+    return m_file && m_file->write(data, size) == size;
+}
+
+bool NewFile::setModified(qint64 seconds)
+{
+    return m_file && m_file->setFileTime(QDateTime::fromSecsSinceEpoch(seconds), QFileDevice::FileModificationTime);
+}
+
+bool NewFile::close()
+{
+    if (!m_file) {
+        return true;
+    }
+    m_file->close();
+    const bool ok = m_file->error() == QFileDevice::NoError;
+    m_file.reset();
+    return ok;
+}
+
+bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(offset)) {
+        return false;
+    }
+    out.resize(size);
+    return file.read(out.data(), size) == size;
+}
+
+#else
+
+namespace {
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+timespec toTimespec(qint64 seconds)
+{
+    timespec time{};
+    time.tv_sec = time_t(seconds);
+    return time;
+}
+
+} // namespace
+
+Status statusOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    Status status;
+    if (::lstat(native(path).constData(), &info) != 0) {
+        return status;
+    }
+    if (S_ISLNK(info.st_mode)) {
+        status.kind = Kind::Link;
+    } else if (S_ISDIR(info.st_mode)) {
+        status.kind = Kind::Folder;
+    } else if (S_ISREG(info.st_mode)) {
+        status.kind = Kind::File;
+    } else {
+        status.kind = Kind::Other;
+    }
+    status.mode = int(info.st_mode) & kPermissionMask;
+    status.size = qint64(info.st_size);
+    status.modified = qint64(info.st_mtim.tv_sec);
+    return status;
+}
+
+int umask()
+{
+    // Linux tells it without changing it; elsewhere it can only be read by setting it back at once.
+    QFile statusFile(QStringLiteral("/proc/self/status"));
+    if (statusFile.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : statusFile.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const int mask = line.mid(6).trimmed().toInt(&ok, 8);
+                if (ok) {
+                    return mask;
+                }
+            }
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return int(mask);
+}
+
+bool makeFolder(const QString& path, int mode)
+{
+    return ::mkdir(native(path).constData(), mode_t(mode & kPermissionMask)) == 0;
+}
+
+bool rename(const QString& from, const QString& to)
+{
+    return ::rename(native(from).constData(), native(to).constData()) == 0;
+}
+
+bool removeFile(const QString& path)
+{
+    return ::unlink(native(path).constData()) == 0;
+}
+
+std::optional<QByteArray> linkTarget(const QString& path)
+{
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink(native(path).constData(), target.data(), size_t(target.size()));
+    if (length < 0 || length >= target.size()) {
+        return std::nullopt;
+    }
+    target.truncate(length);
+    return target;
+}
+
+bool makeLink(const QByteArray& target, const QString& path)
+{
+    return ::symlink(target.constData(), native(path).constData()) == 0;
+}
+
+bool setModified(const QString& path, qint64 seconds)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(seconds)};
+    return ::utimensat(AT_FDCWD, native(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool setMode(const QString& path, int mode)
+{
+    return ::chmod(native(path).constData(), mode_t(mode & kPermissionMask)) == 0;
+}
+
+NewFile::~NewFile()
+{
+    close();
+}
+
+bool NewFile::create(const QString& path, int mode)
+{
+    m_fd = ::open(native(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode & kPermissionMask));
+    return m_fd >= 0;
+}
+
+bool NewFile::write(const char* data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(m_fd, data, size_t(size));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool NewFile::setModified(qint64 seconds)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, toTimespec(seconds)};
+    return ::futimens(m_fd, times) == 0;
+}
+
+bool NewFile::close()
+{
+    if (m_fd < 0) {
+        return true;
+    }
+    const bool ok = ::close(m_fd) == 0;
+    m_fd = -1;
+    return ok;
+}
+
+bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out)
+{
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    out.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t read = ::pread(fd, out.data() + done, size_t(size - done), off_t(offset + done));
+        if (read < 0 && errno == EINTR) {
+            continue;
+        }
+        if (read <= 0) {
+            break;
+        }
+        done += read;
+    }
+    ::close(fd);
+    return done == size;
+}
+
+#endif
+
+} // namespace NativeFs

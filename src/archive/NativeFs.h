@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+#ifdef Q_OS_WIN
+#include <QFile>
+
+#include <memory>
+#endif
+
+// The few file-system calls that packing and unpacking make once per entry, straight to the system where Qt would
+// add a stat or two of its own: on a tree of thousands of small files those extra calls cost more than the data.
+namespace NativeFs {
+
+enum class Kind { Missing, Folder, File, Link, Other };
+
+// Permission bits only: set-id and sticky bits never travel through an archive.
+constexpr int kPermissionMask = 0777;
+constexpr int kDefaultFileMode = 0666; // before the umask, as every program creates its files
+constexpr int kDefaultFolderMode = 0777;
+
+struct Status
+{
+    Kind kind = Kind::Missing;
+    int mode = 0; // permission bits
+    qint64 size = 0;
+    qint64 modified = 0; // seconds since the epoch
+};
+
+// What the path itself is: a link is reported as a link, never followed.
+Status statusOf(const QString& path);
+
+// The process's umask, so that modes can be compared with what a new file or folder would get.
+int umask();
+
+// Creates one folder; the umask applies to mode, as for any new folder.
+bool makeFolder(const QString& path, int mode);
+
+// Moves from over to in one step (a file, a link or a whole folder), replacing a file at to.
+bool rename(const QString& from, const QString& to);
+
+bool removeFile(const QString& path);
+
+// The bytes a link holds, as the system stores them; nothing when path is not a link.
+std::optional<QByteArray> linkTarget(const QString& path);
+
+// Creates a link at path; false where the platform cannot.
+bool makeLink(const QByteArray& target, const QString& path);
+
+// Sets the modification time of the path itself (a link's own time, not its target's).
+bool setModified(const QString& path, qint64 seconds);
+
+bool setMode(const QString& path, int mode);
+
+// A file being written: created new (the umask applies to mode), closed by the destructor or close().
+class NewFile
+{
+public:
+    NewFile() = default;
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    bool create(const QString& path, int mode);
+    bool write(const char* data, qint64 size);
+    // Before close, after the last write: a later write would move the time again.
+    bool setModified(qint64 seconds);
+    bool close();
+
+private:
+#ifdef Q_OS_WIN
+    std::unique_ptr<QFile> m_file;
+#else
+    int m_fd = -1;
+#endif
+};
+
+// Reads size bytes at offset; false when the file is shorter or cannot be read.
+bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out);
+
+} // namespace NativeFs

@@ -1,0 +1,148 @@
+#include "archive/ZipEntryWriter.h"
+
+#include "archive/LibzipPath.h"
+#include "archive/NativeFs.h"
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr qsizetype kChunkSize = 256 * 1024;
+// Entries taken at a time: each thread reads runs of neighbouring entries, nearly in file order, but never
+// several large ones, which would leave the other threads idle at the end.
+constexpr qsizetype kBatch = 16;
+constexpr zip_uint64_t kBatchBytes = 1024 * 1024;
+// Below this a second handle and thread cost more than they save.
+constexpr qsizetype kHelpersFrom = 64;
+constexpr int kOwnerCanRead = 0400;
+
+struct ArchiveCloser
+{
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+
+} // namespace
+
+ZipEntryWriter::ZipEntryWriter(zip_t* archive, const QString& archivePath, const QList<PlannedEntry>& entries,
+                               const QStringList& stagedPaths)
+    : m_archive(archive)
+    , m_archivePath(archivePath)
+    , m_entries(entries)
+    , m_stagedPaths(stagedPaths)
+{
+}
+
+bool ZipEntryWriter::run(const Progress& progress)
+{
+    const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int helpers = m_entries.size() >= kHelpersFrom ? cores - 1 : 0;
+    std::atomic<int> helpersRunning{helpers};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < helpers; ++i) {
+        threads.emplace_back([this, &helpersRunning] {
+            int error = 0;
+            // The plan already checked the archive whole; this handle only reads it again.
+            const std::unique_ptr<zip_t, ArchiveCloser> own(
+                zip_open(libzipPath(m_archivePath).constData(), ZIP_RDONLY, &error));
+            if (!own || !work(own.get(), nullptr)) {
+                m_stop = true;
+            }
+            --helpersRunning;
+        });
+    }
+    bool ok = work(m_archive, &progress);
+    if (!ok) {
+        m_stop = true;
+    }
+    // The caller's progress runs on this thread only, so it keeps being told while the helpers finish.
+    while (helpersRunning > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (progress && !progress(m_done)) {
+            m_stop = true;
+        }
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    return ok && !m_stop;
+}
+
+bool ZipEntryWriter::advance(qint64 bytes, const Progress* progress)
+{
+    m_done += bytes;
+    return !m_stop && (!progress || !*progress || (*progress)(m_done));
+}
+
+bool ZipEntryWriter::work(zip_t* archive, const Progress* progress)
+{
+    std::vector<char> buffer(kChunkSize);
+    for (;;) {
+        qsizetype first = 0;
+        qsizetype last = 0;
+        {
+            const std::lock_guard lock(m_batchMutex);
+            first = m_next;
+            zip_uint64_t bytes = 0;
+            for (last = first; last < m_entries.size() && last - first < kBatch && bytes < kBatchBytes; ++last) {
+                bytes += m_entries.at(last).size;
+            }
+            m_next = last;
+        }
+        if (first >= m_entries.size()) {
+            return true;
+        }
+        for (qsizetype i = first; i < last; ++i) {
+            const PlannedEntry& entry = m_entries.at(i);
+            if (entry.isFolder()) {
+                continue;
+            }
+            const QString& path = m_stagedPaths.at(i);
+            if (entry.kind == PlannedEntry::Kind::Link) {
+                if (!NativeFs::makeLink(entry.linkTarget, path)) {
+                    return false;
+                }
+                if (entry.modified) {
+                    NativeFs::setModified(path, *entry.modified);
+                }
+                if (!advance(qint64(entry.size), progress)) {
+                    return false;
+                }
+            } else if (!writeFile(archive, entry, path, buffer, progress)) {
+                return false;
+            }
+        }
+    }
+}
+
+// libzip checks the CRC only once the last byte is read, and reports it from zip_fread or zip_fclose; the size is
+// checked here so that a lying header cannot fill the disk.
+bool ZipEntryWriter::writeFile(zip_t* archive, const PlannedEntry& entry, const QString& path,
+                               std::vector<char>& buffer, const Progress* progress)
+{
+    zip_file_t* data = zip_fopen_index(archive, entry.index, 0);
+    if (!data) {
+        return false;
+    }
+    // The owner can always read what was unpacked, or it could not be packed back.
+    const int mode = entry.mode >= 0 ? entry.mode | kOwnerCanRead : NativeFs::kDefaultFileMode;
+    NativeFs::NewFile out;
+    bool ok = out.create(path, mode);
+    zip_uint64_t written = 0;
+    while (ok) {
+        const zip_int64_t read = zip_fread(data, buffer.data(), buffer.size());
+        if (read <= 0) {
+            ok = read == 0 && written == entry.size;
+            break;
+        }
+        written += zip_uint64_t(read);
+        ok = written <= entry.size && out.write(buffer.data(), read) && advance(read, progress);
+    }
+    ok = zip_fclose(data) == 0 && ok;
+    if (ok && entry.modified) {
+        out.setModified(*entry.modified);
+    }
+    return out.close() && ok;
+}
