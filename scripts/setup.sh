@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-multimedia-dev
     qt6-translations-l10n    # Qt's own Chinese texts for file, colour and folder dialogs
     libqt6svg6               # SVG icon engine: the program's pictures are SVG
-    libzip-dev libsqlite3-dev
+    libzip-dev libsqlite3-dev zlib1g-dev   # zlib: the ZIP writer deflates pieces itself
     fonts-wqy-microhei       # a CJK font, or every Chinese caption shows as boxes
     zip unzip python3        # archive tests compare with archives made by other tools
 )

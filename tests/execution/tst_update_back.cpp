@@ -1,3 +1,4 @@
+#include "DiskTree.h"
 #include "ExecutionFixture.h"
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
@@ -115,6 +116,43 @@ private Q_SLOTS:
         QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::now());
         QCOMPARE(fx.field(u"P01"_s, ProjectField::StartTime).toDateTime(), ExecutionFixture::startDate());
         verifyPanelGone(panel);
+    }
+
+    void roundTrip_throughExecuteAndUpdateBack_keepsModesLinksTimesAndBytes()
+    {
+        ExecutionFixture fx;
+        QTemporaryDir source;
+        const QString root = source.path();
+        QVERIFY(DiskTree::writeFile(root + u"/gradlew"_s, "#!/bin/sh\necho build\n"));
+        QVERIFY(QFile::setPermissions(root + u"/gradlew"_s, QFile::Permissions(0x7755)));
+        QVERIFY(QDir(root).mkpath(u"empty"_s));
+        QVERIFY(DiskTree::writeFile(root + u"/lib/libfoo.so.1"_s, DiskTree::noise(5000, 1)));
+        QVERIFY(QFile::link(u"libfoo.so.1"_s, root + u"/lib/libfoo.so"_s));
+        QVERIFY(DiskTree::writeFile(root + u"/main.e"_s, "program text"));
+        QVERIFY(DiskTree::writeFile(root + u"/old.txt"_s, "written long ago"));
+        QFile old(root + u"/old.txt"_s);
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6)), QFileDevice::FileModificationTime));
+        old.close();
+        const QMap<QString, QString> expected = DiskTree::details(root, {u"empty"_s});
+        QTemporaryDir packed;
+        const QString package = packed.filePath(u"p.zip"_s);
+        QCOMPARE(ZipArchive::compress(root, package), ZipArchive::kOk);
+        fx.addProject(u"P01"_s, u"zip"_s, DiskTree::readFile(package));
+        {
+            ProgramChoice choice(u"main.e"_s);
+            fx.execute(u"P01"_s);
+        }
+
+        QMap<QString, QString> work = DiskTree::details(fx.workDir(u"P01"_s), {u"empty"_s});
+        work.remove(u"P_zip.TMP"_s);
+        QCOMPARE(work, expected);
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+        fx.clickUpdate(fx.workDir(u"P01"_s) + u"(zip)"_s);
+        QCOMPARE(fx.prompt.texts(), QStringList({kConfirmUpdate, kUpdated}));
+        QTemporaryDir back;
+        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::kOk);
+        QCOMPARE(DiskTree::details(back.path(), {u"empty"_s}), expected);
     }
 
     void zipWork_markerWithContent_packedWithTheRest()
