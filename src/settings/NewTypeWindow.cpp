@@ -13,18 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-template <typename W>
-W* place(W* widget, const QString& name, const QRect& geometry)
-{
-    named(widget, name);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-} // namespace
-
 NewTypeWindow::NewTypeWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
@@ -32,17 +20,17 @@ NewTypeWindow::NewTypeWindow(QWidget* parent)
     setWindowTitle(u"新建项目类型"_s);
     setFixedSize(326, 178);
 
-    auto* group = place(new QGroupBox(this), u"分组框1"_s, QRect(8, 5, 304, 99));
-    auto* nameLabel = place(new QLabel(u"名称："_s, group), u"标签1"_s, QRect(8, 10, 40, 24));
-    m_name = place(new QLineEdit(group), u"名称编辑框"_s, QRect(48, 12, 107, 20));
-    auto* pictureLabel = place(new QLabel(u"图标："_s, group), u"标签2"_s, QRect(8, 35, 40, 24));
-    m_picturePath = place(new QLineEdit(group), u"图标编辑框"_s, QRect(48, 35, 216, 20));
+    auto* group = placed(new QGroupBox(this), u"分组框1"_s, QRect(8, 5, 304, 99));
+    auto* nameLabel = placed(new QLabel(u"名称："_s, group), u"标签1"_s, QRect(8, 10, 40, 24));
+    m_name = placed(new QLineEdit(group), u"名称编辑框"_s, QRect(48, 12, 107, 20));
+    auto* pictureLabel = placed(new QLabel(u"图标："_s, group), u"标签2"_s, QRect(8, 35, 40, 24));
+    m_picturePath = placed(new QLineEdit(group), u"图标编辑框"_s, QRect(48, 35, 216, 20));
     m_picturePath->setReadOnly(true); // shows the chosen path; the picture itself is what is stored
-    auto* choose = place(new QPushButton(u"..."_s, group), u"选择图标按钮"_s, QRect(268, 34, 25, 22));
-    m_picture = place(new QLabel(group), u"图标显示图片框"_s, QRect(48, 58, 36, 36));
+    auto* choose = placed(new QPushButton(u"..."_s, group), u"选择图标按钮"_s, QRect(268, 34, 25, 22));
+    m_picture = placed(new QLabel(group), u"图标显示图片框"_s, QRect(48, 58, 36, 36));
     m_picture->setAlignment(Qt::AlignCenter);
     m_picture->setFrameShape(QFrame::StyledPanel);
-    auto* ok = place(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(208, 109, 104, 32));
+    auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(208, 109, 104, 32));
     ok->setDefault(true);
     labelFor(nameLabel, m_name);
     labelFor(pictureLabel, m_picturePath);

@@ -26,17 +26,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename W>
-W* place(W* widget, const QString& name, const QRect& geometry)
-{
-    named(widget, name);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
 QLabel* label(QWidget* parent, const QString& name, const QString& text, const QRect& geometry)
 {
-    return place(new QLabel(text, parent), name, geometry);
+    return placed(new QLabel(text, parent), name, geometry);
 }
 
 const QString kWhite = QString::fromUtf16(SettingsKeys::kWhite);
@@ -50,42 +42,42 @@ SettingsWindow::SettingsWindow(const QString& currentTitle, QWidget* parent)
     setWindowTitle(u"系统设置"_s);
     setFixedSize(401, 433);
 
-    auto* basic = place(new QGroupBox(u"基本配置"_s, this), u"分组框1"_s, QRect(6, 5, 384, 211));
+    auto* basic = placed(new QGroupBox(u"基本配置"_s, this), u"分组框1"_s, QRect(6, 5, 384, 211));
     QLabel* titleLabel = label(basic, u"透明标签1"_s, u"程序标题："_s, QRect(15, 14, 70, 24));
-    m_title = place(new QLineEdit(basic), u"标题编辑框"_s, QRect(86, 17, 260, 20));
+    m_title = placed(new QLineEdit(basic), u"标题编辑框"_s, QRect(86, 17, 260, 20));
     m_importOptional =
-        place(new QCheckBox(u"不要求必须导入项目文件包"_s, basic), u"导入选择框"_s, QRect(86, 37, 280, 24));
+        placed(new QCheckBox(u"不要求必须导入项目文件包"_s, basic), u"导入选择框"_s, QRect(86, 37, 280, 24));
     m_manualNumbering =
-        place(new QCheckBox(u"新建项目时不使用系统自动生成的编号"_s, basic), u"编号选择框"_s, QRect(86, 57, 290, 24));
+        placed(new QCheckBox(u"新建项目时不使用系统自动生成的编号"_s, basic), u"编号选择框"_s, QRect(86, 57, 290, 24));
     QLabel* dirLabel = label(basic, u"透明标签5"_s, u"执行目录："_s, QRect(16, 80, 68, 24));
-    m_executionDir = place(new QLineEdit(basic), u"执行目录编辑框"_s, QRect(86, 81, 260, 20));
-    m_browseExecutionDir = place(new QPushButton(u"..."_s, basic), u"浏览执行目录按钮"_s, QRect(349, 79, 25, 22));
+    m_executionDir = placed(new QLineEdit(basic), u"执行目录编辑框"_s, QRect(86, 81, 260, 20));
+    m_browseExecutionDir = placed(new QPushButton(u"..."_s, basic), u"浏览执行目录按钮"_s, QRect(349, 79, 25, 22));
     QLabel* passwordLabel = label(basic, u"标签2"_s, u"登陆密码："_s, QRect(16, 108, 68, 24));
-    m_password = place(new QLineEdit(basic), u"登陆密码编辑框"_s, QRect(86, 108, 212, 20));
-    auto* changePassword = place(new QPushButton(u"修改"_s, basic), u"修改密码按钮"_s, QRect(303, 107, 72, 22));
+    m_password = placed(new QLineEdit(basic), u"登陆密码编辑框"_s, QRect(86, 108, 212, 20));
+    auto* changePassword = placed(new QPushButton(u"修改"_s, basic), u"修改密码按钮"_s, QRect(303, 107, 72, 22));
     QLabel* typeLabel = label(basic, u"标签1"_s, u"项目类型："_s, QRect(15, 156, 70, 24));
-    m_types = place(new QComboBox(basic), u"类型组合框"_s, QRect(86, 158, 216, 20));
-    m_typePicture = place(new QLabel(basic), u"类型图片框"_s, QRect(311, 142, 36, 36));
+    m_types = placed(new QComboBox(basic), u"类型组合框"_s, QRect(86, 158, 216, 20));
+    m_typePicture = placed(new QLabel(basic), u"类型图片框"_s, QRect(311, 142, 36, 36));
     m_typePicture->setAlignment(Qt::AlignCenter);
-    auto* newType = place(new QPushButton(u"新建"_s, basic), u"新建类型按钮"_s, QRect(84, 182, 72, 24));
-    auto* deleteType = place(new QPushButton(u"删除"_s, basic), u"删除类型按钮"_s, QRect(156, 182, 72, 24));
+    auto* newType = placed(new QPushButton(u"新建"_s, basic), u"新建类型按钮"_s, QRect(84, 182, 72, 24));
+    auto* deleteType = placed(new QPushButton(u"删除"_s, basic), u"删除类型按钮"_s, QRect(156, 182, 72, 24));
 
-    auto* look = place(new QGroupBox(u"界面配置"_s, this), u"分组框2"_s, QRect(6, 219, 384, 144));
+    auto* look = placed(new QGroupBox(u"界面配置"_s, this), u"分组框2"_s, QRect(6, 219, 384, 144));
     QLabel* textLabel = label(look, u"透明标签2"_s, u"文本色："_s, QRect(15, 20, 72, 20));
-    m_textColour = place(new ColourButton(look), u"文本色"_s, QRect(88, 21, 80, 20));
+    m_textColour = placed(new ColourButton(look), u"文本色"_s, QRect(88, 21, 80, 20));
     QLabel* textBackLabel = label(look, u"透明标签3"_s, u"文本背景色："_s, QRect(15, 42, 80, 20));
-    m_textBackColour = place(new ColourButton(look), u"文本背景色"_s, QRect(88, 44, 80, 20));
+    m_textBackColour = placed(new ColourButton(look), u"文本背景色"_s, QRect(88, 44, 80, 20));
     QLabel* backLabel = label(look, u"透明标签4"_s, u"背景色："_s, QRect(15, 64, 72, 20));
-    m_backColour = place(new ColourButton(look), u"背景色"_s, QRect(88, 66, 80, 20));
+    m_backColour = placed(new ColourButton(look), u"背景色"_s, QRect(88, 66, 80, 20));
     QLabel* pictureLabel = label(look, u"透明标签6"_s, u"底图："_s, QRect(15, 88, 70, 16));
-    m_background = place(new QLineEdit(look), u"底图编辑框"_s, QRect(87, 88, 258, 20));
-    auto* choosePicture = place(new QPushButton(u"..."_s, look), u"选择底图按钮"_s, QRect(347, 87, 25, 22));
+    m_background = placed(new QLineEdit(look), u"底图编辑框"_s, QRect(87, 88, 258, 20));
+    auto* choosePicture = placed(new QPushButton(u"..."_s, look), u"选择底图按钮"_s, QRect(347, 87, 25, 22));
     QLabel* tiledLabel = label(look, u"标签3"_s, u"底图方式："_s, QRect(15, 107, 70, 24));
-    m_tiled = place(new QCheckBox(u"平铺"_s, look), u"底图方式选择框"_s, QRect(87, 109, 80, 24));
+    m_tiled = placed(new QCheckBox(u"平铺"_s, look), u"底图方式选择框"_s, QRect(87, 109, 80, 24));
     m_tiled->setChecked(true);
 
-    auto* defaults = place(new QPushButton(u"默  认"_s, this), u"默认按钮"_s, QRect(7, 366, 104, 32));
-    auto* ok = place(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(287, 366, 104, 32));
+    auto* defaults = placed(new QPushButton(u"默  认"_s, this), u"默认按钮"_s, QRect(7, 366, 104, 32));
+    auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(287, 366, 104, 32));
     ok->setDefault(true);
 
     labelFor(titleLabel, m_title);

@@ -13,18 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-template <typename W>
-W* place(W* widget, const QString& name, const QRect& geometry)
-{
-    named(widget, name);
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-} // namespace
-
 ToolEditorWindow::ToolEditorWindow(int recordNumber, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_record(recordNumber)
@@ -34,14 +22,14 @@ ToolEditorWindow::ToolEditorWindow(int recordNumber, QWidget* parent)
     setFixedSize(359, 223);
 
     // The one-line boxes are a little taller than 16 pixels, so Chinese text is not clipped.
-    auto* nameLabel = place(new QLabel(u"名  称："_s, this), u"名称"_s, QRect(10, 11, 48, 20));
-    m_name = place(new QLineEdit(this), u"名称编辑框"_s, QRect(59, 10, 212, 22));
-    auto* browse = place(new QPushButton(u"选择程序"_s, this), u"浏览目录按钮"_s, QRect(275, 9, 65, 24));
-    auto* pathLabel = place(new QLabel(u"路  径："_s, this), u"路径"_s, QRect(10, 37, 48, 20));
-    m_path = place(new QLineEdit(this), u"路径编辑框"_s, QRect(59, 36, 281, 22));
-    auto* descriptionLabel = place(new QLabel(u"简  介："_s, this), u"内容简介"_s, QRect(10, 62, 48, 20));
-    m_description = place(new QPlainTextEdit(this), u"备注编辑框"_s, QRect(59, 62, 281, 86));
-    auto* ok = place(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(240, 154, 100, 30));
+    auto* nameLabel = placed(new QLabel(u"名  称："_s, this), u"名称"_s, QRect(10, 11, 48, 20));
+    m_name = placed(new QLineEdit(this), u"名称编辑框"_s, QRect(59, 10, 212, 22));
+    auto* browse = placed(new QPushButton(u"选择程序"_s, this), u"浏览目录按钮"_s, QRect(275, 9, 65, 24));
+    auto* pathLabel = placed(new QLabel(u"路  径："_s, this), u"路径"_s, QRect(10, 37, 48, 20));
+    m_path = placed(new QLineEdit(this), u"路径编辑框"_s, QRect(59, 36, 281, 22));
+    auto* descriptionLabel = placed(new QLabel(u"简  介："_s, this), u"内容简介"_s, QRect(10, 62, 48, 20));
+    m_description = placed(new QPlainTextEdit(this), u"备注编辑框"_s, QRect(59, 62, 281, 86));
+    auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(240, 154, 100, 30));
     ok->setAutoDefault(false);
     browse->setAutoDefault(false);
 

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Spoken.h"
 #include "projects/CatalogueCheck.h"
 #include "projects/CatalogueCheckWindow.h"
 #include "projects/ProjectFilter.h"
@@ -13,17 +14,6 @@
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// What a screen reader says for the widget.
-QString spokenName(QWidget* widget)
-{
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
-    return face ? face->text(QAccessible::Name) : QString();
-}
-
-} // namespace
 
 class FindCheckTest : public QObject
 {

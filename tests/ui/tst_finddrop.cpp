@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Spoken.h"
 #include "projects/NewProjectWindow.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
@@ -20,17 +21,6 @@
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// What a screen reader says for the widget.
-QString spokenName(QWidget* widget)
-{
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
-    return face ? face->text(QAccessible::Name) : QString();
-}
-
-} // namespace
 
 class FindDropTest : public QObject
 {

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Spoken.h"
 #include "app/AppSettings.h"
 #include "ui/main/AboutWindow.h"
 #include "ui/main/MainMenus.h"
@@ -20,16 +21,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QString spokenName(QWidget* widget)
-{
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
-    return face ? face->text(QAccessible::Name) : QString();
-}
-
-} // namespace
 
 class MainWindowTest : public QObject
 {
