@@ -37,6 +37,18 @@ QByteArray noise(qint64 size)
     return bytes;
 }
 
+// Project P1 "甲" with a ZIP package, in the catalogue of the current application folder.
+void addProject()
+{
+    ProjectRecord p;
+    p.number = u"P1"_s;
+    p.name = u"甲"_s;
+    p.packageType = u"zip"_s;
+    ProjectTable table;
+    QVERIFY(table.open());
+    QVERIFY(table.appendProject(p));
+}
+
 QString snapshotDifference(const FolderSnapshot& before, const QString& folder)
 {
     return FolderSnapshot::of(folder).differencesFrom(before);
@@ -58,15 +70,7 @@ private Q_SLOTS:
     void newAndUpdate_diskFillsWhileStoringThePackage()
     {
         AppFixture fx;
-        {
-            ProjectRecord p;
-            p.number = u"P1"_s;
-            p.name = u"甲"_s;
-            p.packageType = u"zip"_s;
-            ProjectTable table;
-            QVERIFY(table.open());
-            QVERIFY(table.appendProject(p));
-        }
+        addProject();
         fx.app.writeFile(u"data/P1.fd1"_s, "old package");
         const QString big = fx.app.writeFile(u"big.zip"_s, noise(3 << 20));
         SmallDisk disk(fx.app.filePath(u"data"_s), kDisk);
@@ -93,15 +97,7 @@ private Q_SLOTS:
     void export_diskFillsWhileWritingTheFile()
     {
         AppFixture fx;
-        {
-            ProjectRecord p;
-            p.number = u"P1"_s;
-            p.name = u"甲"_s;
-            p.packageType = u"zip"_s;
-            ProjectTable table;
-            QVERIFY(table.open());
-            QVERIFY(table.appendProject(p));
-        }
+        addProject();
         fx.app.writeFile(u"data/P1.fd1"_s, noise(3 << 20));
         fx.app.writeFile(u"out/甲 .zip"_s, "an earlier export");
         SmallDisk disk(fx.app.filePath(u"out"_s), kDisk);
