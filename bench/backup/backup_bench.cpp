@@ -132,7 +132,8 @@ int main(int argc, char* argv[])
 
     std::printf("data folder: %d files, %.1f MiB\n\n", files, dataBytes / double(kMiB));
     std::printf("| median of %d | tallyra | zip -q -r | ratio |\n|---|---:|---:|---:|\n", kRuns);
-    std::printf("| backup time | %.2f s | %.2f s | %.2f |\n", median(backUp), median(zip), median(backUp) / median(zip));
+    std::printf("| backup time | %.2f s | %.2f s | %.2f |\n", median(backUp), median(zip),
+                median(backUp) / median(zip));
     std::printf("| archive size | %.1f MiB | %.1f MiB | %.3f |\n", QFileInfo(ours).size() / double(kMiB),
                 QFileInfo(theirs).size() / double(kMiB), QFileInfo(ours).size() / double(QFileInfo(theirs).size()));
     std::printf("\nrestore of the backup (staging, moving in, keeping the replaced files): %.2f s\n", restore);
