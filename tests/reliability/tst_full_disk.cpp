@@ -213,6 +213,79 @@ private Q_SLOTS:
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
         QVERIFY(QFileInfo(temporary).size() > (3 << 20)); // the work, packed, waits beside the data folder
     }
+
+    // Root ignores permission bits, so the place is made read-only by a read-only bind mount.
+    void readOnlyPlace_messageAndNothingChanged_data()
+    {
+        QTest::addColumn<int>("write");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("new project, data folder read-only")
+            << int(NewProject) << u"data"_s << u"项目包文件不存在或读取失败！"_s;
+        QTest::newRow("update back, data folder read-only")
+            << int(UpdateBack) << u"data"_s << u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为：%1"_s;
+        QTest::newRow("backup, target folder read-only") << int(Backup) << u"backups"_s << u"导出数据失败！"_s;
+        QTest::newRow("restore, data folder read-only") << int(Restore) << u"data"_s << u"导入数据库失败！"_s;
+        QTest::newRow("restore, application folder read-only") << int(Restore) << QString() << u"导入数据库失败！"_s;
+    }
+
+    void readOnlyPlace_messageAndNothingChanged()
+    {
+        QFETCH(int, write);
+        QFETCH(QString, folder);
+        QFETCH(QString, message);
+        ExecutionFixture fx;
+        fx.addProject(u"P1"_s, u"zip"_s, ZipBuilder().addFile("main.e", "program").bytes());
+        fx.app.writeFile(u"backups/FBak_1.fd2"_s, "an earlier backup");
+        const QString package = fx.app.writeFile(u"new.zip"_s, ZipBuilder().addFile("main.e", "new").bytes());
+        QTemporaryDir elsewhere;
+        const QString backup = elsewhere.filePath(u"FBak_1.fd2"_s);
+        if (write == Restore) {
+            QVERIFY(DataBackup::backUp(backup));
+            fx.app.writeFile(u"data/P2.fd1"_s, "a package of today");
+        } else if (write == UpdateBack) {
+            ProgramChoice choice(u"main.e"_s);
+            fx.execute(u"P1"_s);
+            fx.app.writeFile(u"work/P1/notes.txt"_s, "today's work");
+        }
+        ReadOnlyMount readOnly(folder.isEmpty() ? fx.app.path() : fx.app.filePath(folder));
+        QVERIFY(readOnly.isActive());
+        const FolderSnapshot before = FolderSnapshot::of(fx.app.path());
+
+        if (write == NewProject) {
+            NewProjectWindow w;
+            w.findChild<QLineEdit*>(u"名称编辑框"_s)->setText(u"新项目"_s);
+            w.findChild<QLineEdit*>(u"文件包编辑框"_s)->setText(package);
+            w.findChild<QPushButton*>(u"确定按钮"_s)->click();
+        } else if (write == UpdateBack) {
+            fx.prompt.queueAnswer(Prompt::Answer::Yes);
+            fx.clickUpdate(fx.workDir(u"P1"_s) + u"(zip)"_s);
+        } else {
+            BackupWindow w;
+            if (write == Backup) {
+                fx.prompt.queueSaveFile(fx.app.filePath(u"backups/FBak_1.fd2"_s));
+                w.findChild<QPushButton*>(u"导出按钮"_s)->click();
+            } else {
+                fx.prompt.queueAnswer(Prompt::Answer::Ok);
+                fx.prompt.queueOpenFile(backup);
+                w.findChild<QPushButton*>(u"导入按钮"_s)->click();
+            }
+        }
+
+        // Update back keeps the packed work beside the data folder and says where.
+        const QString kept = fx.app.filePath(u"P1.fd1"_s);
+        QCOMPARE(fx.prompt.lastText(), write == UpdateBack ? message.arg(kept) : message);
+        fx.prompt.clear();
+        if (write == UpdateBack) {
+            QVERIFY(QFile::exists(kept));
+            QVERIFY(QFile::remove(kept));
+        }
+        const QString difference = FolderSnapshot::of(fx.app.path()).differencesFrom(before);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    }
+
+private:
+    enum Write { NewProject, UpdateBack, Backup, Restore };
 };
 
 TALLYRA_TEST_MAIN_WITH_MOUNTS(FullDiskTest)
