@@ -26,12 +26,9 @@ BackupWindow::BackupWindow(QWidget* parent)
     setWindowTitle(u"数据库"_s);
     setFixedSize(388, 119);
 
-    auto* group = named(new QGroupBox(u"项目数据操作"_s, this), u"分组框2"_s);
-    group->setGeometry(9, 8, 360, 69);
-    auto* backUpButton = named(new QPushButton(u"导出项目数据"_s, group), u"导出按钮"_s);
-    backUpButton->setGeometry(54, 22, 104, 32);
-    auto* restoreButton = named(new QPushButton(u"导入项目数据"_s, group), u"导入按钮"_s);
-    restoreButton->setGeometry(200, 22, 104, 32);
+    auto* group = placed(new QGroupBox(u"项目数据操作"_s, this), u"分组框2"_s, QRect(9, 8, 360, 69));
+    auto* backUpButton = placed(new QPushButton(u"导出项目数据"_s, group), u"导出按钮"_s, QRect(54, 22, 104, 32));
+    auto* restoreButton = placed(new QPushButton(u"导入项目数据"_s, group), u"导入按钮"_s, QRect(200, 22, 104, 32));
 
     // While an archive is written or read nothing else may start, however the button was pressed.
     connect(backUpButton, &QPushButton::clicked, this, [this] {
