@@ -84,6 +84,8 @@ private Q_SLOTS:
     void backUp_cancelledOrIntoTheDataFolder_noArchive();
     void restore_cancelledOrBadArchive_dataFolderAsItWas_data();
     void restore_cancelledOrBadArchive_dataFolderAsItWas();
+    void restore_foreignButSoundArchive_restoredWithItsNames_data();
+    void restore_foreignButSoundArchive_restoredWithItsNames();
     void restore_movingInFailsHalfWay_everyMovedFileGoesBack();
 
 private:
@@ -276,6 +278,30 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()
     QVERIFY2(FolderSnapshot::of(data()) == before, qPrintable(FolderSnapshot::of(data()).differencesFrom(before)));
     QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s), settings);
     QCOMPARE(leftovers(), QStringList{u"data"_s});
+}
+
+void BackupTest::restore_foreignButSoundArchive_restoredWithItsNames_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<QStringList>("files");
+    for (const HostileArchives::SoundCase& sound : HostileArchives::foreignButSound())
+        QTest::newRow(sound.name) << sound.bytes << sound.files;
+}
+
+void BackupTest::restore_foreignButSoundArchive_restoredWithItsNames()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(QStringList, files);
+    m_prompt->queueAnswer(Prompt::Answer::Ok);
+    m_prompt->queueOpenFile(m_fixture->app.writeFile(u"a.fd2"_s, archive));
+
+    QVERIFY(press(u"导入按钮"_s));
+
+    QCOMPARE(m_prompt->lastText(), u"导入成功"_s);
+    m_prompt->clear();
+    const QStringList restored = FolderSnapshot::of(data()).fileNames();
+    for (const QString& file : files)
+        QVERIFY2(restored.contains(file), qPrintable(file));
 }
 
 void BackupTest::restore_movingInFailsHalfWay_everyMovedFileGoesBack()

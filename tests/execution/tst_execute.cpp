@@ -1,4 +1,5 @@
 #include "ExecutionFixture.h"
+#include "FolderSnapshot.h"
 #include "HostileArchives.h"
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
@@ -146,6 +147,31 @@ private Q_SLOTS:
         const QString opened = fx.workDir(u"P01"_s) + u"/主程序.e"_s;
         QCOMPARE(fx.prompt.shellOpened, QStringList{opened});
         QCOMPARE(fx.app.readFile(u"work/P01/主程序.e"_s), QByteArray("main"));
+    }
+
+    void foreignButSoundPackage_unpackedWithItsNames_data()
+    {
+        QTest::addColumn<QByteArray>("package");
+        QTest::addColumn<QStringList>("files");
+        for (const HostileArchives::SoundCase& sound : HostileArchives::foreignButSound())
+            QTest::newRow(sound.name) << sound.bytes << sound.files;
+    }
+
+    void foreignButSoundPackage_unpackedWithItsNames()
+    {
+        QFETCH(QByteArray, package);
+        QFETCH(QStringList, files);
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"zip"_s, package);
+        ProgramChoice choice(u"main.e"_s);
+
+        fx.execute(u"P01"_s);
+
+        QVERIFY(fx.prompt.messages().isEmpty());
+        QCOMPARE(fx.prompt.shellOpened, QStringList{fx.workDir(u"P01"_s) + u"/main.e"_s});
+        files << u"P_zip.TMP"_s; // the marker of a ZIP project being worked on
+        files.sort();
+        QCOMPARE(FolderSnapshot::of(fx.workDir(u"P01"_s)).fileNames(), files);
     }
 
     void sameProjectTwice_secondRefusedWithCreateFolderWarning()

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,15 +11,32 @@ using namespace Qt::StringLiterals;
 FolderSnapshot FolderSnapshot::of(const QString& folder)
 {
     FolderSnapshot snapshot;
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QFileInfo& info : entries) {
-        QFile file(info.absoluteFilePath());
+    const QDir top(folder);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString name = top.relativeFilePath(info.filePath());
+        // A folder's time moves whenever something inside it comes and goes, even for a moment: only that it
+        // is there counts.
+        if (info.isDir() && !info.isSymLink()) {
+            snapshot.m_files.insert(name + u'/', {});
+            continue;
+        }
+        QFile file(info.filePath());
         QCryptographicHash hash(QCryptographicHash::Sha256);
         if (file.open(QIODevice::ReadOnly))
             hash.addData(&file);
-        snapshot.m_files.insert(info.fileName(), {hash.result(), info.fileTime(QFileDevice::FileModificationTime)});
+        snapshot.m_files.insert(name, {hash.result(), info.fileTime(QFileDevice::FileModificationTime)});
     }
     return snapshot;
+}
+
+FolderSnapshot FolderSnapshot::without(const QString& folder) const
+{
+    FolderSnapshot rest = *this;
+    rest.m_files.removeIf([&](const auto& file) { return file.key().startsWith(folder + u'/'); });
+    return rest;
 }
 
 QString FolderSnapshot::differencesFrom(const FolderSnapshot& other) const

@@ -4,8 +4,8 @@
 #include <QMap>
 #include <QString>
 
-// What a folder holds: every file's name, content checksum and modification time. Two snapshots compare
-// equal only when nothing was written, created, removed or even touched.
+// What a folder holds, all the way down: every file's path, content checksum and modification time, and every
+// folder's path. Two snapshots compare equal only when nothing was written, created, removed or even touched.
 class FolderSnapshot
 {
 public:
@@ -20,6 +20,8 @@ public:
 
     bool operator==(const FolderSnapshot&) const = default;
     QStringList fileNames() const { return m_files.keys(); }
+    // The same snapshot without what lies below `folder` (a relative path).
+    FolderSnapshot without(const QString& folder) const;
     // A readable account of the differences, for a failure message.
     QString differencesFrom(const FolderSnapshot& other) const;
 

@@ -2,6 +2,10 @@
 
 #include "ZipBuilder.h"
 
+#include <QStringEncoder>
+
+using namespace Qt::StringLiterals;
+
 namespace HostileArchives {
 
 QList<Case> all()
@@ -27,6 +31,23 @@ QList<Case> all()
         {"encrypted entry", first().add(locked).bytes()},
         {"truncated", whole.left(whole.size() - 40)},
         {"not an archive", QByteArray(4096, 'z')},
+    };
+}
+
+QList<SoundCase> foreignButSound()
+{
+    const auto gbk = [](const QString& text) -> QByteArray { return QStringEncoder("GB18030").encode(text); };
+    const auto first = [] { return ZipBuilder().addFile("main.e", "program text"); };
+    ZipBuilder::Entry flagged{u"资料/说明.txt"_s.toUtf8(), "notes", ZipBuilder::kDeflated, ZipBuilder::kUtf8Flag};
+    const QStringList chinese{u"main.e"_s, u"资料/"_s, u"资料/说明.txt"_s};
+
+    return {
+        {"ZIP64 end records",
+         first().addFile("lib/util.e", "helper").useZip64End().bytes(),
+         {u"lib/"_s, u"lib/util.e"_s, u"main.e"_s}},
+        {"GBK names without the flag", first().addFile(gbk(u"资料\\说明.txt"_s), "notes").bytes(), chinese},
+        {"UTF-8 names with the flag", first().add(flagged).bytes(), chinese},
+        {"UTF-8 names without the flag", first().addFile(u"资料/说明.txt"_s.toUtf8(), "notes").bytes(), chinese},
     };
 }
 
