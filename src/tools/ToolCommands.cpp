@@ -70,7 +70,7 @@ void showPath(QWidget* parent, ToolPage* page)
         Prompt::warning(parent, u"请选择您要查看的工具或资源项目！"_s);
         return;
     }
-    Prompt::information(parent, ToolTable::toolAt(record).path);
+    Prompt::information(parent, ToolTable::toolAt(record).path, u"路径"_s);
 }
 
 } // namespace ToolCommands

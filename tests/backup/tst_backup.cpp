@@ -33,7 +33,10 @@ public:
 
     QList<Prompt::FileDialog> dialogs;
 
-    Prompt::Answer message(QWidget* p, Prompt::Form f, const QString& t) override { return m_inner.message(p, f, t); }
+    Prompt::Answer message(QWidget* p, Prompt::Form f, const QString& t, const QString& title) override
+    {
+        return m_inner.message(p, f, t, title);
+    }
     QString openFile(QWidget* p, const Prompt::FileDialog& d) override
     {
         dialogs.append(d);

@@ -76,9 +76,9 @@ void RecordingPrompt::clear()
     problems.clear();
 }
 
-Prompt::Answer RecordingPrompt::message(QWidget*, Prompt::Form form, const QString& text)
+Prompt::Answer RecordingPrompt::message(QWidget*, Prompt::Form form, const QString& text, const QString& title)
 {
-    m_messages.append({form, text});
+    m_messages.append({form, text, title});
     const bool asks = form == Prompt::Form::Question || form == Prompt::Form::OkCancel;
     if (!asks)
         return Prompt::Answer::Ok;

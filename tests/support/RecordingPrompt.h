@@ -18,6 +18,7 @@ public:
     {
         Prompt::Form form;
         QString text;
+        QString title; // empty: the program's name
     };
 
     RecordingPrompt();
@@ -42,7 +43,7 @@ public:
     QStringList unreadMessages() const;
     void clear();
 
-    Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text) override;
+    Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text, const QString& title) override;
     QString openFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
     QString saveFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
     QString browseFolder(QWidget* parent, const QString& title, const QString& startDir) override;

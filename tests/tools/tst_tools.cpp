@@ -322,6 +322,7 @@ void ToolsTest::noteViewerAndPathMessage_showTheSelectedTool()
     ToolCommands::showPath(m_page.get(), m_page.get());
     QCOMPARE(m_prompt->texts(), QStringList{u"/home/u/说明.txt"_s});
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Information);
+    QCOMPARE(m_prompt->messages().last().title, u"路径"_s);
 }
 
 void ToolsTest::mainWindow_toolPanelFilledAndMenuGreysWhatNeedsASelection()

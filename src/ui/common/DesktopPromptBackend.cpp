@@ -29,10 +29,11 @@ QUrl urlFor(const QString& pathOrAddress)
 DesktopPromptBackend::DesktopPromptBackend() = default;
 DesktopPromptBackend::~DesktopPromptBackend() = default;
 
-Prompt::Answer DesktopPromptBackend::message(QWidget* parent, Prompt::Form form, const QString& text)
+Prompt::Answer DesktopPromptBackend::message(QWidget* parent, Prompt::Form form, const QString& text,
+                                             const QString& title)
 {
     QMessageBox box(parent);
-    box.setWindowTitle(programName());
+    box.setWindowTitle(title.isEmpty() ? programName() : title);
     box.setText(text);
     // Button texts are set here so that message boxes speak Chinese even without Qt's translations.
     switch (form) {

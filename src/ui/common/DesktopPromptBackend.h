@@ -12,7 +12,7 @@ public:
     DesktopPromptBackend();
     ~DesktopPromptBackend() override;
 
-    Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text) override;
+    Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text, const QString& title) override;
     QString openFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
     QString saveFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
     QString browseFolder(QWidget* parent, const QString& title, const QString& startDir) override;

@@ -39,32 +39,32 @@ Backend& backend()
 
 void warning(QWidget* parent, const QString& text)
 {
-    backend().message(parent, Form::Warning, text);
+    backend().message(parent, Form::Warning, text, {});
 }
 
 void error(QWidget* parent, const QString& text)
 {
-    backend().message(parent, Form::Error, text);
+    backend().message(parent, Form::Error, text, {});
 }
 
-void information(QWidget* parent, const QString& text)
+void information(QWidget* parent, const QString& text, const QString& title)
 {
-    backend().message(parent, Form::Information, text);
+    backend().message(parent, Form::Information, text, title);
 }
 
 void plain(QWidget* parent, const QString& text)
 {
-    backend().message(parent, Form::Plain, text);
+    backend().message(parent, Form::Plain, text, {});
 }
 
 bool question(QWidget* parent, const QString& text)
 {
-    return backend().message(parent, Form::Question, text) == Answer::Yes;
+    return backend().message(parent, Form::Question, text, {}) == Answer::Yes;
 }
 
 bool okCancel(QWidget* parent, const QString& text)
 {
-    return backend().message(parent, Form::OkCancel, text) == Answer::Ok;
+    return backend().message(parent, Form::OkCancel, text, {}) == Answer::Ok;
 }
 
 QString openFile(QWidget* parent, const FileDialog& dialog)

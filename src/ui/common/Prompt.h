@@ -34,7 +34,8 @@ class Backend
 {
 public:
     virtual ~Backend() = default;
-    virtual Answer message(QWidget* parent, Form form, const QString& text) = 0;
+    // An empty title stands for the program's name.
+    virtual Answer message(QWidget* parent, Form form, const QString& text, const QString& title) = 0;
     // Both answer the chosen path, or an empty text when the user cancelled.
     virtual QString openFile(QWidget* parent, const FileDialog& dialog) = 0;
     virtual QString saveFile(QWidget* parent, const FileDialog& dialog) = 0;
@@ -49,7 +50,7 @@ Backend& backend();
 
 void warning(QWidget* parent, const QString& text);
 void error(QWidget* parent, const QString& text);
-void information(QWidget* parent, const QString& text);
+void information(QWidget* parent, const QString& text, const QString& title = {});
 void plain(QWidget* parent, const QString& text);
 bool question(QWidget* parent, const QString& text); // true only for Yes
 bool okCancel(QWidget* parent, const QString& text); // true only for OK
