@@ -7,8 +7,10 @@ The record-table seeds are the installed tables (laid out by tallyra-install-dat
 import io
 import os
 import shutil
+import sqlite3
 import stat
 import sys
+import tempfile
 import warnings
 import zipfile
 
@@ -32,10 +34,32 @@ def settings():
     put("settings_file", "empty.ini", b"")
 
 
+def compact_table(path, rows=()):
+    """The table at path with 512-byte pages (a whole table in some 2 KiB, so that mutations reach the records
+    within libFuzzer's length limit), with `rows` added to its records."""
+    with tempfile.TemporaryDirectory() as folder:
+        copy = os.path.join(folder, "table")
+        shutil.copyfile(path, copy)
+        db = sqlite3.connect(copy)
+        for row in rows:
+            db.execute("INSERT INTO records(deleted, f1, f2, f3, f4, f5, f6, f9, f13) VALUES (?,?,?,?,?,?,?,?,?)", row)
+        db.commit()
+        db.execute("PRAGMA page_size=512")
+        db.execute("VACUUM")
+        db.close()
+        with open(copy, "rb") as f:
+            return f.read()
+
+
 def tables(data_folder):
     for name in ("DB.EDB", "type.edb", "tool.edb", "np.edb"):
-        with open(os.path.join(data_folder, name), "rb") as f:
-            put("record_table", name.lower().replace(".", "_"), f.read())
+        put("record_table", name.lower().replace(".", "_"), compact_table(os.path.join(data_folder, name)))
+    projects = [
+        (0, "P20240506070810", "甲项目", 0, "1.0", "2024-05-06T07:08:10", "2024-05-07T08:00:00", "zip", "备注"),
+        (1, "P2", "已删除", 3, "2.1", "2024-05-06T07:08:11", None, "fd1", ""),
+        (0, "P3", "x" * 300, -1, "", "not a time", "2024-05-07T08:00:00.123", "e", None),
+    ]
+    put("record_table", "db_edb_with_projects", compact_table(os.path.join(data_folder, "DB.EDB"), projects))
 
 
 def archive(entries):
