@@ -2,9 +2,14 @@
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for a bounded time on a copy of its seed
 # corpus. An input that breaks a promise is kept under build-fuzz/crashes/TARGET/; copy it into
 # tests/data/fuzz/TARGET/ so the suite runs it from then on.
-# Usage: scripts/fuzz.sh [SECONDS_PER_TARGET]   (default: 60)
+# Usage: scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]   (default: 60 seconds, every target)
+#        FUZZ_RUNS=N scripts/fuzz.sh 0 [TARGET...]          (N runs per target instead of a time)
 set -euo pipefail
 seconds="${1:-60}"
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(settings_file record_table extract_archive entry_name)
+if [ -n "${FUZZ_RUNS:-}" ]; then limit=(-runs="$FUZZ_RUNS"); else limit=(-max_total_time="$seconds"); fi
 cd "$(dirname "$0")/.."
 
 # clang with its libFuzzer runtime, and the libraries the targets link.
@@ -15,13 +20,13 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"
 
 status=0
-for target in settings_file record_table extract_archive entry_name; do
+for target in "${targets[@]}"; do
     work="build-fuzz/corpus/$target"
     crashes="build-fuzz/crashes/$target"
     mkdir -p "$work" "$crashes"
     cp -n fuzz/corpus/"$target"/* "$work"/ 2>/dev/null || true
     log="build-fuzz/$target.log"
-    if "build-fuzz/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+    if "build-fuzz/fuzz/fuzz_$target" "${limit[@]}" -timeout=20 -rss_limit_mb=3072 \
         -artifact_prefix="$crashes/" "$work" >"$log" 2>&1; then
         echo "fuzz_$target: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' "$log" | tail -1), no promise broken"
     else
