@@ -5,11 +5,11 @@
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
 #include "execution/ExecutedProjectsWindow.h"
+#include "platform/TextCodec.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStringEncoder>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -26,12 +26,6 @@ QByteArray sourcePackage()
         .addFile("readme.txt", "notes")
         .addFile("lib/util.e", "helper")
         .bytes();
-}
-
-QByteArray gbk(const QString& text)
-{
-    QStringEncoder encoder("GB18030");
-    return encoder.encode(text);
 }
 
 QStringList panelLines()
@@ -138,7 +132,10 @@ private Q_SLOTS:
     {
         ExecutionFixture fx;
         fx.addProject(u"P01"_s, u"zip"_s,
-                      ZipBuilder().addFile(gbk(u"主程序.e"_s), "main").addFile(gbk(u"说明.txt"_s), "doc").bytes());
+                      ZipBuilder()
+                          .addFile(TextCodec::encode(u"主程序.e"_s), "main")
+                          .addFile(TextCodec::encode(u"说明.txt"_s), "doc")
+                          .bytes());
         ProgramChoice choice(u"主程序.e"_s);
 
         fx.execute(u"P01"_s);

@@ -1,8 +1,7 @@
 #include "HostileArchives.h"
 
 #include "ZipBuilder.h"
-
-#include <QStringEncoder>
+#include "platform/TextCodec.h"
 
 using namespace Qt::StringLiterals;
 
@@ -36,7 +35,6 @@ QList<Case> all()
 
 QList<SoundCase> foreignButSound()
 {
-    const auto gbk = [](const QString& text) -> QByteArray { return QStringEncoder("GB18030").encode(text); };
     const auto first = [] { return ZipBuilder().addFile("main.e", "program text"); };
     ZipBuilder::Entry flagged{u"资料/说明.txt"_s.toUtf8(), "notes", ZipBuilder::kDeflated, ZipBuilder::kUtf8Flag};
     const QStringList chinese{u"main.e"_s, u"资料/"_s, u"资料/说明.txt"_s};
@@ -45,7 +43,8 @@ QList<SoundCase> foreignButSound()
         {"ZIP64 end records",
          first().addFile("lib/util.e", "helper").useZip64End().bytes(),
          {u"lib/"_s, u"lib/util.e"_s, u"main.e"_s}},
-        {"GBK names without the flag", first().addFile(gbk(u"资料\\说明.txt"_s), "notes").bytes(), chinese},
+        {"GBK names without the flag", first().addFile(TextCodec::encode(u"资料\\说明.txt"_s), "notes").bytes(),
+         chinese},
         {"UTF-8 names with the flag", first().add(flagged).bytes(), chinese},
         {"UTF-8 names without the flag", first().addFile(u"资料/说明.txt"_s.toUtf8(), "notes").bytes(), chinese},
     };
