@@ -1,7 +1,8 @@
 #include "archive/ZipWriter.h"
 
+#include "archive/ZipBytes.h"
+
 #include <QDateTime>
-#include <QtEndian>
 
 #include <algorithm>
 
@@ -24,26 +25,9 @@ constexpr qsizetype kLocalFixedSize = 30;
 // Deflate can grow data by a few bytes per block; an entry this close to 4 GiB gets 64-bit sizes from the start.
 constexpr quint64 kZip64LocalFrom = 0xFF000000u;
 
-void put16(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void put32(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
-void put64(QByteArray& out, quint64 value)
-{
-    char bytes[8];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 8);
-}
+using ZipBytes::put16;
+using ZipBytes::put32;
+using ZipBytes::put64;
 
 quint32 clamp32(quint64 value)
 {

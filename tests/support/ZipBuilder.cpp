@@ -1,32 +1,16 @@
 #include "ZipBuilder.h"
 
+#include "archive/ZipBytes.h"
+
 #include <QFile>
-#include <QtEndian>
 
 #include <array>
 
 namespace {
 
-void put16(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void put32(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
-void put64(QByteArray& out, quint64 value)
-{
-    char bytes[8];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 8);
-}
+using ZipBytes::put16;
+using ZipBytes::put32;
+using ZipBytes::put64;
 
 constexpr quint16 kDosTime = 0x6000; // 12:00:00
 constexpr quint16 kDosDate = 0x5A21; // 2025-01-01
