@@ -66,14 +66,19 @@ QString executeProject(int recordNumber, QWidget* parent)
         return {};
     }
 
+    // The folder was made just now and holds nothing of the user's: a failed execute takes it away again, or
+    // the next execute of the project would be refused as if it were in work.
     QString chosen;
     QString caption;
     if (ExecutionPaths::isZipType(project.packageType)) {
-        if (!unpack(storedPackage, workDir, parent, chosen))
+        if (!unpack(storedPackage, workDir, parent, chosen)) {
+            FileSystem::removeDirectory(workDir);
             return {};
+        }
         caption = WorkLine::zipCaption(workDir);
     } else {
         if (!WorkProgress::copyFile(parent, storedPackage, workFile)) {
+            FileSystem::removeDirectory(workDir);
             Prompt::error(parent, u"复制文件出错！"_s);
             return {};
         }

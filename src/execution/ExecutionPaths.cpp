@@ -28,7 +28,9 @@ QString workDir(const QString& executionDir, const QString& number)
 
 QString workFile(const QString& executionDir, const QString& number, const QString& type)
 {
-    return workDir(executionDir, number) + u'/' + number + u'.' + type;
+    // A package stored from a file without a type is worked on under the number alone, not as "number.".
+    const QString name = type.isEmpty() ? number : number + u'.' + type;
+    return workDir(executionDir, number) + u'/' + name;
 }
 
 QString markerName()

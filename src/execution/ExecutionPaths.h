@@ -13,7 +13,8 @@ QString executionDir();
 QString executionDirFrom(const QString& configured);
 
 QString workDir(const QString& executionDir, const QString& number);
-// The copy of a single-file package: workDir + "/" + number + "." + type.
+// The copy of a single-file package: workDir + "/" + number + "." + type, or workDir + "/" + number when the
+// type is empty.
 QString workFile(const QString& executionDir, const QString& number, const QString& type);
 
 // The empty file that tells an unpacked ZIP package's working directory from any other folder.

@@ -46,9 +46,18 @@ WorkLine WorkLine::parse(const QString& caption)
         return line;
     }
     const qsizetype slash = lastSeparator(caption);
-    const qsizetype dot = caption.lastIndexOf(u'.');
     line.m_workingFolder = slash < 0 ? QString() : caption.left(slash);
+    // The working folder is named after the number, so the file's name is the number alone (a package of no
+    // type) or the number, "." and the type, also when the number holds dots itself.
+    const QString fileName = caption.mid(slash + 1);
+    const QString folderName = afterLastSeparator(line.m_workingFolder);
+    if (!folderName.isEmpty() && (fileName == folderName || fileName.startsWith(folderName + u'.'))) {
+        line.m_number = folderName;
+        line.m_type = fileName.mid(folderName.size() + 1);
+        return line;
+    }
     // A dot before the last separator belongs to a folder name, so the number then runs to the end.
+    const qsizetype dot = caption.lastIndexOf(u'.');
     const qsizetype numberEnd = dot > slash ? dot : caption.size();
     line.m_number = caption.mid(slash + 1, numberEnd - slash - 1);
     line.m_type = dot > slash ? caption.mid(dot + 1) : QString();
@@ -64,6 +73,5 @@ QString WorkLine::workFileWithoutExtension() const
 {
     if (m_isZip)
         return {};
-    const qsizetype dot = m_caption.lastIndexOf(u'.');
-    return dot < 0 ? m_caption : m_caption.left(dot);
+    return m_caption.left(lastSeparator(m_caption) + 1) + m_number;
 }

@@ -4,7 +4,8 @@
 
 // One line of 已执行列表框, the only record of a project in work. Two forms exist:
 //   ZIP form:  workDir + "(zip)"                    (an unpacked ZIP package)
-//   file form: workDir + "/" + number + "." + type  (the full path of the copied single-file package)
+//   file form: workDir + "/" + number + "." + type  (the full path of the copied single-file package;
+//              workDir + "/" + number for a package of no type)
 // Execute builds them and update back and abandon read them back; both directions live here.
 class WorkLine
 {
@@ -23,7 +24,7 @@ public:
 
     // The worked file of the file form (the caption itself); empty for the ZIP form.
     QString workFile() const;
-    // The file form's caption less its last "." and what follows: the path shown when the file cannot be taken.
+    // The file form's caption less "." and the type: the path shown when the file cannot be taken.
     QString workFileWithoutExtension() const;
 
 private:

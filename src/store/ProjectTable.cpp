@@ -3,6 +3,8 @@
 #include "app/AppDir.h"
 #include "store/TableSchemas.h"
 
+#include <algorithm>
+
 bool ProjectTable::open()
 {
     return RecordTable::open(TableSchemas::projectTablePath());
@@ -40,8 +42,14 @@ QString ProjectTable::packagePath(const QString& number)
 
 QString ProjectTable::extensionOf(const QString& path)
 {
+    // Only the file's own name counts: a dot in a folder name ("proj.v2/Makefile") names no type, and the type
+    // becomes part of the working file's name, where a separator would make it a path.
+    qsizetype nameStart = path.lastIndexOf(u'/') + 1;
+#ifdef Q_OS_WIN
+    nameStart = std::max(nameStart, path.lastIndexOf(u'\\') + 1);
+#endif
     const qsizetype dot = path.lastIndexOf(u'.');
-    return dot < 0 ? path : path.mid(dot + 1);
+    return dot < nameStart ? QString() : path.mid(dot + 1);
 }
 
 bool TypeTable::open()

@@ -21,8 +21,8 @@ public:
 
     // appDir + "/data/" + number + ".fd1": the stored package of a project.
     static QString packagePath(const QString& number);
-    // The package type recorded for a chosen file: the text after the last "." of the path, or the whole
-    // path when it holds none.
+    // The package type recorded for a chosen file: the text after the last "." of the file's name, empty when
+    // the name holds none.
     static QString extensionOf(const QString& path);
 };
 

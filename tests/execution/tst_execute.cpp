@@ -79,26 +79,31 @@ private Q_SLOTS:
     void singleFilePackage_copiedUnderNumberAndOpened_data()
     {
         QTest::addColumn<bool>("trailingSeparator");
-        QTest::newRow("dir without separator") << false;
-        QTest::newRow("dir with separator") << true;
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("dir without separator") << false << u"e"_s << u"P01.e"_s;
+        QTest::newRow("dir with separator") << true << u"e"_s << u"P01.e"_s;
+        QTest::newRow("no type") << false << QString() << u"P01"_s;
     }
 
     void singleFilePackage_copiedUnderNumberAndOpened()
     {
         QFETCH(bool, trailingSeparator);
+        QFETCH(QString, type);
+        QFETCH(QString, fileName);
         ExecutionFixture fx;
         if (trailingSeparator)
             fx.setExecutionDir(fx.workRoot() + u'/');
-        fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+        fx.addProject(u"P01"_s, type, "module bytes");
 
         fx.execute(u"P01"_s);
 
-        const QString workFile = fx.workDir(u"P01"_s) + u"/P01.e"_s;
+        const QString workFile = fx.workDir(u"P01"_s) + u'/' + fileName;
         QCOMPARE(fx.prompt.messages().size(), 0);
-        QCOMPARE(fx.app.readFile(u"work/P01/P01.e"_s), QByteArray("module bytes"));
+        QCOMPARE(fx.app.readFile(u"work/P01/"_s + fileName), QByteArray("module bytes"));
         QCOMPARE(fx.prompt.shellOpened, QStringList{workFile});
         QCOMPARE(panelLines(), QStringList{workFile});
-        QCOMPARE(QDir(fx.workDir(u"P01"_s)).entryList(QDir::Files), QStringList{u"P01.e"_s});
+        QCOMPARE(QDir(fx.workDir(u"P01"_s)).entryList(QDir::Files), QStringList{fileName});
     }
 
     void severalProjects_listedInOnePanelInOrder()
@@ -282,8 +287,8 @@ private Q_SLOTS:
         QVERIFY(!ExecutionFixture::panel());
         QVERIFY(!QFileInfo::exists(fx.workRoot() + u"/outside.e"_s));
         QVERIFY(!QFileInfo::exists(u"/tmp/tallyra-outside.e"_s));
-        // The folder stays, as after every failed unpack; the user removes it before the next try.
-        QVERIFY(QDir(fx.workDir(u"P01"_s)).isEmpty());
+        // The folder made for the work goes again, so the project can be executed once it has a good package.
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
     }
 
     void emptyZipPackage_offersNothingAndLeavesNoFolder()
@@ -306,14 +311,14 @@ private Q_SLOTS:
         QCOMPARE(fx.storedBytes(u"P01"_s), ZipBuilder().bytes());
     }
 
-    void missingSingleFilePackage_copyErrorAndFolderLeftEmpty()
+    void missingSingleFilePackage_copyErrorAndNoFolderLeft()
     {
         ExecutionFixture fx;
         fx.addProject(u"P01"_s, u"e"_s, QByteArray());
         fx.execute(u"P01"_s);
         QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Error);
         QCOMPARE(fx.prompt.texts(), QStringList{u"复制文件出错！"_s});
-        QVERIFY(QDir(fx.workDir(u"P01"_s)).isEmpty());
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         QVERIFY(!ExecutionFixture::panel());
     }
 };

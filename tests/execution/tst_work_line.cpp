@@ -52,6 +52,9 @@ private Q_SLOTS:
         QTest::newRow("dot in number") << u"/w/v1.2/v1.2.ec"_s << u"/w/v1.2"_s << u"v1.2"_s << u"ec"_s
                                        << u"/w/v1.2/v1.2"_s;
         QTest::newRow("empty type") << u"/w/P01/P01."_s << u"/w/P01"_s << u"P01"_s << QString() << u"/w/P01/P01"_s;
+        QTest::newRow("no type") << u"/w/P01/P01"_s << u"/w/P01"_s << u"P01"_s << QString() << u"/w/P01/P01"_s;
+        QTest::newRow("no type, dot in number")
+            << u"/w/v1.2/v1.2"_s << u"/w/v1.2"_s << u"v1.2"_s << QString() << u"/w/v1.2/v1.2"_s;
         QTest::newRow("dot in a folder") << u"/my.work/P01/P01.e"_s << u"/my.work/P01"_s << u"P01"_s << u"e"_s
                                          << u"/my.work/P01/P01"_s;
         QTest::newRow("chinese") << u"/工作/项目一/项目一.易"_s << u"/工作/项目一"_s << u"项目一"_s << u"易"_s

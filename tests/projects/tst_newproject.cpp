@@ -39,6 +39,8 @@ private Q_SLOTS:
     void confirm_numberUnfitForAFileName_refusedAndNothingWrittenAnywhere_data();
     void confirm_numberUnfitForAFileName_refusedAndNothingWrittenAnywhere();
     void confirm_importOptional_recordsExtensionButStoresNoPackage();
+    void confirm_packageTypeIsWhatFollowsTheLastDotOfTheFileName_data();
+    void confirm_packageTypeIsWhatFollowsTheLastDotOfTheFileName();
     void browse_choosesThePathAndRestoresTheCurrentDirectory();
 
 private:
@@ -336,6 +338,32 @@ void NewProjectTest::confirm_importOptional_recordsExtensionButStoresNoPackage()
     QCOMPARE(t.readField(ProjectField::PackageType).toString(), u"dll"_s);
     QVERIFY(!QFile::exists(m_app->filePath(u"data/NOPKG.fd1"_s)));
     QCOMPARE(m_app->readFile(u"data/LEFT.fd1"_s), QByteArray("left behind by a deleted project"));
+}
+
+void NewProjectTest::confirm_packageTypeIsWhatFollowsTheLastDotOfTheFileName_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("type");
+    QTest::newRow("archive") << u"src/记账本.zip"_s << u"zip"_s;
+    QTest::newRow("two dots") << u"src/pack.tar.gz"_s << u"gz"_s;
+    QTest::newRow("dot in a folder only") << u"proj.v2/Makefile"_s << QString();
+    QTest::newRow("no dot anywhere") << u"src/Makefile"_s << QString();
+    QTest::newRow("dot in a folder and the name") << u"proj.v2/main.e"_s << u"e"_s;
+    QTest::newRow("name ends with a dot") << u"src/notes."_s << QString();
+}
+
+void NewProjectTest::confirm_packageTypeIsWhatFollowsTheLastDotOfTheFileName()
+{
+    QFETCH(QString, file);
+    Dialog d = open();
+    d.name->setText(u"甲"_s);
+    d.package->setText(writePackage(file, "bytes"));
+    d.confirm();
+    QVERIFY(m_prompt->messages().isEmpty());
+    ProjectTable t;
+    QVERIFY(t.open());
+    QVERIFY(t.goTo(1));
+    QTEST(t.readField(ProjectField::PackageType).toString(), "type");
 }
 
 void NewProjectTest::browse_choosesThePathAndRestoresTheCurrentDirectory()
