@@ -120,6 +120,7 @@ void NewProjectWindow::confirm()
         Prompt::warning(this, QStringLiteral("填写不完整！"));
         break;
     case ProjectRules::AddOutcome::PackageMissing:
+    case ProjectRules::AddOutcome::InvalidNumber: // no package could ever be stored under it
         Prompt::error(this, QStringLiteral("项目包文件不存在或读取失败！"));
         break;
     case ProjectRules::AddOutcome::DuplicateNumber:

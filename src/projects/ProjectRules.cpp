@@ -1,6 +1,7 @@
 #include "projects/ProjectRules.h"
 
 #include "platform/FileSystem.h"
+#include "projects/ProjectNumber.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -27,6 +28,9 @@ AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool 
         return AddOutcome::Incomplete;
     if (packageRequired && (packageSource.isEmpty() || !QFileInfo(packageSource).isFile()))
         return AddOutcome::PackageMissing;
+    // Also without a package now: one stored later under this number must survive a backup and a restore.
+    if (!ProjectNumber::isValid(project.number))
+        return AddOutcome::InvalidNumber;
     if (numberTaken(project.number))
         return AddOutcome::DuplicateNumber;
 

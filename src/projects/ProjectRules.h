@@ -18,6 +18,7 @@ enum class AddOutcome {
     Added,
     Incomplete,      // the number or the name is empty
     PackageMissing,  // a required package is missing, no file, or could not be stored under the number
+    InvalidNumber,   // the number is no file name on every system (ProjectNumber::isValid)
     DuplicateNumber, // a project with this number exists
     DatabaseError,   // the record could not be written; no package of it is left behind
 };
