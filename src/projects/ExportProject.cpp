@@ -1,7 +1,9 @@
 #include "projects/ExportProject.h"
 
+#include "app/AppDir.h"
 #include "platform/FileSystem.h"
 #include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
 
@@ -34,6 +36,35 @@ Prompt::FileDialog exportDialog(const QString& packageType)
     return dialog;
 }
 
+// The name the save dialog offers: name, one blank, version, and the type's extension. The extension is
+// written out because the dialog takes a version's last part ("1.0") for one and would add none.
+QString defaultName(const ProjectRecord& project, const QString& extension)
+{
+    const QString name = project.name + u' ' + project.version;
+    if (extension.isEmpty() || name.endsWith(u'.' + extension, Qt::CaseInsensitive))
+        return name;
+    return name + u'.' + extension;
+}
+
+// A copy there would replace the catalogue's own files (a table, a package) with a package. The target's
+// folder and, when it exists, the target itself are judged after every link is followed.
+bool isInsideDataFolder(const QString& target)
+{
+    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    if (data.isEmpty())
+        return false;
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
+#endif
+    const auto inside = [&](const QString& path) {
+        return !path.isEmpty() && (path.compare(data, kCase) == 0 || path.startsWith(data + u'/', kCase));
+    };
+    const QFileInfo file(target);
+    return inside(QFileInfo(file.absolutePath()).canonicalFilePath()) || inside(file.canonicalFilePath());
+}
+
 } // namespace
 
 bool exportProject(int recordNumber, QWidget* parent)
@@ -53,10 +84,14 @@ bool exportProject(int recordNumber, QWidget* parent)
     }
 
     Prompt::FileDialog dialog = exportDialog(project.packageType);
-    dialog.initialPath = project.name + u' ' + project.version;
+    dialog.initialPath = defaultName(project, dialog.defaultSuffix);
     const QString target = Prompt::saveFile(parent, dialog);
     if (target.isEmpty())
         return false;
+    if (isInsideDataFolder(target)) {
+        Prompt::error(parent, u"导出文件失败！"_s);
+        return false;
+    }
 
     // The copy goes to a temporary file beside the target that replaces it only when complete: a full disk
     // or a read-only folder leaves no partial file, and the stored package chosen as target stays whole.

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTest>
@@ -81,6 +82,7 @@ private Q_SLOTS:
     void export_dialogFollowsTheTypeAndTheCopyIsExact()
     {
         QFETCH(QString, type);
+        QFETCH(QString, suffix);
         addProject(u"P1"_s, u"记账"_s, QString(), type);
         const QByteArray bytes = "PK\x03\x04 package bytes \x00\xff";
         m_fx->app.writeFile(u"data/P1.fd1"_s, bytes);
@@ -95,20 +97,52 @@ private Q_SLOTS:
         QCOMPARE(shown.title, u"导出"_s);
         QTEST(shown.filter, "filter");
         QTEST(shown.defaultSuffix, "suffix");
-        QCOMPARE(shown.initialPath, u"记账 "_s); // name, one space, the (empty) version
+        // Name, one space, the (empty) version and the type's extension.
+        QCOMPARE(shown.initialPath, suffix.isEmpty() ? u"记账 "_s : u"记账 ."_s + suffix);
         QCOMPARE(m_fx->app.readFile(u"out/记账.x"_s), bytes);
         QVERIFY(m_fx->prompt.messages().isEmpty());
     }
 
+    void export_defaultNameEndsWithTheTypesExtension_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("version with a dot") << u"1.0"_s << u"zip"_s << u"甲 1.0.zip"_s;
+        QTest::newRow("type in capitals") << u"1.0"_s << u"ZIP"_s << u"甲 1.0.zip"_s;
+        QTest::newRow("other type") << u"2.3.1"_s << u"rar"_s << u"甲 2.3.1.rar"_s;
+        QTest::newRow("version ends with it") << u"1.0.zip"_s << u"zip"_s << u"甲 1.0.zip"_s;
+        QTest::newRow("in other letter case") << u"1.0.ZIP"_s << u"zip"_s << u"甲 1.0.ZIP"_s;
+        QTest::newRow("no type") << u"1.0"_s << QString() << u"甲 1.0"_s;
+    }
+
+    void export_defaultNameEndsWithTheTypesExtension()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, type);
+        addProject(u"P1"_s, u"甲"_s, version, type);
+        m_fx->app.writeFile(u"data/P1.fd1"_s, "package");
+        m_fx->prompt.queueSaveFile(QString());
+        QVERIFY(!exportProject(1, nullptr));
+        QCOMPARE(m_fx->prompt.fileDialogs.size(), 1);
+        QTEST(m_fx->prompt.fileDialogs.constFirst().initialPath, "name");
+    }
+
     void export_failures_messageAndNoPartialFile_data()
     {
+        const QStringList failed{u"导出文件失败！"_s};
         QTest::addColumn<bool>("stored");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("never imported") << false << u"out/a.zip"_s << QStringList{u"项目文件已丢失或未导入！"_s};
         QTest::newRow("cancelled") << true << QString() << QStringList();
-        QTest::newRow("onto the stored package") << true << u"data/P1.fd1"_s << QStringList();
-        QTest::newRow("read-only folder") << true << u"locked/a.zip"_s << QStringList{u"导出文件失败！"_s};
+        QTest::newRow("read-only folder") << true << u"locked/a.zip"_s << failed;
+        // Nothing goes into the data folder, however it is reached: the tables and packages stay as they are.
+        QTest::newRow("onto the stored package") << true << u"data/P1.fd1"_s << failed;
+        QTest::newRow("onto the project table") << true << u"data/DB.EDB"_s << failed;
+        QTest::newRow("new file in the data folder") << true << u"data/甲 1.zip"_s << failed;
+        QTest::newRow("through a link to the folder") << true << u"links/data/DB.EDB"_s << failed;
+        QTest::newRow("onto a link to the table") << true << u"links/table"_s << failed;
     }
 
     void export_failures_messageAndNoPartialFile()
@@ -121,6 +155,11 @@ private Q_SLOTS:
             m_fx->app.writeFile(u"data/P1.fd1"_s, bytes);
         m_fx->app.writeFile(u"locked/a.zip"_s, "kept");
         QDir().mkpath(m_fx->app.filePath(u"out"_s));
+        QDir().mkpath(m_fx->app.filePath(u"links"_s));
+        QVERIFY(QFile::link(m_fx->app.filePath(u"data"_s), m_fx->app.filePath(u"links/data"_s)));
+        QVERIFY(QFile::link(m_fx->app.filePath(u"data/DB.EDB"_s), m_fx->app.filePath(u"links/table"_s)));
+        const QStringList dataBefore = QDir(m_fx->app.filePath(u"data"_s)).entryList(QDir::Files);
+        const QByteArray tableBefore = m_fx->app.readFile(u"data/DB.EDB"_s);
         std::unique_ptr<ReadOnlyMount> readOnly;
         if (target.startsWith(u"locked")) {
             if (!ReadOnlyMount::available())
@@ -133,7 +172,10 @@ private Q_SLOTS:
         const bool written = exportProject(1, nullptr);
 
         QTEST(m_fx->prompt.texts(), "messages");
-        QCOMPARE(written, target.startsWith(u"data"));
+        QVERIFY(!written);
+        QCOMPARE(QDir(m_fx->app.filePath(u"data"_s)).entryList(QDir::Files), dataBefore);
+        QCOMPARE(m_fx->app.readFile(u"data/DB.EDB"_s), tableBefore);
+        QVERIFY(QFileInfo(m_fx->app.filePath(u"links/table"_s)).isSymLink());
         QCOMPARE(m_fx->app.readFile(u"locked/a.zip"_s), QByteArray("kept"));
         QCOMPARE(QDir(m_fx->app.filePath(u"locked"_s)).entryList(QDir::Files), QStringList{u"a.zip"_s});
         QVERIFY(QDir(m_fx->app.filePath(u"out"_s)).isEmpty());
