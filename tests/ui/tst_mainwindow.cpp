@@ -2,6 +2,7 @@
 #include "CatalogBuilder.h"
 #include "Spoken.h"
 #include "app/AppSettings.h"
+#include "projects/ProjectRules.h"
 #include "ui/main/AboutWindow.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
@@ -10,6 +11,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -19,6 +21,7 @@
 #include <QResource>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +41,8 @@ private Q_SLOTS:
     void resizeRule_placesEveryControlForTheNewSize();
     void closing_byCloseBoxOrExitButton_rememberPageAndArrangementAcrossRuns();
     void selectionCommands_withoutSelection_warnAndStop();
+    void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data();
+    void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone();
     void contextMenu_nothingSelected_disablesExactlyTheNineSelectionEntries();
     void help_opensTheDocumentBesideTheExecutable();
     void aboutWindow_showsVersionAndOpensTheWebAddress();
@@ -307,6 +312,57 @@ void MainWindowTest::selectionCommands_withoutSelection_warnAndStop()
     QWidget* viewport = w->projectList()->viewport();
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(viewport->width() - 5, viewport->height() - 5));
     QCOMPARE(m_prompt->texts(), QStringList{u"请选择您要操作的项目！"_s});
+}
+
+void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QList<int>>("rows");
+    for (const QString& name : {u"执行按钮"_s, u"更新按钮"_s, u"删除按钮"_s, u"导出按钮"_s, u"详细信息按钮"_s,
+                                u"设计规划按钮"_s, u"bug按钮"_s, u"升级历史按钮"_s, u"关联项目按钮"_s})
+        QTest::addRow("%s", name.toUtf8().constData()) << name << QList<int>{1};
+    QTest::newRow("delete, one of two changed") << u"删除按钮"_s << QList<int>{0, 1};
+}
+
+void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone()
+{
+    QFETCH(QString, button);
+    QFETCH(QList<int>, rows);
+    for (const QString& number : {u"A"_s, u"B"_s, u"C"_s}) {
+        QVERIFY(CatalogBuilder::addProject({number, number}));
+        m_app->writeFile(u"data/"_s + number + u".fd1"_s, number.toUtf8());
+    }
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    // Another program deletes B behind this list: record 2 now holds C.
+    QCOMPARE(ProjectRules::deleteProjects({2}, false), 1);
+    for (int row : rows)
+        list->item(row)->setSelected(true);
+    list->setCurrentItem(list->item(rows.constLast()), QItemSelectionModel::NoUpdate);
+    // A dialog that opened all the same is closed again, so the test fails instead of waiting for ever.
+    bool dialogOpened = false;
+    QTimer closer;
+    closer.callOnTimeout([&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            dialogOpened = true;
+            modal->close();
+        }
+    });
+    closer.start(0);
+
+    w->navigationBar()->findChild<QPushButton*>(button)->click();
+
+    QVERIFY(!dialogOpened);
+    QCOMPARE(m_prompt->texts(), QStringList{u"项目列表已变化，请重新选择！"_s});
+    QCOMPARE(m_prompt->lastForm(), Prompt::Form::Warning);
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(1)->text(), u"C 1.0"_s);
+    QVERIFY(list->selectedItems().isEmpty());
+    QCOMPARE(CatalogBuilder::projectCount(), 2);
+    QCOMPARE(m_app->readFile(u"data/C.fd1"_s), QByteArray("C"));
+    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QVERIFY(m_prompt->fileDialogs.isEmpty());
+    QVERIFY(m_prompt->shellOpened.isEmpty());
 }
 
 void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelectionEntries()

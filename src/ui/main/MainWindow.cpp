@@ -131,9 +131,8 @@ void MainWindow::listWork(const QStringList& lines)
 
 void MainWindow::executeSelectedProject()
 {
-    if (!m_projects->requireSelectedProject())
-        return;
-    listWork({ExecuteCommand::executeProject(m_projects->selectedRecordNumber(), this)});
+    if (const int record = m_projects->takeSelectedProject())
+        listWork({ExecuteCommand::executeProject(record, this)});
 }
 
 void MainWindow::bindCommands()
@@ -150,11 +149,21 @@ void MainWindow::bindCommands()
         if (action)
             connect(action, &QAction::triggered, this, guarded);
     };
-    // Commands on the selected project take its record number when they start.
+    // Commands on the selected project take its record number when they start, once the record is known to
+    // hold still the project the user chose.
     const auto onSelected = [this](const std::function<void(int)>& command) {
         return [this, command] {
-            if (m_projects->requireSelectedProject())
-                command(m_projects->selectedRecordNumber());
+            if (const int record = m_projects->takeSelectedProject())
+                command(record);
+        };
+    };
+    // The text page finds the selected project itself and says so when there is none; a selected item is
+    // checked first all the same.
+    const auto onTextPage = [this](const std::function<void()>& show) {
+        return [this, show] {
+            if (m_projects->selectedRecordNumber() > 0 && !m_projects->takeSelectedProject())
+                return;
+            show();
         };
     };
 
@@ -163,8 +172,8 @@ void MainWindow::bindCommands()
 
     bind(buttons.addProject, m_menus->addProject, [this] { NewProjectWindow::addProjects(this, m_projects); });
     bind(buttons.deleteProject, m_menus->deleteProject, [this] {
-        if (m_projects->requireSelectedProject() &&
-            DeleteProjectWindow::deleteProjects(m_projects->selectedRecordNumbers(), this))
+        const QList<int> records = m_projects->takeSelectedProjects();
+        if (!records.isEmpty() && DeleteProjectWindow::deleteProjects(records, this))
             m_projects->loadProjectList();
     });
     bind(buttons.execute, m_menus->execute, [this] { executeSelectedProject(); });
@@ -174,11 +183,13 @@ void MainWindow::bindCommands()
          }));
     bind(buttons.exportProject, m_menus->exportProject,
          onSelected([this](int record) { exportProject(record, this); }));
-    bind(buttons.details, m_menus->details, [this] { m_textPage->showDetails(); });
-    bind(buttons.designPlan, m_menus->designPlan, [this] { m_textPage->showTextField(ProjectTexts::DesignPlan); });
-    bind(buttons.bugReport, m_menus->bugReport, [this] { m_textPage->showTextField(ProjectTexts::BugReport); });
+    bind(buttons.details, m_menus->details, onTextPage([this] { m_textPage->showDetails(); }));
+    bind(buttons.designPlan, m_menus->designPlan,
+         onTextPage([this] { m_textPage->showTextField(ProjectTexts::DesignPlan); }));
+    bind(buttons.bugReport, m_menus->bugReport,
+         onTextPage([this] { m_textPage->showTextField(ProjectTexts::BugReport); }));
     bind(buttons.upgradeHistory, m_menus->upgradeHistory,
-         [this] { m_textPage->showTextField(ProjectTexts::UpgradeHistory); });
+         onTextPage([this] { m_textPage->showTextField(ProjectTexts::UpgradeHistory); }));
     bind(buttons.related, m_menus->related,
          onSelected([this](int record) { RelatedProjectsWindow::showRelated(record, this); }));
     bind(buttons.tools, m_menus->toolPanel, [this] {

@@ -15,6 +15,8 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include <optional>
+
 ProjectListView::ProjectListView(QWidget* parent)
     : QListWidget(parent)
 {
@@ -55,18 +57,20 @@ void ProjectListView::loadProjectList()
         typeCount = types.recordCount();
     }
 
+    QList<QVariant> numbers;
     QList<QVariant> names;
     QList<QVariant> typeIndexes;
     QList<QVariant> versions;
     {
         ProjectTable projects;
         projects.open();
+        numbers = projects.readColumn(int(ProjectField::Number));
         names = projects.readColumn(int(ProjectField::Name));
         typeIndexes = projects.readColumn(int(ProjectField::Type));
         versions = projects.readColumn(int(ProjectField::Version));
     }
 
-    const qsizetype count = std::min({names.size(), typeIndexes.size(), versions.size()});
+    const qsizetype count = std::min({numbers.size(), names.size(), typeIndexes.size(), versions.size()});
     setUpdatesEnabled(false);
     for (qsizetype i = 0; i < count; ++i) {
         bool numeric = false;
@@ -75,6 +79,7 @@ void ProjectListView::loadProjectList()
         auto* item = new QListWidgetItem(ValueText::of(names.at(i)) + u' ' + ValueText::of(versions.at(i)));
         item->setIcon(typeIcon(entry));
         item->setData(kRecordRole, int(i + 1));
+        item->setData(kNumberRole, ValueText::of(numbers.at(i)));
         addItem(item);
     }
     setUpdatesEnabled(true);
@@ -177,32 +182,99 @@ bool ProjectListView::requireSelectedProject()
     return false;
 }
 
-int ProjectListView::selectedRecordNumber() const
+int ProjectListView::selectedRow() const
 {
     // The current item counts when it is selected; otherwise the first selected item in list order.
-    QListWidgetItem* item = currentItem();
-    if (!item || !item->isSelected() || isHiddenRow(currentRow())) {
-        const QList<int> numbers = selectedRecordNumbers();
-        return numbers.isEmpty() ? 0 : numbers.constFirst();
+    QListWidgetItem* current = currentItem();
+    if (!current || !current->isSelected() || isHiddenRow(currentRow())) {
+        const QList<int> rows = selectedRows();
+        return rows.isEmpty() ? -1 : rows.constFirst();
     }
-    return item->data(kRecordRole).toInt();
+    return currentRow();
+}
+
+int ProjectListView::selectedRecordNumber() const
+{
+    const int row = selectedRow();
+    return row < 0 ? 0 : item(row)->data(kRecordRole).toInt();
+}
+
+QList<int> ProjectListView::selectedRows() const
+{
+    const QModelIndexList indexes = selectionModel()->selectedIndexes();
+    QList<int> rows;
+    rows.reserve(indexes.size());
+    // Select-all also takes the rows the find bar hides; commands act only on what the user sees.
+    for (const QModelIndex& index : indexes) {
+        if (!isHiddenRow(index.row()))
+            rows.append(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 QList<int> ProjectListView::selectedRecordNumbers() const
 {
     QList<int> numbers;
-    const QModelIndexList rows = selectionModel()->selectedIndexes();
-    QList<int> listRows;
-    listRows.reserve(rows.size());
-    // Select-all also takes the rows the find bar hides; commands act only on what the user sees.
-    for (const QModelIndex& index : rows) {
-        if (!isHiddenRow(index.row()))
-            listRows.append(index.row());
-    }
-    std::sort(listRows.begin(), listRows.end());
-    for (int row : listRows)
+    for (int row : selectedRows())
         numbers.append(item(row)->data(kRecordRole).toInt());
     return numbers;
+}
+
+int ProjectListView::takeSelectedProject()
+{
+    if (!requireSelectedProject())
+        return 0;
+    const int row = selectedRow();
+    if (!recordsStillHoldTheirProjects({row}))
+        return 0;
+    return item(row)->data(kRecordRole).toInt();
+}
+
+QList<int> ProjectListView::takeSelectedProjects()
+{
+    if (!requireSelectedProject())
+        return {};
+    const QList<int> rows = selectedRows();
+    if (!recordsStillHoldTheirProjects(rows))
+        return {};
+    return selectedRecordNumbers();
+}
+
+bool ProjectListView::recordsStillHoldTheirProjects(const QList<int>& rows)
+{
+    bool same = true;
+    {
+        ProjectTable projects;
+        if (!projects.open()) {
+            showDatabaseError(window());
+            return false;
+        }
+        // One item costs one record read; many (select-all over a large catalogue) one read of the column.
+        QList<QVariant> numbers;
+        if (rows.size() > 1)
+            numbers = projects.readColumn(int(ProjectField::Number));
+        for (int row : rows) {
+            const QListWidgetItem* listItem = item(row);
+            const int record = listItem->data(kRecordRole).toInt();
+            std::optional<QString> number; // none: the record is gone
+            if (rows.size() > 1) {
+                if (record >= 1 && record <= numbers.size())
+                    number = ValueText::of(numbers.at(record - 1));
+            } else if (projects.goTo(record)) {
+                number = ValueText::of(projects.readField(int(ProjectField::Number)));
+            }
+            if (number != listItem->data(kNumberRole).toString()) {
+                same = false;
+                break;
+            }
+        }
+    }
+    if (same)
+        return true;
+    loadProjectList();
+    Prompt::warning(window(), QStringLiteral("项目列表已变化，请重新选择！"));
+    return false;
 }
 
 void ProjectListView::setArrangement(int arrangement)

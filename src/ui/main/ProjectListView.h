@@ -10,7 +10,8 @@
 struct ListAppearance;
 
 // 程序列表框: every project of the catalogue as an icon with its caption, in record order. Each item keeps
-// its project's record number as item data; that number is the only link from the list to the table.
+// its project's record number as item data, the only link from the list to the table, and the project number
+// the record held when the list was filled, so a command can tell that the record still holds that project.
 class ProjectListView : public QListWidget
 {
     Q_OBJECT
@@ -18,6 +19,7 @@ class ProjectListView : public QListWidget
 public:
     enum Arrangement { TopAligned = 0, LeftAligned = 1 };
     static constexpr int kRecordRole = Qt::UserRole;
+    static constexpr int kNumberRole = Qt::UserRole + 1;
 
     explicit ProjectListView(QWidget* parent = nullptr);
 
@@ -30,6 +32,16 @@ public:
     int selectedRecordNumber() const;
     // The record numbers of every selected item, in list order.
     QList<int> selectedRecordNumbers() const;
+
+    // What a command acts on, taken when it starts: the record number of the selected project
+    // (selectedRecordNumber), or those of every selected item, once each record has been found to hold still
+    // the project number its item showed. Nothing selected: the warning "请选择您要操作的项目！" and 0 (an
+    // empty list). A record that holds another project (the table was changed from elsewhere, where the
+    // same record number may now be a neighbour): the list is filled again, the warning
+    // "项目列表已变化，请重新选择！" is shown and the answer is 0 (an empty list), so nothing is done to a
+    // project the user did not choose.
+    int takeSelectedProject();
+    QList<int> takeSelectedProjects();
 
     // Shows only the projects whose number, name or version contains `text`; an empty text shows every
     // project. Hidden items keep their record numbers and lose their selection, so a command never acts on a
@@ -74,6 +86,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    bool recordsStillHoldTheirProjects(const QList<int>& rows);
+    QList<int> selectedRows() const;
+    int selectedRow() const; // the row of selectedRecordNumber(), or -1
     void showSelectedProjectStatus();
     QString lastUpdateText(int recordNumber);
     void applyFlow();
