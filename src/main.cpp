@@ -1,7 +1,7 @@
 #include "app/AppDir.h"
+#include "app/InstanceLock.h"
 #include "app/LoginWindow.h"
-#include "platform/TerminationSignals.h"
-#include "ui/main/MainWindow.h"
+#include "app/ProgramRun.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,17 +24,17 @@ int main(int argc, char* argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
+    // Held until the process ends: a second run on the same tables would act on record numbers this one
+    // changes.
+    const InstanceLock lock(AppDir::path());
+    if (!ProgramRun::mayRun(lock))
+        return 0;
+
     // Nobody gets past this point without the login password; 取消 ends the program before anything is written.
     QApplication::setQuitOnLastWindowClosed(false);
     if (!LoginWindow::login())
         return 0;
     QApplication::setQuitOnLastWindowClosed(true);
 
-    MainWindow window;
-    window.startUp();
-    window.showMaximized();
-
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
-    return QApplication::exec();
+    return ProgramRun::runMainWindow();
 }

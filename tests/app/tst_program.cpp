@@ -1,11 +1,75 @@
+#include "AppFixture.h"
+#include "CatalogBuilder.h"
+#include "app/AppDir.h"
+#include "app/AppSettings.h"
+#include "app/InstanceLock.h"
+#include "app/ProgramRun.h"
+#include "execution/ExecutedProjectsWindow.h"
 #include "store/DataInstaller.h"
+#include "ui/main/MainWindow.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The test program started again with this flag runs the main window and its message loop as the program
+// does after the login, in the application folder given next, and ends it the way named last.
+constexpr char kMainWindowRun[] = "--main-window-run";
+
+int runMainWindow(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    AppDir::set(QString::fromLocal8Bit(argv[2]));
+    QDir::setCurrent(AppDir::path());
+    const QString how = QString::fromLocal8Bit(argv[3]);
+    QTimer::singleShot(0, [how] {
+        const ExecutedProjectsWindow* panel = ExecutedProjectsWindow::instance();
+        std::printf("listed %d\n", panel ? int(panel->lines().size()) : 0);
+        std::fflush(stdout);
+        MainWindow* window = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            window = window ? window : qobject_cast<MainWindow*>(w);
+        if (how == u"退出")
+            window->findChild<QPushButton*>(u"退出按钮"_s)->click();
+        else if (how == u"close box")
+            window->windowHandle()->close();
+        // "SIGTERM" comes from the test.
+    });
+    return ProgramRun::runMainWindow();
+}
+
+// Whether process `pid` holds an flock() on `path`, as /proc/locks tells.
+bool holdsLock(qint64 pid, const QString& path)
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    QFile locks(u"/proc/locks"_s);
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray inode = ':' + QByteArray::number(quint64(st.st_ino)) + ' ';
+    const QByteArray owner = ' ' + QByteArray::number(pid) + ' ';
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        if (line.contains(" FLOCK ") && line.contains(owner) && line.contains(inode))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 // Runs the real program, as a user would start it from its installation folder. It waits at the login window,
 // where nobody types the password; ending it there must leave the installation as it was.
@@ -15,6 +79,10 @@ class ProgramTest : public QObject
 
 private Q_SLOTS:
     void endedByTheSystemAtLogin_exitsCleanlyAndWritesNothing();
+    void secondStart_refusedOnlyWhileAnotherRunHoldsTheFolder_data();
+    void secondStart_refusedOnlyWhileAnotherRunHoldsTheFolder();
+    void quit_withWorkListed_endsTheProcessAndTheWorkIsListedAgain_data();
+    void quit_withWorkListed_endsTheProcessAndTheWorkIsListedAgain();
 };
 
 void ProgramTest::endedByTheSystemAtLogin_exitsCleanlyAndWritesNothing()
@@ -45,5 +113,95 @@ void ProgramTest::endedByTheSystemAtLogin_exitsCleanlyAndWritesNothing()
     QCOMPARE(ini.readAll(), QByteArray("; kept\r\n[Install]\r\nTs=x\r\nTL=1\r\n"));
 }
 
-QTEST_GUILESS_MAIN(ProgramTest)
+void ProgramTest::secondStart_refusedOnlyWhileAnotherRunHoldsTheFolder_data()
+{
+    QTest::addColumn<QString>("firstRun");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("waits at the login") << u"running"_s << QStringList{u"程序已经在运行！"_s};
+    QTest::newRow("was killed") << u"killed"_s << QStringList();
+    QTest::newRow("none") << QString() << QStringList();
+}
+
+void ProgramTest::secondStart_refusedOnlyWhileAnotherRunHoldsTheFolder()
+{
+    QFETCH(QString, firstRun);
+    AppFixture fx;
+    const QString program = fx.app.filePath(u"tallyra"_s);
+    QVERIFY(QFile::copy(QStringLiteral(TALLYRA_PROGRAM), program));
+    QProcess first;
+    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (!firstRun.isEmpty()) {
+        first.start(program, {});
+        QVERIFY(first.waitForStarted());
+        // The lock is taken before the login window opens.
+        QTRY_VERIFY_WITH_TIMEOUT(holdsLock(first.processId(), fx.app.filePath(InstanceLock::fileName())), 20000);
+    }
+    if (firstRun == u"killed") {
+        first.kill();
+        QVERIFY(first.waitForFinished(20000));
+    }
+
+    {
+        const InstanceLock lock(AppDir::path());
+        QCOMPARE(ProgramRun::mayRun(lock), firstRun != u"running");
+        QTEST(fx.prompt.texts(), "messages");
+        if (firstRun == u"running")
+            QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Warning);
+    }
+    if (first.state() == QProcess::Running) {
+        first.terminate();
+        QVERIFY(first.waitForFinished(20000));
+    }
+}
+
+void ProgramTest::quit_withWorkListed_endsTheProcessAndTheWorkIsListedAgain_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("退出") << u"退出"_s;
+    QTest::newRow("close box") << u"close box"_s;
+    QTest::newRow("SIGTERM") << u"SIGTERM"_s;
+}
+
+void ProgramTest::quit_withWorkListed_endsTheProcessAndTheWorkIsListedAgain()
+{
+    QFETCH(QString, how);
+    TempAppDir app;
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
+    AppSettings().write(SettingsKeys::kExecutionDir, app.filePath(u"work"_s));
+    app.writeFile(u"work/P01/P_zip.TMP"_s, {});
+    app.writeFile(u"work/P01/main.e"_s, "today's work");
+
+    // The second run lists what the first left, and ends the same way.
+    for (int run = 0; run < 2; ++run) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kMainWindowRun), app.path(), how});
+        QVERIFY(process.waitForStarted());
+        while (!process.canReadLine() && process.waitForReadyRead(20000)) {
+        }
+        QCOMPARE(process.readLine(), QByteArray("listed 1\n"));
+        if (how == u"SIGTERM")
+            process.terminate();
+        const bool ended = process.waitForFinished(20000);
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        QVERIFY2(ended, "the process lives on without its main window");
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(app.readFile(u"work/P01/main.e"_s), QByteArray("today's work"));
+    }
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc == 4 && qstrcmp(argv[1], kMainWindowRun) == 0)
+        return runMainWindow(argc, argv);
+    QApplication app(argc, argv);
+    ProgramTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_program.moc"

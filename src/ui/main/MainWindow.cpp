@@ -305,8 +305,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     saveWindowState();
     event->accept();
-    // The executed-projects panel is a window of its own; the program still ends with the main window.
-    QCoreApplication::quit();
+    // The executed-projects panel is a window of its own; the program still ends with the main window, which
+    // is what whoever runs the message loop listens for.
+    Q_EMIT closed();
 }
 
 void MainWindow::saveWindowState()

@@ -45,6 +45,10 @@ public:
     // Lists work in the executed-projects panel, creating the panel for the first line.
     void listWork(const QStringList& lines);
 
+Q_SIGNALS:
+    // The window has been closed (退出, the close box, the system ending the program); the program ends.
+    void closed();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
