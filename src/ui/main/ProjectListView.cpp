@@ -216,7 +216,9 @@ QList<int> ProjectListView::selectedRows() const
 QList<int> ProjectListView::selectedRecordNumbers() const
 {
     QList<int> numbers;
-    for (int row : selectedRows())
+    const QList<int> rows = selectedRows();
+    numbers.reserve(rows.size());
+    for (int row : rows)
         numbers.append(item(row)->data(kRecordRole).toInt());
     return numbers;
 }
@@ -238,7 +240,11 @@ QList<int> ProjectListView::takeSelectedProjects()
     const QList<int> rows = selectedRows();
     if (!recordsStillHoldTheirProjects(rows))
         return {};
-    return selectedRecordNumbers();
+    QList<int> records;
+    records.reserve(rows.size());
+    for (int row : rows)
+        records.append(item(row)->data(kRecordRole).toInt());
+    return records;
 }
 
 bool ProjectListView::recordsStillHoldTheirProjects(const QList<int>& rows)
