@@ -322,6 +322,7 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
                                 u"设计规划按钮"_s, u"bug按钮"_s, u"升级历史按钮"_s, u"关联项目按钮"_s})
         QTest::addRow("%s", name.toUtf8().constData()) << name << QList<int>{1};
     QTest::newRow("delete, one of two changed") << u"删除按钮"_s << QList<int>{0, 1};
+    QTest::newRow("double click") << QString() << QList<int>{1};
 }
 
 void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone()
@@ -350,7 +351,12 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
     });
     closer.start(0);
 
-    w->navigationBar()->findChild<QPushButton*>(button)->click();
+    if (button.isEmpty()) {
+        QWidget* viewport = list->viewport();
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    } else {
+        w->navigationBar()->findChild<QPushButton*>(button)->click();
+    }
 
     QVERIFY(!dialogOpened);
     QCOMPARE(m_prompt->texts(), QStringList{u"项目列表已变化，请重新选择！"_s});
