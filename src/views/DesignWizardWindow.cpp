@@ -92,6 +92,16 @@ DesignWizardWindow* DesignWizardWindow::open(QWidget* owner)
     return wizard;
 }
 
+void DesignWizardWindow::reject()
+{
+    // QDialog's close box ends here too, so one question covers both ways out.
+    const bool typed = std::any_of(m_texts.cbegin(), m_texts.cend(),
+                                   [](const QPlainTextEdit* text) { return !text->document()->isEmpty(); });
+    if (typed && !Prompt::question(this, u"是否放弃已输入的内容？"_s))
+        return;
+    QDialog::reject();
+}
+
 void DesignWizardWindow::next()
 {
     // The caption carries the state: it says 保存 when the last page was current at the last button press.
@@ -141,6 +151,7 @@ bool DesignWizardWindow::save()
         Prompt::error(this, u"设计文档保存失败！"_s);
         return true;
     }
-    close();
+    // Saved: nothing to ask about.
+    accept();
     return true;
 }
