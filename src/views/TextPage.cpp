@@ -80,9 +80,8 @@ TextPage::~TextPage()
 
 void TextPage::setCaption(const QString& text)
 {
-    m_caption->setText(text);
     // A screen reader names the box by the caption beside it, which changes with what the page shows.
-    m_editor->setAccessibleName(spokenText(text).chopped(text.endsWith(u'：') ? 1 : 0));
+    ::setCaption(m_caption, text);
 }
 
 void TextPage::fill(const QString& text)

@@ -1,11 +1,19 @@
 #include "AppFixture.h"
+#include "CatalogBuilder.h"
+#include "Spoken.h"
+#include "projects/CatalogueCheckWindow.h"
 #include "ui/common/Prompt.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/NavigationBar.h"
+#include "ui/main/ProjectListView.h"
+#include "views/DesignWizardWindow.h"
 
+#include <QPushButton>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-// What the shared window pieces show: file dialog filters.
+// What the shared window pieces show and say: file dialog filters, spoken names.
 class CommonTest : public QObject
 {
     Q_OBJECT
@@ -13,6 +21,8 @@ class CommonTest : public QObject
 private Q_SLOTS:
     void qtFilter_eachPatternShownOnce_data();
     void qtFilter_eachPatternShownOnce();
+    void spokenName_followsItsCaption_data();
+    void spokenName_followsItsCaption();
 };
 
 void CommonTest::qtFilter_eachPatternShownOnce_data()
@@ -38,6 +48,55 @@ void CommonTest::qtFilter_eachPatternShownOnce()
     QFETCH(QString, filter);
     QFETCH(QString, shown);
     QCOMPARE(Prompt::qtFilter(filter), shown);
+}
+
+void CommonTest::spokenName_followsItsCaption_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("presses"); // of the wizard's 下一步 and then 上一步 (negative)
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("spoken");
+    QTest::newRow("wizard, next on the last page") << u"wizard"_s << 5 << u"下一步按钮"_s << u"保存"_s;
+    QTest::newRow("wizard, next back from it") << u"wizard"_s << -6 << u"下一步按钮"_s << u"下一步"_s;
+    QTest::newRow("wizard, date picker") << u"wizard"_s << 0 << u"日期框1"_s << u"日期"_s;
+    QTest::newRow("text page, box of another text") << u"text page"_s << 0 << u"辅助项目框"_s << u"BUG报告"_s;
+    QTest::newRow("check, count in a label") << u"check"_s << 0 << u"标签2"_s << u"没有项目使用的文件包（1个）："_s;
+    QTest::newRow("check, list named by it")
+        << u"check"_s << 0 << u"多余文件列表框"_s << u"没有项目使用的文件包（1个）"_s;
+}
+
+void CommonTest::spokenName_followsItsCaption()
+{
+    QFETCH(QString, window);
+    QFETCH(int, presses);
+    QFETCH(QString, control);
+    QFETCH(QString, spoken);
+    AppFixture fixture;
+    std::unique_ptr<QWidget> shown;
+    if (window == u"wizard") {
+        shown = std::make_unique<DesignWizardWindow>();
+        shown->show();
+        auto* next = shown->findChild<QPushButton*>(u"下一步按钮"_s);
+        for (int i = 0; i < std::abs(presses); ++i)
+            QTest::mouseClick(i < 5 ? next : shown->findChild<QPushButton*>(u"上一步按钮"_s), Qt::LeftButton);
+    } else if (window == u"text page") {
+        CatalogBuilder::addProject({u"P01"_s, u"Alpha"_s, 0, u"1.0"_s});
+        auto main = std::make_unique<MainWindow>();
+        main->startUp();
+        main->show();
+        main->projectList()->setCurrentRow(0);
+        main->navigationBar()->commands().bugReport->click();
+        shown = std::move(main);
+    } else {
+        fixture.app.writeFile(u"data/orphan.fd1"_s, "PK");
+        auto check = std::make_unique<CatalogueCheckWindow>();
+        check->show();
+        QVERIFY(check->refresh());
+        shown = std::move(check);
+    }
+    auto* target = shown->findChild<QWidget*>(control);
+    QVERIFY(target);
+    QTRY_COMPARE(spokenName(target), spoken);
 }
 
 QTEST_MAIN(CommonTest)
