@@ -23,6 +23,8 @@ private Q_SLOTS:
     void qtFilter_eachPatternShownOnce();
     void spokenName_followsItsCaption_data();
     void spokenName_followsItsCaption();
+    void mainWindowTitle_shownAsWritten_data();
+    void mainWindowTitle_shownAsWritten();
 };
 
 void CommonTest::qtFilter_eachPatternShownOnce_data()
@@ -97,6 +99,31 @@ void CommonTest::spokenName_followsItsCaption()
     auto* target = shown->findChild<QWidget*>(control);
     QVERIFY(target);
     QTRY_COMPARE(spokenName(target), spoken);
+}
+
+void CommonTest::mainWindowTitle_shownAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("shown"); // what the platform is given
+    QTest::newRow("empty") << QByteArray("[System]\r\nTitle=\r\n") << QString() << u" "_s;
+    QTest::newRow("a title") << QByteArray("[System]\r\nTitle=\xd5\xcb\xb1\xbe\r\n") << u"账本"_s << u"账本"_s;
+}
+
+void CommonTest::mainWindowTitle_shownAsWritten()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, title);
+    QFETCH(QString, shown);
+    AppFixture fixture;
+    fixture.app.writeFile(u"Install.ini"_s, ini);
+    MainWindow window;
+    window.startUp();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.windowTitle(), title);
+    QCOMPARE(window.windowHandle()->title(), shown);
+    QCOMPARE(spokenName(&window), title);
 }
 
 QTEST_MAIN(CommonTest)

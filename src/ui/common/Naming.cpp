@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -174,6 +175,16 @@ public:
             speak(m_window, label->buddy());
     }
 
+    // Qt hands the platform the application's name for an empty title, so a window whose title is empty
+    // on purpose (an empty Title= for the main window) would read "Tallyra". A single blank is what the
+    // platform shows instead; the window keeps its empty title, which is also what a screen reader hears.
+    void showTitleAsSet()
+    {
+        QWindow* handle = m_window->windowHandle();
+        if (handle && m_window->windowTitle().isEmpty() && handle->title().isEmpty())
+            handle->setTitle(u" "_s);
+    }
+
     static CaptionFollower* of(QWidget* w)
     {
         return w ? w->window()->findChild<CaptionFollower*>(u"qt_caption_follower"_s, Qt::FindDirectChildrenOnly)
@@ -183,6 +194,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == m_window) {
+            if (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::Show)
+                showTitleAsSet();
+            return false;
+        }
         if (event->type() == QEvent::Paint || event->type() == QEvent::Show) {
             auto* w = static_cast<QWidget*>(watched);
             const auto spoken = m_spoken.constFind(w);
@@ -205,6 +221,7 @@ void speakAsSeen(QWidget* window)
     if (window->accessibleDescription().isEmpty())
         window->setAccessibleDescription(QString::fromLatin1(window->metaObject()->className()));
     auto* follower = new CaptionFollower(window);
+    window->installEventFilter(follower);
     const QList<QWidget*> controls = window->findChildren<QWidget*>();
     for (QWidget* w : controls) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_"))
