@@ -5,11 +5,13 @@
 #include "ui/common/Prompt.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/NavigationBar.h"
+#include "ui/main/ProjectItemDelegate.h"
 #include "ui/main/ProjectListView.h"
 #include "views/DesignWizardWindow.h"
 
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +27,8 @@ private Q_SLOTS:
     void spokenName_followsItsCaption();
     void mainWindowTitle_shownAsWritten_data();
     void mainWindowTitle_shownAsWritten();
+    void projectCaption_longInTwoLinesAndWholeAsTooltip_data();
+    void projectCaption_longInTwoLinesAndWholeAsTooltip();
 };
 
 void CommonTest::qtFilter_eachPatternShownOnce_data()
@@ -124,6 +128,52 @@ void CommonTest::mainWindowTitle_shownAsWritten()
     QCOMPARE(window.windowTitle(), title);
     QCOMPARE(window.windowHandle()->title(), shown);
     QCOMPARE(spokenName(&window), title);
+}
+
+void CommonTest::projectCaption_longInTwoLinesAndWholeAsTooltip_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("short") << u"Alpha"_s << 1 << false;
+    QTest::newRow("two lines of Chinese") << u"一个名字很长"_s << 2 << false;
+    QTest::newRow("long Chinese") << u"一个名字很长很长的项目用来看两行显示"_s << 2 << true;
+    QTest::newRow("long Latin word") << u"AVeryLongLatinProjectNameWithoutAnyBreaks"_s << 2 << true;
+    QTest::newRow("emoji") << u"表情😀🎉"_s << 1 << false;
+}
+
+void CommonTest::projectCaption_longInTwoLinesAndWholeAsTooltip()
+{
+    QFETCH(QString, name);
+    QFETCH(int, lines);
+    QFETCH(bool, cut);
+    AppFixture fixture;
+    CatalogBuilder::addProject({u"P01"_s, name, 0, u"1.0"_s});
+    MainWindow window;
+    window.startUp();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ProjectListView* list = window.projectList();
+    const QString caption = name + u" 1.0"_s;
+    QCOMPARE(list->item(0)->text(), caption);
+
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.font = list->font();
+    option.rect = list->visualItemRect(list->item(0));
+    const ProjectItemDelegate::Caption shown = ProjectItemDelegate::fitCaption(caption, option);
+    QCOMPARE(shown.lines.size(), lines);
+    QCOMPARE(shown.whole, !cut);
+    QCOMPARE(shown.lines.constLast().endsWith(u'…'), cut);
+    for (const QString& line : shown.lines)
+        QVERIFY(QFontMetrics(option.font).horizontalAdvance(line) <= option.rect.width());
+
+    QToolTip::hideText();
+    const QPoint at = option.rect.center();
+    QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(list->viewport(), &help);
+    QCOMPARE(QToolTip::text(), cut ? caption : QString());
+    QToolTip::hideText();
 }
 
 QTEST_MAIN(CommonTest)
