@@ -147,6 +147,14 @@ void speak(QWidget* window, QWidget* w)
     w->setAccessibleName(readable.isEmpty() ? w->objectName() : readable);
 }
 
+// A control and, for a label, the control it names.
+void speakWithBuddy(QWidget* window, QWidget* w)
+{
+    speak(window, w);
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
+        speak(window, label->buddy());
+}
+
 // Keeps the spoken names of one window's captioned controls, and of the controls their labels name, in step
 // with their captions. Qt tells a control nothing when its caption changes, but repaints it, so the name is
 // compared at every paint and show; a window's own code that changes a caption calls setCaption() instead,
@@ -170,9 +178,7 @@ public:
     void respeak(QWidget* w)
     {
         m_spoken.insert(w, captionOf(w));
-        speak(m_window, w);
-        if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
-            speak(m_window, label->buddy());
+        speakWithBuddy(m_window, w);
     }
 
     // Qt hands the platform the application's name for an empty title, so a window whose title is empty
@@ -242,4 +248,6 @@ void setCaption(QWidget* control, const QString& caption)
         group->setTitle(caption);
     if (CaptionFollower* follower = CaptionFollower::of(control))
         follower->respeak(control);
+    else
+        speakWithBuddy(control->window(), control);
 }
