@@ -138,8 +138,7 @@ void speak(QWidget* window, QWidget* w)
 {
     // A caption that reads as it is spoken is left to Qt, which reads it afresh whenever it is asked.
     const QString caption = captionOf(w);
-    if (!caption.isEmpty() && !caption.contains(u'&') && spokenText(caption) == caption &&
-        !qobject_cast<QGroupBox*>(w)) {
+    if (!caption.isEmpty() && !caption.contains(u'&') && spokenText(caption) == caption) {
         w->setAccessibleName(QString());
         return;
     }
