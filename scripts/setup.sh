@@ -12,6 +12,7 @@ packages=(
     libqt6svg6               # SVG icon engine: the program's pictures are SVG
     libzip-dev libsqlite3-dev zlib1g-dev   # zlib: the ZIP writer deflates pieces itself
     fonts-wqy-microhei       # a CJK font, or every Chinese caption shows as boxes
+    fonts-noto-color-emoji   # emoji in project and tool names, or they show as boxes
     zip unzip python3        # archive tests compare with archives made by other tools
 )
 scripts/install_packages.sh "${packages[@]}"

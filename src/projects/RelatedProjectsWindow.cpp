@@ -57,8 +57,12 @@ RelatedProjectsWindow::RelatedProjectsWindow(int recordNumber, QWidget* parent)
     for (QPushButton* b : {add, removeButton, exportButton, takeButton, closePicker})
         b->setAutoDefault(false);
 
-    connect(add, &QPushButton::clicked, this, [this] { setFixedWidth(kWideWidth); });
-    connect(closePicker, &QPushButton::clicked, this, [this] { setFixedWidth(kNarrowWidth); });
+    // The picker starts two pixels inside the narrow window, so it is hidden there rather than cut: no
+    // sliver of it shows, and Tab cannot reach it.
+    m_pickerParts = {m_picker, takeButton, closePicker};
+    showPicker(false);
+    connect(add, &QPushButton::clicked, this, [this] { showPicker(true); });
+    connect(closePicker, &QPushButton::clicked, this, [this] { showPicker(false); });
     connect(takeButton, &QPushButton::clicked, this, &RelatedProjectsWindow::take);
     connect(m_picker, &QTreeWidget::itemDoubleClicked, this, &RelatedProjectsWindow::take);
     connect(removeButton, &QPushButton::clicked, this, &RelatedProjectsWindow::remove);
@@ -69,6 +73,13 @@ RelatedProjectsWindow::RelatedProjectsWindow(int recordNumber, QWidget* parent)
     speakAsSeen(this);
     m_related->setAccessibleName(windowTitle());
     m_picker->setAccessibleName(u"选择项目"_s);
+}
+
+void RelatedProjectsWindow::showPicker(bool shown)
+{
+    setFixedWidth(shown ? kWideWidth : kNarrowWidth);
+    for (QWidget* part : std::as_const(m_pickerParts))
+        part->setVisible(shown);
 }
 
 void RelatedProjectsWindow::showRelated(int recordNumber, QWidget* parent)

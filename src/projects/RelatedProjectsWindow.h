@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 
 class QTreeWidget;
 
@@ -23,6 +24,7 @@ public:
     void done(int result) override;
 
 private:
+    void showPicker(bool shown);
     void fillPicker();
     void fillRelated();
     void take();
@@ -33,4 +35,5 @@ private:
     int m_record;
     QTreeWidget* m_related;
     QTreeWidget* m_picker;
+    QList<QWidget*> m_pickerParts; // the picker and its two buttons
 };

@@ -53,7 +53,12 @@ void ToolEditorWindow::chooseProgram()
 {
     Prompt::FileDialog dialog;
     dialog.title = u"应用程序路径"_s;
+#ifdef Q_OS_WIN
     dialog.filter = u"应用程序(*.exe)|*.exe|所有文件(*.*)|*.*"_s;
+#else
+    // Programs here carry no extension, so every file comes first.
+    dialog.filter = u"所有文件(*.*)|*.*|应用程序(*.exe)|*.exe"_s;
+#endif
     const QString path = Prompt::openFile(this, dialog);
     if (path.isEmpty())
         return;

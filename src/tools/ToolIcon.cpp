@@ -2,6 +2,8 @@
 
 #include "platform/FileIcons.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -47,6 +49,17 @@ bool ToolIcon::isWebAddress(const QString& path)
     const QString lower = path.toLower();
     return endings.contains(lower.right(3)) || lower.right(4) == u"aspx"_s || lower.left(4) == u"http"_s ||
            lower.left(4) == u"www."_s;
+}
+
+QString ToolIcon::shellTarget(const QString& path)
+{
+    // A scheme has at least two characters ("C:" is a drive) and no dot, so "example.org:8080" is a host.
+    static const QRegularExpression scheme(u"^[A-Za-z][A-Za-z0-9+-]+:"_s);
+    static const QRegularExpression fileLike(u"^([A-Za-z]:|[/\\\\.~])"_s);
+    if (!isWebAddress(path) || scheme.match(path).hasMatch() || fileLike.match(path).hasMatch() ||
+        QFileInfo::exists(path))
+        return path;
+    return u"http://"_s + path;
 }
 
 QIcon ToolIcon::webAddressIcon()

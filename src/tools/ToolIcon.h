@@ -28,6 +28,11 @@ public:
     // "com", "aspx", in any letter case.
     static bool isWebAddress(const QString& path);
 
+    // What the shell is asked to open for a tool's path. A web address written without a scheme
+    // ("www.example.org") gets "http://", or the desktop would look for a file of that name; a path that names
+    // an existing file, an absolute or drive path, or an address with its own scheme is left as it is.
+    static QString shellTarget(const QString& path);
+
     static QIcon webAddressIcon();
     static QIcon defaultToolIcon();
 

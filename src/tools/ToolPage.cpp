@@ -123,7 +123,7 @@ void ToolPage::openItem(QListWidgetItem* item)
         return;
     const int record = item->data(kRecordRole).toInt();
     if (record > 0)
-        Prompt::openWithShell(ToolTable::toolAt(record).path);
+        Prompt::openWithShell(ToolIcon::shellTarget(ToolTable::toolAt(record).path));
 }
 
 void ToolPage::resizeEvent(QResizeEvent* event)

@@ -48,7 +48,6 @@ DesignWizardWindow::DesignWizardWindow(QWidget* owner)
             m_date = named(new QDateEdit(Clock::now().date(), group), u"日期框1"_s);
             m_date->setCalendarPopup(true);
             m_date->setDisplayFormat(u"yyyy-MM-dd"_s);
-            m_date->setAccessibleName(u"日期"_s);
             auto* add = named(new QPushButton(u"加入"_s, group), u"加入日期按钮"_s);
             add->setAutoDefault(false);
             connect(add, &QPushButton::clicked, this, &DesignWizardWindow::insertDate);
@@ -80,6 +79,8 @@ DesignWizardWindow::DesignWizardWindow(QWidget* owner)
     speakAsSeen(this);
     for (int p = 0; p < captions.size(); ++p)
         m_texts.at(p)->setAccessibleName(captions.at(p));
+    // Nothing beside the date picker reads as its label; it is heard as what it holds.
+    m_date->setAccessibleName(u"日期"_s);
 }
 
 DesignWizardWindow* DesignWizardWindow::open(QWidget* owner)
@@ -90,6 +91,16 @@ DesignWizardWindow* DesignWizardWindow::open(QWidget* owner)
     wizard->setModal(false);
     wizard->show();
     return wizard;
+}
+
+void DesignWizardWindow::reject()
+{
+    // QDialog's close box ends here too, so one question covers both ways out.
+    const bool typed = std::any_of(m_texts.cbegin(), m_texts.cend(),
+                                   [](const QPlainTextEdit* text) { return !text->document()->isEmpty(); });
+    if (typed && !Prompt::question(this, u"是否放弃已输入的内容？"_s))
+        return;
+    QDialog::reject();
 }
 
 void DesignWizardWindow::next()
@@ -121,7 +132,7 @@ void DesignWizardWindow::refreshButtons()
 {
     const int page = m_pages->currentIndex();
     m_previous->setEnabled(page != 0);
-    m_next->setText(page == m_pages->count() - 1 ? kSaveCaption : kNextCaption);
+    setCaption(m_next, page == m_pages->count() - 1 ? kSaveCaption : kNextCaption);
     m_texts.at(page)->setFocus();
 }
 
@@ -141,6 +152,7 @@ bool DesignWizardWindow::save()
         Prompt::error(this, u"设计文档保存失败！"_s);
         return true;
     }
-    close();
+    // Saved: nothing to ask about.
+    accept();
     return true;
 }

@@ -9,7 +9,7 @@ class QPushButton;
 class QTabWidget;
 
 // 设计向导: composes a design document page by page and saves it as a text file. Not modal: the main window
-// stays usable while it is open. Its texts live only in its boxes.
+// stays usable while it is open. Its texts live only in its boxes, so closing it without saving asks first.
 class DesignWizardWindow : public QDialog
 {
     Q_OBJECT
@@ -20,6 +20,9 @@ public:
     // Opens a new wizard, empty on its first page, owned by `owner` (the main window); it deletes itself
     // when closed.
     static DesignWizardWindow* open(QWidget* owner);
+
+    // Esc and the close box: texts typed on any page go only after the user agrees.
+    void reject() override;
 
 private:
     void next();

@@ -8,13 +8,22 @@
 #include "ui/main/ProjectListView.h"
 #include "views/DetailsReport.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Short enough that a kill right after the last key finds the text saved, long enough that typing at any
+// speed rarely waits for the disk; a text typed on without a pause is still saved every two seconds.
+constexpr int kPauseMs = 250;
+constexpr qint64 kLongestUnsavedMs = 2000;
 
 QString captionOf(ProjectTexts::Mode mode)
 {
@@ -54,16 +63,25 @@ TextPage::TextPage(ProjectListView* projects, QWidget* parent)
     m_write->setGeometry(336, 2, 112, 20);
     labelFor(m_caption, m_editor);
 
-    connect(m_editor, &QPlainTextEdit::textChanged, this, &TextPage::saveTextField);
+    m_saveTimer.setSingleShot(true);
+    connect(&m_saveTimer, &QTimer::timeout, this, &TextPage::saveTextField);
+    connect(m_editor, &QPlainTextEdit::textChanged, this, &TextPage::textEdited);
+    m_editor->installEventFilter(this);
     connect(m_write, &QPushButton::clicked, this, &TextPage::writeToFile);
     connect(m_back, &QPushButton::clicked, this, &TextPage::backToList);
+    // Quitting by the session's signal ends the loop without closing the window first.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &TextPage::savePendingText);
+}
+
+TextPage::~TextPage()
+{
+    savePendingText();
 }
 
 void TextPage::setCaption(const QString& text)
 {
-    m_caption->setText(text);
     // A screen reader names the box by the caption beside it, which changes with what the page shows.
-    m_editor->setAccessibleName(spokenText(text).chopped(text.endsWith(u'：') ? 1 : 0));
+    ::setCaption(m_caption, text);
 }
 
 void TextPage::fill(const QString& text)
@@ -76,6 +94,9 @@ void TextPage::fill(const QString& text)
 
 void TextPage::showTextField(ProjectTexts::Mode mode)
 {
+    // The box is about to show another text; one that could not be written stays on screen instead.
+    if (!savePendingText())
+        return;
     m_editor->setReadOnly(false);
     setCaption(captionOf(mode));
     if (!m_projects->requireSelectedProject())
@@ -96,7 +117,7 @@ void TextPage::showTextField(ProjectTexts::Mode mode)
 
 void TextPage::showDetails()
 {
-    if (!m_projects->requireSelectedProject())
+    if (!savePendingText() || !m_projects->requireSelectedProject())
         return;
     m_mode = ProjectTexts::Details;
     Q_EMIT showRequested();
@@ -105,11 +126,27 @@ void TextPage::showDetails()
     setCaption(captionOf(ProjectTexts::Details));
 }
 
-void TextPage::saveTextField()
+void TextPage::textEdited()
 {
     // Before any text was shown (the page reached by its tab) the box belongs to no project.
     if (m_filling || m_mode == ProjectTexts::Details || m_record == 0)
         return;
+    if (!m_unsavedSince.isValid())
+        m_unsavedSince.start();
+    m_saveTimer.start(int(std::clamp(kLongestUnsavedMs - m_unsavedSince.elapsed(), qint64(0), qint64(kPauseMs))));
+}
+
+bool TextPage::savePendingText()
+{
+    return !m_unsavedSince.isValid() || saveTextField();
+}
+
+bool TextPage::saveTextField()
+{
+    m_saveTimer.stop();
+    if (!m_unsavedSince.isValid())
+        return true;
+    m_unsavedSince.invalidate();
     QString text = m_editor->toPlainText();
     // The editor separates lines with "\n" alone; one bulk replace is many times faster on a long text than
     // the general conversion, which is kept for a stray "\r" from pasted text.
@@ -119,17 +156,20 @@ void TextPage::saveTextField()
         text.replace(u'\n', u"\r\n"_s);
     switch (ProjectTexts::save(m_record, m_number, m_mode, text)) {
     case ProjectTexts::Outcome::Done:
-        break;
+        return true;
     case ProjectTexts::Outcome::DatabaseError:
-        // The text stays in the box; the next change tries again.
+        // The text stays in the box and unsaved; the next change or leaving the page tries again (not while
+        // the message itself takes the focus).
         showDatabaseError(this);
-        break;
+        m_unsavedSince.start();
+        return false;
     case ProjectTexts::Outcome::ProjectMissing:
         // Typing on would only repeat the message; the text can still be written to a file.
         m_editor->setReadOnly(true);
         Prompt::warning(this, u"此项目已被删除，文本无法再保存到项目中！"_s);
         break;
     }
+    return true;
 }
 
 QString TextPage::proposedFileName() const
@@ -167,6 +207,7 @@ void TextPage::writeToFile()
 
 void TextPage::backToList()
 {
+    savePendingText();
     m_editor->setReadOnly(false);
     Q_EMIT backRequested();
 }
@@ -178,4 +219,18 @@ void TextPage::resizeEvent(QResizeEvent* event)
     m_editor->setGeometry(5, 24, tabWidth - 10, height() - 24);
     m_write->move(tabWidth - m_write->width() - 8, m_write->y());
     m_back->move(tabWidth - m_write->width() - m_back->width() - 8, m_back->y());
+}
+
+void TextPage::hideEvent(QHideEvent* event)
+{
+    // Another page of the tab, or the window closing.
+    savePendingText();
+    QWidget::hideEvent(event);
+}
+
+bool TextPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_editor && event->type() == QEvent::FocusOut)
+        savePendingText();
+    return QWidget::eventFilter(watched, event);
 }

@@ -2,6 +2,8 @@
 
 #include "views/ProjectTexts.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 class ProjectListView;
@@ -10,7 +12,7 @@ class QPlainTextEdit;
 class QPushButton;
 
 // Page "辅助项目" of the content tab: one project text (design plan, defect report, upgrade history), edited in
-// place and saved on every change, or the read-only details report; with a way back to the project list and a
+// place and saved as soon as typing pauses, or the read-only details report; with a way back to the project list and a
 // write-out to a text file. The page acts on the project selected in `projects`.
 class TextPage : public QWidget
 {
@@ -18,6 +20,7 @@ class TextPage : public QWidget
 
 public:
     explicit TextPage(ProjectListView* projects, QWidget* parent = nullptr);
+    ~TextPage() override;
 
     QLabel* caption() const { return m_caption; }
     QPlainTextEdit* editor() const { return m_editor; }
@@ -35,6 +38,9 @@ public:
     // The name "写到文件" proposes: the selected project's caption and what the page shows.
     QString proposedFileName() const;
 
+    // Writes a change not yet saved; false when the table could not be written (the text stays in the box).
+    bool savePendingText();
+
 Q_SIGNALS:
     // The page has something to show and wants to be the current page of the content tab.
     void showRequested();
@@ -43,11 +49,14 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setCaption(const QString& text);
     void fill(const QString& text);
-    void saveTextField();
+    void textEdited();
+    bool saveTextField();
     void writeToFile();
     void backToList();
 
@@ -61,4 +70,9 @@ private:
     int m_record = 0;
     QString m_number; // the project m_record held when its text was shown
     bool m_filling = false;
+
+    // A save writes the whole text and waits for the disk, so keystrokes are not saved one by one: the text
+    // goes to the table once typing pauses, and at the latest a moment after the first unsaved key.
+    QTimer m_saveTimer;
+    QElapsedTimer m_unsavedSince; // invalid while the table holds what the box shows
 };

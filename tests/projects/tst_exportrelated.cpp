@@ -214,8 +214,11 @@ private Q_SLOTS:
         auto* picker = w.findChild<QTreeWidget*>(u"选择项目列表框"_s);
         const auto click = [&w](const QString& name) { w.findChild<QPushButton*>(name)->click(); };
 
+        // Narrow, nothing of the picker shows; wide, all of it.
+        QVERIFY(picker->visibleRegion().isEmpty());
         click(u"添加按钮"_s);
         QCOMPARE(w.width(), RelatedProjectsWindow::kWideWidth);
+        QCOMPARE(picker->visibleRegion().boundingRect(), picker->rect());
         click(u"超级按钮4"_s);
         click(u"删除按钮"_s);
         click(u"导出按钮"_s);
@@ -238,6 +241,7 @@ private Q_SLOTS:
         QCOMPARE(column(related, 0), QStringList({u"A"_s, u"B"_s, u"B"_s}));
         click(u"超级按钮5"_s);
         QCOMPARE(w.width(), RelatedProjectsWindow::kNarrowWidth);
+        QVERIFY(picker->visibleRegion().isEmpty());
 
         select(related, 1);
         m_fx->prompt.queueSaveFile(m_fx->app.filePath(u"乙.e"_s));

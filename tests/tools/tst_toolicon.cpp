@@ -19,6 +19,8 @@ private Q_SLOTS:
     void iconOf_firstSourceWithAnIconWins_data();
     void iconOf_firstSourceWithAnIconWins();
     void iconOf_pictureOrDesktopEntryOnDisk_ownIcon();
+    void shellTarget_addressWithoutSchemeOpensAsHttp_data();
+    void shellTarget_addressWithoutSchemeOpensAsHttp();
 };
 
 void ToolIconTest::isWebAddress_data()
@@ -121,6 +123,38 @@ void ToolIconTest::iconOf_pictureOrDesktopEntryOnDisk_ownIcon()
     QVERIFY(kind != ToolIcon::Kind::Own);
     icons.iconOf(dir.filePath(u"missing.com"_s), &kind);
     QCOMPARE(kind, ToolIcon::Kind::WebAddress);
+}
+
+void ToolIconTest::shellTarget_addressWithoutSchemeOpensAsHttp_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("opened");
+    const QList<std::pair<QString, QString>> cases = {
+        {u"www.example.org"_s, u"http://www.example.org"_s},
+        {u"WWW.Example.org/a?b=1"_s, u"http://WWW.Example.org/a?b=1"_s},
+        {u"example.com"_s, u"http://example.com"_s},
+        {u"example.cn:8080/x.aspx"_s, u"http://example.cn:8080/x.aspx"_s},
+        {u"http://example.org"_s, u"http://example.org"_s},
+        {u"https://example.org"_s, u"https://example.org"_s},
+        {u"ftp://example.com"_s, u"ftp://example.com"_s},
+        {u"/usr/bin/command.com"_s, u"/usr/bin/command.com"_s},
+        {u"C:\\dos\\command.com"_s, u"C:\\dos\\command.com"_s},
+        {u"\\\\server\\page.htm"_s, u"\\\\server\\page.htm"_s},
+        {u"./page.htm"_s, u"./page.htm"_s},
+        {u"present.com"_s, u"present.com"_s}, // a file of that name beside the program
+        {u"notes.txt"_s, u"notes.txt"_s},
+    };
+    for (const auto& [path, opened] : cases)
+        QTest::addRow("%s", qPrintable(path)) << path << opened;
+}
+
+void ToolIconTest::shellTarget_addressWithoutSchemeOpensAsHttp()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, opened);
+    TempAppDir dir(false);
+    dir.writeFile(u"present.com"_s, "MZ");
+    QCOMPARE(ToolIcon::shellTarget(path), opened);
 }
 
 QTEST_MAIN(ToolIconTest)

@@ -284,6 +284,11 @@ void ToolsTest::editor_chooseProgram_takesPathAndFileName()
     QTest::mouseClick(browse, Qt::LeftButton);
     QCOMPARE(path->text(), u"/usr/local/bin/编辑器.exe"_s);
     QCOMPARE(name->text(), u"编辑器.exe"_s);
+#ifdef Q_OS_WIN
+    QCOMPARE(m_prompt->fileDialogs.last().filter, u"应用程序(*.exe)|*.exe|所有文件(*.*)|*.*"_s);
+#else
+    QCOMPARE(m_prompt->fileDialogs.last().filter, u"所有文件(*.*)|*.*|应用程序(*.exe)|*.exe"_s);
+#endif
 
     m_prompt->queueOpenFile(u""_s);
     QTest::mouseClick(browse, Qt::LeftButton);

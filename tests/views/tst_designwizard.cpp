@@ -38,7 +38,8 @@ private Q_SLOTS:
     void save_writesTheDocumentBytes();
     void save_cancelledOrUnwritable_staysOnTheLastPageWithItsTexts();
     void insertDate_twice_appendsTwoDatesWithoutBreaks();
-    void escape_discardsTheWindowAndItsTexts();
+    void leave_typedTextGoesOnlyAfterAQuestion_data();
+    void leave_typedTextGoesOnlyAfterAQuestion();
 
 private:
     QPlainTextEdit* box(int page) const { return m_wizard->findChild<QPlainTextEdit*>(kBoxes.at(page)); }
@@ -164,11 +165,44 @@ void DesignWizardTest::insertDate_twice_appendsTwoDatesWithoutBreaks()
     QCOMPARE(box(4)->toPlainText(), u"完成：2027年1月15日2027年1月15日"_s);
 }
 
-void DesignWizardTest::escape_discardsTheWindowAndItsTexts()
+void DesignWizardTest::leave_typedTextGoesOnlyAfterAQuestion_data()
 {
-    box(0)->setPlainText(u"草稿"_s);
-    QTest::keyClick(m_wizard, Qt::Key_Escape);
-    QTRY_VERIFY(!m_wizard);
+    QTest::addColumn<bool>("closeBox"); // otherwise Esc
+    QTest::addColumn<int>("page");      // where the text is typed; -1: nowhere
+    QTest::addColumn<bool>("discard");  // the answer, when asked
+    QTest::newRow("Esc, every box empty") << false << -1 << true;
+    QTest::newRow("Esc, text, kept") << false << 0 << false;
+    QTest::newRow("Esc, text, discarded") << false << 3 << true;
+    QTest::newRow("Esc, only the rules page") << false << 5 << false;
+    QTest::newRow("close box, every box empty") << true << -1 << true;
+    QTest::newRow("close box, text, kept") << true << 4 << false;
+    QTest::newRow("close box, text, discarded") << true << 1 << true;
+}
+
+void DesignWizardTest::leave_typedTextGoesOnlyAfterAQuestion()
+{
+    QFETCH(bool, closeBox);
+    QFETCH(int, page);
+    QFETCH(bool, discard);
+    if (page >= 0) {
+        box(page)->setPlainText(u"草稿"_s);
+        m_fixture->prompt.queueAnswer(discard ? Prompt::Answer::Yes : Prompt::Answer::No);
+    }
+    if (closeBox)
+        m_wizard->close();
+    else
+        QTest::keyClick(m_wizard, Qt::Key_Escape);
+    if (page >= 0) {
+        QCOMPARE(m_fixture->prompt.texts(), QStringList{u"是否放弃已输入的内容？"_s});
+        QCOMPARE(m_fixture->prompt.lastForm(), Prompt::Form::Question);
+    }
+    if (discard) {
+        QTRY_VERIFY(!m_wizard);
+        return;
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_wizard && m_wizard->isVisible());
+    QCOMPARE(box(page)->toPlainText(), u"草稿"_s);
 }
 
 QTEST_MAIN(DesignWizardTest)

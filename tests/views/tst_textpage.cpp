@@ -62,6 +62,8 @@ private Q_SLOTS:
     void details_reportsFieldsTypeAndPackageSize();
     void textModes_everyChangeWritesTheModesFieldOnly_data();
     void textModes_everyChangeWritesTheModesFieldOnly();
+    void save_typedTextReachesTheTableOnEveryWayOut_data();
+    void save_typedTextReachesTheTableOnEveryWayOut();
     void save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRecordNumber();
     void show_tableUnreadable_reportsAndKeepsSavingWhereItWas();
     void writeToFile_chineseCodePageWithRuleAndStamp_data();
@@ -192,7 +194,8 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
     QCOMPARE(m_editor->toPlainText(), u"旧\n"_s + QString::number(field));
     QVERIFY(!m_editor->isReadOnly());
 
-    // Typing in the middle of the text: each key is written at once, and the cursor and the view stay put.
+    // Typing in the middle of the text: the cursor and the view stay put, and the text is written once typing
+    // pauses.
     m_editor->appendPlainText(QString(u"行\n"_s).repeated(200));
     QTextCursor cursor = m_editor->textCursor();
     cursor.setPosition(1);
@@ -210,7 +213,7 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
     QCOMPARE(m_editor->verticalScrollBar()->value(), scrolled);
     const QString expected = TextCodec::toCrLf(m_editor->toPlainText());
     QVERIFY(expected.startsWith(u"旧新字𠀀\r\n"_s));
-    QCOMPARE(stored(2, field), expected);
+    QTRY_COMPARE(stored(2, field), expected);
     for (int other : fields) {
         if (other != field)
             QCOMPARE(stored(2, other), u"旧\r\n"_s + QString::number(other));
@@ -224,6 +227,48 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
     QCOMPARE(m_page->textViewMode(), ProjectTexts::Mode(mode));
 }
 
+void TextPageTest::save_typedTextReachesTheTableOnEveryWayOut_data()
+{
+    QTest::addColumn<QString>("way");
+    for (const char* way : {"typing pauses", "focus leaves the box", "another project's text", "details",
+                            "back to the list", "window closed", "window destroyed"})
+        QTest::newRow(way) << QString::fromUtf8(way);
+}
+
+void TextPageTest::save_typedTextReachesTheTableOnEveryWayOut()
+{
+    QFETCH(QString, way);
+    select(1);
+    button(&NavigationBar::Commands::upgradeHistory)->click();
+    m_editor->setFocus();
+    type(m_editor, u"版本𠀀\n二"_s);
+    // A keystroke does not wait for the disk.
+    QCOMPARE(stored(2, ProjectField::UpgradeHistory), QString());
+
+    if (way == u"typing pauses") {
+        QTRY_COMPARE(stored(2, ProjectField::UpgradeHistory), u"版本𠀀\r\n二"_s);
+        return;
+    }
+    if (way == u"focus leaves the box") {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(m_editor, &out);
+    } else if (way == u"another project's text") {
+        select(0);
+        button(&NavigationBar::Commands::upgradeHistory)->click();
+        QCOMPARE(m_page->viewRecordNumber(), 1);
+    } else if (way == u"details") {
+        button(&NavigationBar::Commands::details)->click();
+    } else if (way == u"back to the list") {
+        QTest::mouseClick(m_page->backButton(), Qt::LeftButton);
+    } else if (way == u"window closed") {
+        m_window->close();
+    } else {
+        m_window.reset();
+    }
+    QCOMPARE(stored(2, ProjectField::UpgradeHistory), u"版本𠀀\r\n二"_s);
+    QCOMPARE(stored(1, ProjectField::UpgradeHistory), QString());
+}
+
 void TextPageTest::save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRecordNumber()
 {
     CatalogBuilder::addProject({u"P03"_s, u"Gamma"_s, 0, u"3.0"_s});
@@ -235,7 +280,7 @@ void TextPageTest::save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRe
         QVERIFY(table.open() && table.goTo(1) && table.deleteRecord() && table.pack());
     }
     type(m_editor, u"x"_s);
-    QCOMPARE(stored(1, ProjectField::BugReport), u"x"_s); // P02, now record 1
+    QTRY_COMPARE(stored(1, ProjectField::BugReport), u"x"_s); // P02, now record 1
     QCOMPARE(stored(1, ProjectField::Number), u"P02"_s);
     QCOMPARE(stored(2, ProjectField::BugReport), QString());
 
@@ -244,7 +289,7 @@ void TextPageTest::save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRe
         QVERIFY(table.open() && table.goTo(1) && table.deleteRecord() && table.pack());
     }
     type(m_editor, u"y"_s);
-    QCOMPARE(m_fixture->prompt.lastText(), u"此项目已被删除，文本无法再保存到项目中！"_s);
+    QTRY_COMPARE(m_fixture->prompt.lastText(), u"此项目已被删除，文本无法再保存到项目中！"_s);
     QCOMPARE(stored(1, ProjectField::BugReport), QString()); // P03 keeps its own text
     QVERIFY(m_editor->isReadOnly());
 }
@@ -260,7 +305,7 @@ void TextPageTest::show_tableUnreadable_reportsAndKeepsSavingWhereItWas()
     QCOMPARE(m_page->textViewMode(), ProjectTexts::BugReport);
     QVERIFY(QFile::rename(table + u".away"_s, table));
     type(m_editor, u"z"_s);
-    QCOMPARE(stored(2, ProjectField::BugReport), u"z"_s);
+    QTRY_COMPARE(stored(2, ProjectField::BugReport), u"z"_s);
     QCOMPARE(stored(2, ProjectField::DesignPlan), QString());
 }
 
@@ -283,7 +328,7 @@ void TextPageTest::writeToFile_chineseCodePageWithRuleAndStamp()
     } else {
         button(&NavigationBar::Commands::designPlan)->click();
         type(m_editor, text);
-        QCOMPARE(stored(1, ProjectField::DesignPlan), u"计划\r\n€ 与 𠀀"_s); // whole in the table
+        QTRY_COMPARE(stored(1, ProjectField::DesignPlan), u"计划\r\n€ 与 𠀀"_s); // whole in the table
         QCOMPARE(m_page->proposedFileName(), u"Alpha 1.0 设计规划"_s);
     }
     const QString path = m_fixture->app.filePath(u"写出.txt"_s);

@@ -4,7 +4,9 @@
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +15,9 @@
 #include <QTabWidget>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
+#include <QWindow>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -115,26 +120,133 @@ void labelFor(QLabel* label, QWidget* control)
     label->setBuddy(control);
 }
 
+namespace {
+
+// The caption a control shows, or nothing for a control without one.
+QString captionOf(QWidget* w)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text();
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return labelText(label);
+    if (auto* group = qobject_cast<QGroupBox*>(w))
+        return group->title();
+    return {};
+}
+
+void speak(QWidget* window, QWidget* w)
+{
+    // A caption that reads as it is spoken is left to Qt, which reads it afresh whenever it is asked.
+    const QString caption = captionOf(w);
+    if (!caption.isEmpty() && !caption.contains(u'&') && spokenText(caption) == caption) {
+        w->setAccessibleName(QString());
+        return;
+    }
+    const QString readable = readableText(window, w);
+    w->setAccessibleName(readable.isEmpty() ? w->objectName() : readable);
+}
+
+// A control and, for a label, the control it names.
+void speakWithBuddy(QWidget* window, QWidget* w)
+{
+    speak(window, w);
+    if (auto* label = qobject_cast<QLabel*>(w); label && label->buddy())
+        speak(window, label->buddy());
+}
+
+// Keeps the spoken names of one window's captioned controls, and of the controls their labels name, in step
+// with their captions. Qt tells a control nothing when its caption changes, but repaints it, so the name is
+// compared at every paint and show; a window's own code that changes a caption calls setCaption() instead,
+// which speaks at once.
+class CaptionFollower : public QObject
+{
+public:
+    explicit CaptionFollower(QWidget* window)
+        : QObject(window)
+        , m_window(window)
+    {
+        setObjectName(u"qt_caption_follower"_s);
+    }
+
+    void follow(QWidget* w)
+    {
+        m_spoken.insert(w, captionOf(w));
+        w->installEventFilter(this);
+    }
+
+    void respeak(QWidget* w)
+    {
+        m_spoken.insert(w, captionOf(w));
+        speakWithBuddy(m_window, w);
+    }
+
+    // Qt hands the platform the application's name for an empty title, so a window whose title is empty
+    // on purpose (an empty Title= for the main window) would read "Tallyra". A single blank is what the
+    // platform shows instead; the window keeps its empty title, which is also what a screen reader hears.
+    void showTitleAsSet()
+    {
+        QWindow* handle = m_window->windowHandle();
+        if (handle && m_window->windowTitle().isEmpty() && handle->title().isEmpty())
+            handle->setTitle(u" "_s);
+    }
+
+    static CaptionFollower* of(QWidget* w)
+    {
+        return w ? w->window()->findChild<CaptionFollower*>(u"qt_caption_follower"_s, Qt::FindDirectChildrenOnly)
+                 : nullptr;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window) {
+            if (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::Show)
+                showTitleAsSet();
+            return false;
+        }
+        if (event->type() == QEvent::Paint || event->type() == QEvent::Show) {
+            auto* w = static_cast<QWidget*>(watched);
+            const auto spoken = m_spoken.constFind(w);
+            if (spoken != m_spoken.cend() && *spoken != captionOf(w))
+                respeak(w);
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    QHash<QWidget*, QString> m_spoken;
+};
+
+} // namespace
+
 void speakAsSeen(QWidget* window)
 {
     // A window is announced by its title, which Qt reads itself while the accessible name is empty.
     if (window->accessibleDescription().isEmpty())
         window->setAccessibleDescription(QString::fromLatin1(window->metaObject()->className()));
+    auto* follower = new CaptionFollower(window);
+    window->installEventFilter(follower);
     const QList<QWidget*> controls = window->findChildren<QWidget*>();
     for (QWidget* w : controls) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(u"qt_"))
             continue;
-        // A caption that reads as it is spoken is left to Qt, which then follows it when it changes.
-        QString caption;
-        if (auto* button = qobject_cast<QAbstractButton*>(w))
-            caption = button->text();
-        else if (auto* label = qobject_cast<QLabel*>(w))
-            caption = labelText(label);
-        if (!caption.isEmpty() && !caption.contains(u'&') && spokenText(caption) == caption) {
-            w->setAccessibleName(QString());
-            continue;
-        }
-        const QString readable = readableText(window, w);
-        w->setAccessibleName(readable.isEmpty() ? w->objectName() : readable);
+        speak(window, w);
+        if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w))
+            follower->follow(w);
     }
+}
+
+void setCaption(QWidget* control, const QString& caption)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(caption);
+    else if (auto* label = qobject_cast<QLabel*>(control))
+        label->setText(caption);
+    else if (auto* group = qobject_cast<QGroupBox*>(control))
+        group->setTitle(caption);
+    if (CaptionFollower* follower = CaptionFollower::of(control))
+        follower->respeak(control);
+    else
+        speakWithBuddy(control->window(), control);
 }

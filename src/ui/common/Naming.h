@@ -30,8 +30,13 @@ class QLabel* placedLabel(QWidget* parent, const QString& name, const QString& c
 // Gives every named control below `window` (and the window) the name a person hears: a window its title, a
 // button, label, check box or group box its caption, an edit box, combo box or list the text of the label
 // beside it (its buddy) or of its tab page, and a control with nothing readable its own name. Captions lose
-// their access-key marks and the blanks that only space them out ("更    新" is heard as "更新").
+// their access-key marks and the blanks that only space them out ("更    新" is heard as "更新"). The names follow
+// the captions when they change later.
 void speakAsSeen(QWidget* window);
+
+// Changes a button's, label's or group box's caption and, at once, what it and the control it labels are
+// heard as.
+void setCaption(QWidget* control, const QString& caption);
 
 // Pairs a label with the control it names, for the keyboard (its access key) and for screen readers.
 void labelFor(class QLabel* label, QWidget* control);

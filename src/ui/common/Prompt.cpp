@@ -4,7 +4,10 @@
 #include "ui/common/DesktopPromptBackend.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QStringList>
+
+using namespace Qt::StringLiterals;
 
 namespace Prompt {
 
@@ -101,17 +104,31 @@ void play(Sound sound)
 QString qtFilter(const QString& pipeFilter)
 {
     // "描述|模式|描述|模式" pairs become "描述 (模式);;描述 (模式)". A label that already names its
-    // pattern keeps its text, so "项目文件包(*.zip)" is not shown as "项目文件包(*.zip) (*.zip)".
+    // pattern, in ASCII or full-width brackets, keeps only its text, so "项目文件包(*.zip)" is not shown as
+    // "项目文件包(*.zip) (*.zip)" nor "备份文件（*.fd2）" as "备份文件（*.fd2） (*.fd2)"; a label that is its
+    // own pattern ("*.*") is shown once.
+    static const QRegularExpression namedPattern(u"\\s*[(（][^()（）]*[)）]$"_s);
     const QStringList parts = pipeFilter.split(u'|');
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& label = parts.at(i);
-        QString patterns = parts.at(i + 1);
-        patterns.replace(u';', u' ');
-        if (label.contains(u'(') && label.endsWith(u')'))
-            filters << label.left(label.indexOf(u'(')) + u" (" + patterns + u')';
-        else
-            filters << label + u" (" + patterns + u')';
+        QString label = parts.at(i);
+        const bool ownPattern = label == parts.at(i + 1);
+        QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
+#ifndef Q_OS_WIN
+        // "*.*" means every file on Windows; elsewhere it would hide every name without a dot, which is
+        // most programs and scripts.
+        for (QString& pattern : patterns) {
+            if (pattern == u"*.*")
+                pattern = u"*"_s;
+        }
+#endif
+        const QString joined = patterns.join(u' ');
+        if (ownPattern) {
+            filters << joined;
+            continue;
+        }
+        label.remove(namedPattern);
+        filters << label + u" (" + joined + u')';
     }
     return filters.join(u";;");
 }
