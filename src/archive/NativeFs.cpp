@@ -46,7 +46,9 @@ Status statusOf(const QString& path)
     } else {
         result.kind = Kind::Other;
     }
-    result.modified = QFileInfo(path).lastModified().toSecsSinceEpoch();
+    const qint64 modifiedMs = QFileInfo(path).lastModified().toMSecsSinceEpoch();
+    result.modified = modifiedMs / 1000;
+    result.modifiedNs = modifiedMs * 1000000;
     return result;
 }
 
@@ -134,6 +136,42 @@ bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out)
     return file.read(out.data(), size) == size;
 }
 
+OpenedFile::~OpenedFile()
+{
+    close();
+}
+
+bool OpenedFile::open(const QString& path)
+{
+    if (statusOf(path).kind != Kind::File) {
+        return false;
+    }
+    m_path = path;
+    m_file = std::make_unique<QFile>(path);
+    return m_file->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+Status OpenedFile::status() const
+{
+    // Windows keeps a file that is open for reading from being replaced or deleted, so its name still tells.
+    return m_file ? statusOf(m_path) : Status{};
+}
+
+bool OpenedFile::readAt(qint64 offset, qint64 size, QByteArray& out) const
+{
+    const std::lock_guard lock(m_mutex);
+    if (!m_file || !m_file->seek(offset)) {
+        return false;
+    }
+    out.resize(size);
+    return m_file->read(out.data(), size) == size;
+}
+
+void OpenedFile::close()
+{
+    m_file.reset();
+}
+
 #else
 
 namespace {
@@ -152,15 +190,9 @@ timespec toTimespec(qint64 seconds)
 
 } // namespace
 
-Status statusOf(const QString& path)
+static Status statusFrom(const struct stat& info)
 {
-    struct stat info
-    {
-    };
     Status status;
-    if (::lstat(native(path).constData(), &info) != 0) {
-        return status;
-    }
     if (S_ISLNK(info.st_mode)) {
         status.kind = Kind::Link;
     } else if (S_ISDIR(info.st_mode)) {
@@ -173,7 +205,21 @@ Status statusOf(const QString& path)
     status.mode = int(info.st_mode) & kPermissionMask;
     status.size = qint64(info.st_size);
     status.modified = qint64(info.st_mtim.tv_sec);
+    status.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + qint64(info.st_mtim.tv_nsec);
+    status.inode = quint64(info.st_ino);
+    status.device = quint64(info.st_dev);
     return status;
+}
+
+Status statusOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(native(path).constData(), &info) != 0) {
+        return {};
+    }
+    return statusFrom(info);
 }
 
 int umask()
@@ -301,6 +347,62 @@ bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out)
     }
     ::close(fd);
     return done == size;
+}
+
+OpenedFile::~OpenedFile()
+{
+    close();
+}
+
+bool OpenedFile::open(const QString& path)
+{
+    close();
+    m_fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (m_fd < 0) {
+        return false;
+    }
+    // A pipe put where the file was would block the reader for ever; only a plain file is read.
+    if (status().kind != Kind::File) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+Status OpenedFile::status() const
+{
+    struct stat info
+    {
+    };
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0) {
+        return {};
+    }
+    return statusFrom(info);
+}
+
+bool OpenedFile::readAt(qint64 offset, qint64 size, QByteArray& out) const
+{
+    out.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t read = ::pread(m_fd, out.data() + done, size_t(size - done), off_t(offset + done));
+        if (read < 0 && errno == EINTR) {
+            continue;
+        }
+        if (read <= 0) {
+            break;
+        }
+        done += read;
+    }
+    return done == size;
+}
+
+void OpenedFile::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
 }
 
 #endif

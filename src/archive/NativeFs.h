@@ -9,6 +9,7 @@
 #include <QFile>
 
 #include <memory>
+#include <mutex>
 #endif
 
 // The few file-system calls that packing and unpacking make once per entry, straight to the system where Qt would
@@ -28,6 +29,17 @@ struct Status
     int mode = 0; // permission bits
     qint64 size = 0;
     qint64 modified = 0; // seconds since the epoch
+    // What tells one version of a file from the next even when its size stays: the modification time to the
+    // nanosecond and the file's identity (a file renamed over another is a new inode).
+    qint64 modifiedNs = 0;
+    quint64 inode = 0;
+    quint64 device = 0;
+
+    bool sameAs(const Status& other) const
+    {
+        return kind == other.kind && mode == other.mode && size == other.size && modifiedNs == other.modifiedNs &&
+               inode == other.inode && device == other.device;
+    }
 };
 
 // What the path itself is: a link is reported as a link, never followed.
@@ -80,5 +92,31 @@ private:
 
 // Reads size bytes at offset; false when the file is shorter or cannot be read.
 bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out);
+
+// A file opened for reading, never through a link. Reads at an offset may come from several threads at once.
+class OpenedFile
+{
+public:
+    OpenedFile() = default;
+    ~OpenedFile();
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+
+    bool open(const QString& path);
+    // What the open file is now (kind Missing when it is not open).
+    Status status() const;
+    // Exactly size bytes at offset; false when the file is shorter or cannot be read.
+    bool readAt(qint64 offset, qint64 size, QByteArray& out) const;
+    void close();
+
+private:
+#ifdef Q_OS_WIN
+    std::unique_ptr<QFile> m_file;
+    QString m_path;
+    mutable std::mutex m_mutex;
+#else
+    int m_fd = -1;
+#endif
+};
 
 } // namespace NativeFs
