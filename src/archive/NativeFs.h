@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -42,6 +43,20 @@ struct Status
     }
 };
 
+// Names as the file system holds them. On Linux a name is any bytes: one that is not valid UTF-8 (a GBK name
+// left by a Windows archive) is carried in a QString with each stray byte b as the lone surrogate U+DC00 + b,
+// so that it reaches the system again byte for byte. Every call here takes paths in that form.
+QByteArray encodeName(const QString& name);
+QString decodeName(const QByteArray& bytes);
+// Whether a name decoded from the file system needs the stray-byte form (it is not valid UTF-8).
+bool hasStrayBytes(const QString& name);
+
+// The names in a folder, hidden ones included, without "." and ".."; nothing when it cannot be listed.
+std::optional<QStringList> listFolder(const QString& path);
+
+// Deletes a folder and everything below it, never following a link; whether it is gone.
+bool removeTree(const QString& path);
+
 // What the path itself is: a link is reported as a link, never followed.
 Status statusOf(const QString& path);
 
@@ -55,6 +70,7 @@ bool makeFolder(const QString& path, int mode);
 bool rename(const QString& from, const QString& to);
 
 bool removeFile(const QString& path);
+bool removeFolder(const QString& path); // an empty one
 
 // The bytes a link holds, as the system stores them; nothing when path is not a link.
 std::optional<QByteArray> linkTarget(const QString& path);

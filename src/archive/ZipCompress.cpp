@@ -8,7 +8,6 @@
 #include "archive/ZipWriter.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -96,7 +95,6 @@ Listing collectEntries(const QString& root, const QSet<QString>& skippedFiles, c
                        bool chooseMethods)
 {
     Listing listing;
-    const QDir rootDir(root);
     const int usualFolderMode = NativeFs::kDefaultFolderMode & ~NativeFs::umask();
     QList<SourceEntry> folders;
     QSet<QString> foldersWithContent;
@@ -107,58 +105,70 @@ Listing collectEntries(const QString& root, const QSet<QString>& skippedFiles, c
     };
     const InsideLink::Lookup linkOnDisk = [&](const QString& relative) -> std::optional<QString> {
         const std::optional<QByteArray> target = NativeFs::linkTarget(root + u'/' + relative);
-        return target ? std::optional<QString>(QFile::decodeName(*target)) : std::nullopt;
+        return target ? std::optional<QString>(NativeFs::decodeName(*target)) : std::nullopt;
     };
 
-    // Links are never followed into: one to a folder would loop or pack a whole other tree.
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = rootDir.relativeFilePath(path);
-        SourceEntry entry{path, name, NativeFs::statusOf(path), {}, false};
-        switch (entry.kind()) {
-        case NativeFs::Kind::Folder:
-            if (!QFileInfo(path).isReadable() || !QFileInfo(path).isExecutable()) {
-                listing.unreadable = true;
-                listing.unpackable.append(name + u'/');
+    // Links are never followed into: one to a folder would loop or pack a whole other tree. Names are taken from
+    // the system as they are, so that one that is not UTF-8 is packed under its own bytes.
+    QStringList pending{QString()};
+    while (!pending.isEmpty()) {
+        const QString folderName = pending.takeLast();
+        const QString folderPath = folderName.isEmpty() ? root : root + u'/' + folderName;
+        const std::optional<QStringList> names = NativeFs::listFolder(folderPath);
+        if (!names) {
+            if (NativeFs::statusOf(folderPath).kind != NativeFs::Kind::Folder) {
+                listing.vanished = true;
+            } else {
+                listing.unreadable = true; // its files would be missing without a word
+                listing.unpackable.append(folderName + u'/');
             }
-            folders.append(entry);
-            noteParents(name);
-            break;
-        case NativeFs::Kind::File:
-            if (skippedFiles.contains(path)) {
-                continue; // the archive itself, when it is written into the tree
-            }
-            if (path == leftOutWhenEmpty && entry.status.size == 0) {
+            continue;
+        }
+        for (const QString& leaf : *names) {
+            const QString name = folderName.isEmpty() ? leaf : folderName + u'/' + leaf;
+            const QString path = root + u'/' + name;
+            SourceEntry entry{path, name, NativeFs::statusOf(path), {}, false};
+            switch (entry.kind()) {
+            case NativeFs::Kind::Folder:
+                folders.append(entry);
+                noteParents(name);
+                pending.append(name);
                 break;
-            }
-            entry.stored = chooseMethods && CompressionChoice::isAlreadyCompressed(path, entry.status.size);
-            listing.entries.append(entry);
-            noteParents(name);
-            break;
-        case NativeFs::Kind::Link: {
-            // A link that is absolute or leads out would be refused when unpacked: it is never followed or stored.
-            const std::optional<QByteArray> target = NativeFs::linkTarget(path);
-            if (target && InsideLink::staysInside(name, QFile::decodeName(*target), linkOnDisk)) {
-                entry.linkTarget = *target;
+            case NativeFs::Kind::File:
+                if (skippedFiles.contains(path)) {
+                    continue; // the archive itself, when it is written into the tree
+                }
+                if (path == leftOutWhenEmpty && entry.status.size == 0) {
+                    break;
+                }
+                entry.stored = chooseMethods && CompressionChoice::isAlreadyCompressed(path, entry.status.size);
                 listing.entries.append(entry);
                 noteParents(name);
-            } else if (target) {
-                listing.unpackable.append(name);
-            } else {
-                listing.vanished = true;
+                break;
+            case NativeFs::Kind::Link: {
+                // A link that is absolute or leads out would be refused when unpacked: it is never followed or
+                // stored.
+                const std::optional<QByteArray> target = NativeFs::linkTarget(path);
+                if (target && InsideLink::staysInside(name, NativeFs::decodeName(*target), linkOnDisk)) {
+                    entry.linkTarget = *target;
+                    listing.entries.append(entry);
+                    noteParents(name);
+                } else if (target) {
+                    listing.unpackable.append(name);
+                } else {
+                    listing.vanished = true;
+                }
+                break;
             }
-            break;
+            case NativeFs::Kind::Missing:
+                listing.vanished = true;
+                break;
+            case NativeFs::Kind::Other:
+                listing.unpackable.append(name); // a pipe, socket or device
+                break;
+            }
+            listing.seen.append(entry);
         }
-        case NativeFs::Kind::Missing:
-            listing.vanished = true;
-            break;
-        case NativeFs::Kind::Other:
-            listing.unpackable.append(name); // a pipe, socket or device
-            break;
-        }
-        listing.seen.append(entry);
     }
     for (SourceEntry& folder : folders) {
         if (!foldersWithContent.contains(folder.name) || folder.status.mode != usualFolderMode) {
@@ -176,7 +186,8 @@ Listing collectEntries(const QString& root, const QSet<QString>& skippedFiles, c
 ZipWriter::Entry headerOf(const SourceEntry& entry)
 {
     ZipWriter::Entry header;
-    header.name = entry.name.toUtf8();
+    header.name = NativeFs::encodeName(entry.name);
+    header.utf8 = !NativeFs::hasStrayBytes(entry.name);
     header.modified = entry.status.modified;
     header.size = quint64(entry.size());
     const quint32 mode = quint32(entry.status.mode & NativeFs::kPermissionMask);

@@ -4,13 +4,11 @@
 #include "execution/UpdateBack.h"
 #include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
-#include "platform/FileSystem.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -231,10 +229,7 @@ void ExecutedProjectsWindow::abandon()
     if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s))
         return;
     const WorkLine line = WorkLine::parse(item->text(0));
-    if (line.isPackage())
-        QFile::remove(line.package());
-    else
-        FileSystem::removeDirectory(line.workingFolder());
+    UpdateBack::abandon(line);
     removeLineAndMaybeClose(item);
 }
 

@@ -1,9 +1,9 @@
 #include "execution/StrandedWork.h"
 
 #include "app/AppDir.h"
+#include "archive/NativeFs.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkLine.h"
-#include "platform/FileSystem.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -44,7 +44,7 @@ void removeLeftovers(const QString& executionDir)
         return;
     const QDir work(executionDir);
     for (const QString& name : work.entryList({ExecutionPaths::removalFolderPattern()}, QDir::Dirs | QDir::Hidden))
-        FileSystem::removeDirectory(work.filePath(name));
+        NativeFs::removeTree(work.filePath(name));
 }
 
 QStringList folderLines(const QString& executionDir)

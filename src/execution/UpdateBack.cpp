@@ -102,19 +102,26 @@ Outcome outcomeOf(int status)
     }
 }
 
+// Deletes a folder with all in it, also files whose names Qt cannot spell (not UTF-8). A blank path would mean
+// the current directory, which is appDir.
+void removeFolder(const QString& folder)
+{
+    if (!folder.trimmed().isEmpty() && !QFileInfo(folder).isRoot())
+        NativeFs::removeTree(folder);
+}
+
 // Removes a folder so that no part of it is ever left under its own name: it is moved aside first, and what a
 // kill leaves there the next start removes.
 void removeWorkingFolder(const QString& folder, const QString& number)
 {
     const QString aside = ExecutionPaths::removalFolder(QFileInfo(folder).path() + u'/', number);
-    if (QFileInfo(aside).isDir())
-        FileSystem::removeDirectory(aside);
+    removeFolder(aside);
     if (NativeFs::rename(folder, aside)) {
         DurableFile::syncFolder(QFileInfo(folder).path());
-        FileSystem::removeDirectory(aside);
+        removeFolder(aside);
         return;
     }
-    FileSystem::removeDirectory(folder);
+    removeFolder(folder);
 }
 
 } // namespace
@@ -216,6 +223,14 @@ void cleanUp(const WorkLine& line, bool keepOtherFiles)
         return;
     }
     removeWorkingFolder(line.workingFolder(), line.number());
+}
+
+void abandon(const WorkLine& line)
+{
+    if (line.isPackage())
+        QFile::remove(line.package());
+    else
+        removeFolder(line.workingFolder());
 }
 
 } // namespace UpdateBack

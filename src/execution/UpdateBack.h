@@ -55,4 +55,7 @@ Stamp stampRecord(const WorkLine& line);
 // single-file project.
 void cleanUp(const WorkLine& line, bool keepOtherFiles);
 
+// Abandon: throws the work away, the working folder with everything in it or the package that was not stored.
+void abandon(const WorkLine& line);
+
 } // namespace UpdateBack

@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +43,8 @@ private slots:
     void compress_treeChangedWhilePacked_packedAgainOrRefused_data();
     void compress_treeChangedWhilePacked_packedAgainOrRefused();
     void pack_unpackableEntries_refusedAndNamed();
+    void roundTrip_namesNotUtf8_comeBackByteForByte_data();
+    void roundTrip_namesNotUtf8_comeBackByteForByte();
 
     void extract_infoZipArchive_extracts();
     void extract_pythonZipfileArchive_extracts();
@@ -483,6 +487,51 @@ void ZipRoundTripTest::pack_unpackableEntries_refusedAndNamed()
     QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
     QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
     QCOMPARE(DiskTree::snapshot(path(u"out"_s)).keys(), QStringList({u"main.c"_s, u"sub/"_s}));
+}
+
+void ZipRoundTripTest::roundTrip_namesNotUtf8_comeBackByteForByte_data()
+{
+    QTest::addColumn<QByteArrayList>("names"); // as the file system holds them; a folder's ends with "/"
+    const QByteArray gbk = QStringEncoder("GB18030").encode(u"需求说明"_s);
+    QTest::newRow("file with a GBK name") << QByteArrayList{gbk + ".txt"};
+    QTest::newRow("GBK folder with a UTF-8 file") << QByteArrayList{gbk + "/", gbk + "/说明.txt"};
+    QTest::newRow("stray bytes of no code page") << QByteArrayList{"a\xff\xfe.bin", "\xc3(.txt"};
+}
+
+// unzip of a Windows archive leaves names in the Chinese code page; such a file is packed under its own bytes
+// and comes back under them, not under a name that only looks like it.
+void ZipRoundTripTest::roundTrip_namesNotUtf8_comeBackByteForByte()
+{
+    QFETCH(QByteArrayList, names);
+    QVERIFY(QDir().mkpath(path(u"s"_s)));
+    const QByteArray root = QFile::encodeName(path(u"s"_s)) + '/';
+    for (const QByteArray& name : names) {
+        if (name.endsWith('/')) {
+            QVERIFY(::mkdir(QByteArray(root + name).constData(), 0755) == 0);
+            continue;
+        }
+        const int fd = ::open(QByteArray(root + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, name.constData(), size_t(name.size())), ssize_t(name.size()));
+        ::close(fd);
+    }
+
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+
+    const QByteArray out = QFile::encodeName(path(u"out"_s)) + '/';
+    for (const QByteArray& name : names) {
+        struct stat info
+        {
+        };
+        QVERIFY2(::lstat(QByteArray(out + name).constData(), &info) == 0, name.toHex().constData());
+        if (name.endsWith('/'))
+            continue;
+        QCOMPARE(qint64(info.st_size), qint64(name.size()));
+    }
+    QCOMPARE(runTool(u"unzip"_s, {u"-tq"_s, path(u"p.zip"_s)}, m_dir.path()), 0);
+    // Qt cannot name such files to delete them.
+    QVERIFY(NativeFs::removeTree(path(u"s"_s)) && NativeFs::removeTree(path(u"out"_s)));
 }
 
 void ZipRoundTripTest::extract_infoZipArchive_extracts()

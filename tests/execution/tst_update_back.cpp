@@ -3,6 +3,7 @@
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
+#include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "execution/StrandedWork.h"
@@ -20,15 +21,14 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -182,6 +182,33 @@ private Q_SLOTS:
         QCOMPARE(contentOf(fx.storedPackage(u"P01"_s)).value(u"P_zip.TMP"_s), QByteArray("the user's own file"));
     }
 
+    void zipWork_fileNamedInChineseCodePage_storedUnderItsBytesAndFolderGone()
+    {
+        ExecutionFixture fx;
+        const QString line = executeZip(fx);
+        // What unzip makes of a Windows archive: a name in GBK, which is no UTF-8.
+        const QByteArray name = QStringEncoder("GB18030").encode(u"需求说明.txt"_s);
+        const QByteArray work = QFile::encodeName(fx.workDir(u"P01"_s)) + '/';
+        const int fd = ::open(QByteArray(work + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "requirements", 12), ssize_t(12));
+        ::close(fd);
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+
+        QCOMPARE(fx.prompt.lastText(), kUpdated);
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        QTemporaryDir back;
+        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::kOk);
+        struct stat info
+        {
+        };
+        QVERIFY(::lstat(QByteArray(QFile::encodeName(back.path()) + '/' + name).constData(), &info) == 0);
+        QCOMPARE(qint64(info.st_size), qint64(12));
+        QVERIFY(NativeFs::removeTree(back.path()));
+    }
+
     // What cannot be packed as it is on disk stops update back before anything is stored or deleted.
     void updateBack_workNotPackableWhole_folderAndLineKept_data()
     {
@@ -210,20 +237,25 @@ private Q_SLOTS:
             for (int i = 1; i <= 7; ++i)
                 QVERIFY(link("../..", u"out"_s + QString::number(i)));
         }
-        std::atomic<bool> writing{content == u"writer"};
-        std::thread writer([&] {
-            const int log = ::open(QFile::encodeName(work + u"/app.log"_s).constData(),
-                                   O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-            while (writing && ::write(log, "x", 1) == 1) {
-            }
-            ::close(log);
+        // The program that was opened goes on writing its log while the work is packed: events get in at every
+        // progress report, as on a slow disk, and each time it writes a line.
+        QTimer writer;
+        writer.setInterval(0);
+        QObject::connect(&writer, &QTimer::timeout, &writer, [&] {
+            QFile log(work + u"/app.log"_s);
+            log.open(QIODevice::Append);
+            log.write("another line\n");
         });
+        if (content == u"writer") {
+            writer.start();
+            WorkProgress::setEventInterval(0);
+        }
         fx.prompt.clear();
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
 
         fx.clickUpdate(line);
-        writing = false;
-        writer.join();
+        writer.stop();
+        WorkProgress::setEventInterval(30);
 
         QCOMPARE(fx.prompt.messages().size(), 2);
         QTEST(fx.prompt.lastText(), "message");
