@@ -2,7 +2,6 @@
 
 #include "execution/DockingRules.h"
 #include "execution/UpdateBack.h"
-#include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
