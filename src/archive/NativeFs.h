@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/NativeName.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -42,14 +44,6 @@ struct Status
                inode == other.inode && device == other.device;
     }
 };
-
-// Names as the file system holds them. On Linux a name is any bytes: one that is not valid UTF-8 (a GBK name
-// left by a Windows archive) is carried in a QString with each stray byte b as the lone surrogate U+DC00 + b,
-// so that it reaches the system again byte for byte. Every call here takes paths in that form.
-QByteArray encodeName(const QString& name);
-QString decodeName(const QByteArray& bytes);
-// Whether a name decoded from the file system needs the stray-byte form (it is not valid UTF-8).
-bool hasStrayBytes(const QString& name);
 
 // The names in a folder, hidden ones included, without "." and ".."; nothing when it cannot be listed.
 std::optional<QStringList> listFolder(const QString& path);
