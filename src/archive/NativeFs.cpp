@@ -12,12 +12,27 @@
 #include <system_error>
 #else
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace NativeFs {
+
+bool removeTree(const QString& path)
+{
+    const Status status = statusOf(path);
+    if (status.kind != Kind::Folder) {
+        return status.kind != Kind::Missing && removeFile(path);
+    }
+    const std::optional<QStringList> names = listFolder(path);
+    bool removed = names.has_value();
+    for (const QString& name : names.value_or(QStringList())) {
+        removed = removeTree(path + u'/' + name) && removed;
+    }
+    return removeFolder(path) && removed;
+}
 
 #ifdef Q_OS_WIN
 
@@ -46,7 +61,9 @@ Status statusOf(const QString& path)
     } else {
         result.kind = Kind::Other;
     }
-    result.modified = QFileInfo(path).lastModified().toSecsSinceEpoch();
+    const qint64 modifiedMs = QFileInfo(path).lastModified().toMSecsSinceEpoch();
+    result.modified = modifiedMs / 1000;
+    result.modifiedNs = modifiedMs * 1000000;
     return result;
 }
 
@@ -68,6 +85,20 @@ bool rename(const QString& from, const QString& to)
 bool removeFile(const QString& path)
 {
     return QFile::remove(path);
+}
+
+bool removeFolder(const QString& path)
+{
+    return QDir().rmdir(path);
+}
+
+std::optional<QStringList> listFolder(const QString& path)
+{
+    const QDir folder(path);
+    if (!folder.exists()) {
+        return std::nullopt;
+    }
+    return folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
 }
 
 std::optional<QByteArray> linkTarget(const QString&)
@@ -134,13 +165,49 @@ bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out)
     return file.read(out.data(), size) == size;
 }
 
+OpenedFile::~OpenedFile()
+{
+    close();
+}
+
+bool OpenedFile::open(const QString& path)
+{
+    if (statusOf(path).kind != Kind::File) {
+        return false;
+    }
+    m_path = path;
+    m_file = std::make_unique<QFile>(path);
+    return m_file->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+Status OpenedFile::status() const
+{
+    // Windows keeps a file that is open for reading from being replaced or deleted, so its name still tells.
+    return m_file ? statusOf(m_path) : Status{};
+}
+
+bool OpenedFile::readAt(qint64 offset, qint64 size, QByteArray& out) const
+{
+    const std::lock_guard lock(m_mutex);
+    if (!m_file || !m_file->seek(offset)) {
+        return false;
+    }
+    out.resize(size);
+    return m_file->read(out.data(), size) == size;
+}
+
+void OpenedFile::close()
+{
+    m_file.reset();
+}
+
 #else
 
 namespace {
 
 QByteArray native(const QString& path)
 {
-    return QFile::encodeName(path);
+    return encodeName(path);
 }
 
 timespec toTimespec(qint64 seconds)
@@ -152,15 +219,9 @@ timespec toTimespec(qint64 seconds)
 
 } // namespace
 
-Status statusOf(const QString& path)
+static Status statusFrom(const struct stat& info)
 {
-    struct stat info
-    {
-    };
     Status status;
-    if (::lstat(native(path).constData(), &info) != 0) {
-        return status;
-    }
     if (S_ISLNK(info.st_mode)) {
         status.kind = Kind::Link;
     } else if (S_ISDIR(info.st_mode)) {
@@ -173,7 +234,21 @@ Status statusOf(const QString& path)
     status.mode = int(info.st_mode) & kPermissionMask;
     status.size = qint64(info.st_size);
     status.modified = qint64(info.st_mtim.tv_sec);
+    status.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + qint64(info.st_mtim.tv_nsec);
+    status.inode = quint64(info.st_ino);
+    status.device = quint64(info.st_dev);
     return status;
+}
+
+Status statusOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(native(path).constData(), &info) != 0) {
+        return {};
+    }
+    return statusFrom(info);
 }
 
 int umask()
@@ -209,6 +284,34 @@ bool rename(const QString& from, const QString& to)
 bool removeFile(const QString& path)
 {
     return ::unlink(native(path).constData()) == 0;
+}
+
+bool removeFolder(const QString& path)
+{
+    return ::rmdir(native(path).constData()) == 0;
+}
+
+std::optional<QStringList> listFolder(const QString& path)
+{
+    DIR* folder = ::opendir(native(path).constData());
+    if (!folder) {
+        return std::nullopt;
+    }
+    QStringList names;
+    errno = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
+            continue;
+        }
+        names.append(decodeName(QByteArray(name)));
+    }
+    const bool complete = errno == 0;
+    ::closedir(folder);
+    if (!complete) {
+        return std::nullopt;
+    }
+    return names;
 }
 
 std::optional<QByteArray> linkTarget(const QString& path)
@@ -301,6 +404,62 @@ bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out)
     }
     ::close(fd);
     return done == size;
+}
+
+OpenedFile::~OpenedFile()
+{
+    close();
+}
+
+bool OpenedFile::open(const QString& path)
+{
+    close();
+    m_fd = ::open(native(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (m_fd < 0) {
+        return false;
+    }
+    // A pipe put where the file was would block the reader for ever; only a plain file is read.
+    if (status().kind != Kind::File) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+Status OpenedFile::status() const
+{
+    struct stat info
+    {
+    };
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0) {
+        return {};
+    }
+    return statusFrom(info);
+}
+
+bool OpenedFile::readAt(qint64 offset, qint64 size, QByteArray& out) const
+{
+    out.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t read = ::pread(m_fd, out.data() + done, size_t(size - done), off_t(offset + done));
+        if (read < 0 && errno == EINTR) {
+            continue;
+        }
+        if (read <= 0) {
+            break;
+        }
+        done += read;
+    }
+    return done == size;
+}
+
+void OpenedFile::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
 }
 
 #endif

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "archive/NativeName.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -9,6 +12,7 @@
 #include <QFile>
 
 #include <memory>
+#include <mutex>
 #endif
 
 // The few file-system calls that packing and unpacking make once per entry, straight to the system where Qt would
@@ -28,7 +32,24 @@ struct Status
     int mode = 0; // permission bits
     qint64 size = 0;
     qint64 modified = 0; // seconds since the epoch
+    // What tells one version of a file from the next even when its size stays: the modification time to the
+    // nanosecond and the file's identity (a file renamed over another is a new inode).
+    qint64 modifiedNs = 0;
+    quint64 inode = 0;
+    quint64 device = 0;
+
+    bool sameAs(const Status& other) const
+    {
+        return kind == other.kind && mode == other.mode && size == other.size && modifiedNs == other.modifiedNs &&
+               inode == other.inode && device == other.device;
+    }
 };
+
+// The names in a folder, hidden ones included, without "." and ".."; nothing when it cannot be listed.
+std::optional<QStringList> listFolder(const QString& path);
+
+// Deletes a folder and everything below it, never following a link; whether it is gone.
+bool removeTree(const QString& path);
 
 // What the path itself is: a link is reported as a link, never followed.
 Status statusOf(const QString& path);
@@ -43,6 +64,7 @@ bool makeFolder(const QString& path, int mode);
 bool rename(const QString& from, const QString& to);
 
 bool removeFile(const QString& path);
+bool removeFolder(const QString& path); // an empty one
 
 // The bytes a link holds, as the system stores them; nothing when path is not a link.
 std::optional<QByteArray> linkTarget(const QString& path);
@@ -80,5 +102,31 @@ private:
 
 // Reads size bytes at offset; false when the file is shorter or cannot be read.
 bool readRange(const QString& path, qint64 offset, qint64 size, QByteArray& out);
+
+// A file opened for reading, never through a link. Reads at an offset may come from several threads at once.
+class OpenedFile
+{
+public:
+    OpenedFile() = default;
+    ~OpenedFile();
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+
+    bool open(const QString& path);
+    // What the open file is now (kind Missing when it is not open).
+    Status status() const;
+    // Exactly size bytes at offset; false when the file is shorter or cannot be read.
+    bool readAt(qint64 offset, qint64 size, QByteArray& out) const;
+    void close();
+
+private:
+#ifdef Q_OS_WIN
+    std::unique_ptr<QFile> m_file;
+    QString m_path;
+    mutable std::mutex m_mutex;
+#else
+    int m_fd = -1;
+#endif
+};
 
 } // namespace NativeFs

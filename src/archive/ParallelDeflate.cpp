@@ -1,7 +1,5 @@
 #include "archive/ParallelDeflate.h"
 
-#include "archive/NativeFs.h"
-
 #include <algorithm>
 #include <zlib.h>
 
@@ -107,8 +105,10 @@ ParallelDeflate::Piece ParallelDeflate::process(const Job& job) const
     piece.length = job.length;
     const qint64 dictionary = job.deflate ? std::min(kDictionarySize, job.offset) : 0;
     QByteArray raw;
-    if (job.length + dictionary > 0 &&
-        !NativeFs::readRange(job.path, job.offset - dictionary, job.length + dictionary, raw)) {
+    // Even an empty file is opened: that is where it is seen to be the file the listing found.
+    const bool read = job.file->read(job.offset - dictionary, job.length + dictionary, raw);
+    job.file->pieceDone();
+    if (!read) {
         return piece;
     }
     const char* data = raw.constData() + dictionary;

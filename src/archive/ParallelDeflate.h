@@ -1,11 +1,14 @@
 #pragma once
 
+#include "archive/SourceFile.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -19,7 +22,7 @@ class ParallelDeflate
 public:
     struct Job
     {
-        QString path;
+        std::shared_ptr<SourceFile> file;
         qint64 offset = 0;
         qint64 length = 0;
         bool deflate = false;

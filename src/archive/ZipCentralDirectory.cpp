@@ -127,6 +127,7 @@ std::optional<QList<ZipCentralEntry>> read(const QString& archivePath)
         }
         ZipCentralEntry entry;
         entry.flags = littleEndian<quint16>(header + 8);
+        entry.madeOn = quint8(header[5]);
         entry.rawName = QByteArray(header + kCentralHeaderSize, nameSize);
         entries.append(entry);
         pos += recordSize;

@@ -12,8 +12,10 @@ struct ZipCentralEntry
 {
     QByteArray rawName;
     quint16 flags = 0;
+    quint8 madeOn = 0; // the system of the tool that made the entry (3: Unix)
 
     bool nameIsUtf8() const { return (flags & 0x0800) != 0; }
+    bool madeOnUnix() const { return madeOn == 3; }
     bool isEncrypted() const { return (flags & 0x0001) != 0; }
 };
 

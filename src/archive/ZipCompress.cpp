@@ -4,10 +4,10 @@
 #include "archive/NativeFs.h"
 #include "archive/ParallelDeflate.h"
 #include "archive/ZipArchive.h"
+#include "archive/ZipReadBack.h"
 #include "archive/ZipWriter.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -15,6 +15,9 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <chrono>
+#include <memory>
+#include <thread>
 #include <zlib.h>
 
 using namespace Qt::StringLiterals;
@@ -34,29 +37,64 @@ constexpr quint32 kUnixLink = 0120000;
 constexpr quint32 kDosReadOnly = 0x01;
 constexpr quint32 kDosFolder = 0x10;
 constexpr int kOwnerWrite = 0200;
+// Packing again after a change; a tree still changing after that is in the middle of another program's work.
+constexpr int kAttempts = 3;
+constexpr std::chrono::milliseconds kPauseBeforeAttempt{150};
 
 struct SourceEntry
 {
     QString path;
     QString name; // relative, "/" separators; a folder's ends with "/"
-    NativeFs::Kind kind = NativeFs::Kind::File;
-    int mode = 0;
-    qint64 size = 0;
-    qint64 modified = 0;
+    NativeFs::Status status;
     QByteArray linkTarget;
     bool stored = false; // a file whose content is already compressed
 
+    NativeFs::Kind kind() const { return status.kind; }
+    qint64 size() const
+    {
+        switch (status.kind) {
+        case NativeFs::Kind::File:
+            return status.size;
+        case NativeFs::Kind::Link:
+            return linkTarget.size();
+        default:
+            return 0;
+        }
+    }
     qint64 pieces() const
     {
-        return kind == NativeFs::Kind::File ? std::max<qint64>(1, (size + kPieceSize - 1) / kPieceSize) : 0;
+        return kind() == NativeFs::Kind::File ? std::max<qint64>(1, (size() + kPieceSize - 1) / kPieceSize) : 0;
+    }
+    bool sameAs(const SourceEntry& other) const
+    {
+        return name == other.name && status.sameAs(other.status) && linkTarget == other.linkTarget;
+    }
+};
+
+// What a walk of the tree found: what goes into the archive, and everything seen, to tell later whether the tree
+// changed meanwhile (a folder's time moves when a file inside is made, renamed or deleted).
+struct Listing
+{
+    QList<SourceEntry> entries;
+    QList<SourceEntry> seen;
+    QStringList unpackable;
+    bool unreadable = false; // a folder that cannot be listed: its files would be missing without a word
+    bool vanished = false;   // something went between being listed and being looked at
+
+    bool sameAs(const Listing& other) const
+    {
+        return unpackable == other.unpackable && unreadable == other.unreadable && !vanished && !other.vanished &&
+               std::equal(seen.begin(), seen.end(), other.seen.begin(), other.seen.end(),
+                          [](const SourceEntry& a, const SourceEntry& b) { return a.sameAs(b); });
     }
 };
 
 // Every file and inside link below root, and every folder that would otherwise vanish (nothing inside it is stored)
 // or come back with another mode (one a new folder would not get anyway).
-bool collectEntries(const QString& root, const QString& skippedFile, QList<SourceEntry>& entries)
+Listing collectEntries(const QString& root, const QSet<QString>& skippedFiles, const QString& leftOutWhenEmpty,
+                       bool chooseMethods)
 {
-    const QDir rootDir(root);
+    Listing listing;
     const int usualFolderMode = NativeFs::kDefaultFolderMode & ~NativeFs::umask();
     QList<SourceEntry> folders;
     QSet<QString> foldersWithContent;
@@ -67,69 +105,93 @@ bool collectEntries(const QString& root, const QString& skippedFile, QList<Sourc
     };
     const InsideLink::Lookup linkOnDisk = [&](const QString& relative) -> std::optional<QString> {
         const std::optional<QByteArray> target = NativeFs::linkTarget(root + u'/' + relative);
-        return target ? std::optional<QString>(QFile::decodeName(*target)) : std::nullopt;
+        return target ? std::optional<QString>(NativeFs::decodeName(*target)) : std::nullopt;
     };
 
-    // Links are never followed into: one to a folder would loop or pack a whole other tree.
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString name = rootDir.relativeFilePath(path);
-        const NativeFs::Status status = NativeFs::statusOf(path);
-        SourceEntry entry{path, name, status.kind, status.mode, status.size, status.modified, {}, false};
-        switch (status.kind) {
-        case NativeFs::Kind::Folder:
-            if (!QFileInfo(path).isReadable() || !QFileInfo(path).isExecutable()) {
-                return false; // its files would be missing without a word
+    // Links are never followed into: one to a folder would loop or pack a whole other tree. Names are taken from
+    // the system as they are, so that one that is not UTF-8 is packed under its own bytes.
+    QStringList pending{QString()};
+    while (!pending.isEmpty()) {
+        const QString folderName = pending.takeLast();
+        const QString folderPath = folderName.isEmpty() ? root : root + u'/' + folderName;
+        const std::optional<QStringList> names = NativeFs::listFolder(folderPath);
+        if (!names) {
+            if (NativeFs::statusOf(folderPath).kind != NativeFs::Kind::Folder) {
+                listing.vanished = true;
+            } else {
+                listing.unreadable = true; // its files would be missing without a word
+                listing.unpackable.append(folderName + u'/');
             }
-            entry.size = 0;
-            folders.append(entry);
-            noteParents(name);
-            break;
-        case NativeFs::Kind::File:
-            if (path == skippedFile) {
+            continue;
+        }
+        for (const QString& leaf : *names) {
+            const QString name = folderName.isEmpty() ? leaf : folderName + u'/' + leaf;
+            const QString path = root + u'/' + name;
+            SourceEntry entry{path, name, NativeFs::statusOf(path), {}, false};
+            switch (entry.kind()) {
+            case NativeFs::Kind::Folder:
+                folders.append(entry);
+                noteParents(name);
+                pending.append(name);
+                break;
+            case NativeFs::Kind::File:
+                if (skippedFiles.contains(path)) {
+                    continue; // the archive itself, when it is written into the tree
+                }
+                if (path == leftOutWhenEmpty && entry.status.size == 0) {
+                    break;
+                }
+                entry.stored = chooseMethods && CompressionChoice::isAlreadyCompressed(path, entry.status.size);
+                listing.entries.append(entry);
+                noteParents(name);
+                break;
+            case NativeFs::Kind::Link: {
+                // A link that is absolute or leads out would be refused when unpacked: it is never followed or
+                // stored.
+                const std::optional<QByteArray> target = NativeFs::linkTarget(path);
+                if (target && InsideLink::staysInside(name, NativeFs::decodeName(*target), linkOnDisk)) {
+                    entry.linkTarget = *target;
+                    listing.entries.append(entry);
+                    noteParents(name);
+                } else if (target) {
+                    listing.unpackable.append(name);
+                } else {
+                    listing.vanished = true;
+                }
                 break;
             }
-            entry.stored = CompressionChoice::isAlreadyCompressed(path, status.size);
-            entries.append(entry);
-            noteParents(name);
-            break;
-        case NativeFs::Kind::Link: {
-            // A link that is absolute or leads out would be refused when unpacked; it is left out, never followed.
-            const std::optional<QByteArray> target = NativeFs::linkTarget(path);
-            if (target && InsideLink::staysInside(name, QFile::decodeName(*target), linkOnDisk)) {
-                entry.linkTarget = *target;
-                entry.size = target->size();
-                entries.append(entry);
-                noteParents(name);
+            case NativeFs::Kind::Missing:
+                listing.vanished = true;
+                break;
+            case NativeFs::Kind::Other:
+                listing.unpackable.append(name); // a pipe, socket or device
+                break;
             }
-            break;
-        }
-        case NativeFs::Kind::Missing:
-        case NativeFs::Kind::Other:
-            break; // gone meanwhile, or a pipe, socket or device: nothing that could be packed
+            listing.seen.append(entry);
         }
     }
     for (SourceEntry& folder : folders) {
-        if (!foldersWithContent.contains(folder.name) || folder.mode != usualFolderMode) {
+        if (!foldersWithContent.contains(folder.name) || folder.status.mode != usualFolderMode) {
             folder.name += u'/';
-            entries.append(folder);
+            listing.entries.append(folder);
         }
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const SourceEntry& a, const SourceEntry& b) { return a.name < b.name; });
-    return true;
+    const auto byName = [](const SourceEntry& a, const SourceEntry& b) { return a.name < b.name; };
+    std::sort(listing.entries.begin(), listing.entries.end(), byName);
+    std::sort(listing.seen.begin(), listing.seen.end(), byName);
+    listing.unpackable.sort();
+    return listing;
 }
 
 ZipWriter::Entry headerOf(const SourceEntry& entry)
 {
     ZipWriter::Entry header;
-    header.name = entry.name.toUtf8();
-    header.modified = entry.modified;
-    header.size = quint64(entry.size);
-    const quint32 mode = quint32(entry.mode & NativeFs::kPermissionMask);
-    switch (entry.kind) {
+    header.name = NativeFs::encodeName(entry.name);
+    header.utf8 = !NativeFs::hasStrayBytes(entry.name);
+    header.modified = entry.status.modified;
+    header.size = quint64(entry.size());
+    const quint32 mode = quint32(entry.status.mode & NativeFs::kPermissionMask);
+    switch (entry.kind()) {
     case NativeFs::Kind::Folder:
         header.externalAttributes = ((kUnixFolder | mode) << 16) | kDosFolder;
         break;
@@ -143,21 +205,47 @@ ZipWriter::Entry headerOf(const SourceEntry& entry)
     return header;
 }
 
-QList<ParallelDeflate::Job> jobsOf(const QList<SourceEntry>& entries)
+QList<ParallelDeflate::Job> jobsOf(const QList<SourceEntry>& entries, QList<std::shared_ptr<SourceFile>>& files)
 {
     QList<ParallelDeflate::Job> jobs;
     for (const SourceEntry& entry : entries) {
         const qint64 pieces = entry.pieces();
+        if (pieces == 0) {
+            continue;
+        }
+        auto file = std::make_shared<SourceFile>(entry.path, entry.status, pieces);
+        files.append(file);
+        const qint64 size = entry.size();
         for (qint64 piece = 0; piece < pieces; ++piece) {
             const qint64 offset = piece * kPieceSize;
-            jobs.append({entry.path, offset, std::min(kPieceSize, entry.size - offset), entry.size > 0 && !entry.stored,
+            jobs.append({file, offset, std::min(kPieceSize, size - offset), size > 0 && !entry.stored,
                          piece == pieces - 1, pieces == 1});
         }
     }
     return jobs;
 }
 
-bool writeArchive(const QList<SourceEntry>& entries, const QString& path, const ZipArchive::Progress& progress)
+bool writeEntries(const QList<SourceEntry>& entries, ParallelDeflate& deflater, const QString& path,
+                  const ZipArchive::Progress& progress);
+
+enum class Written { Complete, Changed, Failed };
+
+Written writeArchive(const QList<SourceEntry>& entries, const QString& path, const ZipArchive::Progress& progress)
+{
+    QList<std::shared_ptr<SourceFile>> files;
+    ParallelDeflate deflater(jobsOf(entries, files), kDeflateLevel);
+    const auto changed = [&] {
+        return std::any_of(files.cbegin(), files.cend(), [](const auto& file) { return file->changed(); });
+    };
+    const bool written = writeEntries(entries, deflater, path, progress);
+    if (changed()) {
+        return Written::Changed;
+    }
+    return written ? Written::Complete : Written::Failed;
+}
+
+bool writeEntries(const QList<SourceEntry>& entries, ParallelDeflate& deflater, const QString& path,
+                  const ZipArchive::Progress& progress)
 {
     ZipWriter writer(path);
     if (!writer.open()) {
@@ -165,7 +253,7 @@ bool writeArchive(const QList<SourceEntry>& entries, const QString& path, const 
     }
     qint64 total = 0;
     for (const SourceEntry& entry : entries) {
-        total += entry.size;
+        total += entry.size();
     }
     qint64 done = 0;
     const auto advance = [&](qint64 bytes) {
@@ -176,19 +264,18 @@ bool writeArchive(const QList<SourceEntry>& entries, const QString& path, const 
         return false;
     }
 
-    ParallelDeflate deflater(jobsOf(entries), kDeflateLevel);
     for (const SourceEntry& entry : entries) {
         ZipWriter::Entry header = headerOf(entry);
-        if (entry.kind == NativeFs::Kind::Folder) {
+        if (entry.kind() == NativeFs::Kind::Folder) {
             if (!writer.writeEntry(header, 0, {})) {
                 return false;
             }
             continue;
         }
-        if (entry.kind == NativeFs::Kind::Link) {
+        if (entry.kind() == NativeFs::Kind::Link) {
             const quint32 crc = quint32(
                 crc32(0, reinterpret_cast<const Bytef*>(entry.linkTarget.constData()), uInt(entry.linkTarget.size())));
-            if (!writer.writeEntry(header, crc, entry.linkTarget) || !advance(entry.size)) {
+            if (!writer.writeEntry(header, crc, entry.linkTarget) || !advance(entry.size())) {
                 return false;
             }
             continue;
@@ -247,33 +334,67 @@ namespace ZipArchive {
 
 int compress(const QString& sourceDir, const QString& archivePath, const Progress& progress)
 {
+    return pack(sourceDir, archivePath, PackOptions{}, progress).status;
+}
+
+Packing pack(const QString& sourceDir, const QString& archivePath, const PackOptions& options, const Progress& progress)
+{
+    Packing packing;
     const QFileInfo source(sourceDir);
     const QFileInfo target(archivePath);
     if (sourceDir.isEmpty() || archivePath.isEmpty() || !source.isDir() || target.isDir()) {
-        return kFailed;
+        return packing;
     }
+    const QString root = source.absoluteFilePath();
     const QString targetPath = target.absoluteFilePath();
     const QString targetFolder = target.absolutePath();
+    const QString leftOut = options.leftOutWhenEmpty.isEmpty() ? QString() : root + u'/' + options.leftOutWhenEmpty;
 
-    QList<SourceEntry> entries;
-    if (!collectEntries(source.absoluteFilePath(), targetPath, entries)) {
-        return kFailed;
-    }
     // A replaced archive keeps its mode; a new one gets what any saved file gets, not a temporary file's 0600.
     const NativeFs::Status old = NativeFs::statusOf(targetPath);
     const int mode = old.kind == NativeFs::Kind::File ? old.mode : NativeFs::kDefaultFileMode & ~NativeFs::umask();
     const QString temporary = reserveTemporaryName(targetFolder);
     if (temporary.isEmpty()) {
-        return kFailed;
+        return packing;
     }
-    if (!writeArchive(entries, temporary, progress) || !NativeFs::setMode(temporary, mode) ||
-        !DurableFile::syncFile(temporary) || !DurableFile::replace(temporary, targetPath)) {
+    const QSet<QString> skipped{targetPath, temporary};
+    const auto fail = [&](int status) {
         QFile::remove(temporary);
-        return kFailed;
+        packing.status = status;
+        return packing;
+    };
+
+    bool unchanged = false;
+    for (int attempt = 1; attempt <= kAttempts && !unchanged; ++attempt) {
+        if (attempt > 1) {
+            // A program saving its file is usually done a moment later.
+            std::this_thread::sleep_for(kPauseBeforeAttempt * (attempt - 1));
+        }
+        const Listing listing = collectEntries(root, skipped, leftOut, true);
+        packing.unpackable = listing.unpackable;
+        if (listing.unreadable || (options.refuseUnpackable && !listing.unpackable.isEmpty())) {
+            return fail(options.refuseUnpackable ? kUnpackable : kFailed);
+        }
+        if (listing.vanished) {
+            continue;
+        }
+        const Written written = writeArchive(listing.entries, temporary, progress);
+        if (written == Written::Failed) {
+            return fail(kFailed);
+        }
+        unchanged = written == Written::Complete && collectEntries(root, skipped, leftOut, false).sameAs(listing);
+    }
+    if (!unchanged) {
+        return fail(kChanging);
+    }
+    if (!ZipReadBack::everyEntryReadsBack(temporary) || !NativeFs::setMode(temporary, mode) ||
+        !DurableFile::syncFile(temporary) || !DurableFile::replace(temporary, targetPath)) {
+        return fail(kFailed);
     }
     // The archive is complete either way; a folder that cannot be synced only weakens the crash guarantee.
     DurableFile::syncFolder(targetFolder);
-    return kOk;
+    packing.status = kOk;
+    return packing;
 }
 
 } // namespace ZipArchive

@@ -34,6 +34,9 @@ struct RawEntry
 {
     QByteArray name;
     bool knownUtf8 = false;
+    // Made on Unix, unflagged and not UTF-8: the bytes of a file system that took them as they were (the name of
+    // a file unpacked from a Windows archive), which go back to the file system as they are.
+    bool fileSystemBytes = false;
 };
 
 struct EntryType
@@ -183,8 +186,10 @@ std::optional<QList<PlannedEntry>> plan(zip_t* archive, const QString& archivePa
         // libzip hands over the Info-ZIP Unicode Path field in place of the stored bytes; that is UTF-8 too.
         const QByteArray bytes(name);
         const bool knownUtf8 = record.nameIsUtf8() || bytes != record.rawName;
-        raw.append({bytes, knownUtf8});
-        if (!knownUtf8) {
+        const bool fileSystemBytes =
+            !knownUtf8 && record.madeOnUnix() && NativeFs::hasStrayBytes(NativeFs::decodeName(bytes));
+        raw.append({bytes, knownUtf8, fileSystemBytes});
+        if (!knownUtf8 && !fileSystemBytes) {
             unflagged.append(bytes);
         }
     }
@@ -194,8 +199,9 @@ std::optional<QList<PlannedEntry>> plan(zip_t* archive, const QString& archivePa
     entries.reserve(count);
     for (zip_uint64_t i = 0; i < zip_uint64_t(count); ++i) {
         const RawEntry& entry = raw.at(qsizetype(i));
-        const QString name =
-            entry.knownUtf8 ? ZipEntryName::decodeUtf8(entry.name) : ZipEntryName::decode(entry.name, legacy);
+        const QString name = entry.fileSystemBytes ? NativeFs::decodeName(entry.name)
+                             : entry.knownUtf8     ? ZipEntryName::decodeUtf8(entry.name)
+                                                   : ZipEntryName::decode(entry.name, legacy);
         const std::optional<QString> path = ZipEntryName::safeRelativePath(name);
         if (!path) {
             return std::nullopt;

@@ -86,7 +86,7 @@ QByteArray ZipWriter::localHeader(const Record& record) const
     out.reserve(kLocalFixedSize + entry.name.size() + extra.size());
     put32(out, kLocalSignature);
     put16(out, record.zip64Local ? kNeedsZip64 : kNeedsDefault);
-    put16(out, kUtf8Flag);
+    put16(out, entry.utf8 ? kUtf8Flag : 0);
     put16(out, entry.method);
     putDosTime(out, entry.modified);
     put32(out, record.crc);
@@ -182,7 +182,7 @@ QByteArray ZipWriter::centralHeader(const Record& record) const
     put32(out, kCentralSignature);
     put16(out, kMadeOnUnix);
     put16(out, zip64.isEmpty() && !record.zip64Local ? kNeedsDefault : kNeedsZip64);
-    put16(out, kUtf8Flag);
+    put16(out, entry.utf8 ? kUtf8Flag : 0);
     put16(out, entry.method);
     putDosTime(out, entry.modified);
     put32(out, record.crc);

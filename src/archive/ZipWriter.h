@@ -17,11 +17,12 @@ public:
 
     struct Entry
     {
-        QByteArray name; // UTF-8, "/" separators; a folder's ends with "/"
+        QByteArray name; // "/" separators; a folder's ends with "/"
         quint16 method = kStored;
         quint32 externalAttributes = 0;
         qint64 modified = 0; // seconds since the epoch
         quint64 size = 0;    // uncompressed
+        bool utf8 = true;    // the name is UTF-8; otherwise the file system's bytes, which are not
     };
 
     explicit ZipWriter(const QString& path);

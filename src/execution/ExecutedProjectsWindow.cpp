@@ -2,9 +2,7 @@
 
 #include "execution/DockingRules.h"
 #include "execution/UpdateBack.h"
-#include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
-#include "platform/FileSystem.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
@@ -124,6 +122,31 @@ QTreeWidgetItem* ExecutedProjectsWindow::selectedLine() const
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
+namespace {
+
+// The first few names are enough to find what is in the way; all of them could fill the screen.
+constexpr qsizetype kNamesShown = 5;
+
+QString unpackableMessage(const QStringList& names)
+{
+    QString text = u"以下文件无法打包（链接到项目目录以外、管道或设备），请移走后再更新："_s;
+    for (qsizetype i = 0; i < names.size() && i < kNamesShown; ++i)
+        text += u"\r\n"_s + names.at(i);
+    if (names.size() > kNamesShown)
+        text += u"\r\n……"_s;
+    return text;
+}
+
+// Where the work is still to be found when it could not be stored.
+QString workPlace(const WorkLine& line)
+{
+    if (line.isPackage())
+        return line.package();
+    return line.isZip() ? line.workingFolder() : line.workFile();
+}
+
+} // namespace
+
 void ExecutedProjectsWindow::updateBack()
 {
     // While work runs nothing else starts, however the button was pressed.
@@ -138,9 +161,61 @@ void ExecutedProjectsWindow::updateBack()
     const WorkLine line = WorkLine::parse(item->text(0));
     // Messages after the line is gone may outlive this panel; they belong to the main window then.
     QWidget* parent = m_home ? m_home.data() : this;
-    const bool updated = UpdateBack::run(line, parent, [this, item] { removeLineAndMaybeClose(item); });
-    if (updated)
-        Q_EMIT catalogueChanged();
+    UpdateBack::Packed packed;
+    {
+        WorkProgress progress(parent, u"正在压缩项目文件，请稍候……"_s);
+        packed = UpdateBack::pack(line, progress.callback());
+    }
+    switch (packed.outcome) {
+    case UpdateBack::Outcome::Packed:
+        break;
+    case UpdateBack::Outcome::Changing:
+        Prompt::error(parent, u"文件正在被其他程序修改，请关闭后再更新！"_s);
+        return;
+    case UpdateBack::Outcome::Unpackable:
+        Prompt::error(parent, unpackableMessage(packed.unpackable));
+        return;
+    case UpdateBack::Outcome::Failed:
+        if (line.isZip())
+            Prompt::error(parent, u"压缩文件失败，请手动压缩后导入。\r\n文件路径："_s + line.workingFolder());
+        else if (line.isFile())
+            Prompt::error(parent, u"更新项目出错，请手动更新该项目并删除此文件夹，项目文件路径为："_s +
+                                      line.workFileWithoutExtension());
+        else
+            Prompt::error(parent, u"更新项目出错，已保存好的项目文件不存在："_s + line.package());
+        removeLineAndMaybeClose(item);
+        return;
+    }
+
+    bool stored = false;
+    {
+        WorkProgress progress(parent, u"正在保存项目文件，请稍候……"_s);
+        stored = UpdateBack::store(line, packed.package, progress.callback());
+    }
+    if (!stored) {
+        UpdateBack::discard(line, packed.package);
+        Prompt::warning(parent, u"更新项目出错，项目文件包无法存入数据目录，工作文件仍保留在："_s + workPlace(line));
+        return;
+    }
+    // What the user made beside the worked file is not part of the package: it goes only when the user says so.
+    const bool keepOtherFiles = !UpdateBack::otherFiles(line).isEmpty() &&
+                                !Prompt::question(parent, u"该项目的工作目录中还有其他文件，要一并删除吗？"_s);
+    // The catalogue holds the work now; only its record and the leftovers of the work remain to be seen to.
+    removeLineAndMaybeClose(item);
+    const UpdateBack::Stamp stamp = UpdateBack::stampRecord(line);
+    if (stamp.recreated)
+        Prompt::warning(parent, u"项目已不存在，系统将重建，请注意修改项目属性。"_s);
+    UpdateBack::cleanUp(line, keepOtherFiles);
+    if (!stamp.written) {
+        // The package is in the catalogue; only its record could not be written, which must not pass as success.
+        showDatabaseError(parent);
+        return;
+    }
+    if (keepOtherFiles)
+        Prompt::information(parent, u"更新项目成功！工作目录中的其他文件仍保留在："_s + line.workingFolder());
+    else
+        Prompt::information(parent, u"更新项目成功！"_s);
+    Q_EMIT catalogueChanged();
 }
 
 void ExecutedProjectsWindow::abandon()
@@ -153,7 +228,7 @@ void ExecutedProjectsWindow::abandon()
     if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s))
         return;
     const WorkLine line = WorkLine::parse(item->text(0));
-    FileSystem::removeDirectory(line.workingFolder());
+    UpdateBack::abandon(line);
     removeLineAndMaybeClose(item);
 }
 

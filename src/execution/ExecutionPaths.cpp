@@ -4,6 +4,8 @@
 #include "app/AppSettings.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -43,9 +45,51 @@ QString markerPath(const QString& workDir)
     return workDir + u'/' + markerName();
 }
 
-QString temporaryPackage(const QString& number)
+namespace {
+
+constexpr QStringView kPendingSuffix = u".update";
+
+} // namespace
+
+QString pendingPackage(const QString& number, const QString& type)
 {
-    return AppDir::path() + u'/' + number + u".fd1";
+    const QString stem = AppDir::path() + u'/' + number + u'.' + type;
+    QString path = stem + kPendingSuffix;
+    for (int i = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++i)
+        path = stem + u'(' + QString::number(i) + u')' + kPendingSuffix;
+    return path;
+}
+
+PendingName parsePendingName(const QString& fileName)
+{
+    PendingName name;
+    if (!fileName.endsWith(kPendingSuffix))
+        return name;
+    QString stem = fileName.chopped(kPendingSuffix.size());
+    static const QRegularExpression kCounter(u"\\(\\d+\\)$"_s);
+    stem.remove(kCounter);
+    const qsizetype dot = stem.lastIndexOf(u'.');
+    if (dot <= 0)
+        return name;
+    name.valid = true;
+    name.number = stem.left(dot);
+    name.type = stem.mid(dot + 1);
+    return name;
+}
+
+QStringList partialPackagePatterns()
+{
+    return {u".tallyra-zip-*.tmp"_s, u".tallyra-update-*.tmp"_s};
+}
+
+QString removalFolder(const QString& executionDir, const QString& number)
+{
+    return executionDir + u".tallyra-removing-"_s + number;
+}
+
+QString removalFolderPattern()
+{
+    return u".tallyra-removing-*"_s;
 }
 
 bool isZipType(const QString& type)

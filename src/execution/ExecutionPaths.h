@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Where the work of an executed project lies. Every path of execute, update back and the restart scan is built
 // here, so the working directory, the worked file and the list lines always agree with one another.
@@ -21,8 +22,26 @@ QString workFile(const QString& executionDir, const QString& number, const QStri
 QString markerName();
 QString markerPath(const QString& workDir);
 
-// appDir + "/" + number + ".fd1": where update back builds the new package before it replaces the stored one.
-QString temporaryPackage(const QString& number);
+// Where update back packs the work before it replaces the stored package: beside data/, under
+// number + "." + type + ".update", or with "(2)", "(3)", ... after the type when that name is taken by work an
+// earlier update back could not store. Only complete packages ever bear such a name.
+QString pendingPackage(const QString& number, const QString& type);
+// Whether a file name is one of those, and for which project and package type.
+struct PendingName
+{
+    bool valid = false;
+    QString number;
+    QString type;
+};
+PendingName parsePendingName(const QString& fileName);
+
+// What packing and copying leave beside data/ while they write (a killed update back leaves one behind).
+QStringList partialPackagePatterns();
+
+// Where the cleaning up of an updated working folder moves it first, so that a folder half deleted is never
+// taken for work.
+QString removalFolder(const QString& executionDir, const QString& number);
+QString removalFolderPattern();
 
 bool isZipType(const QString& type);
 

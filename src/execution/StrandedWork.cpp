@@ -1,11 +1,14 @@
 #include "execution/StrandedWork.h"
 
+#include "app/AppDir.h"
+#include "archive/NativeFs.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkLine.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
@@ -31,11 +34,21 @@ QHash<QString, QString> catalogue()
     return types;
 }
 
-} // namespace
-
-QStringList findLines()
+// What a killed update back left half made is nobody's work: the work itself is still in its folder.
+void removeLeftovers(const QString& executionDir)
 {
-    const QString executionDir = ExecutionPaths::executionDir();
+    const QDir appDir(AppDir::path());
+    for (const QString& name : appDir.entryList(ExecutionPaths::partialPackagePatterns(), QDir::Files | QDir::Hidden))
+        QFile::remove(appDir.filePath(name));
+    if (executionDir.isEmpty())
+        return;
+    const QDir work(executionDir);
+    for (const QString& name : work.entryList({ExecutionPaths::removalFolderPattern()}, QDir::Dirs | QDir::Hidden))
+        NativeFs::removeTree(work.filePath(name));
+}
+
+QStringList folderLines(const QString& executionDir)
+{
     if (executionDir.isEmpty() || !QFileInfo(executionDir).isDir())
         return {};
     const QStringList folders =
@@ -50,7 +63,10 @@ QStringList findLines()
         if (type == types.constEnd())
             continue;
         const QString workDir = ExecutionPaths::workDir(executionDir, number);
-        if (QFileInfo(ExecutionPaths::markerPath(workDir)).isFile()) {
+        // A folder without its marker was left by an update back that ended while packing; its files are work.
+        const bool zipWork = QFileInfo(ExecutionPaths::markerPath(workDir)).isFile() ||
+                             (ExecutionPaths::isZipType(*type) && !QDir(workDir).isEmpty());
+        if (zipWork) {
             lines.append(WorkLine::zipCaption(workDir));
             continue;
         }
@@ -59,6 +75,26 @@ QStringList findLines()
             lines.append(WorkLine::fileCaption(workFile));
     }
     return lines;
+}
+
+QStringList packageLines()
+{
+    const QDir appDir(AppDir::path());
+    QStringList lines;
+    for (const QString& name : appDir.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        if (ExecutionPaths::parsePendingName(name).valid)
+            lines.append(WorkLine::packageCaption(appDir.filePath(name)));
+    }
+    return lines;
+}
+
+} // namespace
+
+QStringList findLines()
+{
+    const QString executionDir = ExecutionPaths::executionDir();
+    removeLeftovers(executionDir);
+    return folderLines(executionDir) + packageLines();
 }
 
 } // namespace StrandedWork

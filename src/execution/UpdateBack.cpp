@@ -1,19 +1,23 @@
 #include "execution/UpdateBack.h"
 
+#include "archive/DurableFile.h"
+#include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
 #include "execution/ExecutionPaths.h"
-#include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
-#include "ui/common/Prompt.h"
-#include "ui/common/WorkProgress.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <chrono>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -21,40 +25,179 @@ namespace UpdateBack {
 
 namespace {
 
-bool pack(const WorkLine& line, const QString& temporary, QWidget* parent)
+constexpr qint64 kCopyChunk = 1 << 20;
+constexpr int kAttempts = 3;
+constexpr std::chrono::milliseconds kPauseBeforeAttempt{150};
+
+enum class Copied { Complete, Changed, Failed };
+
+// One copy of the worked file from one open handle, checked afterwards against the file as it was when the copy
+// began: a program that saved meanwhile gets another copy, never a mix of its two versions.
+Copied copyOnce(const QString& source, const QString& temporary, const Progress& progress)
 {
+    const NativeFs::Status before = NativeFs::statusOf(source);
+    NativeFs::OpenedFile in;
+    if (before.kind != NativeFs::Kind::File || !in.open(source))
+        return Copied::Failed;
+    if (!in.status().sameAs(before))
+        return Copied::Changed;
+    QFile::remove(temporary);
+    NativeFs::NewFile out;
+    if (!out.create(temporary, NativeFs::kDefaultFileMode))
+        return Copied::Failed;
+    QByteArray buffer;
+    for (qint64 done = 0; done < before.size;) {
+        const qint64 length = std::min(kCopyChunk, before.size - done);
+        if (!in.readAt(done, length, buffer))
+            return in.status().sameAs(before) ? Copied::Failed : Copied::Changed;
+        if (!out.write(buffer.constData(), length))
+            return Copied::Failed;
+        done += length;
+        if (progress && !progress(done, before.size))
+            return Copied::Failed;
+    }
+    if (!out.close())
+        return Copied::Failed;
+    if (!in.status().sameAs(before) || !NativeFs::statusOf(source).sameAs(before))
+        return Copied::Changed;
+    return Copied::Complete;
+}
+
+ZipArchive::Packing copyWorkedFile(const QString& source, const QString& target, const Progress& progress)
+{
+    ZipArchive::Packing packing;
+    QTemporaryFile reservation(QFileInfo(target).absolutePath() + u"/.tallyra-update-XXXXXX.tmp"_s);
+    reservation.setAutoRemove(false);
+    if (!reservation.open())
+        return packing;
+    const QString temporary = reservation.fileName();
+    reservation.close();
+    Copied copied = Copied::Changed;
+    for (int attempt = 1; attempt <= kAttempts && copied == Copied::Changed; ++attempt) {
+        if (attempt > 1)
+            std::this_thread::sleep_for(kPauseBeforeAttempt * (attempt - 1));
+        copied = copyOnce(source, temporary, progress);
+    }
+    if (copied != Copied::Complete || !DurableFile::syncFile(temporary) || !DurableFile::replace(temporary, target)) {
+        QFile::remove(temporary);
+        packing.status = copied == Copied::Changed ? ZipArchive::kChanging : 0;
+        return packing;
+    }
+    DurableFile::syncFolder(QFileInfo(target).absolutePath());
+    packing.status = ZipArchive::kOk;
+    return packing;
+}
+
+Outcome outcomeOf(int status)
+{
+    switch (status) {
+    case ZipArchive::kOk:
+        return Outcome::Packed;
+    case ZipArchive::kChanging:
+        return Outcome::Changing;
+    case ZipArchive::kUnpackable:
+        return Outcome::Unpackable;
+    default:
+        return Outcome::Failed;
+    }
+}
+
+// Deletes a folder with all in it, also files whose names Qt cannot spell (not UTF-8). A blank path would mean
+// the current directory, which is appDir.
+void removeFolder(const QString& folder)
+{
+    if (!folder.trimmed().isEmpty() && !QFileInfo(folder).isRoot())
+        NativeFs::removeTree(folder);
+}
+
+// Removes a folder so that no part of it is ever left under its own name: it is moved aside first, and what a
+// kill leaves there the next start removes.
+void removeWorkingFolder(const QString& folder, const QString& number)
+{
+    const QString aside = ExecutionPaths::removalFolder(QFileInfo(folder).path() + u'/', number);
+    removeFolder(aside);
+    if (NativeFs::rename(folder, aside)) {
+        DurableFile::syncFolder(QFileInfo(folder).path());
+        removeFolder(aside);
+        return;
+    }
+    removeFolder(folder);
+}
+
+} // namespace
+
+QStringList otherFiles(const WorkLine& line)
+{
+    if (!line.isFile())
+        return {};
+    QStringList names =
+        QDir(line.workingFolder())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    names.removeAll(QFileInfo(line.workFile()).fileName());
+    return names;
+}
+
+Packed pack(const WorkLine& line, const Progress& progress)
+{
+    Packed packed;
+    if (line.isPackage()) {
+        packed.package = line.package();
+        packed.outcome = QFileInfo(packed.package).isFile() ? Outcome::Packed : Outcome::Failed;
+        return packed;
+    }
+    packed.package = ExecutionPaths::pendingPackage(line.number(), line.type());
+    ZipArchive::Packing packing;
     if (line.isZip()) {
-        WorkFiles::removeIfEmpty(ExecutionPaths::markerPath(line.workingFolder()));
-        int status = 0;
-        {
-            WorkProgress progress(parent, u"正在压缩项目文件，请稍候……"_s);
-            status = ZipArchive::compress(line.workingFolder(), temporary, progress.callback());
-        }
-        if (status != ZipArchive::kOk || !QFileInfo(temporary).isFile()) {
-            Prompt::error(parent, u"压缩文件失败，请手动压缩后导入。\r\n文件路径："_s + line.workingFolder());
-            return false;
-        }
+        ZipArchive::PackOptions options;
+        // The marker stays until the work is stored: it is how the start knows this folder for work.
+        options.leftOutWhenEmpty = ExecutionPaths::markerName();
+        options.refuseUnpackable = true;
+        packing = ZipArchive::pack(line.workingFolder(), packed.package, options, progress);
+    } else {
+        packing = copyWorkedFile(line.workFile(), packed.package, progress);
+    }
+    packed.outcome = outcomeOf(packing.status);
+    packed.unpackable = packing.unpackable;
+    if (packed.outcome != Outcome::Packed)
+        packed.package.clear();
+    return packed;
+}
+
+bool store(const WorkLine& line, const QString& package, const Progress& progress)
+{
+    const QString stored = ProjectTable::packagePath(line.number());
+    const QString dataFolder = QFileInfo(stored).absolutePath();
+    // Beside data/ the package is one rename away; a data folder on another disk gets a complete copy.
+    if (QFileInfo(stored).isDir())
+        return false;
+    if (DurableFile::replace(package, stored)) {
+        DurableFile::syncFolder(dataFolder);
+        DurableFile::syncFolder(QFileInfo(package).absolutePath());
         return true;
     }
-    if (!WorkProgress::copyFile(parent, line.workFile(), temporary)) {
-        Prompt::error(parent, u"更新项目出错，请手动更新该项目并删除此文件夹，项目文件路径为："_s +
-                                  line.workFileWithoutExtension());
+    if (!FileSystem::copyFile(package, stored, progress))
         return false;
-    }
+    DurableFile::syncFolder(dataFolder);
+    QFile::remove(package);
     return true;
 }
 
-// Stamps the project's last update, or re-creates its record when the project was deleted meanwhile.
-bool stampRecord(const WorkLine& line, QWidget* parent)
+void discard(const WorkLine& line, const QString& package)
+{
+    if (!line.isPackage())
+        QFile::remove(package);
+}
+
+Stamp stampRecord(const WorkLine& line)
 {
     const QDateTime now = Clock::now();
+    Stamp stamp;
     ProjectTable table;
     table.open();
-    bool written = false;
     if (table.findProjectByNumber(line.number())) {
-        written = table.writeField(ProjectField::LastUpdate, now);
+        stamp.written = table.writeField(ProjectField::LastUpdate, now);
     } else {
-        Prompt::warning(parent, u"项目已不存在，系统将重建，请注意修改项目属性。"_s);
+        stamp.recreated = true;
         ProjectRecord project;
         project.number = line.number();
         project.name = u"自动创建项目"_s;
@@ -65,40 +208,29 @@ bool stampRecord(const WorkLine& line, QWidget* parent)
         project.packageType = line.type();
         project.notes =
             ValueText::date(now.date()) + u"在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s;
-        written = table.appendProject(project);
+        stamp.written = table.appendProject(project);
     }
     table.close();
-    return written;
+    return stamp;
 }
 
-} // namespace
-
-bool run(const WorkLine& line, QWidget* parent, const std::function<void()>& removeLine)
+void cleanUp(const WorkLine& line, bool keepOtherFiles)
 {
-    // A package left by an earlier update that could not store it is the only copy of that work.
-    const QString temporary = WorkFiles::unusedPath(ExecutionPaths::temporaryPackage(line.number()));
-    if (!pack(line, temporary, parent)) {
-        removeLine();
-        return false;
+    if (line.isPackage())
+        return;
+    if (line.isFile() && keepOtherFiles) {
+        QFile::remove(line.workFile());
+        return;
     }
+    removeWorkingFolder(line.workingFolder(), line.number());
+}
 
-    FileSystem::removeDirectory(line.workingFolder());
-    removeLine();
-
-    if (!WorkProgress::copyFile(parent, temporary, ProjectTable::packagePath(line.number()))) {
-        Prompt::warning(parent, u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为："_s + temporary);
-        return false;
-    }
-
-    const bool stamped = stampRecord(line, parent);
-    QFile::remove(temporary);
-    if (!stamped) {
-        // The package is in the catalogue; only its record could not be written, which must not pass as success.
-        showDatabaseError(parent);
-        return false;
-    }
-    Prompt::information(parent, u"更新项目成功！"_s);
-    return true;
+void abandon(const WorkLine& line)
+{
+    if (line.isPackage())
+        QFile::remove(line.package());
+    else
+        removeFolder(line.workingFolder());
 }
 
 } // namespace UpdateBack

@@ -1,5 +1,7 @@
 #include "execution/WorkLine.h"
 
+#include "execution/ExecutionPaths.h"
+
 #include <QDir>
 
 #include <algorithm>
@@ -9,6 +11,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr QStringView kZipSuffix = u"(zip)";
+constexpr QStringView kPackageSuffix = u"(未存入)";
 
 // Lines are built with "/", but a configured execution directory may hold the platform's own separator.
 qsizetype lastSeparator(const QString& path)
@@ -34,10 +37,22 @@ QString WorkLine::fileCaption(const QString& workFile)
     return workFile;
 }
 
+QString WorkLine::packageCaption(const QString& pendingPackage)
+{
+    return pendingPackage + kPackageSuffix;
+}
+
 WorkLine WorkLine::parse(const QString& caption)
 {
     WorkLine line;
     line.m_caption = caption;
+    if (caption.endsWith(kPackageSuffix)) {
+        line.m_package = caption.chopped(kPackageSuffix.size());
+        const ExecutionPaths::PendingName name = ExecutionPaths::parsePendingName(afterLastSeparator(line.m_package));
+        line.m_number = name.number;
+        line.m_type = name.type;
+        return line;
+    }
     line.m_isZip = caption.endsWith(kZipSuffix);
     if (line.m_isZip) {
         line.m_workingFolder = caption.chopped(kZipSuffix.size());
@@ -66,12 +81,12 @@ WorkLine WorkLine::parse(const QString& caption)
 
 QString WorkLine::workFile() const
 {
-    return m_isZip ? QString() : m_caption;
+    return isFile() ? m_caption : QString();
 }
 
 QString WorkLine::workFileWithoutExtension() const
 {
-    if (m_isZip)
+    if (!isFile())
         return {};
     return m_caption.left(lastSeparator(m_caption) + 1) + m_number;
 }

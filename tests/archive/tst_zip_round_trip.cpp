@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -38,6 +40,11 @@ private slots:
     void compress_missingSource_failsAndWritesNothing();
     void compress_cancelled_oldArchiveIntactAndNoTemporaryLeft();
     void compress_progress_endsAtTotal();
+    void compress_treeChangedWhilePacked_packedAgainOrRefused_data();
+    void compress_treeChangedWhilePacked_packedAgainOrRefused();
+    void pack_unpackableEntries_refusedAndNamed();
+    void roundTrip_namesNotUtf8_comeBackByteForByte_data();
+    void roundTrip_namesNotUtf8_comeBackByteForByte();
 
     void extract_infoZipArchive_extracts();
     void extract_pythonZipfileArchive_extracts();
@@ -398,6 +405,133 @@ void ZipRoundTripTest::compress_progress_endsAtTotal()
     QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s), record), ZipArchive::kOk);
     QVERIFY(reports.size() >= 2);
     QCOMPARE(reports.constLast(), qMakePair(total, total));
+}
+
+void ZipRoundTripTest::compress_treeChangedWhilePacked_packedAgainOrRefused_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("changes"); // how many progress reports change the tree; -1: every one
+    QTest::addColumn<int>("status");
+    QTest::newRow("saved over by a rename") << u"save"_s << 1 << ZipArchive::kOk;
+    QTest::newRow("log appended to") << u"append"_s << 1 << ZipArchive::kOk;
+    QTest::newRow("large file rewritten in place, same size") << u"rewrite"_s << 1 << ZipArchive::kOk;
+    QTest::newRow("file added beside") << u"add"_s << 1 << ZipArchive::kOk;
+    QTest::newRow("log appended to all the time") << u"append"_s << -1 << ZipArchive::kChanging;
+}
+
+// Another program goes on working in the tree while it is packed: the archive holds the tree exactly as it is
+// on disk afterwards, or, while it keeps changing, the old archive stays and nothing is left behind.
+void ZipRoundTripTest::compress_treeChangedWhilePacked_packedAgainOrRefused()
+{
+    QFETCH(QString, change);
+    QFETCH(int, changes);
+    const QString data = path(u"s/data.db"_s);
+    const QString log = path(u"s/log.txt"_s);
+    QVERIFY(DiskTree::writeFile(data, DiskTree::text(3 << 20, 7)));
+    QVERIFY(DiskTree::writeFile(log, "first line\n"));
+    QVERIFY(DiskTree::writeFile(path(u"p.zip"_s), "the old package"));
+    int changed = 0;
+    const auto work = [&](qint64 done, qint64) {
+        if (done == 0 || (changes >= 0 && changed >= changes)) {
+            return true;
+        }
+        ++changed;
+        QFile file(change == u"append" ? log : data);
+        if (change == u"save") {
+            DiskTree::writeFile(data + u".new"_s, DiskTree::text(3 << 20, 8 + changed));
+            QFile::remove(data);
+            QFile::rename(data + u".new"_s, data);
+        } else if (change == u"append") {
+            file.open(QIODevice::Append);
+            file.write("line " + QByteArray::number(changed) + '\n');
+        } else if (change == u"rewrite") {
+            file.open(QIODevice::ReadWrite);
+            file.write(DiskTree::text(3 << 20, 9));
+        } else {
+            DiskTree::writeFile(path(u"s/new.txt"_s), "made meanwhile");
+        }
+        return true;
+    };
+
+    QTEST(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s), work), "status");
+
+    QVERIFY(changed > 0);
+    if (changes < 0) {
+        QCOMPARE(DiskTree::readFile(path(u"p.zip"_s)), QByteArray("the old package"));
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"p.zip"_s});
+        return;
+    }
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"out"_s)), DiskTree::snapshot(path(u"s"_s)));
+}
+
+// What no archive can carry back is named, and packing for work that must come back whole writes nothing.
+void ZipRoundTripTest::pack_unpackableEntries_refusedAndNamed()
+{
+    QVERIFY(DiskTree::writeFile(path(u"s/main.c"_s), "int main;"));
+    QVERIFY(::symlink("/etc/hosts", QFile::encodeName(path(u"s/hosts"_s)).constData()) == 0);
+    QVERIFY(QDir().mkpath(path(u"s/sub"_s)));
+    QVERIFY(::symlink("../../x", QFile::encodeName(path(u"s/sub/out"_s)).constData()) == 0);
+    QVERIFY(::mkfifo(QFile::encodeName(path(u"s/pipe"_s)).constData(), 0600) == 0);
+    QVERIFY(DiskTree::writeFile(path(u"p.zip"_s), "the old package"));
+
+    ZipArchive::PackOptions refuse;
+    refuse.refuseUnpackable = true;
+    const ZipArchive::Packing refused = ZipArchive::pack(path(u"s"_s), path(u"p.zip"_s), refuse);
+    QCOMPARE(refused.status, ZipArchive::kUnpackable);
+    QCOMPARE(refused.unpackable, QStringList({u"hosts"_s, u"pipe"_s, u"sub/out"_s}));
+    QCOMPARE(DiskTree::readFile(path(u"p.zip"_s)), QByteArray("the old package"));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"p.zip"_s});
+
+    // Without the refusal (the backup) they are left out and the rest is packed.
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(DiskTree::snapshot(path(u"out"_s)).keys(), QStringList({u"main.c"_s, u"sub/"_s}));
+}
+
+void ZipRoundTripTest::roundTrip_namesNotUtf8_comeBackByteForByte_data()
+{
+    QTest::addColumn<QByteArrayList>("names"); // as the file system holds them; a folder's ends with "/"
+    const QByteArray gbk = QStringEncoder("GB18030").encode(u"需求说明"_s);
+    QTest::newRow("file with a GBK name") << QByteArrayList{gbk + ".txt"};
+    QTest::newRow("GBK folder with a UTF-8 file") << QByteArrayList{gbk + "/", gbk + "/说明.txt"};
+    QTest::newRow("stray bytes of no code page") << QByteArrayList{"a\xff\xfe.bin", "\xc3(.txt"};
+}
+
+// unzip of a Windows archive leaves names in the Chinese code page; such a file is packed under its own bytes
+// and comes back under them, not under a name that only looks like it.
+void ZipRoundTripTest::roundTrip_namesNotUtf8_comeBackByteForByte()
+{
+    QFETCH(QByteArrayList, names);
+    QVERIFY(QDir().mkpath(path(u"s"_s)));
+    const QByteArray root = QFile::encodeName(path(u"s"_s)) + '/';
+    for (const QByteArray& name : names) {
+        if (name.endsWith('/')) {
+            QVERIFY(::mkdir(QByteArray(root + name).constData(), 0755) == 0);
+            continue;
+        }
+        const int fd = ::open(QByteArray(root + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, name.constData(), size_t(name.size())), ssize_t(name.size()));
+        ::close(fd);
+    }
+
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+
+    const QByteArray out = QFile::encodeName(path(u"out"_s)) + '/';
+    for (const QByteArray& name : names) {
+        struct stat info
+        {
+        };
+        QVERIFY2(::lstat(QByteArray(out + name).constData(), &info) == 0, name.toHex().constData());
+        if (name.endsWith('/'))
+            continue;
+        QCOMPARE(qint64(info.st_size), qint64(name.size()));
+    }
+    QCOMPARE(runTool(u"unzip"_s, {u"-tq"_s, path(u"p.zip"_s)}, m_dir.path()), 0);
+    // Qt cannot name such files to delete them.
+    QVERIFY(NativeFs::removeTree(path(u"s"_s)) && NativeFs::removeTree(path(u"out"_s)));
 }
 
 void ZipRoundTripTest::extract_infoZipArchive_extracts()

@@ -3,8 +3,12 @@
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
+#include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
 #include "execution/ExecutedProjectsWindow.h"
+#include "execution/StrandedWork.h"
+#include "execution/UpdateBack.h"
+#include "execution/WorkLine.h"
 #include "store/TableSchemas.h"
 #include "ui/common/WorkProgress.h"
 #include "ui/main/MainWindow.h"
@@ -17,10 +21,15 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -155,17 +164,210 @@ private Q_SLOTS:
         QCOMPARE(DiskTree::details(back.path(), {u"empty"_s}), expected);
     }
 
-    void zipWork_markerWithContent_packedWithTheRest()
+    void zipWork_projectsOwnMarkerFile_keptThroughExecuteAndUpdateBack()
+    {
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"zip"_s,
+                      ZipBuilder().addFile("main.e", "program").addFile("P_zip.TMP", "the user's own file").bytes());
+        {
+            ProgramChoice choice(u"main.e"_s);
+            fx.execute(u"P01"_s);
+        }
+        QCOMPARE(fx.app.readFile(u"work/P01/P_zip.TMP"_s), QByteArray("the user's own file"));
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(fx.workDir(u"P01"_s) + u"(zip)"_s);
+
+        QCOMPARE(fx.prompt.lastText(), kUpdated);
+        QCOMPARE(contentOf(fx.storedPackage(u"P01"_s)).value(u"P_zip.TMP"_s), QByteArray("the user's own file"));
+    }
+
+    void zipWork_fileNamedInChineseCodePage_storedUnderItsBytesAndFolderGone()
     {
         ExecutionFixture fx;
         const QString line = executeZip(fx);
-        fx.app.writeFile(u"work/P01/P_zip.TMP"_s, "the user's own file");
+        // What unzip makes of a Windows archive: a name in GBK, which is no UTF-8.
+        const QByteArray name = QStringEncoder("GB18030").encode(u"需求说明.txt"_s);
+        const QByteArray work = QFile::encodeName(fx.workDir(u"P01"_s)) + '/';
+        const int fd = ::open(QByteArray(work + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, "requirements", 12), ssize_t(12));
+        ::close(fd);
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
 
         fx.clickUpdate(line);
 
         QCOMPARE(fx.prompt.lastText(), kUpdated);
-        QCOMPARE(contentOf(fx.storedPackage(u"P01"_s)).value(u"P_zip.TMP"_s), QByteArray("the user's own file"));
+        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        QTemporaryDir back;
+        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::kOk);
+        struct stat info
+        {
+        };
+        QVERIFY(::lstat(QByteArray(QFile::encodeName(back.path()) + '/' + name).constData(), &info) == 0);
+        QCOMPARE(qint64(info.st_size), qint64(12));
+        QVERIFY(NativeFs::removeTree(back.path()));
+    }
+
+    // What cannot be packed as it is on disk stops update back before anything is stored or deleted.
+    void updateBack_workNotPackableWhole_folderAndLineKept_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a log written all the time") << u"writer"_s << u"文件正在被其他程序修改，请关闭后再更新！"_s;
+        const QString unpackable = u"以下文件无法打包（链接到项目目录以外、管道或设备），请移走后再更新："_s;
+        QTest::newRow("a pipe and a link out") << u"pipe"_s << unpackable + u"\r\nlib/hosts\r\npipe"_s;
+        QTest::newRow("seven links out: five named")
+            << u"links"_s << unpackable + u"\r\nout1\r\nout2\r\nout3\r\nout4\r\nout5\r\n……"_s;
+    }
+
+    void updateBack_workNotPackableWhole_folderAndLineKept()
+    {
+        QFETCH(QString, content);
+        ExecutionFixture fx;
+        const QString line = executeZip(fx);
+        const QString work = fx.workDir(u"P01"_s);
+        const auto link = [&](const char* target, const QString& name) {
+            return ::symlink(target, QFile::encodeName(work + u'/' + name).constData()) == 0;
+        };
+        if (content == u"pipe") {
+            QVERIFY(::mkfifo(QFile::encodeName(work + u"/pipe"_s).constData(), 0600) == 0);
+            QVERIFY(link("/etc/hosts", u"lib/hosts"_s));
+        } else if (content == u"links") {
+            for (int i = 1; i <= 7; ++i)
+                QVERIFY(link("../..", u"out"_s + QString::number(i)));
+        }
+        // The program that was opened goes on writing its log while the work is packed: events get in at every
+        // progress report, as on a slow disk, and each time it writes a line.
+        QTimer writer;
+        writer.setInterval(0);
+        QObject::connect(&writer, &QTimer::timeout, &writer, [&] {
+            QFile log(work + u"/app.log"_s);
+            log.open(QIODevice::Append);
+            log.write("another line\n");
+        });
+        if (content == u"writer") {
+            writer.start();
+            WorkProgress::setEventInterval(0);
+        }
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(line);
+        writer.stop();
+        WorkProgress::setEventInterval(30);
+
+        QCOMPARE(fx.prompt.messages().size(), 2);
+        QTEST(fx.prompt.lastText(), "message");
+        QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Error);
+        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+        QCOMPARE(fx.app.readFile(u"work/P01/main.e"_s), QByteArray("program text"));
+        QVERIFY(QFileInfo(work + u"/P_zip.TMP"_s).isFile());
+        QCOMPARE(ExecutionFixture::panel()->lines(), QStringList{line});
+        QCOMPARE(QDir(fx.app.path()).entryList({u"*.update"_s, u".tallyra*"_s}, QDir::Files | QDir::Hidden),
+                 QStringList());
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
+    }
+
+    // The program ended (killed, power gone) after some steps of update back: the next start finds the work
+    // stored, or lists it again, and nothing half made is left.
+    void updateBack_endedAfterAnyStep_workStoredOrListedAgain_data()
+    {
+        QTest::addColumn<bool>("zip");
+        QTest::addColumn<int>("steps"); // 0: while packing; 1 packed; 2 stored; 3 stamped; 4 while cleaning up
+        for (const bool zip : {true, false}) {
+            const char* form = zip ? "zip work" : "file work";
+            QTest::addRow("%s, while packing", form) << zip << 0;
+            QTest::addRow("%s, packed", form) << zip << 1;
+            QTest::addRow("%s, stored", form) << zip << 2;
+            QTest::addRow("%s, record stamped", form) << zip << 3;
+            QTest::addRow("%s, while the folder was deleted", form) << zip << 4;
+        }
+    }
+
+    void updateBack_endedAfterAnyStep_workStoredOrListedAgain()
+    {
+        QFETCH(bool, zip);
+        QFETCH(int, steps);
+        ExecutionFixture fx;
+        const QString caption = zip ? executeZip(fx) : executeFile(fx);
+        const WorkLine line = WorkLine::parse(caption);
+        const QByteArray edited = "a day of work";
+        fx.app.writeFile(zip ? u"work/P01/main.e"_s : u"work/P01/P01.e"_s, edited);
+        const auto storedWork = [&] {
+            return zip ? contentOf(fx.storedPackage(u"P01"_s)).value(u"main.e"_s) : fx.storedBytes(u"P01"_s);
+        };
+        const QByteArray original = storedWork();
+
+        UpdateBack::Packed packed;
+        if (steps == 0)
+            fx.app.writeFile(u".tallyra-zip-Ab12Cd.tmp"_s, "half a package");
+        else
+            packed = UpdateBack::pack(line, {});
+        if (steps >= 2)
+            QVERIFY(UpdateBack::store(line, packed.package, {}));
+        if (steps >= 3)
+            QVERIFY(UpdateBack::stampRecord(line).written);
+        if (steps >= 4)
+            QVERIFY(QDir().rename(line.workingFolder(), fx.workRoot() + u"/.tallyra-removing-P01"_s));
+
+        const QStringList listed = StrandedWork::findLines();
+
+        QStringList expected;
+        if (steps <= 3)
+            expected.append(caption);
+        if (steps == 1)
+            expected.append(WorkLine::packageCaption(packed.package));
+        QCOMPARE(listed, expected);
+        QCOMPARE(storedWork(), steps >= 2 ? edited : original);
+        QCOMPARE(QDir(fx.app.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({u"Install.ini"_s}) +
+                     (steps == 1 ? QStringList{QFileInfo(packed.package).fileName()} : QStringList()));
+        QCOMPARE(QDir(fx.workRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 steps <= 3 ? QStringList{u"P01"_s} : QStringList());
+        // Listed again, the work is updated back from where it lies.
+        for (const QString& again : listed) {
+            fx.mainWindow()->listWork({again});
+            fx.prompt.clear();
+            fx.prompt.queueAnswer(Prompt::Answer::Yes);
+            fx.clickUpdate(again);
+            QCOMPARE(fx.prompt.lastText(), kUpdated);
+        }
+        QCOMPARE(storedWork(), edited);
+    }
+
+    void singleFileWork_otherFilesInFolder_deletedOnlyWhenUserSaysSo_data()
+    {
+        QTest::addColumn<bool>("deleteThem");
+        QTest::newRow("yes: the folder goes") << true;
+        QTest::newRow("no: the folder stays with them") << false;
+    }
+
+    void singleFileWork_otherFilesInFolder_deletedOnlyWhenUserSaysSo()
+    {
+        QFETCH(bool, deleteThem);
+        ExecutionFixture fx;
+        const QString line = executeFile(fx);
+        fx.app.writeFile(u"work/P01/P01.e"_s, "edited module");
+        fx.app.writeFile(u"work/P01/P01.exe"_s, "compiled program");
+        fx.app.writeFile(u"work/P01/笔记/想法.txt"_s, "notes");
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+        fx.prompt.queueAnswer(deleteThem ? Prompt::Answer::Yes : Prompt::Answer::No);
+
+        fx.clickUpdate(line);
+
+        const QString kept = u"更新项目成功！工作目录中的其他文件仍保留在："_s + fx.workDir(u"P01"_s);
+        QCOMPARE(fx.prompt.texts(), QStringList({kConfirmUpdate, u"该项目的工作目录中还有其他文件，要一并删除吗？"_s,
+                                                 deleteThem ? kUpdated : kept}));
+        QCOMPARE(fx.storedBytes(u"P01"_s), QByteArray("edited module"));
+        QCOMPARE(QFileInfo::exists(fx.workDir(u"P01"_s)), !deleteThem);
+        if (!deleteThem) {
+            QCOMPARE(QDir(fx.workDir(u"P01"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                     QStringList({u"P01.exe"_s, u"笔记"_s}));
+            QCOMPARE(fx.app.readFile(u"work/P01/笔记/想法.txt"_s), QByteArray("notes"));
+        }
+        QVERIFY(!ExecutionFixture::panel());
     }
 
     void fileWork_updatedBack_storedPackageIsWorkedFile()
@@ -356,14 +558,14 @@ private Q_SLOTS:
         QVERIFY(!ExecutionFixture::panel());
     }
 
-    void storedPackageCannotBeReplaced_workKeptInTemporaryPackage_data()
+    void storedPackageCannotBeReplaced_workAndLineKept_data()
     {
         QTest::addColumn<bool>("readOnlyData");
         QTest::newRow("read-only data folder") << true;
         QTest::newRow("package name taken by a folder") << false;
     }
 
-    void storedPackageCannotBeReplaced_workKeptInTemporaryPackage()
+    void storedPackageCannotBeReplaced_workAndLineKept()
     {
         QFETCH(bool, readOnlyData);
         if (readOnlyData && !ReadOnlyMount::available())
@@ -379,20 +581,20 @@ private Q_SLOTS:
             QFile::remove(fx.storedPackage(u"P01"_s));
             fx.app.writeFile(u"data/P01.fd1/inside"_s, "x");
         }
+        const QStringList appDirBefore = QDir(fx.app.path()).entryList(QDir::Files | QDir::Hidden);
         fx.prompt.clear();
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
 
         fx.clickUpdate(line);
 
-        const QString temporary = fx.app.filePath(u"P01.fd1"_s);
         QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Warning);
-        QCOMPARE(fx.prompt.texts(),
-                 QStringList(
-                     {kConfirmUpdate, u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为："_s + temporary}));
-        QCOMPARE(fx.app.readFile(u"P01.fd1"_s), QByteArray("a day of work"));
-        QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
+        QCOMPARE(
+            fx.prompt.texts(),
+            QStringList({kConfirmUpdate, u"更新项目出错，项目文件包无法存入数据目录，工作文件仍保留在："_s + line}));
+        QCOMPARE(fx.app.readFile(u"work/P01/P01.e"_s), QByteArray("a day of work"));
+        QCOMPARE(QDir(fx.app.path()).entryList(QDir::Files | QDir::Hidden), appDirBefore);
         QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
-        QVERIFY(!ExecutionFixture::panel());
+        QCOMPARE(ExecutionFixture::panel()->lines(), QStringList{line});
     }
 
     void packageKeptByEarlierFailedUpdate_neverOverwritten()

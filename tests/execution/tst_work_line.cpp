@@ -73,6 +73,30 @@ private Q_SLOTS:
         QTEST(line.workFileWithoutExtension(), "withoutExtension");
     }
 
+    void parse_packageLine_givesNumberAndTypeButNoFolder_data()
+    {
+        QTest::addColumn<QString>("package");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("zip work") << u"/app/P01.zip.update"_s << u"P01"_s << u"zip"_s;
+        QTest::newRow("name taken before") << u"/app/P01.e(3).update"_s << u"P01"_s << u"e"_s;
+        QTest::newRow("dot in number") << u"/app/v1.2.ec.update"_s << u"v1.2"_s << u"ec"_s;
+        QTest::newRow("empty type") << u"/app/P01..update"_s << u"P01"_s << QString();
+    }
+
+    void parse_packageLine_givesNumberAndTypeButNoFolder()
+    {
+        QFETCH(QString, package);
+        const WorkLine line = WorkLine::parse(WorkLine::packageCaption(package));
+        QVERIFY(line.isPackage() && !line.isZip() && !line.isFile());
+        QCOMPARE(line.package(), package);
+        QTEST(line.number(), "number");
+        QTEST(line.type(), "type");
+        // Abandon and clean-up act on the working folder: a package line must name none.
+        QVERIFY(line.workingFolder().isEmpty());
+        QVERIFY(line.workFile().isEmpty());
+    }
+
     void parse_zipTestIsExactAndCaseSensitive()
     {
         QVERIFY(!WorkLine::parse(u"/w/P01(ZIP)"_s).isZip());

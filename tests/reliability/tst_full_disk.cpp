@@ -7,6 +7,7 @@
 #include "ZipBuilder.h"
 #include "backup/BackupWindow.h"
 #include "backup/DataBackup.h"
+#include "execution/ExecutedProjectsWindow.h"
 #include "projects/ExportProject.h"
 #include "projects/NewProjectWindow.h"
 #include "projects/UpdateProjectWindow.h"
@@ -190,7 +191,7 @@ private Q_SLOTS:
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }
 
-    void updateBack_diskFillsWhileStoringThePackage_workKeptBesideTheData()
+    void updateBack_diskFillsWhileStoringThePackage_workAndLineKept()
     {
         ExecutionFixture fx;
         fx.addProject(u"P1"_s, u"zip"_s, ZipBuilder().addFile("main.e", "program").bytes());
@@ -207,11 +208,15 @@ private Q_SLOTS:
 
         fx.clickUpdate(fx.workDir(u"P1"_s) + u"(zip)"_s);
 
-        const QString temporary = fx.app.filePath(u"P1.fd1"_s);
-        QCOMPARE(fx.prompt.lastText(), u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为："_s + temporary);
+        QCOMPARE(fx.prompt.lastText(),
+                 u"更新项目出错，项目文件包无法存入数据目录，工作文件仍保留在："_s + fx.workDir(u"P1"_s));
         const QString difference = snapshotDifference(data, fx.app.filePath(u"data"_s));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
-        QVERIFY(QFileInfo(temporary).size() > (3 << 20)); // the work, packed, waits beside the data folder
+        // The work stays where it was, still listed; nothing packed is left behind.
+        QCOMPARE(QFileInfo(fx.workDir(u"P1"_s) + u"/assets.bin"_s).size(), qint64(3 << 20));
+        QCOMPARE(ExecutionFixture::panel()->lines(), QStringList{fx.workDir(u"P1"_s) + u"(zip)"_s});
+        QCOMPARE(QDir(fx.app.path()).entryList({u"*.update"_s, u".tallyra*"_s}, QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     // Root ignores permission bits, so the place is made read-only by a read-only bind mount.
@@ -223,7 +228,7 @@ private Q_SLOTS:
         QTest::newRow("new project, data folder read-only")
             << int(NewProject) << u"data"_s << u"项目包文件不存在或读取失败！"_s;
         QTest::newRow("update back, data folder read-only")
-            << int(UpdateBack) << u"data"_s << u"更新项目出错，请在程序中手动更新，已保存好的项目文件路径为：%1"_s;
+            << int(UpdateBack) << u"data"_s << u"更新项目出错，项目文件包无法存入数据目录，工作文件仍保留在：%1"_s;
         QTest::newRow("backup, target folder read-only") << int(Backup) << u"backups"_s << u"导出数据失败！"_s;
         QTest::newRow("restore, data folder read-only") << int(Restore) << u"data"_s << u"导入数据库失败！"_s;
         QTest::newRow("restore, application folder read-only") << int(Restore) << QString() << u"导入数据库失败！"_s;
@@ -272,17 +277,9 @@ private Q_SLOTS:
             }
         }
 
-        // Update back keeps the packed work beside the data folder and says where.
-        const QString kept = fx.app.filePath(u"P1.fd1"_s);
-        QCOMPARE(fx.prompt.lastText(), write == UpdateBack ? message.arg(kept) : message);
+        // Update back keeps the work in its folder and says where.
+        QCOMPARE(fx.prompt.lastText(), write == UpdateBack ? message.arg(fx.workDir(u"P1"_s)) : message);
         fx.prompt.clear();
-        if (write == UpdateBack) {
-            // The work is packed and waits there; its folder is gone, as after every update back.
-            QVERIFY(QFile::exists(kept));
-            QVERIFY(QFile::remove(kept));
-            QVERIFY(!QFileInfo::exists(fx.workDir(u"P1"_s)));
-            before = before.without(u"work/P1"_s);
-        }
         const QString difference = FolderSnapshot::of(fx.app.path()).differencesFrom(before);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
     }

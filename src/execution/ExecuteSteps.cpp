@@ -1,0 +1,68 @@
+#include "execution/ExecuteSteps.h"
+
+#include "archive/ZipArchive.h"
+#include "execution/ExecutionPaths.h"
+#include "execution/WorkFiles.h"
+#include "execution/WorkLine.h"
+#include "platform/FileSystem.h"
+#include "store/ProjectTable.h"
+
+namespace ExecuteSteps {
+
+namespace {
+
+ProjectRecord readProject(int recordNumber)
+{
+    ProjectTable table;
+    table.open(); // a table that cannot be opened answers empty reads, and the work then fails visibly later
+    return table.goTo(recordNumber) ? table.readProject() : ProjectRecord();
+}
+
+} // namespace
+
+Work prepare(int recordNumber)
+{
+    const ProjectRecord project = readProject(recordNumber);
+    Work work;
+    work.number = project.number;
+    work.zip = ExecutionPaths::isZipType(project.packageType);
+    work.storedPackage = ProjectTable::packagePath(project.number);
+
+    const QString executionDir = ExecutionPaths::executionDir();
+    if (executionDir.isEmpty()) {
+        work.outcome = Outcome::NoExecutionDir;
+        return work;
+    }
+    work.workDir = ExecutionPaths::workDir(executionDir, project.number);
+    work.workFile = ExecutionPaths::workFile(executionDir, project.number, project.packageType);
+    // An existing folder fails too: the project is already in work and must be updated back or abandoned.
+    // A number that is no single file name ("../x", "a/b") would put the work outside the execution directory.
+    const bool made = FileSystem::isValidFileName(project.number) && WorkFiles::createFolder(work.workDir);
+    work.outcome = made ? Outcome::Ready : Outcome::FolderNotMade;
+    return work;
+}
+
+bool unpack(const Work& work, const Progress& progress)
+{
+    if (ZipArchive::extract(work.storedPackage, work.workDir, progress) != ZipArchive::kOk)
+        return false;
+    WorkFiles::writeEmptyFile(ExecutionPaths::markerPath(work.workDir));
+    return true;
+}
+
+bool copy(const Work& work, const Progress& progress)
+{
+    return FileSystem::copyFile(work.storedPackage, work.workFile, progress);
+}
+
+QString caption(const Work& work)
+{
+    return work.zip ? WorkLine::zipCaption(work.workDir) : WorkLine::fileCaption(work.workFile);
+}
+
+void discard(const Work& work)
+{
+    FileSystem::removeDirectory(work.workDir);
+}
+
+} // namespace ExecuteSteps
