@@ -1,4 +1,4 @@
-#include "archive/DurableFile.h"
+#include "platform/DurableFile.h"
 
 #include <QFile>
 
