@@ -15,7 +15,8 @@ bool isValidFileName(const QString& name, int extraBytes = 0);
 using Progress = std::function<bool(qint64 done, qint64 total)>;
 
 // Copies a regular file so that the target is replaced only by a complete copy: the bytes go to a temporary
-// file beside the target, which is renamed over it at the end. On any failure (source missing, a directory,
+// file beside the target, which is synced and renamed over it at the end, and the folder is synced, so the
+// copy is on disk when this answers true. On any failure (source missing, a directory,
 // unreadable, vanishing or shrinking midway; target folder missing or read-only; disk full) nothing is left
 // behind and an existing target is untouched.
 bool copyFile(const QString& source, const QString& target, const Progress& progress = {});
