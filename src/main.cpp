@@ -1,5 +1,6 @@
 #include "app/AppDir.h"
 #include "app/LoginWindow.h"
+#include "backup/BackupWindow.h"
 #include "platform/TerminationSignals.h"
 #include "ui/main/MainWindow.h"
 
@@ -23,6 +24,8 @@ int main(int argc, char* argv[])
     if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
+
+    BackupWindow::finishInterruptedRestore(nullptr);
 
     // Nobody gets past this point without the login password; 取消 ends the program before anything is written.
     QApplication::setQuitOnLastWindowClosed(false);

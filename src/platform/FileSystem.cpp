@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <QStorageInfo>
+#else
+#include <sys/stat.h>
+#endif
+
 namespace FileSystem {
 
 bool isValidFileName(const QString& name, int extraBytes)
@@ -67,6 +73,24 @@ bool copyFile(const QString& source, const QString& target, const Progress& prog
         // A file that shrank or vanished under us is not a copy of it.
         return done == total && in.error() == QFileDevice::NoError && QFileInfo::exists(source);
     });
+}
+
+bool sameDisk(const QString& a, const QString& b)
+{
+#ifdef Q_OS_WIN
+    const QStorageInfo first(a);
+    const QStorageInfo second(b);
+    return first.isValid() && second.isValid() && first.rootPath().compare(second.rootPath(), Qt::CaseInsensitive) == 0;
+#else
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev;
+#endif
 }
 
 bool removeDirectory(const QString& path)

@@ -21,6 +21,9 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 // behind and an existing target is untouched.
 bool copyFile(const QString& source, const QString& target, const Progress& progress = {});
 
+// Whether two existing paths lie on one file system, so a rename between them cannot fail for being a copy.
+bool sameDisk(const QString& a, const QString& b);
+
 // Deletes a directory with everything in it; answers whether it was there and is gone. A blank path and the
 // root of a file system are refused.
 bool removeDirectory(const QString& path);
