@@ -162,6 +162,13 @@ void pruneUndoSets(const QString& root)
     }
 }
 
+// The undo root is made by the first restore that replaces something; one that replaced nothing leaves none.
+void dropEmptyUndoRoot(const QString& root)
+{
+    if (isRealFolder(root) && QDir(root).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        QDir().rmdir(root);
+}
+
 // The folders beside the data folder a restore of older versions of the program left when it was killed: the
 // staging ones go, the ones holding replaced files become undo sets the user can see.
 void adoptHiddenLeftovers(const Home& place)
@@ -234,16 +241,16 @@ bool restore(const QString& archivePath, const Progress& progress)
     if (!move.writeJournal())
         return discardStage();
     if (!move.moveIn()) {
-        if (move.moveBack())
-            move.close();
+        if (move.moveBack() && move.close())
+            dropEmptyUndoRoot(undoRoot);
         return false;
     }
     if (!move.close())
         return false;
     if (isRealFolder(move.places().undo))
         pruneUndoSets(undoRoot);
-    else if (QDir(undoRoot).isEmpty())
-        QDir().rmdir(undoRoot); // made for this restore, which replaced nothing
+    else
+        dropEmptyUndoRoot(undoRoot);
     return true;
 }
 
@@ -265,8 +272,10 @@ Interrupted finishInterruptedRestore()
             pruneUndoSets(place.undoRoot());
         return Interrupted::Finished;
     }
-    if (move.moveBack() && move.close())
+    if (move.moveBack() && move.close()) {
+        dropEmptyUndoRoot(place.undoRoot());
         return Interrupted::RolledBack;
+    }
     return Interrupted::Failed;
 }
 

@@ -142,7 +142,8 @@ bool RestoreTransaction::placed(const QString& file) const
     if (present(m_places.stage + u'/' + file))
         return false;
     // A replaced file leaves for the undo folder before its successor comes in.
-    return m_replaced.contains(file) ? present(m_places.undo + u'/' + file) : present(m_places.data + u'/' + file);
+    return present(m_places.data + u'/' + file) &&
+           (!m_replaced.contains(file) || present(m_places.undo + u'/' + file));
 }
 
 bool RestoreTransaction::moveIn()
