@@ -1,8 +1,10 @@
 #include "PowerCut.h"
 #include "TempAppDir.h"
+#include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
+#include <QFile>
 #include <QTest>
 
 #include <functional>
@@ -94,6 +96,32 @@ int runCommit(const Commit& commit, int budget)
     return power.writes();
 }
 
+QStringList projectNumbers()
+{
+    ProjectTable table;
+    QStringList numbers;
+    if (table.open()) {
+        for (const QVariant& number : table.readColumn(ProjectField::Number))
+            numbers.append(number.toString());
+    }
+    return numbers;
+}
+
+// Deletes projects 1 and 3 with their packages; answers what the rules answered.
+int deleteTwo(int budget, PowerCut::After after, int* writes = nullptr)
+{
+    for (int n = 1; n <= 3; ++n) {
+        QFile package(ProjectTable::packagePath(project(n).number));
+        if (!package.open(QIODevice::WriteOnly) || package.write("zip") != 3)
+            return -2;
+    }
+    PowerCut power(budget, after);
+    const int answer = ProjectRules::deleteProjects({1, 3}, true);
+    if (writes)
+        *writes = power.writes();
+    return answer;
+}
+
 } // namespace
 
 class PowerCutTest : public QObject
@@ -103,6 +131,9 @@ class PowerCutTest : public QObject
 private Q_SLOTS:
     void commit_cutAfterAnyWrite_tableHoldsTheOldOrTheNewState_data();
     void commit_cutAfterAnyWrite_tableHoldsTheOldOrTheNewState();
+    void deleteProjects_diskFailsAtAnyWrite_recordsAndPackagesStayTogether_data();
+    void deleteProjects_diskFailsAtAnyWrite_recordsAndPackagesStayTogether();
+    void projectTable_deleteCutOffBeforeItsPack_projectNeverSeenAgain();
 };
 
 void PowerCutTest::commit_cutAfterAnyWrite_tableHoldsTheOldOrTheNewState_data()
@@ -141,6 +172,55 @@ void PowerCutTest::commit_cutAfterAnyWrite_tableHoldsTheOldOrTheNewState()
 
     const Contents found = contentsOf(chosen.table);
     QVERIFY2(found == before || found == after, qPrintable(found.value(0).value(0).toString()));
+}
+
+void PowerCutTest::deleteProjects_diskFailsAtAnyWrite_recordsAndPackagesStayTogether_data()
+{
+    QTest::addColumn<int>("budget");
+    const TempAppDir app;
+    prepare();
+    int writes = 0;
+    QCOMPARE(deleteTwo(PowerCut::kNoCut, PowerCut::After::Errors, &writes), 2);
+    for (int budget = 0; budget <= writes; ++budget)
+        QTest::addRow("%d of %d writes", budget, writes) << budget;
+}
+
+void PowerCutTest::deleteProjects_diskFailsAtAnyWrite_recordsAndPackagesStayTogether()
+{
+    QFETCH(int, budget);
+    const TempAppDir app;
+    prepare();
+
+    const int answer = deleteTwo(budget, PowerCut::After::Errors);
+
+    QStringList packages;
+    for (int n = 1; n <= 3; ++n) {
+        if (QFile::exists(ProjectTable::packagePath(project(n).number)))
+            packages.append(project(n).number);
+    }
+    if (answer == ProjectRules::kDeleteFailed) {
+        QCOMPARE(projectNumbers(), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
+        QCOMPARE(packages, QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
+    } else {
+        QCOMPARE(answer, 2);
+        QCOMPARE(projectNumbers(), QStringList{u"P2"_s});
+        QCOMPARE(packages, QStringList{u"P2"_s});
+    }
+}
+
+void PowerCutTest::projectTable_deleteCutOffBeforeItsPack_projectNeverSeenAgain()
+{
+    const TempAppDir app;
+    prepare();
+    {
+        // How an older run deleted: the mark committed, the process gone before the pack.
+        RecordTable table;
+        QVERIFY(table.open(TableSchemas::projectTablePath()));
+        QVERIFY(table.goTo(2) && table.deleteRecord());
+    }
+    QCOMPARE(projectNumbers(), QStringList({u"P1"_s, u"P3"_s}));
+    ProjectTable projects;
+    QVERIFY(projects.open() && projects.findProjectByNumber(u"P1"_s) && !projects.findProjectByNumber(u"P2"_s));
 }
 
 QTEST_GUILESS_MAIN(PowerCutTest)

@@ -10,6 +10,7 @@ struct State
 {
     sqlite3_vfs* real = nullptr;
     int budget = PowerCut::kNoCut;
+    PowerCut::After after = PowerCut::After::Silence;
     int writes = 0;
     bool cut = false;
 };
@@ -25,6 +26,12 @@ bool reachesDisk()
         return false;
     }
     return true;
+}
+
+// What a write that does not reach the disk answers.
+int refused(int ioError)
+{
+    return g_state.after == PowerCut::After::Errors ? ioError : SQLITE_OK;
 }
 
 struct CutFile
@@ -48,15 +55,15 @@ int cutRead(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset)
 }
 int cutWrite(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset)
 {
-    return reachesDisk() ? realOf(f)->pMethods->xWrite(realOf(f), buffer, amount, offset) : SQLITE_OK;
+    return reachesDisk() ? realOf(f)->pMethods->xWrite(realOf(f), buffer, amount, offset) : refused(SQLITE_IOERR_WRITE);
 }
 int cutTruncate(sqlite3_file* f, sqlite3_int64 size)
 {
-    return reachesDisk() ? realOf(f)->pMethods->xTruncate(realOf(f), size) : SQLITE_OK;
+    return reachesDisk() ? realOf(f)->pMethods->xTruncate(realOf(f), size) : refused(SQLITE_IOERR_TRUNCATE);
 }
 int cutSync(sqlite3_file* f, int flags)
 {
-    return reachesDisk() ? realOf(f)->pMethods->xSync(realOf(f), flags) : SQLITE_OK;
+    return reachesDisk() ? realOf(f)->pMethods->xSync(realOf(f), flags) : refused(SQLITE_IOERR_FSYNC);
 }
 int cutFileSize(sqlite3_file* f, sqlite3_int64* size)
 {
@@ -123,16 +130,16 @@ int cutOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* 
 
 int cutDelete(sqlite3_vfs*, const char* name, int syncDir)
 {
-    return reachesDisk() ? g_state.real->xDelete(g_state.real, name, syncDir) : SQLITE_OK;
+    return reachesDisk() ? g_state.real->xDelete(g_state.real, name, syncDir) : refused(SQLITE_IOERR_DELETE);
 }
 
 sqlite3_vfs g_cutVfs;
 
 } // namespace
 
-PowerCut::PowerCut(int budget)
+PowerCut::PowerCut(int budget, After after)
 {
-    g_state = State{sqlite3_vfs_find(nullptr), budget, 0, false};
+    g_state = State{sqlite3_vfs_find(nullptr), budget, after, 0, false};
     g_cutVfs = *g_state.real;
     g_cutVfs.iVersion = 2; // the system-call overrides of version 3 stay with the real layer
     g_cutVfs.szOsFile = int(sizeof(CutFile)) + g_state.real->szOsFile;
