@@ -79,25 +79,34 @@ QList<Table> tables()
              TableSchemas::passwordFields()}};
 }
 
-bool isJournal(const QString& fileName)
+// What SQLite may keep beside a table file of ours: its journal, the side files of another journal mode and
+// the super-journal of a commit over a table and its companion.
+bool isSideFileOfATable(const QString& fileName)
 {
-    return fileName.endsWith(u"-journal"_s) || fileName.endsWith(u"-wal"_s) || fileName.endsWith(u"-shm"_s) ||
-           fileName.contains(u"-mj"_s);
+    static const QRegularExpression sideFile(u"^(.+)-(?:journal|wal|shm|mj[0-9A-Fa-f]{8})$"_s);
+    const QRegularExpressionMatch match = sideFile.match(fileName);
+    if (!match.hasMatch())
+        return false;
+    for (const Table& table : tables()) {
+        if (match.captured(1) == table.fileName || match.captured(1) == TableFiles::companionPath(table.fileName))
+            return true;
+    }
+    return false;
 }
 
 // A backup holds the project table, every table in it opens as that table, and nothing but plain files and
-// folders. Journals the tables no longer need are dropped, so none can be played into a table of data/.
+// folders. Side files the tables no longer need are dropped, so none can be played into a table of data/.
 bool isBackup(const QString& stage)
 {
-    QStringList journals;
+    QStringList sideFiles;
     QDirIterator it(stage, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo entry = it.nextFileInfo();
         if (entry.isSymLink() || entry.isJunction() || !(entry.isFile() || entry.isDir()))
             return false;
-        if (entry.isFile() && isJournal(entry.fileName()))
-            journals.append(entry.filePath());
+        if (entry.isFile() && entry.path() == stage && isSideFileOfATable(entry.fileName()))
+            sideFiles.append(entry.filePath());
     }
     if (!QFileInfo(stage + u'/' + TableSchemas::projectTableFileName()).isFile())
         return false;
@@ -110,8 +119,8 @@ bool isBackup(const QString& stage)
         if (!opened.open(path, table.password) || opened.fields() != table.fields)
             return false;
     }
-    for (const QString& journal : std::as_const(journals)) {
-        if (QFileInfo::exists(journal) && !QFile::remove(journal))
+    for (const QString& sideFile : std::as_const(sideFiles)) {
+        if (QFileInfo::exists(sideFile) && !QFile::remove(sideFile))
             return false;
     }
     return true;
@@ -232,7 +241,7 @@ bool restore(const QString& archivePath, const Progress& progress)
     QDirIterator tables(place.data, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (tables.hasNext()) {
         const QString path = tables.next();
-        if (!isJournal(QFileInfo(path).fileName()) && TableFiles::hasJournal(path))
+        if (TableFiles::hasJournal(path))
             TableFiles::recover(path);
     }
 
