@@ -142,6 +142,7 @@ private Q_SLOTS:
     void restore_overATableCutOffMidCommit_neitherTableLosesRecords();
     void restore_dataOnAnotherDisk_undoOnThatDiskOrRefused_data();
     void restore_dataOnAnotherDisk_undoOnThatDiskOrRefused();
+    void start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared();
 
 private:
     QString data(const QString& relative = {}) const
@@ -467,15 +468,17 @@ void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt()
         QVERIFY(QFile::remove(staged.next()));
     }
 
-    const DataBackup::Interrupted outcome = DataBackup::finishInterruptedRestore();
+    BackupWindow::finishInterruptedRestore(nullptr);
 
     if (stagedFileLost) {
-        QCOMPARE(outcome, DataBackup::Interrupted::RolledBack);
+        QCOMPARE(m_prompt->texts(), QStringList{u"上次导入数据被中断，已恢复为导入前的数据！"_s});
+        m_prompt->clear();
         QVERIFY2(FolderSnapshot::of(data()) == before, qPrintable(FolderSnapshot::of(data()).differencesFrom(before)));
         QCOMPARE(leftovers(), QStringList{u"data"_s});
         return;
     }
-    QCOMPARE(outcome, DataBackup::Interrupted::Finished);
+    QCOMPARE(m_prompt->texts(), QStringList{u"上次导入数据被中断，现已完成导入！"_s});
+    m_prompt->clear();
     QCOMPARE(projectNumbers(), QStringList{u"NEW"_s});
     QCOMPARE(m_fixture->app.readFile(u"data/P1.fd1"_s), QByteArray("new package"));
     QCOMPARE(m_fixture->app.readFile(u"data/sub/P2.fd1"_s), QByteArray("p2"));
@@ -573,6 +576,20 @@ void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
              QStringList({u"data"_s, u"data-before-restore"_s}));
     QVERIFY(QFileInfo::exists(other + u"/data-before-restore/20261207-093005/DB.EDB"_s));
     QCOMPARE(leftovers(), QStringList({u"data"_s, u"other"_s}));
+}
+
+void BackupTest::start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared()
+{
+    // What an older version left when it was killed while restoring: a staging folder and the user's latest files.
+    m_fixture->app.writeFile(u".data-restore-a1B2c3/DB.EDB"_s, "staged");
+    m_fixture->app.writeFile(u".data-before-restore-d4E5f6/DB.EDB"_s, "latest work");
+    QVERIFY(QDir().mkpath(m_fixture->app.filePath(u".data-before-restore-g7H8i9"_s)));
+
+    BackupWindow::finishInterruptedRestore(nullptr);
+
+    QCOMPARE(m_prompt->texts(), QStringList());
+    QCOMPARE(leftovers(), QStringList({u"data"_s, u"data-before-restore"_s}));
+    QCOMPARE(m_fixture->app.readFile(u"data-before-restore/20261207-093005/DB.EDB"_s), QByteArray("latest work"));
 }
 
 TALLYRA_TEST_MAIN_WITH_MOUNTS(BackupTest)
