@@ -79,34 +79,35 @@ QList<Table> tables()
              TableSchemas::passwordFields()}};
 }
 
-// What SQLite may keep beside a table file of ours: its journal, the side files of another journal mode and
-// the super-journal of a commit over a table and its companion.
-bool isSideFileOfATable(const QString& fileName)
+// The table file whose side file this is (its journal, the side files of another journal mode, the
+// super-journal of a commit over a table and its companion), or an empty text for any other file.
+QString tableOfSideFile(const QString& fileName)
 {
     static const QRegularExpression sideFile(u"^(.+)-(?:journal|wal|shm|mj[0-9A-Fa-f]{8})$"_s);
     const QRegularExpressionMatch match = sideFile.match(fileName);
     if (!match.hasMatch())
-        return false;
+        return {};
     for (const Table& table : tables()) {
         if (match.captured(1) == table.fileName || match.captured(1) == TableFiles::companionPath(table.fileName))
-            return true;
+            return match.captured(1);
     }
-    return false;
+    return {};
 }
 
-// A backup holds the project table, every table in it opens as that table, and nothing but plain files and
-// folders. Side files the tables no longer need are dropped, so none can be played into a table of data/.
+// A backup holds the project table, every table in it opens as that table (SQLite recovering it first when
+// its journal came along), and nothing but plain files and folders. A journal whose table is missing would be
+// played into the table of data/ that stays, so it makes the archive no backup.
 bool isBackup(const QString& stage)
 {
-    QStringList sideFiles;
     QDirIterator it(stage, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo entry = it.nextFileInfo();
         if (entry.isSymLink() || entry.isJunction() || !(entry.isFile() || entry.isDir()))
             return false;
-        if (entry.isFile() && entry.path() == stage && isSideFileOfATable(entry.fileName()))
-            sideFiles.append(entry.filePath());
+        const QString table = entry.path() == stage ? tableOfSideFile(entry.fileName()) : QString();
+        if (!table.isEmpty() && !QFileInfo(stage + u'/' + table).isFile())
+            return false;
     }
     if (!QFileInfo(stage + u'/' + TableSchemas::projectTableFileName()).isFile())
         return false;
@@ -117,10 +118,6 @@ bool isBackup(const QString& stage)
             continue;
         RecordTable opened;
         if (!opened.open(path, table.password) || opened.fields() != table.fields)
-            return false;
-    }
-    for (const QString& sideFile : std::as_const(sideFiles)) {
-        if (QFileInfo::exists(sideFile) && !QFile::remove(sideFile))
             return false;
     }
     return true;

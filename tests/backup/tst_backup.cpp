@@ -327,6 +327,9 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas_data()
         QTest::newRow("project table of another kind")
             << int(Prompt::Answer::Ok) << ZipBuilder().addFile("DB.EDB", tools.readAll()).bytes() << true;
     }
+    QTest::newRow("a journal without its table")
+        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"tool.edb-journal", QByteArray(4096, 'j')}}).bytes()
+        << true;
     QTest::newRow("type pictures without their table")
         << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"type.edt", QByteArray(4096, 't')}}).bytes() << true;
 }
