@@ -168,6 +168,15 @@ void pruneUndoSets(const QString& root)
     }
 }
 
+// Removes the staging folder; a link put in its place goes, not what it points to.
+bool clearStage(const QString& stage)
+{
+    const QFileInfo info(stage);
+    if (info.isSymLink() || (info.exists() && !info.isDir()))
+        return QFile::remove(stage);
+    return !info.exists() || FileSystem::removeDirectory(stage);
+}
+
 // The undo root is made by the first restore that replaces something; one that replaced nothing leaves none.
 void dropEmptyUndoRoot(const QString& root)
 {
@@ -225,10 +234,10 @@ bool restore(const QString& archivePath, const Progress& progress)
          (QFileInfo::exists(undoRoot) && (!isRealFolder(undoRoot) || !FileSystem::sameDisk(undoRoot, place.data)))))
         return false;
     const QString stage = place.stage();
-    if (QFileInfo::exists(stage) && !FileSystem::removeDirectory(stage))
+    if (!clearStage(stage))
         return false;
     const auto discardStage = [&stage] {
-        FileSystem::removeDirectory(stage);
+        clearStage(stage);
         return false;
     };
     if (ZipArchive::extract(archivePath, stage, progress) != ZipArchive::kOk || !isBackup(stage) || !syncTree(stage))
@@ -265,8 +274,7 @@ Interrupted finishInterruptedRestore()
     const Home place = home();
     if (!QFileInfo::exists(place.journal())) {
         adoptHiddenLeftovers(place);
-        if (QFileInfo::exists(place.stage()))
-            FileSystem::removeDirectory(place.stage()); // an unpacking that never reached the data folder
+        clearStage(place.stage()); // an unpacking that never reached the data folder
         return Interrupted::None;
     }
     RestoreTransaction move =
