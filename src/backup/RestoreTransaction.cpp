@@ -13,7 +13,6 @@
 #include <QJsonObject>
 
 #include <algorithm>
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -70,9 +69,8 @@ bool RestoreTransaction::move(const QString& from, const QString& to)
 {
     if (beforeEachMove())
         beforeEachMove()();
-    // A rename that never falls back to copying: across file systems it fails at once and leaves both places
-    // as they were.
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    // A rename, never a copy: across file systems it fails at once and leaves both places as they were.
+    return DurableFile::replace(from, to);
 }
 
 RestoreTransaction RestoreTransaction::planned(const Places& places)
@@ -142,8 +140,7 @@ bool RestoreTransaction::placed(const QString& file) const
     if (present(m_places.stage + u'/' + file))
         return false;
     // A replaced file leaves for the undo folder before its successor comes in.
-    return present(m_places.data + u'/' + file) &&
-           (!m_replaced.contains(file) || present(m_places.undo + u'/' + file));
+    return present(m_places.data + u'/' + file) && (!m_replaced.contains(file) || present(m_places.undo + u'/' + file));
 }
 
 bool RestoreTransaction::moveIn()

@@ -362,9 +362,8 @@ void BackupTest::restore_movingInFailsHalfWay_everyMovedFileGoesBack()
     if (!ReadOnlyMount::available())
         QSKIP(ReadOnlyMount::unavailableReason());
     m_fixture->app.writeFile(u"data/zz/old.fd1"_s, "old");
-    const QString archive = m_fixture->app.writeFile(
-        u"b.fd2"_s,
-        ZipBuilder().addFile("DB.EDB", "restored").addFile("np.edb", "pw").addFile("zz/old.fd1", "n").bytes());
+    const QString archive =
+        m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"NEW"_s}, {{"P1.fd1", "p1"}, {"zz/old.fd1", "n"}}).bytes());
     const FolderSnapshot before = FolderSnapshot::of(data());
     const FolderSnapshot beforeInside = FolderSnapshot::of(data(u"zz"_s));
     // The tables move in first; the package folder, on a read-only medium, then refuses its file.
