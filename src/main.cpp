@@ -2,6 +2,7 @@
 #include "app/InstanceLock.h"
 #include "app/LoginWindow.h"
 #include "app/ProgramRun.h"
+#include "backup/BackupWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,6 +30,9 @@ int main(int argc, char* argv[])
     const InstanceLock lock(AppDir::path());
     if (!ProgramRun::mayRun(lock))
         return 0;
+
+    // Only the run that holds the folder may finish or undo a restore that an earlier run left half done.
+    BackupWindow::finishInterruptedRestore(nullptr);
 
     // Nobody gets past this point without the login password; 取消 ends the program before anything is written.
     QApplication::setQuitOnLastWindowClosed(false);

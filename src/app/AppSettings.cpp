@@ -2,9 +2,9 @@
 
 #include "app/AppDir.h"
 #include "app/IniFile.h"
+#include "platform/DurableFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cmath>
 #include <limits>
@@ -84,11 +84,7 @@ bool AppSettings::write(const QString& section, const QString& key, const QStrin
     IniFile ini = IniFile::fromBytes(existing);
     ini.setValue(section, key, value);
 
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(ini.toBytes());
-    return out.commit();
+    return DurableFile::write(m_path, ini.toBytes());
 }
 
 bool AppSettings::write(const SettingsKeys::Key& key, const QString& value)

@@ -1,6 +1,6 @@
 #include "archive/NativeFs.h"
 
-#include "archive/DurableFile.h"
+#include "platform/DurableFile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,11 +1,11 @@
 #include "archive/CompressionChoice.h"
-#include "archive/DurableFile.h"
 #include "archive/InsideLink.h"
 #include "archive/NativeFs.h"
 #include "archive/ParallelDeflate.h"
 #include "archive/ZipArchive.h"
 #include "archive/ZipReadBack.h"
 #include "archive/ZipWriter.h"
+#include "platform/DurableFile.h"
 
 #include <QDir>
 #include <QFile>

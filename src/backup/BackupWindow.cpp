@@ -49,6 +49,23 @@ void BackupWindow::backUpOrRestore(QWidget* parent, ProjectListView* list)
     window.exec();
 }
 
+void BackupWindow::finishInterruptedRestore(QWidget* parent)
+{
+    switch (DataBackup::finishInterruptedRestore()) {
+    case DataBackup::Interrupted::None:
+        return;
+    case DataBackup::Interrupted::Finished:
+        Prompt::information(parent, u"上次导入数据被中断，现已完成导入！"_s);
+        return;
+    case DataBackup::Interrupted::RolledBack:
+        Prompt::warning(parent, u"上次导入数据被中断，已恢复为导入前的数据！"_s);
+        return;
+    case DataBackup::Interrupted::Failed:
+        Prompt::error(parent, u"上次导入数据被中断，恢复数据失败！请关闭程序后检查数据目录！"_s);
+        return;
+    }
+}
+
 void BackupWindow::backUp()
 {
     Prompt::FileDialog dialog;

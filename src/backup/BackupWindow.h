@@ -14,6 +14,8 @@ public:
 
     // The command behind 数 据 库: the window, modal; a restore refills the project list.
     static void backUpOrRestore(QWidget* parent, ProjectListView* list);
+    // At start, before any table is read: completes or undoes a restore that a kill cut off, and says which.
+    static void finishInterruptedRestore(QWidget* parent);
 
 Q_SIGNALS:
     // The data folder was restored; the catalogue on disk is another one now.

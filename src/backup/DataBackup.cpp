@@ -2,32 +2,31 @@
 
 #include "app/AppDir.h"
 #include "archive/ZipArchive.h"
+#include "backup/RestoreTransaction.h"
+#include "platform/Clock.h"
+#include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "store/RecordTable.h"
+#include "store/TableFiles.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 
 #include <algorithm>
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+constexpr int kUndoSetsKept = 3;
+
 QString dataFolderPath()
 {
     return AppDir::filePath(TableSchemas::dataFolderName());
-}
-
-// A rename that never falls back to copying. Across file systems it fails at once and leaves both places as
-// they were, where a copy could run out of room half-way and leave a partial file behind.
-bool moveStrictly(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
 bool isInside(const QString& path, const QString& folder)
@@ -40,107 +39,169 @@ bool isInside(const QString& path, const QString& folder)
     return path.compare(folder, kCase) == 0 || path.startsWith(folder + u'/', kCase);
 }
 
-// Moves the staged tree into the data folder, keeping every file it replaces; undoes itself unless committed.
-class StagedMove
+bool isRealFolder(const QString& path)
 {
-public:
-    StagedMove(QString stage, QString data, QString kept)
-        : m_stage(std::move(stage))
-        , m_data(std::move(data))
-        , m_kept(std::move(kept))
-    {
-    }
-    ~StagedMove()
-    {
-        if (!m_committed)
-            undo();
-    }
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
+}
 
-    bool run()
-    {
-        if (!QDir().mkpath(m_data))
-            return false;
-        QStringList folders;
-        QStringList files;
-        QDirIterator it(m_stage, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QFileInfo entry = it.nextFileInfo();
-            const QString relative = QDir(m_stage).relativeFilePath(entry.filePath());
-            (entry.isDir() && !entry.isSymLink() ? folders : files).append(relative);
-        }
-        // Parents before their children.
-        std::sort(folders.begin(), folders.end(),
-                  [](const QString& a, const QString& b) { return a.count(u'/') < b.count(u'/'); });
-        for (const QString& folder : folders) {
-            if (!placeFolder(folder))
-                return false;
-        }
-        for (const QString& file : files) {
-            if (!placeFile(file))
-                return false;
-        }
-        return true;
-    }
+// The real data folder and the folder that holds it, where the stage, the journal and the undo sets live.
+struct Home
+{
+    QString data;
+    QString folder;
 
-    void commit() { m_committed = true; }
-
-private:
-    static bool exists(const QString& path) { return QFileInfo(path).exists() || QFileInfo(path).isSymLink(); }
-
-    bool keep(const QString& relative)
-    {
-        const QString target = m_data + u'/' + relative;
-        const QString kept = m_kept + u'/' + relative;
-        if (!QDir().mkpath(QFileInfo(kept).path()) || !moveStrictly(target, kept))
-            return false;
-        m_keptMoves.append(relative);
-        return true;
-    }
-
-    bool placeFolder(const QString& relative)
-    {
-        const QString target = m_data + u'/' + relative;
-        const QFileInfo info(target);
-        if (info.isDir() && !info.isSymLink())
-            return true;
-        if (exists(target) && !keep(relative))
-            return false;
-        if (!QDir().mkdir(target))
-            return false;
-        m_createdFolders.append(target);
-        return true;
-    }
-
-    bool placeFile(const QString& relative)
-    {
-        const QString target = m_data + u'/' + relative;
-        if (exists(target) && !keep(relative))
-            return false;
-        if (!moveStrictly(m_stage + u'/' + relative, target))
-            return false;
-        m_placed.append(relative);
-        return true;
-    }
-
-    void undo()
-    {
-        for (auto it = m_placed.crbegin(); it != m_placed.crend(); ++it)
-            moveStrictly(m_data + u'/' + *it, m_stage + u'/' + *it);
-        for (auto it = m_createdFolders.crbegin(); it != m_createdFolders.crend(); ++it)
-            QDir().rmdir(*it);
-        for (auto it = m_keptMoves.crbegin(); it != m_keptMoves.crend(); ++it)
-            moveStrictly(m_kept + u'/' + *it, m_data + u'/' + *it);
-    }
-
-    QString m_stage;
-    QString m_data;
-    QString m_kept;
-    QStringList m_placed;
-    QStringList m_createdFolders;
-    QStringList m_keptMoves;
-    bool m_committed = false;
+    QString stage() const { return folder + u"/data-restore"_s; }
+    QString journal() const { return folder + u"/data-restore.journal"_s; }
+    QString undoRoot() const { return folder + u"/data-before-restore"_s; }
 };
+
+Home home()
+{
+    const QFileInfo data(dataFolderPath());
+    const QString real = data.exists() ? data.canonicalFilePath() : data.absoluteFilePath();
+    return {real, QFileInfo(real).path()};
+}
+
+struct Table
+{
+    QString fileName;
+    QString password;
+    QList<FieldDef> fields;
+};
+
+QList<Table> tables()
+{
+    return {{TableSchemas::projectTableFileName(), {}, TableSchemas::projectFields()},
+            {TableSchemas::typeTableFileName(), {}, TableSchemas::typeFields()},
+            {TableSchemas::toolTableFileName(), {}, TableSchemas::toolFields()},
+            {TableSchemas::passwordTableFileName(), TableSchemas::passwordTableAccessPassword(),
+             TableSchemas::passwordFields()}};
+}
+
+// The table file whose side file this is (its journal, the side files of another journal mode, the
+// super-journal of a commit over a table and its companion), or an empty text for any other file.
+QString tableOfSideFile(const QString& fileName)
+{
+    static const QRegularExpression sideFile(u"^(.+)-(?:journal|wal|shm|mj[0-9A-Fa-f]{8})$"_s);
+    const QRegularExpressionMatch match = sideFile.match(fileName);
+    if (!match.hasMatch())
+        return {};
+    for (const Table& table : tables()) {
+        if (match.captured(1) == table.fileName || match.captured(1) == TableFiles::companionPath(table.fileName))
+            return match.captured(1);
+    }
+    return {};
+}
+
+// A backup holds the project table, every table in it opens as that table (SQLite recovering it first when
+// its journal came along), and nothing but plain files and folders. A journal whose table is missing would be
+// played into the table of data/ that stays, so it makes the archive no backup.
+bool isBackup(const QString& stage)
+{
+    QDirIterator it(stage, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry = it.nextFileInfo();
+        if (entry.isSymLink() || entry.isJunction() || !(entry.isFile() || entry.isDir()))
+            return false;
+        const QString table = entry.path() == stage ? tableOfSideFile(entry.fileName()) : QString();
+        if (!table.isEmpty() && !QFileInfo(stage + u'/' + table).isFile())
+            return false;
+    }
+    if (!QFileInfo(stage + u'/' + TableSchemas::projectTableFileName()).isFile())
+        return false;
+    for (const Table& table : tables()) {
+        const QString path = stage + u'/' + table.fileName;
+        const bool withBytes = TableFiles::hasBytesField(table.fields);
+        if (!QFileInfo::exists(path) && !(withBytes && QFileInfo::exists(TableFiles::companionPath(path))))
+            continue;
+        RecordTable opened;
+        if (!opened.open(path, table.password) || opened.fields() != table.fields)
+            return false;
+    }
+    return true;
+}
+
+bool syncTree(const QString& folder)
+{
+    bool synced = DurableFile::syncFolder(folder);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry = it.nextFileInfo();
+        synced =
+            (entry.isDir() ? DurableFile::syncFolder(entry.filePath()) : DurableFile::syncFile(entry.filePath())) &&
+            synced;
+    }
+    return synced;
+}
+
+// So the undo folders of one moment from another can be told apart and ordered: the date and time, then a
+// number for a second restore within one second.
+const QRegularExpression& undoNamePattern()
+{
+    static const QRegularExpression pattern(u"^(\\d{8}-\\d{6})(?:-(\\d+))?$"_s);
+    return pattern;
+}
+
+QString newUndoFolder(const QString& root)
+{
+    const QString stamp = Clock::now().toString(u"yyyyMMdd-HHmmss"_s);
+    QString candidate = root + u'/' + stamp;
+    for (int n = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++n)
+        candidate = root + u'/' + stamp + u'-' + QString::number(n);
+    return candidate;
+}
+
+void pruneUndoSets(const QString& root)
+{
+    QList<std::pair<QString, int>> sets;
+    for (const QString& name : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        const QRegularExpressionMatch match = undoNamePattern().match(name);
+        if (match.hasMatch())
+            sets.append({match.captured(1), match.captured(2).isEmpty() ? 1 : match.captured(2).toInt()});
+    }
+    std::sort(sets.begin(), sets.end());
+    for (qsizetype i = 0; i + kUndoSetsKept < sets.size(); ++i) {
+        const auto& [stamp, n] = sets.at(i);
+        FileSystem::removeDirectory(root + u'/' + (n == 1 ? stamp : stamp + u'-' + QString::number(n)));
+    }
+}
+
+// Removes the staging folder; a link put in its place goes, not what it points to.
+bool clearStage(const QString& stage)
+{
+    const QFileInfo info(stage);
+    if (info.isSymLink() || (info.exists() && !info.isDir()))
+        return QFile::remove(stage);
+    return !info.exists() || FileSystem::removeDirectory(stage);
+}
+
+// The undo root is made by the first restore that replaces something; one that replaced nothing leaves none.
+void dropEmptyUndoRoot(const QString& root)
+{
+    if (isRealFolder(root) && QDir(root).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        QDir().rmdir(root);
+}
+
+// The folders beside the data folder a restore of older versions of the program left when it was killed: the
+// staging ones go, the ones holding replaced files become undo sets the user can see.
+void adoptHiddenLeftovers(const Home& place)
+{
+    const QDir folder(place.folder);
+    for (const QString& name : folder.entryList({u".data-restore-*"_s}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks))
+        FileSystem::removeDirectory(folder.filePath(name));
+    for (const QString& name :
+         folder.entryList({u".data-before-restore-*"_s}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+        const QString path = folder.filePath(name);
+        if (QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            QDir().rmdir(path);
+            continue;
+        }
+        if (QDir().mkpath(place.undoRoot()))
+            QDir().rename(path, newUndoFolder(place.undoRoot()));
+    }
+}
 
 } // namespace
 
@@ -148,7 +209,7 @@ namespace DataBackup {
 
 QString keptFolderPath()
 {
-    return AppDir::filePath(u"data-before-restore"_s);
+    return home().undoRoot();
 }
 
 bool backUp(const QString& archivePath, const Progress& progress)
@@ -162,30 +223,74 @@ bool backUp(const QString& archivePath, const Progress& progress)
 
 bool restore(const QString& archivePath, const Progress& progress)
 {
-    // Beside the data folder, on its disk even when the folder is a link to another one, so that moving the
-    // files in is a rename. (A data folder that is itself the top of another file system cannot be restored
-    // into: the first move fails and nothing changes.)
-    const QFileInfo data(dataFolderPath());
-    const QString beside = data.exists() ? QFileInfo(data.canonicalFilePath()).path() : AppDir::path();
-    QTemporaryDir stage(beside + u"/.data-restore-XXXXXX"_s);
-    QTemporaryDir kept(beside + u"/.data-before-restore-XXXXXX"_s);
-    if (!stage.isValid() || !kept.isValid())
+    if (!QDir().mkpath(dataFolderPath()))
         return false;
-    if (ZipArchive::extract(archivePath, stage.path(), progress) != ZipArchive::kOk)
+    const Home place = home();
+    // Every move must be a rename on one disk: the folder beside the data folder and an existing undo root
+    // are checked before anything is unpacked. A restore cut off earlier is finished first, at start.
+    const QString undoRoot = place.undoRoot();
+    if (QFileInfo::exists(place.journal()) || !FileSystem::sameDisk(place.folder, place.data) ||
+        (QFileInfo(undoRoot).isSymLink() ||
+         (QFileInfo::exists(undoRoot) && (!isRealFolder(undoRoot) || !FileSystem::sameDisk(undoRoot, place.data)))))
         return false;
+    const QString stage = place.stage();
+    if (!clearStage(stage))
+        return false;
+    const auto discardStage = [&stage] {
+        clearStage(stage);
+        return false;
+    };
+    if (ZipArchive::extract(archivePath, stage, progress) != ZipArchive::kOk || !isBackup(stage) || !syncTree(stage))
+        return discardStage();
 
-    StagedMove move(stage.path(), dataFolderPath(), kept.path());
-    if (!move.run())
-        return false;
-    move.commit();
-    kept.setAutoRemove(false); // the replaced files are the user's; they stay even if the rename below fails
+    // No journal of data/ may be left to be played later into a file it does not belong to.
+    QDirIterator tables(place.data, QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (tables.hasNext()) {
+        const QString path = tables.next();
+        if (TableFiles::hasJournal(path))
+            TableFiles::recover(path);
+    }
 
-    // The data folder is restored; what it replaced takes the place of what an earlier restore replaced.
-    const QString keptFolder = keptFolderPath();
-    if (QFileInfo::exists(keptFolder))
-        FileSystem::removeDirectory(keptFolder);
-    QDir().rename(kept.path(), keptFolder);
+    RestoreTransaction move =
+        RestoreTransaction::planned({place.data, stage, newUndoFolder(undoRoot), place.journal()});
+    if (!move.writeJournal())
+        return discardStage();
+    if (!move.moveIn()) {
+        if (move.moveBack() && move.close())
+            dropEmptyUndoRoot(undoRoot);
+        return false;
+    }
+    if (!move.close())
+        return false;
+    if (isRealFolder(move.places().undo))
+        pruneUndoSets(undoRoot);
+    else
+        dropEmptyUndoRoot(undoRoot);
     return true;
+}
+
+Interrupted finishInterruptedRestore()
+{
+    const Home place = home();
+    if (!QFileInfo::exists(place.journal())) {
+        adoptHiddenLeftovers(place);
+        clearStage(place.stage()); // an unpacking that never reached the data folder
+        return Interrupted::None;
+    }
+    RestoreTransaction move =
+        RestoreTransaction::fromJournal({place.data, place.stage(), place.undoRoot() + u"/unnamed"_s, place.journal()});
+    if (!move.isValid())
+        return Interrupted::Failed;
+    if (move.moveIn() && move.close()) {
+        if (isRealFolder(move.places().undo))
+            pruneUndoSets(place.undoRoot());
+        return Interrupted::Finished;
+    }
+    if (move.moveBack() && move.close()) {
+        dropEmptyUndoRoot(place.undoRoot());
+        return Interrupted::RolledBack;
+    }
+    return Interrupted::Failed;
 }
 
 } // namespace DataBackup

@@ -10,16 +10,31 @@ namespace DataBackup {
 
 using Progress = std::function<bool(qint64 done, qint64 total)>;
 
-// appDir + "/data-before-restore": the files the last restore replaced, kept so it can be undone by hand.
+// "data-before-restore" beside the real data folder (on its disk when "data" is a link to another one): each
+// restore that replaced files keeps them there in a folder named by its date and time, the last three kept.
 QString keptFolderPath();
 
 // Packs the data folder into `archivePath`. Refused when the archive would lie inside the data folder, where
 // the next backup would swallow it.
 bool backUp(const QString& archivePath, const Progress& progress = {});
 
-// Unpacks the archive into a staging folder beside the data folder and, only when every entry came out
-// whole, moves the files into the data folder. The files it replaces go to keptFolderPath() (replacing
-// the previous ones). Files the archive does not hold stay. On any failure the data folder is as it was.
+// Unpacks the archive into a staging folder beside the data folder and checks it is a backup: it holds the
+// project table, every table in it opens as that table, and it holds only plain files and folders. Only then
+// are the files moved into the data folder, as one transaction that survives a kill (see
+// finishInterruptedRestore); the files it replaces go to a new folder below keptFolderPath(). Files the archive
+// does not hold stay. Answers true once everything is in place and synced; on any failure the data folder is as
+// it was.
 bool restore(const QString& archivePath, const Progress& progress = {});
+
+enum class Interrupted {
+    None,       // no restore was cut off
+    Finished,   // a restore that was cut off has been completed
+    RolledBack, // it could not be completed; the data folder is as it was before it
+    Failed,     // neither worked; the journal stays for the next try
+};
+
+// Run at start, before any table is opened: completes or undoes a restore a kill cut off, and clears what an
+// unpacking cut off left beside the data folder.
+Interrupted finishInterruptedRestore();
 
 } // namespace DataBackup

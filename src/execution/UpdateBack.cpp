@@ -1,11 +1,11 @@
 #include "execution/UpdateBack.h"
 
-#include "archive/DurableFile.h"
 #include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkLine.h"
 #include "platform/Clock.h"
+#include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
 #include "store/ProjectTable.h"

@@ -1,9 +1,16 @@
 #include "platform/FileSystem.h"
 
+#include "platform/DurableFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#ifdef Q_OS_WIN
+#include <QStorageInfo>
+#else
+#include <sys/stat.h>
+#endif
 
 namespace FileSystem {
 
@@ -47,38 +54,43 @@ bool copyFile(const QString& source, const QString& target, const Progress& prog
     if (!in.open(QIODevice::ReadOnly))
         return false;
     const qint64 total = in.size();
-
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    constexpr qint64 kChunk = 1 << 20;
-    QByteArray buffer;
-    qint64 done = 0;
-    for (;;) {
-        buffer = in.read(kChunk);
-        if (buffer.isEmpty()) {
-            if (in.error() != QFileDevice::NoError || (!in.atEnd() && done < total)) {
-                out.cancelWriting();
-                return false;
+    return DurableFile::write(target, [&](QFile& out) {
+        constexpr qint64 kChunk = 1 << 20;
+        qint64 done = 0;
+        for (;;) {
+            const QByteArray buffer = in.read(kChunk);
+            if (buffer.isEmpty()) {
+                if (in.error() != QFileDevice::NoError || (!in.atEnd() && done < total))
+                    return false;
+                break;
             }
-            break;
+            if (out.write(buffer) != buffer.size())
+                return false;
+            done += buffer.size();
+            if (progress && !progress(done, total))
+                return false;
         }
-        if (out.write(buffer) != buffer.size()) {
-            out.cancelWriting();
-            return false;
-        }
-        done += buffer.size();
-        if (progress && !progress(done, total)) {
-            out.cancelWriting();
-            return false;
-        }
-    }
-    // A file that shrank or vanished under us is not a copy of it.
-    if (done != total || in.error() != QFileDevice::NoError || !QFileInfo::exists(source)) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+        // A file that shrank or vanished under us is not a copy of it.
+        return done == total && in.error() == QFileDevice::NoError && QFileInfo::exists(source);
+    });
+}
+
+bool sameDisk(const QString& a, const QString& b)
+{
+#ifdef Q_OS_WIN
+    const QStorageInfo first(a);
+    const QStorageInfo second(b);
+    return first.isValid() && second.isValid() && first.rootPath().compare(second.rootPath(), Qt::CaseInsensitive) == 0;
+#else
+    struct stat first
+    {
+    };
+    struct stat second
+    {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev;
+#endif
 }
 
 bool removeDirectory(const QString& path)

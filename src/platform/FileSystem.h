@@ -15,10 +15,14 @@ bool isValidFileName(const QString& name, int extraBytes = 0);
 using Progress = std::function<bool(qint64 done, qint64 total)>;
 
 // Copies a regular file so that the target is replaced only by a complete copy: the bytes go to a temporary
-// file beside the target, which is renamed over it at the end. On any failure (source missing, a directory,
+// file beside the target, which is synced and renamed over it at the end, and the folder is synced, so the
+// copy is on disk when this answers true. On any failure (source missing, a directory,
 // unreadable, vanishing or shrinking midway; target folder missing or read-only; disk full) nothing is left
 // behind and an existing target is untouched.
 bool copyFile(const QString& source, const QString& target, const Progress& progress = {});
+
+// Whether two existing paths lie on one file system, so a rename between them cannot fail for being a copy.
+bool sameDisk(const QString& a, const QString& b);
 
 // Deletes a directory with everything in it; answers whether it was there and is gone. A blank path and the
 // root of a file system are refused.

@@ -40,7 +40,8 @@ bool DeleteProjectWindow::deleteProjects(const QList<int>& recordNumbers, QWidge
 void DeleteProjectWindow::confirm()
 {
     Prompt::play(Prompt::Sound::Delete);
-    ProjectRules::deleteProjects(m_records, m_withPackages->isChecked());
+    if (ProjectRules::deleteProjects(m_records, m_withPackages->isChecked()) == ProjectRules::kDeleteFailed)
+        showDatabaseError(this);
     accept();
 }
 

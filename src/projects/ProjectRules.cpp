@@ -96,21 +96,24 @@ int deleteProjects(const QList<int>& recordNumbers, bool withPackages)
 {
     ProjectTable projects;
     if (!projects.open())
-        return 0;
-    // Marks keep every record number valid until the one pack after the last of them.
-    int deleted = 0;
+        return kDeleteFailed;
+    QList<int> records;
+    QStringList packages;
     for (int recordNumber : recordNumbers) {
-        if (!projects.goTo(recordNumber))
+        if (!projects.goTo(recordNumber) || records.contains(recordNumber))
             continue;
+        records.append(recordNumber);
         const QString number = projects.readField(ProjectField::Number).toString();
-        if (!projects.deleteRecord())
-            continue;
-        ++deleted;
         if (withPackages && FileSystem::isValidFileName(number, 4))
-            QFile::remove(ProjectTable::packagePath(number));
+            packages.append(ProjectTable::packagePath(number));
     }
-    projects.pack();
-    return deleted;
+    // The packages go only once the records are gone for good: a table that refuses the delete keeps every
+    // project together with its files.
+    if (!projects.deleteRecords(records))
+        return kDeleteFailed;
+    for (const QString& package : std::as_const(packages))
+        QFile::remove(package);
+    return int(records.size());
 }
 
 QStringList parseRelated(const QString& stored)

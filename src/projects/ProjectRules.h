@@ -44,9 +44,11 @@ enum class UpdateOutcome {
 UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const QString& packageSource,
                             const Progress& progress = {});
 
-// Deletes the projects with these record numbers and, with `withPackages`, their package files, then packs
-// the table once. A record or file that cannot be deleted is passed over. Only files inside the data folder
-// are ever removed, whatever number a record holds. Answers the number of records deleted.
+// Deletes the projects with these record numbers and, with `withPackages`, their package files: the records
+// in one transaction, then the files. Numbers that name no record are passed over. Only files inside the data
+// folder are ever removed, whatever number a record holds. Answers the number of records deleted, or
+// kDeleteFailed when the table could not be changed; then every record and every package is as it was.
+constexpr int kDeleteFailed = -1;
 int deleteProjects(const QList<int>& recordNumbers, bool withPackages);
 
 // The related-project list as stored: numbers each followed by CR LF. Pieces that are blank are dropped; the

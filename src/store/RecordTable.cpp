@@ -3,6 +3,7 @@
 #include "FieldCodec.h"
 #include "RecordTable_p.h"
 #include "TableFiles.h"
+#include "platform/DurableFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,8 +26,8 @@ bool RecordTable::create(const QString& path, const QList<FieldDef>& fields, con
     if (fields.isEmpty() || QFileInfo::exists(path) || (withBytes && QFileInfo::exists(bytesPath)))
         return false;
     // Written under temporary names and renamed, so a failure leaves no half-made table at the real name.
-    const QString tempTable = TableFiles::temporarySibling(path);
-    const QString tempBytes = withBytes ? TableFiles::temporarySibling(bytesPath) : QString();
+    const QString tempTable = DurableFile::temporaryBeside(path);
+    const QString tempBytes = withBytes ? DurableFile::temporaryBeside(bytesPath) : QString();
     if (!TableFiles::writeEmpty(tempTable, tempBytes, fields, accessPassword))
         return false;
     if (TableFiles::moveIntoPlace(tempTable, tempBytes, path, withBytes ? bytesPath : QString(), false))
@@ -232,19 +233,30 @@ bool RecordTable::pack()
             return false;
     }
     int removed = 0;
-    const bool ok = d->transaction([&] {
-        if (d->hasBytes &&
-            !d->step("DELETE FROM edt.bytes WHERE pos IN (SELECT pos FROM main.records WHERE deleted <> 0)", {}))
-            return false;
-        if (!d->step("DELETE FROM main.records WHERE deleted <> 0", {}))
-            return false;
-        removed = sqlite3_changes(d->db);
-        return removed == 0 || (d->renumber("main.records") && (!d->hasBytes || d->renumber("edt.bytes")));
-    });
-    if (!ok)
+    if (!d->transaction([&] { return d->removeMarked(removed); }))
         return false;
     d->count -= removed;
     d->moveTo(1);
+    return true;
+}
+
+bool RecordTable::deleteRecords(const QList<int>& recordNumbers)
+{
+    if (!d->db)
+        return false;
+    int removed = 0;
+    const bool ok = d->transaction([&] {
+        for (int number : recordNumbers) {
+            if (number >= 1 && number <= d->count &&
+                !d->step("UPDATE main.records SET deleted = 1 WHERE pos = ?1", {qlonglong(number)}))
+                return false;
+        }
+        return d->removeMarked(removed);
+    });
+    d->moveTo(ok ? 1 : d->position);
+    if (!ok)
+        return false;
+    d->count -= removed;
     return true;
 }
 

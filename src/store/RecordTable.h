@@ -70,6 +70,10 @@ public:
     bool modifyRecord(const QVariantList& values);
     bool deleteRecord();
     bool pack();
+    // Deletes the records with these numbers (taken before the call) and packs, in one transaction: after a
+    // crash or a failure the table holds all of them or none, and no record is left marked. Numbers outside
+    // the table are passed over. Positioned on the first record afterwards.
+    bool deleteRecords(const QList<int>& recordNumbers);
 
     // From the current record on, moves to the first record for which the condition holds.
     bool find(const std::function<bool(const RecordTable&)>& condition);

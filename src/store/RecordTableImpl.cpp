@@ -195,7 +195,10 @@ bool RecordTable::Impl::insert(int number, const QVariantList& stored)
 
 bool RecordTable::Impl::openChecked(const QString& path, const QString& accessPassword)
 {
-    if (!SqliteFileProbe::isTableFile(path, SqliteFileProbe::kTableApplicationId))
+    // A table cut off in the middle of a commit looks damaged until SQLite has played its journal back, so
+    // such a file is judged only once that is done.
+    const bool recovering = TableFiles::hasJournal(path);
+    if (!recovering && !SqliteFileProbe::isTableFile(path, SqliteFileProbe::kTableApplicationId))
         return false;
     if (sqlite3_open_v2(readWriteUri(path).constData(), &db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
@@ -204,6 +207,10 @@ bool RecordTable::Impl::openChecked(const QString& path, const QString& accessPa
     sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     if (!exec("PRAGMA cell_size_check=ON"))
+        return false;
+    // The first read plays a hot journal back; what SQLite leaves is then judged like any other file.
+    if (recovering && (!exec("PRAGMA main.schema_version") ||
+                       !SqliteFileProbe::isTableFile(path, SqliteFileProbe::kTableApplicationId)))
         return false;
 
     if (textQuery("SELECT value FROM main.meta WHERE key = 'format'") != u"tallyra.records"_s ||
@@ -262,7 +269,8 @@ bool RecordTable::Impl::readFieldList()
 bool RecordTable::Impl::attachBytes(const QString& path, const QString& pairId)
 {
     const QString bytesPath = TableFiles::companionPath(path);
-    if (!SqliteFileProbe::isTableFile(bytesPath, SqliteFileProbe::kBytesApplicationId))
+    const bool recovering = TableFiles::hasJournal(bytesPath);
+    if (!recovering && !SqliteFileProbe::isTableFile(bytesPath, SqliteFileProbe::kBytesApplicationId))
         return false;
     {
         StatementUse attach = statement("ATTACH ?1 AS edt");
@@ -273,6 +281,9 @@ bool RecordTable::Impl::attachBytes(const QString& path, const QString& pairId)
         if (attach.step() != SQLITE_DONE)
             return false;
     }
+    if (recovering && (!exec("PRAGMA edt.schema_version") ||
+                       !SqliteFileProbe::isTableFile(bytesPath, SqliteFileProbe::kBytesApplicationId)))
+        return false;
     return textQuery("SELECT value FROM edt.meta WHERE key = 'format'") == u"tallyra.bytes"_s && !pairId.isEmpty() &&
            textQuery("SELECT value FROM edt.meta WHERE key = 'pair'") == pairId;
 }
@@ -297,4 +308,14 @@ bool RecordTable::Impl::renumber(const char* table)
             return false;
     }
     return true;
+}
+
+bool RecordTable::Impl::removeMarked(int& removed)
+{
+    if (hasBytes && !step("DELETE FROM edt.bytes WHERE pos IN (SELECT pos FROM main.records WHERE deleted <> 0)", {}))
+        return false;
+    if (!step("DELETE FROM main.records WHERE deleted <> 0", {}))
+        return false;
+    removed = sqlite3_changes(db);
+    return removed == 0 || (renumber("main.records") && (!hasBytes || renumber("edt.bytes")));
 }

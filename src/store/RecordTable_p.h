@@ -79,4 +79,6 @@ struct RecordTable::Impl
     bool readFieldList();
     bool attachBytes(const QString& path, const QString& pairId);
     bool renumber(const char* table);
+    // Removes every marked record and closes the gaps, inside the caller's transaction.
+    bool removeMarked(int& removed);
 };

@@ -2,15 +2,14 @@
 
 #include "FieldCodec.h"
 #include "SqliteFileProbe.h"
+#include "platform/DurableFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 #include <QUuid>
 
 #include <sqlite3.h>
-
-#include <filesystem>
-#include <system_error>
 
 using namespace Qt::StringLiterals;
 
@@ -111,18 +110,6 @@ bool writeBytesFile(const QString& path, const QList<FieldDef>& fields, const QS
            db.close();
 }
 
-std::filesystem::path fsPath(const QString& path)
-{
-    return std::filesystem::path(path.toStdU16String());
-}
-
-bool renameReplacing(const QString& from, const QString& to)
-{
-    std::error_code error;
-    std::filesystem::rename(fsPath(from), fsPath(to), error);
-    return !error;
-}
-
 } // namespace
 
 QString TableFiles::companionPath(const QString& tablePath)
@@ -132,6 +119,33 @@ QString TableFiles::companionPath(const QString& tablePath)
     if (dot > slash + 1)
         return tablePath.left(dot) + u".edt"_s;
     return tablePath + u".edt"_s;
+}
+
+QString TableFiles::journalPath(const QString& path)
+{
+    return path + u"-journal"_s;
+}
+
+bool TableFiles::hasJournal(const QString& path)
+{
+    const QFileInfo journal(journalPath(path));
+    return journal.exists() || journal.isSymLink();
+}
+
+bool TableFiles::recover(const QString& path)
+{
+    if (!hasJournal(path))
+        return true;
+    sqlite3* db = nullptr;
+    const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?mode=rw";
+    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+        sqlite3_exec(db, "PRAGMA schema_version", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+    return !hasJournal(path);
 }
 
 QString TableFiles::columnName(int field)
@@ -177,38 +191,30 @@ bool TableFiles::moveIntoPlace(const QString& fromTable, const QString& fromByte
                 QFile::rename(toBytes, fromBytes);
             return false;
         }
-        return true;
+        return DurableFile::syncFolder(QFileInfo(toTable).absolutePath());
     }
 
     // The table file is the one readers look for, so it goes last; the old companion is kept aside until the
     // table has been replaced and is put back if that fails.
-    const QString oldBytes = withBytes && QFileInfo::exists(toBytes) ? temporarySibling(toBytes) : QString();
-    if (!oldBytes.isEmpty() && !renameReplacing(toBytes, oldBytes))
+    const QString oldBytes =
+        withBytes && QFileInfo::exists(toBytes) ? DurableFile::temporaryBeside(toBytes) : QString();
+    if (!oldBytes.isEmpty() && !DurableFile::replace(toBytes, oldBytes))
         return false;
-    if (withBytes && !renameReplacing(fromBytes, toBytes)) {
+    if (withBytes && !DurableFile::replace(fromBytes, toBytes)) {
         if (!oldBytes.isEmpty())
-            renameReplacing(oldBytes, toBytes);
+            DurableFile::replace(oldBytes, toBytes);
         return false;
     }
-    if (!renameReplacing(fromTable, toTable)) {
+    if (!DurableFile::replace(fromTable, toTable)) {
         if (withBytes)
-            renameReplacing(toBytes, fromBytes);
+            DurableFile::replace(toBytes, fromBytes);
         if (!oldBytes.isEmpty())
-            renameReplacing(oldBytes, toBytes);
+            DurableFile::replace(oldBytes, toBytes);
         return false;
     }
     if (!oldBytes.isEmpty())
         QFile::remove(oldBytes);
-    return true;
-}
-
-QString TableFiles::temporarySibling(const QString& path)
-{
-    for (;;) {
-        const QString candidate = path + u".tmp-"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
-        if (!QFileInfo::exists(candidate))
-            return candidate;
-    }
+    return DurableFile::syncFolder(QFileInfo(toTable).absolutePath());
 }
 
 QString TableFiles::temporaryTablePath(const QString& tablePath)

@@ -19,18 +19,23 @@ public:
     static QString columnName(int field);
     static bool hasBytesField(const QList<FieldDef>& fields);
 
+    // SQLite's rollback journal of a table file: while it exists, the file may hold half a commit.
+    static QString journalPath(const QString& path);
+    static bool hasJournal(const QString& path);
+    // Lets SQLite play back the journal beside a file, so the file holds its last commit and no journal is
+    // left to be played into anything else later. True when no journal is left.
+    static bool recover(const QString& path);
+
     // Writes a new table (and its companion when needed) at the given paths, which must not exist yet.
     static bool writeEmpty(const QString& tablePath, const QString& bytesPath, const QList<FieldDef>& fields,
                            const QString& accessPassword);
 
-    // Moves a freshly written table into place. With replace, existing files are swapped out so that a
-    // failure midway puts the old pair back; without it, the move fails when either target exists.
+    // Moves a freshly written table into place and syncs the folder. With replace, existing files are swapped out so
+    // that a failure midway puts the old pair back; without it, the move fails when either target exists.
     static bool moveIntoPlace(const QString& fromTable, const QString& fromBytes, const QString& toTable,
                               const QString& toBytes, bool replace);
 
-    // An unused name in the same folder, so that a later rename stays on one file system.
-    static QString temporarySibling(const QString& path);
-    // Like temporarySibling, but keeps the extension, so the companion of the temporary table is the
+    // Like DurableFile::temporaryBeside, but keeps the extension, so the companion of the temporary table is the
     // temporary companion and the pair can be filled through RecordTable before it is moved into place.
     static QString temporaryTablePath(const QString& tablePath);
 };

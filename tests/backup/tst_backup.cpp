@@ -2,11 +2,15 @@
 #include "CatalogBuilder.h"
 #include "FolderSnapshot.h"
 #include "HostileArchives.h"
+#include "PowerCut.h"
 #include "ReadOnlyMount.h"
+#include "SmallDisk.h"
 #include "ZipBuilder.h"
 #include "backup/BackupWindow.h"
 #include "backup/DataBackup.h"
+#include "backup/RestoreTransaction.h"
 #include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
 #include "tools/ToolTable.h"
 
 #include <QAccessible>
@@ -14,6 +18,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -71,6 +76,47 @@ QMap<QString, QByteArray> filesBelow(const QString& folder)
     return files;
 }
 
+// A backup as the program writes one: a project table holding these projects, and the given other files.
+ZipBuilder backupOf(const QStringList& projects, const QList<std::pair<QByteArray, QByteArray>>& files = {})
+{
+    QTemporaryDir folder;
+    const QString table = folder.filePath(u"DB.EDB"_s);
+    {
+        RecordTable::create(table, TableSchemas::projectFields());
+        ProjectTable records;
+        records.RecordTable::open(table);
+        for (const QString& number : projects) {
+            ProjectRecord project;
+            project.number = number;
+            project.name = number;
+            records.appendProject(project);
+        }
+    }
+    QFile file(table);
+    file.open(QIODevice::ReadOnly);
+    ZipBuilder zip;
+    zip.addFile("DB.EDB", file.readAll());
+    for (const auto& [name, bytes] : files)
+        zip.addFile(name, bytes);
+    return zip;
+}
+
+QStringList projectNumbers()
+{
+    ProjectTable table;
+    QStringList numbers;
+    if (table.open()) {
+        for (const QVariant& number : table.readColumn(ProjectField::Number))
+            numbers.append(number.toString());
+    }
+    return numbers;
+}
+
+// Thrown where a restore is cut off, as a kill would end it.
+struct Killed
+{
+};
+
 } // namespace
 
 class BackupTest : public QObject
@@ -87,9 +133,16 @@ private Q_SLOTS:
     void backUp_cancelledOrIntoTheDataFolder_noArchive();
     void restore_cancelledOrBadArchive_dataFolderAsItWas_data();
     void restore_cancelledOrBadArchive_dataFolderAsItWas();
-    void restore_foreignButSoundArchive_restoredWithItsNames_data();
-    void restore_foreignButSoundArchive_restoredWithItsNames();
     void restore_movingInFailsHalfWay_everyMovedFileGoesBack();
+    void restore_keepsWhatItReplacesInItsOwnFolder_lastThreeStay_data();
+    void restore_keepsWhatItReplacesInItsOwnFolder_lastThreeStay();
+    void restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt_data();
+    void restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt();
+    void restore_overATableCutOffMidCommit_neitherTableLosesRecords_data();
+    void restore_overATableCutOffMidCommit_neitherTableLosesRecords();
+    void restore_dataOnAnotherDisk_undoOnThatDiskOrRefused_data();
+    void restore_dataOnAnotherDisk_undoOnThatDiskOrRefused();
+    void start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared();
 
 private:
     QString data(const QString& relative = {}) const
@@ -199,8 +252,9 @@ void BackupTest::backUpThenRestore_tablesAndPackagesComeBackByteForByte()
         QCOMPARE(now.value(u"P2.fd1"_s), QByteArray("later"));
         QCOMPARE(CatalogBuilder::projectCount(), 1);
         QCOMPARE(ToolTable::toolAt(1).name, u"编辑器"_s);
-        // What the restore replaced is kept beside the data folder; only the last restore's.
-        const QMap<QString, QByteArray> kept = filesBelow(DataBackup::keptFolderPath());
+        // What the restore replaced is kept beside the data folder, each restore's in a folder of its own.
+        const QMap<QString, QByteArray> kept =
+            filesBelow(DataBackup::keptFolderPath() + (round == 0 ? u"/20261207-093005"_s : u"/20261207-093005-2"_s));
         QCOMPARE(kept.keys(), backedUp.keys());
         QCOMPARE(kept.value(u"DB.EDB"_s), round == 0 ? newerTable : backedUp.value(u"DB.EDB"_s));
         QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s), settings);
@@ -258,6 +312,26 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas_data()
     QTest::newRow("not an archive") << int(Prompt::Answer::Ok) << QByteArray(4096, 'z') << true;
     for (const HostileArchives::Case& hostile : HostileArchives::all())
         QTest::newRow(hostile.name) << int(Prompt::Answer::Ok) << hostile.bytes << true;
+    // Sound archives that are no backup of the program.
+    for (const HostileArchives::SoundCase& sound : HostileArchives::foreignButSound())
+        QTest::newRow(sound.name) << int(Prompt::Answer::Ok) << sound.bytes << true;
+    QTest::newRow("no project table") << int(Prompt::Answer::Ok) << ZipBuilder().addFile("P1.fd1", "x").bytes() << true;
+    QTest::newRow("project table that is no table") << int(Prompt::Answer::Ok) << good << true;
+    QTest::newRow("a link among the packages")
+        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}).addLink("P1.fd1", "DB.EDB").bytes() << true;
+    {
+        QTemporaryDir folder;
+        RecordTable::create(folder.filePath(u"t.edb"_s), TableSchemas::toolFields());
+        QFile tools(folder.filePath(u"t.edb"_s));
+        tools.open(QIODevice::ReadOnly);
+        QTest::newRow("project table of another kind")
+            << int(Prompt::Answer::Ok) << ZipBuilder().addFile("DB.EDB", tools.readAll()).bytes() << true;
+    }
+    QTest::newRow("a journal without its table")
+        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"tool.edb-journal", QByteArray(4096, 'j')}}).bytes()
+        << true;
+    QTest::newRow("type pictures without their table")
+        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"type.edt", QByteArray(4096, 't')}}).bytes() << true;
 }
 
 void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()
@@ -283,38 +357,13 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()
     QCOMPARE(leftovers(), QStringList{u"data"_s});
 }
 
-void BackupTest::restore_foreignButSoundArchive_restoredWithItsNames_data()
-{
-    QTest::addColumn<QByteArray>("archive");
-    QTest::addColumn<QStringList>("files");
-    for (const HostileArchives::SoundCase& sound : HostileArchives::foreignButSound())
-        QTest::newRow(sound.name) << sound.bytes << sound.files;
-}
-
-void BackupTest::restore_foreignButSoundArchive_restoredWithItsNames()
-{
-    QFETCH(QByteArray, archive);
-    QFETCH(QStringList, files);
-    m_prompt->queueAnswer(Prompt::Answer::Ok);
-    m_prompt->queueOpenFile(m_fixture->app.writeFile(u"a.fd2"_s, archive));
-
-    QVERIFY(press(u"导入按钮"_s));
-
-    QCOMPARE(m_prompt->lastText(), u"导入成功"_s);
-    m_prompt->clear();
-    const QStringList restored = FolderSnapshot::of(data()).fileNames();
-    for (const QString& file : files)
-        QVERIFY2(restored.contains(file), qPrintable(file));
-}
-
 void BackupTest::restore_movingInFailsHalfWay_everyMovedFileGoesBack()
 {
     if (!ReadOnlyMount::available())
         QSKIP(ReadOnlyMount::unavailableReason());
     m_fixture->app.writeFile(u"data/zz/old.fd1"_s, "old");
-    const QString archive = m_fixture->app.writeFile(
-        u"b.fd2"_s,
-        ZipBuilder().addFile("DB.EDB", "restored").addFile("np.edb", "pw").addFile("zz/old.fd1", "n").bytes());
+    const QString archive =
+        m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"NEW"_s}, {{"P1.fd1", "p1"}, {"zz/old.fd1", "n"}}).bytes());
     const FolderSnapshot before = FolderSnapshot::of(data());
     const FolderSnapshot beforeInside = FolderSnapshot::of(data(u"zz"_s));
     // The tables move in first; the package folder, on a read-only medium, then refuses its file.
@@ -329,6 +378,220 @@ void BackupTest::restore_movingInFailsHalfWay_everyMovedFileGoesBack()
     QVERIFY2(FolderSnapshot::of(data()) == before, qPrintable(FolderSnapshot::of(data()).differencesFrom(before)));
     QVERIFY(FolderSnapshot::of(data(u"zz"_s)) == beforeInside);
     QCOMPARE(leftovers(), QStringList{u"data"_s});
+}
+
+void BackupTest::restore_keepsWhatItReplacesInItsOwnFolder_lastThreeStay_data()
+{
+    QTest::addColumn<bool>("emptyData"); // the data folder holds nothing the backup would replace
+    QTest::addColumn<int>("restores");
+    QTest::addColumn<QStringList>("undoSets");
+    QTest::newRow("one") << false << 1 << QStringList{u"20261207-093005"_s};
+    QTest::newRow("four keep the last three")
+        << false << 4 << QStringList{u"20261207-093005-2"_s, u"20261207-093005-3"_s, u"20261207-093005-4"_s};
+    QTest::newRow("replacing nothing") << true << 1 << QStringList{};
+}
+
+void BackupTest::restore_keepsWhatItReplacesInItsOwnFolder_lastThreeStay()
+{
+    QFETCH(bool, emptyData);
+    QFETCH(int, restores);
+    QFETCH(QStringList, undoSets);
+    if (emptyData)
+        QVERIFY(QDir(data()).removeRecursively() && QDir().mkpath(data()));
+    // An undo set an earlier version of the program left stays whatever happens.
+    m_fixture->app.writeFile(u"data-before-restore/DB.EDB"_s, "earlier");
+    QStringList replaced;
+    for (int n = 1; n <= restores; ++n) {
+        replaced.append(projectNumbers().join(u','));
+        QVERIFY(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"R%1"_s.arg(n)}).bytes())));
+        QCOMPARE(projectNumbers(), QStringList{u"R%1"_s.arg(n)});
+    }
+    const QString root = DataBackup::keptFolderPath();
+    QCOMPARE(QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name), undoSets);
+    QCOMPARE(m_fixture->app.readFile(u"data-before-restore/DB.EDB"_s), QByteArray("earlier"));
+    // The newest set holds the catalogue the last restore replaced, and it opens as one.
+    if (!undoSets.isEmpty()) {
+        ProjectTable kept;
+        QVERIFY(kept.RecordTable::open(root + u'/' + undoSets.last() + u"/DB.EDB"_s));
+        QStringList numbers;
+        for (const QVariant& number : kept.readColumn(ProjectField::Number))
+            numbers.append(number.toString());
+        QCOMPARE(numbers.join(u','), replaced.last());
+    }
+}
+
+void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt_data()
+{
+    QTest::addColumn<int>("cutAt"); // the move before which the restore is killed
+    QTest::addColumn<bool>("stagedFileLost");
+    int moves = 0;
+    {
+        AppFixture counting;
+        QVERIFY(CatalogBuilder::addProject({u"OLD"_s, u"旧"_s}));
+        counting.app.writeFile(u"data/P1.fd1"_s, "old package");
+        RestoreTransaction::setBeforeEachMove([&moves] { ++moves; });
+        QVERIFY(DataBackup::restore(counting.app.writeFile(
+            u"b.fd2"_s, backupOf({u"NEW"_s}, {{"P1.fd1", "new package"}, {"sub/P2.fd1", "p2"}}).bytes())));
+        RestoreTransaction::setBeforeEachMove({});
+    }
+    for (int cut = 0; cut < moves; ++cut) {
+        QTest::addRow("cut before move %d of %d", cut + 1, moves) << cut << false;
+        QTest::addRow("cut before move %d of %d, a staged file lost", cut + 1, moves) << cut << true;
+    }
+}
+
+void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt()
+{
+    QFETCH(int, cutAt);
+    QFETCH(bool, stagedFileLost);
+    QVERIFY(CatalogBuilder::addProject({u"OLD"_s, u"旧"_s}));
+    m_fixture->app.writeFile(u"data/P1.fd1"_s, "old package");
+    const FolderSnapshot before = FolderSnapshot::of(data());
+    const QString archive = m_fixture->app.writeFile(
+        u"b.fd2"_s, backupOf({u"NEW"_s}, {{"P1.fd1", "new package"}, {"sub/P2.fd1", "p2"}}).bytes());
+
+    int moves = 0;
+    RestoreTransaction::setBeforeEachMove([&] {
+        if (moves++ == cutAt)
+            throw Killed{};
+    });
+    bool killed = false;
+    try {
+        DataBackup::restore(archive);
+    } catch (const Killed&) {
+        killed = true;
+    }
+    RestoreTransaction::setBeforeEachMove({});
+    QVERIFY(killed);
+    // A file still waiting in the stage is gone: the restore cannot be completed.
+    if (stagedFileLost) {
+        QDirIterator staged(m_fixture->app.filePath(u"data-restore"_s), QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(staged.hasNext());
+        QVERIFY(QFile::remove(staged.next()));
+    }
+
+    BackupWindow::finishInterruptedRestore(nullptr);
+
+    if (stagedFileLost) {
+        QCOMPARE(m_prompt->texts(), QStringList{u"上次导入数据被中断，已恢复为导入前的数据！"_s});
+        m_prompt->clear();
+        QVERIFY2(FolderSnapshot::of(data()) == before, qPrintable(FolderSnapshot::of(data()).differencesFrom(before)));
+        QCOMPARE(leftovers(), QStringList{u"data"_s});
+        return;
+    }
+    QCOMPARE(m_prompt->texts(), QStringList{u"上次导入数据被中断，现已完成导入！"_s});
+    m_prompt->clear();
+    QCOMPARE(projectNumbers(), QStringList{u"NEW"_s});
+    QCOMPARE(m_fixture->app.readFile(u"data/P1.fd1"_s), QByteArray("new package"));
+    QCOMPARE(m_fixture->app.readFile(u"data/sub/P2.fd1"_s), QByteArray("p2"));
+    const QString undo = u"data-before-restore/20261207-093005/"_s;
+    QCOMPARE(m_fixture->app.readFile(undo + u"P1.fd1"_s), QByteArray("old package"));
+    ProjectTable kept;
+    QVERIFY(kept.RecordTable::open(m_fixture->app.filePath(undo + u"DB.EDB"_s)));
+    QCOMPARE(kept.readColumn(ProjectField::Number), QVariantList{u"OLD"_s});
+    QCOMPARE(leftovers(), QStringList({u"data"_s, u"data-before-restore"_s}));
+    QCOMPARE(DataBackup::finishInterruptedRestore(), DataBackup::Interrupted::None);
+}
+
+void BackupTest::restore_overATableCutOffMidCommit_neitherTableLosesRecords_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::newRow("projects") << TableSchemas::projectTableFileName();
+    QTest::newRow("types with their pictures") << TableSchemas::typeTableFileName();
+}
+
+void BackupTest::restore_overATableCutOffMidCommit_neitherTableLosesRecords()
+{
+    QFETCH(QString, table);
+    QVERIFY(CatalogBuilder::addProject({u"OLD"_s, u"旧"_s}));
+    const auto contents = [](const QString& path) {
+        RecordTable opened;
+        QList<QVariantList> rows;
+        if (!opened.open(path))
+            return rows;
+        for (opened.goFirst(); !opened.pastLast(); opened.skip()) {
+            rows.append(QVariantList());
+            for (int field = 1; field <= opened.fieldCount(); ++field)
+                rows.last().append(opened.readField(field));
+        }
+        return rows;
+    };
+    const QList<QVariantList> committed = contents(data(table));
+    {
+        // The power goes in the middle of a delete: the journal stays beside the table.
+        PowerCut power(3);
+        RecordTable cut;
+        QVERIFY(cut.open(data(table)));
+        cut.deleteRecords({1});
+    }
+    QVERIFY(QFileInfo::exists(data(table + u"-journal"_s)));
+    const QByteArray archive = backupOf({u"NEW"_s}).bytes();
+
+    QVERIFY(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, archive)));
+
+    QCOMPARE(projectNumbers(), QStringList{u"NEW"_s});
+    QCOMPARE(contents(data(table)).size(), table == TableSchemas::projectTableFileName() ? 1 : committed.size());
+    const QString kept = DataBackup::keptFolderPath() + u"/20261207-093005/"_s + table;
+    if (table == TableSchemas::projectTableFileName())
+        QCOMPARE(contents(kept), committed);
+    else
+        QCOMPARE(contents(data(table)), committed);
+    QVERIFY(!QFileInfo::exists(data(u"DB.EDB-journal"_s)));
+}
+
+void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused_data()
+{
+    QTest::addColumn<bool>("undoRootElsewhere"); // false: data/ is a link to another disk
+    QTest::newRow("data on another disk") << false;
+    QTest::newRow("undo folder on another disk") << true;
+}
+
+void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
+{
+    QFETCH(bool, undoRootElsewhere);
+    if (!ReadOnlyMount::available())
+        QSKIP(ReadOnlyMount::unavailableReason());
+    const QString other = m_fixture->app.filePath(undoRootElsewhere ? u"data-before-restore"_s : u"other"_s);
+    QVERIFY(QDir().mkpath(other));
+    SmallDisk disk(other, 16 << 20);
+    QVERIFY(disk.isActive());
+    if (!undoRootElsewhere) {
+        QVERIFY(QDir().mkpath(other + u"/data"_s));
+        for (const QString& name : QDir(data()).entryList(QDir::Files))
+            QVERIFY(QFile::copy(data(name), other + u"/data/"_s + name));
+        QVERIFY(QDir(data()).removeRecursively());
+        QVERIFY(QFile::link(other + u"/data"_s, data()));
+    }
+    const FolderSnapshot before = FolderSnapshot::of(data());
+
+    const bool restored = DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"NEW"_s}).bytes()));
+
+    if (undoRootElsewhere) {
+        QVERIFY(!restored);
+        QVERIFY(FolderSnapshot::of(data()) == before);
+        QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+        return;
+    }
+    QVERIFY(restored);
+    QCOMPARE(projectNumbers(), QStringList{u"NEW"_s});
+    QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({u"data"_s, u"data-before-restore"_s}));
+    QVERIFY(QFileInfo::exists(other + u"/data-before-restore/20261207-093005/DB.EDB"_s));
+    QCOMPARE(leftovers(), QStringList({u"data"_s, u"other"_s}));
+}
+
+void BackupTest::start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared()
+{
+    // What an older version left when it was killed while restoring: a staging folder and the user's latest files.
+    m_fixture->app.writeFile(u".data-restore-a1B2c3/DB.EDB"_s, "staged");
+    m_fixture->app.writeFile(u".data-before-restore-d4E5f6/DB.EDB"_s, "latest work");
+    QVERIFY(QDir().mkpath(m_fixture->app.filePath(u".data-before-restore-g7H8i9"_s)));
+
+    BackupWindow::finishInterruptedRestore(nullptr);
+
+    QCOMPARE(m_prompt->texts(), QStringList());
+    QCOMPARE(leftovers(), QStringList({u"data"_s, u"data-before-restore"_s}));
+    QCOMPARE(m_fixture->app.readFile(u"data-before-restore/20261207-093005/DB.EDB"_s), QByteArray("latest work"));
 }
 
 TALLYRA_TEST_MAIN_WITH_MOUNTS(BackupTest)

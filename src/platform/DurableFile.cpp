@@ -1,0 +1,110 @@
+#include "platform/DurableFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::filesystem::path fsPath(const QString& path)
+{
+    return std::filesystem::path(path.toStdU16String());
+}
+
+bool syncOpenFile(QFile& file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return ::_commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+} // namespace
+
+namespace DurableFile {
+
+bool syncFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        return false;
+    }
+    return syncOpenFile(file);
+}
+
+bool syncFolder(const QString& path)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return true;
+#else
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+#endif
+}
+
+bool replace(const QString& from, const QString& to)
+{
+    std::error_code error;
+    std::filesystem::rename(fsPath(from), fsPath(to), error);
+    return !error;
+}
+
+bool write(const QString& target, const std::function<bool(QFile& out)>& fill)
+{
+    // NewOnly creates the file with the usual permissions and never opens one that appeared meanwhile.
+    QFile out(temporaryBeside(target));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    // A replaced file keeps its permissions; a link at the target is replaced, so its target's do not count.
+    const QFileInfo existing(target);
+    if (existing.isFile() && !existing.isSymLink())
+        out.setPermissions(existing.permissions());
+    if (!fill(out) || out.error() != QFileDevice::NoError || !syncOpenFile(out)) {
+        out.close();
+        out.remove();
+        return false;
+    }
+    out.close();
+    if (out.error() != QFileDevice::NoError || !replace(out.fileName(), target)) {
+        QFile::remove(out.fileName());
+        return false;
+    }
+    return syncFolder(QFileInfo(target).absolutePath());
+}
+
+bool write(const QString& target, const QByteArray& bytes)
+{
+    return write(target, [&bytes](QFile& out) { return out.write(bytes) == bytes.size(); });
+}
+
+QString temporaryBeside(const QString& path)
+{
+    for (;;) {
+        const QString candidate = path + u".tmp-"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
+            return candidate;
+    }
+}
+
+} // namespace DurableFile
