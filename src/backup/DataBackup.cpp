@@ -117,7 +117,8 @@ bool isBackup(const QString& stage)
         if (!QFileInfo::exists(path) && !(withBytes && QFileInfo::exists(TableFiles::companionPath(path))))
             continue;
         RecordTable opened;
-        if (!opened.open(path, table.password) || opened.fields() != table.fields)
+        // Marks an older run left in the backup's tables go here, so a restored table never holds any.
+        if (!opened.open(path, table.password) || opened.fields() != table.fields || !opened.pack())
             return false;
     }
     return true;

@@ -52,7 +52,7 @@ bool appendType(const QString& name, const QByteArray& picture)
 bool deleteType(int index)
 {
     TypeTable table;
-    return table.open() && table.goTo(index + 1) && table.deleteRecord() && table.pack();
+    return table.open() && table.deleteRecords({index + 1});
 }
 
 QByteArray typePicture(int index)

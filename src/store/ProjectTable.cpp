@@ -11,7 +11,7 @@ bool ProjectTable::open()
         return false;
     // A delete that an older run marked but never packed is finished now, so no command shows a deleted
     // project or lets a text be typed into one. On a write-protected table the marks stay, as does all else.
-    pack();
+    packLeftoverMarks();
     return true;
 }
 

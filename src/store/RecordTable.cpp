@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <optional>
 
@@ -38,10 +39,23 @@ bool RecordTable::create(const QString& path, const QList<FieldDef>& fields, con
     return false;
 }
 
+namespace {
+
+// Tables this run has found, or left, without a marked record. Marks outlive a run only when it ended between
+// a delete and its pack, so one look per table and run is enough: finding none costs a scan of every record.
+QSet<QString>& packedTables()
+{
+    static QSet<QString> tables;
+    return tables;
+}
+
+} // namespace
+
 bool RecordTable::open(const QString& path, const QString& accessPassword)
 {
     d->close();
     if (d->openChecked(path, accessPassword)) {
+        d->absolutePath = QFileInfo(path).absoluteFilePath();
         d->moveTo(1);
         return true;
     }
@@ -213,6 +227,8 @@ bool RecordTable::deleteRecord()
     const bool ok = d->transaction(
         [&] { return d->step("UPDATE main.records SET deleted = 1 WHERE pos = ?1", {qlonglong(d->position)}); });
     d->rowLoaded = false;
+    if (ok)
+        packedTables().remove(d->absolutePath);
     return ok;
 }
 
@@ -237,6 +253,18 @@ bool RecordTable::pack()
         return false;
     d->count -= removed;
     d->moveTo(1);
+    return true;
+}
+
+bool RecordTable::packLeftoverMarks()
+{
+    if (!d->db)
+        return false;
+    if (packedTables().contains(d->absolutePath))
+        return true;
+    if (!pack())
+        return false;
+    packedTables().insert(d->absolutePath);
     return true;
 }
 

@@ -70,6 +70,9 @@ public:
     bool modifyRecord(const QVariantList& values);
     bool deleteRecord();
     bool pack();
+    // Packs marks that a run which ended between a delete and its pack left behind, looking only once per table
+    // and run (a table replaced under the same name by a restore comes packed).
+    bool packLeftoverMarks();
     // Deletes the records with these numbers (taken before the call) and packs, in one transaction: after a
     // crash or a failure the table holds all of them or none, and no record is left marked. Numbers outside
     // the table are passed over. Positioned on the first record afterwards.

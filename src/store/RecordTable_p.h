@@ -14,6 +14,7 @@
 struct RecordTable::Impl
 {
     sqlite3* db = nullptr;
+    QString absolutePath; // of the table file as opened
     QList<FieldDef> fields;
     bool hasBytes = false;
     int count = 0;

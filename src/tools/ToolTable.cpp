@@ -49,8 +49,5 @@ bool ToolTable::removeRecords(const QList<int>& recordNumbers)
     ToolTable table;
     if (!table.open())
         return false;
-    bool ok = true;
-    for (int number : recordNumbers)
-        ok = table.goTo(number) && table.deleteRecord() && ok;
-    return table.pack() && ok;
+    return table.deleteRecords(recordNumbers);
 }

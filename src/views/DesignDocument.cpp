@@ -1,9 +1,8 @@
 #include "views/DesignDocument.h"
 
+#include "platform/DurableFile.h"
 #include "platform/TextCodec.h"
 #include "platform/ValueText.h"
-
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -32,11 +31,7 @@ QByteArray bytes(const QStringList& texts, const QDate& created)
 
 bool write(const QString& path, const QStringList& texts, const QDate& created)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes(texts, created));
-    return file.commit();
+    return DurableFile::write(path, bytes(texts, created));
 }
 
 } // namespace DesignDocument

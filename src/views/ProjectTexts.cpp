@@ -1,12 +1,11 @@
 #include "views/ProjectTexts.h"
 
+#include "platform/DurableFile.h"
 #include "platform/TextCodec.h"
 #include "platform/ValueText.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "views/DetailsReport.h"
-
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -69,15 +68,7 @@ QString writeOutContent(const QString& text, const QDateTime& now)
 
 bool writeOut(const QString& path, const QString& text, const QDateTime& now)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = TextCodec::encode(writeOutContent(text, now));
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return DurableFile::write(path, TextCodec::encode(writeOutContent(text, now)));
 }
 
 } // namespace ProjectTexts
