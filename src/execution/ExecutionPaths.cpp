@@ -5,7 +5,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -66,8 +67,14 @@ PendingName parsePendingName(const QString& fileName)
     if (!fileName.endsWith(kPendingSuffix))
         return name;
     QString stem = fileName.chopped(kPendingSuffix.size());
-    static const QRegularExpression kCounter(u"\\(\\d+\\)$"_s);
-    stem.remove(kCounter);
+    // A counter "(2)" that an earlier name taken added before the suffix.
+    const qsizetype open = stem.endsWith(u')') ? stem.lastIndexOf(u'(') : -1;
+    if (open >= 0) {
+        const QStringView digits = QStringView(stem).sliced(open + 1, stem.size() - open - 2);
+        if (!digits.isEmpty() &&
+            std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+            stem.truncate(open);
+    }
     const qsizetype dot = stem.lastIndexOf(u'.');
     if (dot <= 0)
         return name;
