@@ -8,7 +8,7 @@ scripts/install_packages.sh valgrind
 tests=(
     platform/tst_platform app/tst_appsettings store/tst_recordtable store/tst_recordtable_damage
     archive/tst_zip_round_trip archive/tst_zip_unsafe_archives execution/tst_work_line
-    execution/tst_docking_rules fuzz/tst_fuzz_inputs reliability/tst_crash_safety
+    execution/tst_docking_rules fuzz/tst_fuzz_inputs reliability/tst_crash_safety reliability/tst_power_cut
 )
 # Qt's GLib event dispatcher keeps per-thread state that a forked check (run as another user) never frees;
 # the plain Unix dispatcher has none. Children forked for such checks are not judged.
