@@ -9,7 +9,6 @@
 #include "ui/common/Prompt.h"
 #include "ui/common/TypeCombo.h"
 #include "ui/common/WorkProgress.h"
-#include "ui/main/ProjectListView.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -146,13 +145,12 @@ void NewProjectWindow::prefill(const QString& packagePath, const QString& name)
     m_name->setText(name);
 }
 
-void NewProjectWindow::addProjects(QWidget* parent, ProjectListView* list, const QString& packagePath,
+void NewProjectWindow::addProjects(QWidget* parent, const std::function<void()>& changed, const QString& packagePath,
                                    const QString& name)
 {
     NewProjectWindow dialog(parent);
     if (!packagePath.isEmpty())
         dialog.prefill(packagePath, name);
-    connect(&dialog, &NewProjectWindow::catalogueChanged, list, &ProjectListView::loadProjectList);
+    connect(&dialog, &NewProjectWindow::catalogueChanged, &dialog, changed);
     dialog.exec();
-    list->loadProjectList();
 }

@@ -2,7 +2,8 @@
 
 #include <QDialog>
 
-class ProjectListView;
+#include <functional>
+
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
@@ -16,9 +17,10 @@ class NewProjectWindow : public QDialog
 public:
     explicit NewProjectWindow(QWidget* parent = nullptr);
 
-    // The command behind 添加按钮 and "&A.添加项目": the window, modal, and the list refilled after it.
-    // With a package path and a name (a file dropped on the list) the window opens with both boxes filled.
-    static void addProjects(QWidget* parent, ProjectListView* list, const QString& packagePath = {},
+    // The command behind 添加按钮 and "&A.添加项目": the window, modal; `changed` runs after each project
+    // added. With a package path and a name (a file dropped on the list) the window opens with both boxes
+    // filled.
+    static void addProjects(QWidget* parent, const std::function<void()>& changed, const QString& packagePath = {},
                             const QString& name = {});
 
     // Fills 文件包编辑框 and 名称编辑框; the rest of the window stays as it opened.

@@ -88,10 +88,11 @@ UpdateProjectWindow::UpdateProjectWindow(int recordNumber, QWidget* parent)
     speakAsSeen(this);
 }
 
-void UpdateProjectWindow::edit(int recordNumber, QWidget* parent)
+void UpdateProjectWindow::edit(int recordNumber, QWidget* parent, const std::function<void()>& changed)
 {
     UpdateProjectWindow dialog(recordNumber, parent);
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted)
+        changed();
 }
 
 void UpdateProjectWindow::load()

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
@@ -17,8 +19,9 @@ public:
     // `recordNumber` is the project's record in the project table (updateRecordNumber), taken when it opens.
     explicit UpdateProjectWindow(int recordNumber, QWidget* parent = nullptr);
 
-    // The command behind 更新按钮 and "&P.更新": the window, modal; the caller refills the list afterwards.
-    static void edit(int recordNumber, QWidget* parent);
+    // The command behind 更新按钮 and "&P.更新": the window, modal; `changed` runs once the project was
+    // updated.
+    static void edit(int recordNumber, QWidget* parent, const std::function<void()>& changed);
 
 private:
     void load();

@@ -2,7 +2,12 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class MainMenus;
+class QAction;
+class QMenu;
+class QPushButton;
 class MainStatusBar;
 class NavigationBar;
 class ProjectListPage;
@@ -48,6 +53,8 @@ public:
 Q_SIGNALS:
     // The window has been closed (退出, the close box, the system ending the program); the program ends.
     void closed();
+    // A command changed the catalogue: the project list is filled again.
+    void catalogueChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -59,8 +66,12 @@ private:
     void bindCommands();
     void saveWindowState();
     void arrange(int arrangement);
-    void showProjectMenu(const QPoint& position);
-    void executeSelectedProject();
+    QAction* buttonAction(QPushButton* button);
+    void whenIdle(const std::function<void()>& command);
+    std::function<void()> catalogueNotice();
+    void executeProject(int record);
+    void showContextMenu(QMenu* menu, const QList<QAction*>& selectionEntries, bool selected,
+                         const QPoint& globalPosition);
 
     NavigationBar* m_navigation;
     QTabWidget* m_content;
@@ -70,5 +81,7 @@ private:
     ToolPage* m_toolPage;
     MainStatusBar* m_status;
     MainMenus* m_menus;
+    QList<QAction*> m_projectSelectionEntries;
+    QList<QAction*> m_toolSelectionEntries;
     bool m_stateSaved = false;
 };

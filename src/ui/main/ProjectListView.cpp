@@ -199,6 +199,12 @@ int ProjectListView::selectedRecordNumber() const
     return row < 0 ? 0 : item(row)->data(kRecordRole).toInt();
 }
 
+QString ProjectListView::selectedCaption() const
+{
+    const int row = selectedRow();
+    return row < 0 ? QString() : item(row)->text();
+}
+
 QList<int> ProjectListView::selectedRows() const
 {
     const QModelIndexList indexes = selectionModel()->selectedIndexes();

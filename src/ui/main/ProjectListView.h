@@ -30,6 +30,8 @@ public:
     bool requireSelectedProject();
     // The record number of the selected project (the current item when several are selected), or 0.
     int selectedRecordNumber() const;
+    // The caption of that project's item ("name version"), or empty.
+    QString selectedCaption() const;
     // The record numbers of every selected item, in list order.
     QList<int> selectedRecordNumbers() const;
 
