@@ -174,16 +174,10 @@ bool TextPage::saveTextField()
 
 QString TextPage::proposedFileName() const
 {
-    QString caption;
-    const QList<QListWidgetItem*> selected = m_projects->selectedItems();
-    if (m_projects->currentItem() && m_projects->currentItem()->isSelected())
-        caption = m_projects->currentItem()->text();
-    else if (!selected.isEmpty())
-        caption = selected.constFirst()->text();
     QString shown = m_caption->text();
     if (shown.endsWith(u'：'))
         shown.chop(1);
-    return caption + u' ' + shown;
+    return m_projects->selectedCaption() + u' ' + shown;
 }
 
 void TextPage::writeToFile()

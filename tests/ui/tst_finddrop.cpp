@@ -6,6 +6,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectFindBar.h"
 #include "ui/main/ProjectListView.h"
+#include "views/TextPage.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -32,6 +33,7 @@ private Q_SLOTS:
 
     void find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain();
     void find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems();
+    void find_selectAll_textPageProposesTheVisibleProjectsName();
     void drop_refusals_data();
     void drop_refusals();
     void drop_oneFile_opensNewProjectWithPathAndName();
@@ -167,6 +169,21 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
     bar->close();
     QCOMPARE(list->selectedRecordNumbers(), QList<int>{3});
     QCOMPARE(w->statusText(4), u"最后更新：2026年12月7日9时30分5秒"_s);
+}
+
+void FindDropTest::find_selectAll_textPageProposesTheVisibleProjectsName()
+{
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    w->menus()->find->trigger();
+    w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"snake"_s);
+    // A select-all that takes the hidden rows too, the current row left on a hidden project.
+    list->selectionModel()->select(QItemSelection(list->model()->index(0, 0), list->model()->index(2, 0)),
+                                   QItemSelectionModel::Select);
+    list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    w->menus()->designPlan->trigger();
+    QCOMPARE(w->textPage()->viewRecordNumber(), 2);
+    QCOMPARE(w->textPage()->proposedFileName(), u"Snake游戏 2.1 设计规划"_s);
 }
 
 void FindDropTest::drop_refusals_data()
