@@ -84,12 +84,14 @@ void MainWindow::startUp()
     const AppSettings settings;
     setStatusText(0, defaultTitle());
     setStatusText(2, QStringLiteral("程序版本：") + MakerInfo::version());
-    m_projects->setArrangement(AppSettings::toNumber(settings.read(SettingsKeys::kListArrangement)));
+    m_projects->setArrangement(
+        settings.readNumber(SettingsKeys::kListArrangement, SettingsKeys::kListArrangement.defaultValue()));
     applyListAppearance();
     m_projects->loadProjectList();
     // Work that an earlier run left in the execution directory can still be updated back or abandoned.
     listWork(StrandedWork::findLines());
-    m_navigation->setCurrentPage(settings.readNumber(SettingsKeys::kNavigationPage, QStringLiteral("0")));
+    m_navigation->setCurrentPage(
+        settings.readNumber(SettingsKeys::kNavigationPage, SettingsKeys::kNavigationPage.defaultValue()));
 }
 
 void MainWindow::setStatusText(int part, const QString& text)
