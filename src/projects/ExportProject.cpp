@@ -2,6 +2,7 @@
 
 #include "app/AppDir.h"
 #include "platform/FileSystem.h"
+#include "projects/ProjectCatalogue.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/common/Prompt.h"
@@ -69,13 +70,7 @@ bool isInsideDataFolder(const QString& target)
 
 bool exportProject(int recordNumber, QWidget* parent)
 {
-    ProjectRecord project;
-    {
-        ProjectTable projects;
-        projects.open();
-        if (projects.goTo(recordNumber))
-            project = projects.readProject();
-    }
+    const ProjectRecord project = ProjectCatalogue::readProject(recordNumber);
     const QString source = ProjectTable::packagePath(project.number);
     // A number that is no file name (a table made elsewhere) names no package of the data folder.
     if (!FileSystem::isValidFileName(project.number, 4) || !QFileInfo(source).isFile()) {

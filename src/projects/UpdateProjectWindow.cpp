@@ -2,8 +2,8 @@
 
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
+#include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
-#include "store/ProjectTable.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/TypeCombo.h"
@@ -98,13 +98,7 @@ void UpdateProjectWindow::edit(int recordNumber, QWidget* parent, const std::fun
 void UpdateProjectWindow::load()
 {
     fillTypeCombo(m_type);
-    ProjectRecord project;
-    {
-        ProjectTable projects;
-        projects.open();
-        if (projects.goTo(m_record))
-            project = projects.readProject();
-    }
+    const ProjectRecord project = ProjectCatalogue::readProject(m_record);
     m_number->setText(project.number);
     m_name->setText(project.name);
     m_type->setCurrentIndex(project.type);
