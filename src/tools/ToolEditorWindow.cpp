@@ -74,17 +74,7 @@ void ToolEditorWindow::confirm()
         return;
     }
     const Tool tool{m_name->text(), m_path->text(), TextCodec::toCrLf(m_description->toPlainText())};
-    bool written = false;
-    {
-        ToolTable table;
-        if (table.open()) {
-            if (m_record > 0)
-                written = table.goTo(m_record) && table.modifyTool(tool);
-            else
-                written = table.appendTool(tool);
-        }
-    }
-    if (!written) {
+    if (!ToolTable::store(m_record, tool)) {
         Prompt::error(this, u"添加工具或资源失败!"_s);
         return;
     }
