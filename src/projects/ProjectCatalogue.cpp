@@ -1,9 +1,13 @@
 #include "projects/ProjectCatalogue.h"
 
+#include "app/AppDir.h"
+#include "platform/FileSystem.h"
 #include "platform/ValueText.h"
 #include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -50,6 +54,31 @@ Columns readColumns(int columns)
     read.packageTypes = textOf(column(PackageType, ProjectField::PackageType));
     read.count = read.tableRead ? count : 0;
     return read;
+}
+
+QString storedPackage(const ProjectRecord& project)
+{
+    // A number that is no file name (a table made elsewhere) names no package of the data folder.
+    const QString package = ProjectTable::packagePath(project.number);
+    return FileSystem::isValidFileName(project.number, 4) && QFileInfo(package).isFile() ? package : QString();
+}
+
+// The target's folder and, when it exists, the target itself are judged after every link is followed.
+bool isInsideDataFolder(const QString& target)
+{
+    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    if (data.isEmpty())
+        return false;
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
+#endif
+    const auto inside = [&](const QString& path) {
+        return !path.isEmpty() && (path.compare(data, kCase) == 0 || path.startsWith(data + u'/', kCase));
+    };
+    const QFileInfo file(target);
+    return inside(QFileInfo(file.absolutePath()).canonicalFilePath()) || inside(file.canonicalFilePath());
 }
 
 int typeCount()

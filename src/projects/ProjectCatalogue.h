@@ -17,6 +17,13 @@ namespace ProjectCatalogue {
 // The project the record holds; an empty record when the table cannot be read or has no such record.
 ProjectRecord readProject(int recordNumber);
 
+// The path of the project's stored package; empty when it was lost or never imported.
+QString storedPackage(const ProjectRecord& project);
+
+// True when a file written at `target` would replace one of the catalogue's own files (a table, a
+// package), also through a link.
+bool isInsideDataFolder(const QString& target);
+
 // The columns a list of projects shows, one entry per record in record order. Text columns are as
 // ValueText shows them; the type stays as stored, since a table made elsewhere may hold no number there.
 enum Column { Number = 1, Name = 2, Version = 4, Type = 8, PackageType = 16 };
