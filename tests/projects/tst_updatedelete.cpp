@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "FolderSnapshot.h"
+#include "Modal.h"
 #include "ReadOnlyMount.h"
 #include "app/AppSettings.h"
 #include "projects/DeleteProjectWindow.h"
@@ -20,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -270,7 +270,7 @@ private Q_SLOTS:
         const NavigationBar::Commands& buttons = main.navigationBar()->commands();
 
         selectRow(1);
-        answerModal<UpdateProjectWindow>([](UpdateProjectWindow* w) {
+        whenModal<UpdateProjectWindow>([](UpdateProjectWindow* w) {
             edit(*w, u"名称编辑框"_s)->setText(u"改名"_s);
             button(*w, u"确定按钮"_s)->click();
         });
@@ -279,7 +279,7 @@ private Q_SLOTS:
 
         selectRow(0);
         list->item(3)->setSelected(true);
-        answerModal<DeleteProjectWindow>([](DeleteProjectWindow* w) { button(*w, u"确定按钮"_s)->click(); });
+        whenModal<DeleteProjectWindow>([](DeleteProjectWindow* w) { button(*w, u"确定按钮"_s)->click(); });
         buttons.deleteProject->click();
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), u"改名 1.4"_s);
@@ -287,22 +287,6 @@ private Q_SLOTS:
     }
 
 private:
-    // Runs `act` on the modal window of type W as soon as it shows.
-    template <typename W>
-    static void answerModal(const std::function<void(W*)>& act)
-    {
-        auto* poll = new QTimer;
-        poll->setInterval(5);
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-            if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
-                poll->stop();
-                poll->deleteLater();
-                act(w);
-            }
-        });
-        poll->start();
-    }
-
     static QLineEdit* edit(QWidget& w, const QString& name) { return w.findChild<QLineEdit*>(name); }
     static QPushButton* button(QWidget& w, const QString& name) { return w.findChild<QPushButton*>(name); }
 

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "Spoken.h"
 #include "projects/NewProjectWindow.h"
 #include "ui/main/MainMenus.h"
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -226,13 +226,11 @@ void FindDropTest::drop_oneFile_opensNewProjectWithPathAndName()
     }
     auto w = makeWindow();
     QString package, name, number;
-    QTimer::singleShot(0, w.get(), [&] {
-        QTRY_VERIFY(qobject_cast<NewProjectWindow*>(QApplication::activeModalWidget()));
-        QWidget* dialog = QApplication::activeModalWidget();
-        package = dialog->findChild<QLineEdit*>(u"文件包编辑框"_s)->text();
-        name = dialog->findChild<QLineEdit*>(u"名称编辑框"_s)->text();
-        number = dialog->findChild<QLineEdit*>(u"编号编辑框"_s)->text();
-        dialog->findChild<QPushButton*>(u"取消按钮"_s)->click();
+    whenModal<NewProjectWindow>([&](NewProjectWindow* dialog) {
+        package = child<QLineEdit>(dialog, u"文件包编辑框"_s)->text();
+        name = child<QLineEdit>(dialog, u"名称编辑框"_s)->text();
+        number = child<QLineEdit>(dialog, u"编号编辑框"_s)->text();
+        child<QPushButton>(dialog, u"取消按钮"_s)->click();
     });
     drop(w->projectList(), {QUrl::fromLocalFile(path)});
     QCOMPARE(package, path);

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "Spoken.h"
 #include "app/AppSettings.h"
 #include "projects/ProjectRules.h"
@@ -21,7 +22,6 @@
 #include <QResource>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -342,14 +342,13 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
     list->setCurrentItem(list->item(rows.constLast()), QItemSelectionModel::NoUpdate);
     // A dialog that opened all the same is closed again, so the test fails instead of waiting for ever.
     bool dialogOpened = false;
-    QTimer closer;
-    closer.callOnTimeout([&] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    QObject waiting;
+    whenModal<QWidget>(
+        [&](QWidget* modal) {
             dialogOpened = true;
             modal->close();
-        }
-    });
-    closer.start(0);
+        },
+        &waiting);
 
     if (button.isEmpty()) {
         QWidget* viewport = list->viewport();
