@@ -126,7 +126,7 @@ void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
     QCOMPARE(visibleCaptions(list).size(), 3);
 
     // The menu entry opens it as well; the close button acts as Esc.
-    w->menus()->find->trigger();
+    child<MainMenus>(w.get())->find->trigger();
     QVERIFY(bar->isVisible());
     bar->edit()->setText(u"2.1"_s);
     QCOMPARE(visibleCaptions(list), QStringList{u"Snake游戏 2.1"_s});
@@ -135,7 +135,7 @@ void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
     QCOMPARE(visibleCaptions(list).size(), 3);
 
     // Esc in the list closes the search as well.
-    w->menus()->find->trigger();
+    child<MainMenus>(w.get())->find->trigger();
     bar->edit()->setText(u"beta"_s);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Escape);
@@ -150,7 +150,7 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
     ProjectListView* list = w->projectList();
     list->selectAll();
     list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    w->menus()->find->trigger();
+    child<MainMenus>(w.get())->find->trigger();
     w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"snake"_s);
     QCOMPARE(list->selectedRecordNumbers(), QList<int>{2});
     QCOMPARE(list->selectedRecordNumber(), 2);
@@ -159,7 +159,7 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
 
     w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"无此项目"_s);
     QCOMPARE(list->selectedRecordNumber(), 0);
-    w->menus()->exportProject->trigger();
+    child<MainMenus>(w.get())->exportProject->trigger();
     QCOMPARE(m_fx->prompt.texts(), QStringList{u"请选择您要操作的项目！"_s});
 
     // Closing the search keeps the selection the user made while searching.
@@ -175,15 +175,15 @@ void FindDropTest::find_selectAll_textPageProposesTheVisibleProjectsName()
 {
     auto w = makeWindow();
     ProjectListView* list = w->projectList();
-    w->menus()->find->trigger();
+    child<MainMenus>(w.get())->find->trigger();
     w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"snake"_s);
     // A select-all that takes the hidden rows too, the current row left on a hidden project.
     list->selectionModel()->select(QItemSelection(list->model()->index(0, 0), list->model()->index(2, 0)),
                                    QItemSelectionModel::Select);
     list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    w->menus()->designPlan->trigger();
-    QCOMPARE(w->textPage()->viewRecordNumber(), 2);
-    QCOMPARE(w->textPage()->proposedFileName(), u"Snake游戏 2.1 设计规划"_s);
+    child<MainMenus>(w.get())->designPlan->trigger();
+    QCOMPARE(child<TextPage>(w.get())->viewRecordNumber(), 2);
+    QCOMPARE(child<TextPage>(w.get())->proposedFileName(), u"Snake游戏 2.1 设计规划"_s);
 }
 
 void FindDropTest::drop_refusals_data()

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "platform/TextCodec.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -92,7 +93,7 @@ void TextPageTest::init()
     m_window->startUp();
     m_window->resize(900, 640);
     m_window->show();
-    m_page = m_window->textPage();
+    m_page = child<TextPage>(m_window.get());
     m_editor = m_page->editor();
 }
 
@@ -147,7 +148,7 @@ void TextPageTest::details_reportsFieldsTypeAndPackageSize()
     QVERIFY(m_editor->isReadOnly());
     QCOMPARE(m_page->caption()->text(), u"详细信息："_s);
     QCOMPARE(m_page->textViewMode(), ProjectTexts::Details);
-    QCOMPARE(m_window->contentTabs()->currentIndex(), int(MainWindow::TextViewTab));
+    QCOMPARE(child<QTabWidget>(m_window.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::TextViewTab));
     QCOMPARE(m_page->proposedFileName(), u"Alpha 1.0 详细信息"_s);
 }
 
@@ -178,18 +179,18 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
             QVERIFY(table.writeField(f, QString(u"旧\r\n"_s + QString::number(f))));
     }
     // Typed before any text was shown, the box belongs to no project; without a selection only the caption changes.
-    m_window->contentTabs()->setCurrentIndex(MainWindow::TextViewTab);
+    child<QTabWidget>(m_window.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::TextViewTab);
     type(m_editor, u"a"_s);
-    m_window->contentTabs()->setCurrentIndex(MainWindow::ProjectListTab);
+    child<QTabWidget>(m_window.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ProjectListTab);
     button(&NavigationBar::Commands::details)->click(); // (warns: nothing selected)
     button(buttons.at(mode))->click();
     QCOMPARE(m_fixture->prompt.texts(), QStringList(2, u"请选择您要操作的项目！"_s));
     QCOMPARE(m_page->caption()->text(), caption);
-    QCOMPARE(m_window->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QCOMPARE(child<QTabWidget>(m_window.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
 
     select(1);
     button(buttons.at(mode))->click();
-    QCOMPARE(m_window->contentTabs()->currentIndex(), int(MainWindow::TextViewTab));
+    QCOMPARE(child<QTabWidget>(m_window.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::TextViewTab));
     QCOMPARE(m_page->viewRecordNumber(), 2);
     QCOMPARE(m_editor->toPlainText(), u"旧\n"_s + QString::number(field));
     QVERIFY(!m_editor->isReadOnly());
@@ -222,7 +223,7 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
 
     // Back to the list keeps the text where it was written; nothing else to save.
     QTest::mouseClick(m_page->backButton(), Qt::LeftButton);
-    QCOMPARE(m_window->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QCOMPARE(child<QTabWidget>(m_window.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
     QCOMPARE(stored(2, field), expected);
     QCOMPARE(m_page->textViewMode(), ProjectTexts::Mode(mode));
 }

@@ -34,12 +34,9 @@ public:
     void setStatusText(int part, const QString& text);
     QString statusText(int part) const;
 
+    // For the tests that drive the window; every other part is found by its type or object name.
     NavigationBar* navigationBar() const { return m_navigation; }
-    QTabWidget* contentTabs() const { return m_content; }
     ProjectListView* projectList() const { return m_projects; }
-    ToolPage* toolPage() const { return m_toolPage; }
-    TextPage* textPage() const { return m_textPage; }
-    MainMenus* menus() const { return m_menus; }
 
     // Shows page 0 of the content tab and lays the navigation bar out again.
     void showProjectListPage();
