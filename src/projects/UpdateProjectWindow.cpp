@@ -4,6 +4,7 @@
 #include "platform/TextCodec.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
+#include "ui/common/EditorText.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/TypeCombo.h"
@@ -105,8 +106,7 @@ void UpdateProjectWindow::load()
     m_version->setText(project.version);
     if (project.startTime.isValid())
         m_start->setDate(project.startTime.date());
-    // The editor keeps "\n"; the stored CR LF come back when the notes are written.
-    m_notes->setPlainText(QString(project.notes).replace(u"\r\n"_s, u"\n"_s));
+    m_notes->setPlainText(editorText(project.notes));
     // The last update is not loaded: the box offers the date of this update.
 }
 

@@ -280,14 +280,12 @@ void ProjectListView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void ProjectListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void ProjectListView::dragMoveEvent(QDragMoveEvent* event)
 {
+    // Only what a drop would take is offered the drop.
     if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
         event->acceptProposedAction();
     else

@@ -49,7 +49,6 @@ public:
     // project. Hidden items keep their record numbers and lose their selection, so a command never acts on a
     // project the user cannot see. The text stays in force when the list is refilled.
     void setFilterText(const QString& text);
-    QString filterText() const { return m_filterText; }
     // Reads what the filter searches, once per fill; the find bar calls it when it opens, so the first
     // keystroke costs no more than the next.
     void prepareFilter();
@@ -83,7 +82,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override; // as dragMoveEvent
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
