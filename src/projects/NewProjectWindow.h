@@ -3,11 +3,9 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
-class QComboBox;
-class QDateEdit;
-class QLineEdit;
-class QPlainTextEdit;
+class ProjectForm;
 
 // 新建项目: adds one project per confirmation and stays open, cleared for the next one.
 class NewProjectWindow : public QDialog
@@ -16,6 +14,7 @@ class NewProjectWindow : public QDialog
 
 public:
     explicit NewProjectWindow(QWidget* parent = nullptr);
+    ~NewProjectWindow() override;
 
     // The command behind 添加按钮 and "&A.添加项目": the window, modal; `changed` runs after each project
     // added. With a package path and a name (a file dropped on the list) the window opens with both boxes
@@ -35,11 +34,5 @@ private:
     void confirm();
     void prepareForNextProject();
 
-    QLineEdit* m_number;
-    QLineEdit* m_name;
-    QComboBox* m_type;
-    QLineEdit* m_version;
-    QDateEdit* m_date;
-    QLineEdit* m_package;
-    QPlainTextEdit* m_notes;
+    std::unique_ptr<ProjectForm> m_form;
 };

@@ -3,11 +3,9 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
-class QComboBox;
-class QDateEdit;
-class QLineEdit;
-class QPlainTextEdit;
+class ProjectForm;
 
 // 更新项目: edits the properties of one project and, given a file, replaces its stored package. The number
 // cannot be changed here.
@@ -18,6 +16,7 @@ class UpdateProjectWindow : public QDialog
 public:
     // `recordNumber` is the project's record in the project table (updateRecordNumber), taken when it opens.
     explicit UpdateProjectWindow(int recordNumber, QWidget* parent = nullptr);
+    ~UpdateProjectWindow() override;
 
     // The command behind 更新按钮 and "&P.更新": the window, modal; `changed` runs once the project was
     // updated.
@@ -29,12 +28,5 @@ private:
     void confirm();
 
     int m_record;
-    QLineEdit* m_number;
-    QLineEdit* m_name;
-    QComboBox* m_type;
-    QLineEdit* m_version;
-    QDateEdit* m_start;
-    QDateEdit* m_updated;
-    QLineEdit* m_package;
-    QPlainTextEdit* m_notes;
+    std::unique_ptr<ProjectForm> m_form;
 };
