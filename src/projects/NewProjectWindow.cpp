@@ -22,17 +22,19 @@ NewProjectWindow::NewProjectWindow(QWidget* parent)
     setWindowTitle(QStringLiteral("新建项目"));
     setFixedSize(369, 362);
 
-    const ProjectForm::Shape shape{.groupHeight = 315,
-                                   .labelTops = {11, 34, 56, 78, 100, 0, 124, 149},
-                                   .boxTops = {10, 32, 54, 76, 99, 0, 123, 155},
-                                   .browseTop = 122,
-                                   .startName = QStringLiteral("日期框"),
-                                   .browseName = QStringLiteral("浏览文件按钮"),
-                                   .withLastUpdate = false,
-                                   .buttonsLeft = 160,
-                                   .buttonsTop = 322};
+    const ProjectForm::Shape shape{
+        .groupHeight = 315,
+        .labelTops = {11, 34, 56, 78, 100, 0, 124, 149},
+        .boxTops = {10, 32, 54, 76, 99, 0, 123, 155},
+        .browseTop = 122,
+        .startName = QStringLiteral("日期框"),
+        .browseName = QStringLiteral("浏览文件按钮"),
+        .packageFilter =
+            QStringLiteral("项目文件包(*.zip)|*.zip|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*"),
+        .withLastUpdate = false,
+        .buttonsLeft = 160,
+        .buttonsTop = 322};
     m_form = std::make_unique<ProjectForm>(this, shape);
-    connect(m_form->browse, &QPushButton::clicked, this, &NewProjectWindow::browse);
     connect(m_form->ok, &QPushButton::clicked, this, &NewProjectWindow::confirm);
 
     if (AppSettings().readFlag(SettingsKeys::kManualNumbering)) {
@@ -42,17 +44,6 @@ NewProjectWindow::NewProjectWindow(QWidget* parent)
         m_form->name->setFocus();
     }
     speakAsSeen(this);
-}
-
-void NewProjectWindow::browse()
-{
-    Prompt::FileDialog dialog;
-    dialog.defaultSuffix = QStringLiteral("zip");
-    dialog.filter =
-        QStringLiteral("项目文件包(*.zip)|*.zip|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*");
-    const QString path = Prompt::openFile(this, dialog);
-    if (!path.isEmpty())
-        m_form->package->setText(path);
 }
 
 void NewProjectWindow::confirm()

@@ -30,7 +30,6 @@ Q_SIGNALS:
     void catalogueChanged();
 
 private:
-    void browse();
     void confirm();
     void prepareForNextProject();
 

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
 #include "ui/common/Naming.h"
+#include "ui/common/Prompt.h"
 #include "ui/common/TypeCombo.h"
 
 #include <QComboBox>
@@ -80,6 +81,14 @@ ProjectForm::ProjectForm(QDialog* dialog, const Shape& shape)
     labelFor(notesLabel, notes);
 
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    QObject::connect(browse, &QPushButton::clicked, dialog, [box = package, dialog, filter = shape.packageFilter] {
+        Prompt::FileDialog choice;
+        choice.defaultSuffix = u"zip"_s;
+        choice.filter = filter;
+        const QString path = Prompt::openFile(dialog, choice);
+        if (!path.isEmpty())
+            box->setText(path);
+    });
     fillTypeCombo(type);
 }
 

@@ -27,6 +27,7 @@ public:
         int browseTop;
         QString startName;
         QString browseName;
+        QString packageFilter; // of the open dialog behind the browse button
         bool withLastUpdate;
         int buttonsLeft;
         int buttonsTop;

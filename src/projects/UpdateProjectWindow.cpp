@@ -26,21 +26,23 @@ UpdateProjectWindow::UpdateProjectWindow(int recordNumber, QWidget* parent)
     setWindowTitle(u"更新项目"_s);
     setFixedSize(369, 396);
 
-    const ProjectForm::Shape shape{.groupHeight = 347,
-                                   .labelTops = {15, 39, 62, 84, 106, 130, 152, 177},
-                                   .boxTops = {14, 36, 58, 80, 103, 127, 151, 183},
-                                   .browseTop = 149,
-                                   .startName = u"开始日期框"_s,
-                                   .browseName = u"浏览按钮"_s,
-                                   .withLastUpdate = true,
-                                   .buttonsLeft = 161,
-                                   .buttonsTop = 355};
+    const ProjectForm::Shape shape{
+        .groupHeight = 347,
+        .labelTops = {15, 39, 62, 84, 106, 130, 152, 177},
+        .boxTops = {14, 36, 58, 80, 103, 127, 151, 183},
+        .browseTop = 149,
+        .startName = u"开始日期框"_s,
+        .browseName = u"浏览按钮"_s,
+        .packageFilter =
+            u"项目文件包(*.zip;*.rar)|*.zip;*.rar|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*"_s,
+        .withLastUpdate = true,
+        .buttonsLeft = 161,
+        .buttonsTop = 355};
     m_form = std::make_unique<ProjectForm>(this, shape);
     m_form->number->setReadOnly(true);
     QPalette grey = m_form->number->palette();
     grey.setColor(QPalette::Base, QColor(236, 236, 236));
     m_form->number->setPalette(grey);
-    connect(m_form->browse, &QPushButton::clicked, this, &UpdateProjectWindow::browse);
     connect(m_form->ok, &QPushButton::clicked, this, &UpdateProjectWindow::confirm);
 
     load();
@@ -66,16 +68,6 @@ void UpdateProjectWindow::load()
         m_form->start->setDate(project.startTime.date());
     m_form->notes->setPlainText(editorText(project.notes));
     // The last update is not loaded: the box offers the date of this update.
-}
-
-void UpdateProjectWindow::browse()
-{
-    Prompt::FileDialog dialog;
-    dialog.defaultSuffix = u"zip"_s;
-    dialog.filter = u"项目文件包(*.zip;*.rar)|*.zip;*.rar|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*"_s;
-    const QString path = Prompt::openFile(this, dialog);
-    if (!path.isEmpty())
-        m_form->package->setText(path);
 }
 
 void UpdateProjectWindow::confirm()

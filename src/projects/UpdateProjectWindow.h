@@ -24,7 +24,6 @@ public:
 
 private:
     void load();
-    void browse();
     void confirm();
 
     int m_record;
