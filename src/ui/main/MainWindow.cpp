@@ -142,21 +142,17 @@ enum class Needs {
     Tool,      // a selected tool, which the tool command finds itself
 };
 
+// A command is one action: its menu entry, triggered by its button too; a button without an entry gets an
+// action of its own.
 struct Command
 {
     QAction* action;
+    QPushButton* button;
     Needs needs;
     std::function<void(const QList<int>& records)> run;
 };
 
 } // namespace
-
-QAction* MainWindow::buttonAction(QPushButton* button)
-{
-    auto* action = new QAction(button->text(), this);
-    connect(button, &QPushButton::clicked, action, &QAction::trigger);
-    return action;
-}
 
 void MainWindow::whenIdle(const std::function<void()>& command)
 {
@@ -172,78 +168,71 @@ void MainWindow::bindCommands()
     const auto showText = [this](ProjectTexts::Mode mode) {
         return [this, mode](const QList<int>&) { m_textPage->showTextField(mode); };
     };
-    // A navigation button, or a tool page button, triggers its command's menu entry, so both run one action.
-    for (const auto& [button, action] : {std::pair{buttons.addProject, m_menus->addProject},
-                                         {buttons.deleteProject, m_menus->deleteProject},
-                                         {buttons.execute, m_menus->execute},
-                                         {buttons.update, m_menus->update},
-                                         {buttons.exportProject, m_menus->exportProject},
-                                         {buttons.details, m_menus->details},
-                                         {buttons.designPlan, m_menus->designPlan},
-                                         {buttons.bugReport, m_menus->bugReport},
-                                         {buttons.upgradeHistory, m_menus->upgradeHistory},
-                                         {buttons.related, m_menus->related},
-                                         {buttons.tools, m_menus->toolPanel},
-                                         {m_toolPage->addButton(), m_menus->addTool},
-                                         {m_toolPage->editButton(), m_menus->editTool},
-                                         {m_toolPage->deleteButton(), m_menus->deleteTool},
-                                         {m_toolPage->noteButton(), m_menus->viewNote}})
-        connect(button, &QPushButton::clicked, action, &QAction::trigger);
-
     const std::vector<Command> commands = {
-        {m_menus->addProject, Needs::Nothing,
+        {m_menus->addProject, buttons.addProject, Needs::Nothing,
          [this](const QList<int>&) { NewProjectWindow::addProjects(this, catalogueNotice()); }},
-        {m_menus->deleteProject, Needs::Projects,
+        {m_menus->deleteProject, buttons.deleteProject, Needs::Projects,
          [this](const QList<int>& records) {
              if (DeleteProjectWindow::deleteProjects(records, this))
                  Q_EMIT catalogueChanged();
          }},
-        {m_menus->execute, Needs::Project, [this](const QList<int>& records) { executeProject(records.first()); }},
-        {m_menus->update, Needs::Project,
+        {m_menus->execute, buttons.execute, Needs::Project,
+         [this](const QList<int>& records) { executeProject(records.first()); }},
+        {m_menus->update, buttons.update, Needs::Project,
          [this](const QList<int>& records) { UpdateProjectWindow::edit(records.first(), this, catalogueNotice()); }},
-        {m_menus->exportProject, Needs::Project,
+        {m_menus->exportProject, buttons.exportProject, Needs::Project,
          [this](const QList<int>& records) { exportProject(records.first(), this); }},
-        {m_menus->details, Needs::ShownText, [this](const QList<int>&) { m_textPage->showDetails(); }},
-        {m_menus->designPlan, Needs::ShownText, showText(ProjectTexts::DesignPlan)},
-        {m_menus->bugReport, Needs::ShownText, showText(ProjectTexts::BugReport)},
-        {m_menus->upgradeHistory, Needs::ShownText, showText(ProjectTexts::UpgradeHistory)},
-        {m_menus->related, Needs::Project,
+        {m_menus->details, buttons.details, Needs::ShownText, [this](const QList<int>&) { m_textPage->showDetails(); }},
+        {m_menus->designPlan, buttons.designPlan, Needs::ShownText, showText(ProjectTexts::DesignPlan)},
+        {m_menus->bugReport, buttons.bugReport, Needs::ShownText, showText(ProjectTexts::BugReport)},
+        {m_menus->upgradeHistory, buttons.upgradeHistory, Needs::ShownText, showText(ProjectTexts::UpgradeHistory)},
+        {m_menus->related, buttons.related, Needs::Project,
          [this](const QList<int>& records) { RelatedProjectsWindow::showRelated(records.first(), this); }},
-        {m_menus->find, Needs::Nothing,
+        {m_menus->find, nullptr, Needs::Nothing,
          [this](const QList<int>&) {
              showProjectListPage();
              m_listPage->showFindBar();
          }},
-        {m_menus->toolPanel, Needs::Nothing,
+        {m_menus->toolPanel, buttons.tools, Needs::Nothing,
          [this](const QList<int>&) {
              ToolCommands::showToolPanel(m_toolPage);
              m_content->setCurrentIndex(ToolListTab);
          }},
-        {m_menus->addTool, Needs::Nothing, [this](const QList<int>&) { ToolCommands::addTools(this, m_toolPage); }},
-        {m_menus->editTool, Needs::Nothing, [this](const QList<int>&) { ToolCommands::editTool(this, m_toolPage); }},
-        {m_menus->deleteTool, Needs::Tool, [this](const QList<int>&) { ToolCommands::deleteTools(this, m_toolPage); }},
-        {m_menus->viewNote, Needs::Tool, [this](const QList<int>&) { ToolCommands::viewNote(this, m_toolPage); }},
-        {m_menus->showPath, Needs::Nothing, [this](const QList<int>&) { ToolCommands::showPath(this, m_toolPage); }},
-        {m_menus->checkData, Needs::Nothing, [this](const QList<int>&) { CatalogueCheckWindow::checkCatalogue(this); }},
-        {buttonAction(buttons.wizard), Needs::Nothing, [this](const QList<int>&) { DesignWizardWindow::open(this); }},
-        {buttonAction(buttons.settings), Needs::Nothing,
+        {m_menus->addTool, m_toolPage->addButton(), Needs::Nothing,
+         [this](const QList<int>&) { ToolCommands::addTools(this, m_toolPage); }},
+        {m_menus->editTool, m_toolPage->editButton(), Needs::Nothing,
+         [this](const QList<int>&) { ToolCommands::editTool(this, m_toolPage); }},
+        {m_menus->deleteTool, m_toolPage->deleteButton(), Needs::Tool,
+         [this](const QList<int>&) { ToolCommands::deleteTools(this, m_toolPage); }},
+        {m_menus->viewNote, m_toolPage->noteButton(), Needs::Tool,
+         [this](const QList<int>&) { ToolCommands::viewNote(this, m_toolPage); }},
+        {m_menus->showPath, nullptr, Needs::Nothing,
+         [this](const QList<int>&) { ToolCommands::showPath(this, m_toolPage); }},
+        {m_menus->checkData, nullptr, Needs::Nothing,
+         [this](const QList<int>&) { CatalogueCheckWindow::checkCatalogue(this); }},
+        {nullptr, buttons.wizard, Needs::Nothing, [this](const QList<int>&) { DesignWizardWindow::open(this); }},
+        {nullptr, buttons.settings, Needs::Nothing,
          [this](const QList<int>&) {
              SettingsWindow::edit(this);
              applyListAppearance();
              Q_EMIT catalogueChanged();
          }},
-        {buttonAction(buttons.database), Needs::Nothing,
+        {nullptr, buttons.database, Needs::Nothing,
          [this](const QList<int>&) { BackupWindow::backUpOrRestore(this, m_projects); }},
-        {buttonAction(buttons.help), Needs::Nothing,
+        {nullptr, buttons.help, Needs::Nothing,
          [](const QList<int>&) { Prompt::openWithShell(AppDir::filePath(QStringLiteral("Tallyra使用帮助文档.doc"))); }},
-        {buttonAction(buttons.about), Needs::Nothing,
+        {nullptr, buttons.about, Needs::Nothing,
          [this](const QList<int>&) {
              AboutWindow about;
              about.exec();
          }},
-        {buttonAction(buttons.quit), Needs::Nothing, [this](const QList<int>&) { close(); }},
+        {nullptr, buttons.quit, Needs::Nothing, [this](const QList<int>&) { close(); }},
     };
-    for (const Command& command : commands) {
+    for (Command command : commands) {
+        if (!command.action)
+            command.action = new QAction(command.button->text(), this);
+        if (command.button)
+            connect(command.button, &QPushButton::clicked, command.action, &QAction::trigger);
         connect(command.action, &QAction::triggered, this, [this, needs = command.needs, run = command.run] {
             whenIdle([&] {
                 // Commands on the selected projects take their record numbers when they start, once each

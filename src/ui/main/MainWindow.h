@@ -63,7 +63,6 @@ private:
     void bindCommands();
     void saveWindowState();
     void arrange(int arrangement);
-    QAction* buttonAction(QPushButton* button);
     void whenIdle(const std::function<void()>& command);
     std::function<void()> catalogueNotice();
     void executeProject(int record);
