@@ -8,7 +8,6 @@
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QAccessible>
@@ -267,20 +266,19 @@ private Q_SLOTS:
             list->clearSelection();
             list->setCurrentItem(list->item(row));
         };
-        const NavigationBar::Commands& buttons = main.navigationBar()->commands();
 
         selectRow(1);
         whenModal<UpdateProjectWindow>([](UpdateProjectWindow* w) {
             edit(*w, u"名称编辑框"_s)->setText(u"改名"_s);
             button(*w, u"确定按钮"_s)->click();
         });
-        buttons.update->click();
+        child<QPushButton>(&main, u"更新按钮"_s)->click();
         QCOMPARE(list->item(1)->text(), u"改名 1.4"_s);
 
         selectRow(0);
         list->item(3)->setSelected(true);
         whenModal<DeleteProjectWindow>([](DeleteProjectWindow* w) { button(*w, u"确定按钮"_s)->click(); });
-        buttons.deleteProject->click();
+        child<QPushButton>(&main, u"删除按钮"_s)->click();
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), u"改名 1.4"_s);
         QCOMPARE(m_fx->prompt.sounds.count(Prompt::Sound::Delete), 1);

@@ -15,7 +15,6 @@
 #include "store/TableSchemas.h"
 #include "ui/common/TypeCombo.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QAccessible>
@@ -375,7 +374,7 @@ void SettingsTest::defaultsThenCloseBox_settingsUntouchedTypesReplaced_mainWindo
         window->close();
         ran = true;
     });
-    main.navigationBar()->commands().settings->click();
+    child<QPushButton>(&main, u"系统配置按钮"_s)->click();
     QVERIFY(ran);
 
     QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s),
@@ -487,7 +486,7 @@ void SettingsTest::deleteType_lastRefusedOthersAsked_projectIconsFollowTheRecord
         window->close();
         ran = true;
     });
-    main.navigationBar()->commands().settings->click();
+    child<QPushButton>(&main, u"系统配置按钮"_s)->click();
     QVERIFY(ran);
     QCOMPARE(m_fixture->prompt.texts(), QStringList(2, u"您确定要删除此项目类型吗？"_s));
     QCOMPARE(typeNames(), (QStringList{u"窗口程序"_s, u"模块"_s}));

@@ -7,7 +7,6 @@
 #include "tools/ToolTable.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -338,7 +337,7 @@ void ToolsTest::mainWindow_toolPanelFilledAndMenuGreysWhatNeedsASelection()
     window.resize(800, 600);
     ToolPage* page = child<ToolPage>(&window);
     QCOMPARE(page->list()->count(), 0);
-    window.navigationBar()->commands().tools->click();
+    child<QPushButton>(&window, u"工具资源按钮"_s)->click();
     QCOMPARE(child<QTabWidget>(&window, u"选择夹1"_s)->currentIndex(), int(MainWindow::ToolListTab));
     QCOMPARE(page->list()->count(), 2);
 
