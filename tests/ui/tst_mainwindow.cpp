@@ -4,6 +4,8 @@
 #include "Spoken.h"
 #include "app/AppSettings.h"
 #include "projects/ProjectRules.h"
+#include "tools/ToolPage.h"
+#include "ui/common/WorkProgress.h"
 #include "ui/main/AboutWindow.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void resizeRule_placesEveryControlForTheNewSize();
     void closing_byCloseBoxOrExitButton_rememberPageAndArrangementAcrossRuns();
     void selectionCommands_withoutSelection_warnAndStop();
+    void commands_whileLongWorkRuns_startNothing();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone();
     void contextMenu_nothingSelected_disablesExactlyTheNineSelectionEntries();
@@ -313,6 +316,36 @@ void MainWindowTest::selectionCommands_withoutSelection_warnAndStop()
     QWidget* viewport = w->projectList()->viewport();
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(viewport->width() - 5, viewport->height() - 5));
     QCOMPARE(m_prompt->texts(), QStringList{u"请选择您要操作的项目！"_s});
+}
+
+void MainWindowTest::commands_whileLongWorkRuns_startNothing()
+{
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
+    auto w = makeWindow();
+    w->projectList()->setCurrentRow(0);
+    bool dialogOpened = false;
+    QObject waiting;
+    whenModal<QWidget>(
+        [&](QWidget* modal) {
+            dialogOpened = true;
+            modal->close();
+        },
+        &waiting);
+    const WorkProgress work(w.get(), u"正在复制文件，请稍候……"_s);
+    // Every command button is pressed as an accessibility client would, past the swallowed clicks.
+    QList<QPushButton*> buttons = w->navigationBar()->findChildren<QPushButton*>();
+    buttons += child<ToolPage>(w.get())->findChildren<QPushButton*>();
+    for (QPushButton* button : std::as_const(buttons)) {
+        if (!button->objectName().contains(u"分类按钮"_s))
+            button->click();
+    }
+    Q_EMIT w->projectList()->packageDropped(m_app->filePath(u"data/P01.fd1"_s));
+    QTest::qWait(20);
+    QVERIFY(!dialogOpened);
+    QVERIFY(w->isVisible());
+    QCOMPARE(m_prompt->texts(), QStringList());
+    QVERIFY(m_prompt->shellOpened.isEmpty());
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
 }
 
 void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data()
