@@ -65,6 +65,11 @@ bool AppSettings::readFlag(const SettingsKeys::Key& key) const
     return read(key) == u"1";
 }
 
+bool AppSettings::writeFlag(const SettingsKeys::Key& key, bool on)
+{
+    return write(key, on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 QColor AppSettings::readColour(const SettingsKeys::Key& key, const QString& defaultValue) const
 {
     return toColour(readNumber(key, defaultValue));

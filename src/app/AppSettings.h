@@ -26,6 +26,7 @@ public:
     bool write(const SettingsKeys::Key& key, const QString& value);
     bool write(const QString& section, const QString& key, const QString& value);
     bool writeNumber(const SettingsKeys::Key& key, int value);
+    bool writeFlag(const SettingsKeys::Key& key, bool on); // "1" or "0"
 
     // Empty or non-numeric text is 0; a fraction is cut towards zero.
     static int toNumber(const QString& text);

@@ -50,14 +50,14 @@ ListAppearance ListAppearance::read()
             look.icons.append(typePicture(picture));
     }
 
-    const QString white = QString::fromUtf16(SettingsKeys::kWhite);
-    look.text = settings.readColour(SettingsKeys::kTextColour, QStringLiteral("0"));
-    look.textBackground = settings.readColour(SettingsKeys::kTextBackColour, white);
-    look.background = settings.readColour(SettingsKeys::kBackColour, white);
+    look.text = settings.readColour(SettingsKeys::kTextColour, SettingsKeys::kTextColour.defaultValue());
+    look.textBackground =
+        settings.readColour(SettingsKeys::kTextBackColour, SettingsKeys::kTextBackColour.defaultValue());
+    look.background = settings.readColour(SettingsKeys::kBackColour, SettingsKeys::kBackColour.defaultValue());
 
     const QString picture = settings.read(SettingsKeys::kBackground);
     if (!picture.isEmpty() && QFileInfo::exists(picture))
         look.picture = picture;
-    look.tiled = settings.read(SettingsKeys::kBackgroundOnce) != u"1";
+    look.tiled = !settings.readFlag(SettingsKeys::kBackgroundOnce);
     return look;
 }

@@ -2,29 +2,32 @@
 
 #include <QString>
 
-// Every section and key of Install.ini; no other exists. Values are text: numbers as decimal digits, flags
-// "1" for on, colours as the decimal value 0x00BBGGRR (red in the low byte).
+// Every section and key of Install.ini with the value an absent key stands for; no other key exists. Values
+// are text: numbers as decimal digits, flags "1" for on, colours as the decimal value 0x00BBGGRR (red in the
+// low byte).
 namespace SettingsKeys {
 
 struct Key
 {
     const char16_t* section;
     const char16_t* key;
+    const char16_t* fallback = u"";
+
+    QString defaultValue() const { return QString::fromUtf16(fallback); }
+    bool defaultFlag() const { return defaultValue() == u"1"; }
 };
 
-inline constexpr Key kTitle{u"System", u"Title"};            // main window caption; absent = the default title
-inline constexpr Key kImportOptional{u"System", u"Into"};    // "1": a new project needs no package file
-inline constexpr Key kManualNumbering{u"System", u"Number"}; // "1": no generated project numbers
-inline constexpr Key kBackground{u"System", u"Bag"};         // background picture of the project list
-inline constexpr Key kBackgroundOnce{u"System", u"Bag2"};    // "1": one copy bottom-left; otherwise tiled
-inline constexpr Key kTextColour{u"System", u"Color1"};
-inline constexpr Key kTextBackColour{u"System", u"Color2"};
-inline constexpr Key kBackColour{u"System", u"Color3"};
-inline constexpr Key kExecutionDir{u"System", u"dir"};
-inline constexpr Key kNavigationPage{u"Install", u"Ts"};
-inline constexpr Key kListArrangement{u"Install", u"TL"};
-inline constexpr Key kDeleteWithPackage{u"Install", u"Del"};
-
-inline constexpr char16_t kWhite[] = u"16777215";
+inline constexpr Key kTitle{u"System", u"Title"};                        // main window caption; absent = defaultTitle()
+inline constexpr Key kImportOptional{u"System", u"Into", u"0"};          // "1": a new project needs no package file
+inline constexpr Key kManualNumbering{u"System", u"Number", u"0"};       // "1": no generated project numbers
+inline constexpr Key kBackground{u"System", u"Bag"};                     // background picture of the project list
+inline constexpr Key kBackgroundOnce{u"System", u"Bag2", u"0"};          // "1": one copy bottom-left; otherwise tiled
+inline constexpr Key kTextColour{u"System", u"Color1", u"0"};            // black
+inline constexpr Key kTextBackColour{u"System", u"Color2", u"16777215"}; // white
+inline constexpr Key kBackColour{u"System", u"Color3", u"16777215"};     // white
+inline constexpr Key kExecutionDir{u"System", u"dir"};                   // absent or empty: "run" beside the executable
+inline constexpr Key kNavigationPage{u"Install", u"Ts", u"0"};
+inline constexpr Key kListArrangement{u"Install", u"TL", u"0"};
+inline constexpr Key kDeleteWithPackage{u"Install", u"Del", u"0"};
 
 } // namespace SettingsKeys

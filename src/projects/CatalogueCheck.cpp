@@ -2,8 +2,7 @@
 
 #include "app/AppDir.h"
 #include "platform/FileSystem.h"
-#include "platform/ValueText.h"
-#include "store/ProjectTable.h"
+#include "projects/ProjectCatalogue.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -34,16 +33,11 @@ namespace CatalogueCheck {
 Result check()
 {
     Result result;
-    QList<QVariant> numbers, names, versions, types;
-    {
-        ProjectTable projects;
-        if (!projects.open())
-            return result;
-        numbers = projects.readColumn(ProjectField::Number);
-        names = projects.readColumn(ProjectField::Name);
-        versions = projects.readColumn(ProjectField::Version);
-        types = projects.readColumn(ProjectField::PackageType);
-    }
+    using ProjectCatalogue::Column;
+    const ProjectCatalogue::Columns projects =
+        ProjectCatalogue::readColumns(Column::Number | Column::Name | Column::Version | Column::PackageType);
+    if (!projects.tableRead)
+        return result;
     result.tableRead = true;
 
     // One listing instead of one look-up per project: 10,000 projects would otherwise ask the disk 10,000 times.
@@ -56,16 +50,15 @@ Result check()
     }
 
     QSet<QString> named;
-    const qsizetype count = std::min({numbers.size(), names.size(), versions.size(), types.size()});
-    for (qsizetype i = 0; i < count; ++i) {
-        const QString number = ValueText::of(numbers.at(i));
+    for (qsizetype i = 0; i < projects.count; ++i) {
+        const QString& number = projects.numbers.at(i);
         const QString fileName = number + kSuffix;
         named.insert(fileName);
         // A project without a package type was added without a package on purpose.
-        const QString type = ValueText::of(types.at(i));
+        const QString& type = projects.packageTypes.at(i);
         if (type.isEmpty() || packageFiles.contains(fileName))
             continue;
-        result.missing.append({int(i + 1), number, ValueText::of(names.at(i)), ValueText::of(versions.at(i)), type});
+        result.missing.append({int(i + 1), number, projects.names.at(i), projects.versions.at(i), type});
     }
 
     for (const QFileInfo& entry : entries) {

@@ -1,13 +1,8 @@
 #include "projects/ExportProject.h"
 
-#include "app/AppDir.h"
-#include "platform/FileSystem.h"
-#include "store/ProjectTable.h"
-#include "store/TableSchemas.h"
+#include "projects/ProjectCatalogue.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
-
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -46,39 +41,13 @@ QString defaultName(const ProjectRecord& project, const QString& extension)
     return name + u'.' + extension;
 }
 
-// A copy there would replace the catalogue's own files (a table, a package) with a package. The target's
-// folder and, when it exists, the target itself are judged after every link is followed.
-bool isInsideDataFolder(const QString& target)
-{
-    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
-    if (data.isEmpty())
-        return false;
-#ifdef Q_OS_WIN
-    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
-#else
-    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
-#endif
-    const auto inside = [&](const QString& path) {
-        return !path.isEmpty() && (path.compare(data, kCase) == 0 || path.startsWith(data + u'/', kCase));
-    };
-    const QFileInfo file(target);
-    return inside(QFileInfo(file.absolutePath()).canonicalFilePath()) || inside(file.canonicalFilePath());
-}
-
 } // namespace
 
 bool exportProject(int recordNumber, QWidget* parent)
 {
-    ProjectRecord project;
-    {
-        ProjectTable projects;
-        projects.open();
-        if (projects.goTo(recordNumber))
-            project = projects.readProject();
-    }
-    const QString source = ProjectTable::packagePath(project.number);
-    // A number that is no file name (a table made elsewhere) names no package of the data folder.
-    if (!FileSystem::isValidFileName(project.number, 4) || !QFileInfo(source).isFile()) {
+    const ProjectRecord project = ProjectCatalogue::readProject(recordNumber);
+    const QString source = ProjectCatalogue::storedPackage(project);
+    if (source.isEmpty()) {
         Prompt::error(parent, u"项目文件已丢失或未导入！"_s);
         return false;
     }
@@ -88,7 +57,7 @@ bool exportProject(int recordNumber, QWidget* parent)
     const QString target = Prompt::saveFile(parent, dialog);
     if (target.isEmpty())
         return false;
-    if (isInsideDataFolder(target)) {
+    if (ProjectCatalogue::isInsideDataFolder(target)) {
         Prompt::error(parent, u"导出文件失败！"_s);
         return false;
     }

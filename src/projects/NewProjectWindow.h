@@ -2,11 +2,10 @@
 
 #include <QDialog>
 
-class ProjectListView;
-class QComboBox;
-class QDateEdit;
-class QLineEdit;
-class QPlainTextEdit;
+#include <functional>
+#include <memory>
+
+class ProjectForm;
 
 // 新建项目: adds one project per confirmation and stays open, cleared for the next one.
 class NewProjectWindow : public QDialog
@@ -15,10 +14,12 @@ class NewProjectWindow : public QDialog
 
 public:
     explicit NewProjectWindow(QWidget* parent = nullptr);
+    ~NewProjectWindow() override;
 
-    // The command behind 添加按钮 and "&A.添加项目": the window, modal, and the list refilled after it.
-    // With a package path and a name (a file dropped on the list) the window opens with both boxes filled.
-    static void addProjects(QWidget* parent, ProjectListView* list, const QString& packagePath = {},
+    // The command behind 添加按钮 and "&A.添加项目": the window, modal; `changed` runs after each project
+    // added. With a package path and a name (a file dropped on the list) the window opens with both boxes
+    // filled.
+    static void addProjects(QWidget* parent, const std::function<void()>& changed, const QString& packagePath = {},
                             const QString& name = {});
 
     // Fills 文件包编辑框 and 名称编辑框; the rest of the window stays as it opened.
@@ -29,15 +30,8 @@ Q_SIGNALS:
     void catalogueChanged();
 
 private:
-    void browse();
     void confirm();
     void prepareForNextProject();
 
-    QLineEdit* m_number;
-    QLineEdit* m_name;
-    QComboBox* m_type;
-    QLineEdit* m_version;
-    QDateEdit* m_date;
-    QLineEdit* m_package;
-    QPlainTextEdit* m_notes;
+    std::unique_ptr<ProjectForm> m_form;
 };

@@ -1,8 +1,7 @@
 #include "projects/RelatedProjectsWindow.h"
 
 #include "projects/ExportProject.h"
-#include "projects/ProjectRules.h"
-#include "store/ProjectTable.h"
+#include "projects/ProjectCatalogue.h"
 #include "store/TableSchemas.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
@@ -90,38 +89,23 @@ void RelatedProjectsWindow::showRelated(int recordNumber, QWidget* parent)
 
 void RelatedProjectsWindow::fillPicker()
 {
-    QList<QVariant> numbers;
-    QList<QVariant> names;
-    QList<QVariant> versions;
-    {
-        ProjectTable projects;
-        projects.open();
-        numbers = projects.readColumn(ProjectField::Number);
-        names = projects.readColumn(ProjectField::Name);
-        versions = projects.readColumn(ProjectField::Version);
-    }
+    using ProjectCatalogue::Column;
+    const ProjectCatalogue::Columns projects =
+        ProjectCatalogue::readColumns(Column::Number | Column::Name | Column::Version);
     QList<QTreeWidgetItem*> items;
-    const qsizetype count = std::min({numbers.size(), names.size(), versions.size()});
-    items.reserve(count);
-    for (qsizetype i = 0; i < count; ++i)
-        items.append(new QTreeWidgetItem(
-            QStringList{numbers.at(i).toString(), names.at(i).toString(), versions.at(i).toString()}));
+    items.reserve(projects.count);
+    for (qsizetype i = 0; i < projects.count; ++i)
+        items.append(
+            new QTreeWidgetItem(QStringList{projects.numbers.at(i), projects.names.at(i), projects.versions.at(i)}));
     m_picker->addTopLevelItems(items);
 }
 
 void RelatedProjectsWindow::fillRelated()
 {
     m_related->clear();
-    ProjectTable projects;
-    projects.open();
-    const QString stored =
-        projects.goTo(m_record) ? projects.readField(ProjectField::RelatedProjects).toString() : QString();
-    const QStringList numbers = ProjectRules::parseRelated(stored);
-    for (const QString& number : numbers) {
-        const QString name =
-            projects.findProjectByNumber(number) ? projects.readField(ProjectField::Name).toString() : kNoSuchProject;
-        m_related->addTopLevelItem(new QTreeWidgetItem(QStringList{number, name}));
-    }
+    for (const ProjectCatalogue::Related& related : ProjectCatalogue::readRelated(m_record))
+        m_related->addTopLevelItem(
+            new QTreeWidgetItem(QStringList{related.number, related.name.value_or(kNoSuchProject)}));
 }
 
 void RelatedProjectsWindow::take()
@@ -153,13 +137,7 @@ void RelatedProjectsWindow::exportSelected()
         Prompt::warning(this, u"请选择您要导出的项目！"_s);
         return;
     }
-    int recordNumber = 0;
-    if (item->text(1) != kNoSuchProject) {
-        ProjectTable projects;
-        projects.open();
-        if (projects.findProjectByNumber(item->text(0)))
-            recordNumber = projects.currentRecordNumber();
-    }
+    const int recordNumber = item->text(1) != kNoSuchProject ? ProjectCatalogue::recordOf(item->text(0)) : 0;
     if (recordNumber <= 0) {
         Prompt::warning(this, u"项目文件不存在！"_s);
         return;
@@ -178,8 +156,5 @@ void RelatedProjectsWindow::save()
     QStringList numbers;
     for (int i = 0; i < m_related->topLevelItemCount(); ++i)
         numbers.append(m_related->topLevelItem(i)->text(0));
-    ProjectTable projects;
-    projects.open();
-    if (projects.goTo(m_record))
-        projects.writeField(ProjectField::RelatedProjects, ProjectRules::joinRelated(numbers));
+    ProjectCatalogue::writeRelated(m_record, numbers);
 }

@@ -2,10 +2,10 @@
 
 #include <QDialog>
 
-class QComboBox;
-class QDateEdit;
-class QLineEdit;
-class QPlainTextEdit;
+#include <functional>
+#include <memory>
+
+class ProjectForm;
 
 // 更新项目: edits the properties of one project and, given a file, replaces its stored package. The number
 // cannot be changed here.
@@ -16,22 +16,16 @@ class UpdateProjectWindow : public QDialog
 public:
     // `recordNumber` is the project's record in the project table (updateRecordNumber), taken when it opens.
     explicit UpdateProjectWindow(int recordNumber, QWidget* parent = nullptr);
+    ~UpdateProjectWindow() override;
 
-    // The command behind 更新按钮 and "&P.更新": the window, modal; the caller refills the list afterwards.
-    static void edit(int recordNumber, QWidget* parent);
+    // The command behind 更新按钮 and "&P.更新": the window, modal; `changed` runs once the project was
+    // updated.
+    static void edit(int recordNumber, QWidget* parent, const std::function<void()>& changed);
 
 private:
     void load();
-    void browse();
     void confirm();
 
     int m_record;
-    QLineEdit* m_number;
-    QLineEdit* m_name;
-    QComboBox* m_type;
-    QLineEdit* m_version;
-    QDateEdit* m_start;
-    QDateEdit* m_updated;
-    QLineEdit* m_package;
-    QPlainTextEdit* m_notes;
+    std::unique_ptr<ProjectForm> m_form;
 };

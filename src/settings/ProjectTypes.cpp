@@ -1,5 +1,6 @@
 #include "settings/ProjectTypes.h"
 
+#include "platform/ValueText.h"
 #include "store/IconFile.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -53,6 +54,16 @@ bool deleteType(int index)
 {
     TypeTable table;
     return table.open() && table.deleteRecords({index + 1});
+}
+
+QStringList typeNames()
+{
+    TypeTable types;
+    types.open();
+    QStringList names;
+    for (types.goFirst(); !types.pastLast(); types.skip())
+        names << ValueText::of(types.readField(int(TypeField::Name)));
+    return names;
 }
 
 QByteArray typePicture(int index)

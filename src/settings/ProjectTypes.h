@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The project types as the settings window manages them. A type is addressed by its index (record - 1).
 namespace ProjectTypes {
@@ -16,6 +17,9 @@ bool appendType(const QString& name, const QByteArray& picture);
 
 // Removes the type; the later types move up one index. Projects keep their type numbers.
 bool deleteType(int index);
+
+// The names of every type, in index order.
+QStringList typeNames();
 
 // The stored picture bytes of the type; empty when there is none.
 QByteArray typePicture(int index);

@@ -31,7 +31,16 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, const Q
     return placed(new QLabel(text, parent), name, geometry);
 }
 
-const QString kWhite = QString::fromUtf16(SettingsKeys::kWhite);
+// A colour as the settings hold it, or as an absent key stands for it.
+QColor colourOf(const AppSettings& settings, const SettingsKeys::Key& key)
+{
+    return settings.readColour(key, key.defaultValue());
+}
+
+QColor defaultColour(const SettingsKeys::Key& key)
+{
+    return AppSettings::toColour(AppSettings::toNumber(key.defaultValue()));
+}
 
 } // namespace
 
@@ -125,10 +134,10 @@ void SettingsWindow::fillFromSettings()
         showDatabaseError(this);
     m_background->setText(settings.read(SettingsKeys::kBackground));
     m_executionDir->setText(settings.read(SettingsKeys::kExecutionDir, AppDir::filePath(u"run"_s)));
-    m_textColour->setColour(settings.readColour(SettingsKeys::kTextColour, u"0"_s));
-    m_textBackColour->setColour(settings.readColour(SettingsKeys::kTextBackColour, kWhite));
-    m_backColour->setColour(settings.readColour(SettingsKeys::kBackColour, kWhite));
-    if (settings.read(SettingsKeys::kBackgroundOnce) == u"1"_s)
+    m_textColour->setColour(colourOf(settings, SettingsKeys::kTextColour));
+    m_textBackColour->setColour(colourOf(settings, SettingsKeys::kTextBackColour));
+    m_backColour->setColour(colourOf(settings, SettingsKeys::kBackColour));
+    if (settings.readFlag(SettingsKeys::kBackgroundOnce))
         m_tiled->setChecked(false);
     // The work in progress lives below the execution directory; it must not move away from under it.
     if (ExecutedProjectsWindow::instance()) {
@@ -168,15 +177,15 @@ void SettingsWindow::changePassword()
 
 void SettingsWindow::restoreDefaults()
 {
-    m_importOptional->setChecked(false);
-    m_manualNumbering->setChecked(false);
+    m_importOptional->setChecked(SettingsKeys::kImportOptional.defaultFlag());
+    m_manualNumbering->setChecked(SettingsKeys::kManualNumbering.defaultFlag());
     m_title->setText(defaultTitle());
-    m_background->clear();
+    m_background->setText(SettingsKeys::kBackground.defaultValue());
     if (!ExecutedProjectsWindow::instance())
         m_executionDir->setText(AppDir::filePath(u"run"_s));
-    m_textColour->setColour(AppSettings::toColour(0));
-    m_textBackColour->setColour(AppSettings::toColour(0xFFFFFF));
-    m_backColour->setColour(AppSettings::toColour(0xFFFFFF));
+    m_textColour->setColour(defaultColour(SettingsKeys::kTextColour));
+    m_textBackColour->setColour(defaultColour(SettingsKeys::kTextBackColour));
+    m_backColour->setColour(defaultColour(SettingsKeys::kBackColour));
     // The built-in types replace the table at once; the old pair stays when they cannot be written.
     if (!writeDefaultTypeTable(AppDir::filePath(TableSchemas::dataFolderName())))
         showDatabaseError(this);
@@ -185,15 +194,12 @@ void SettingsWindow::restoreDefaults()
 
 void SettingsWindow::confirm()
 {
-    const QString importOptional = m_importOptional->isChecked() ? u"1"_s : u"0"_s;
-    const QString manualNumbering = m_manualNumbering->isChecked() ? u"1"_s : u"0"_s;
-    const QString once = m_tiled->isChecked() ? u"0"_s : u"1"_s;
     AppSettings settings;
     settings.write(SettingsKeys::kTitle, m_title->text());
-    settings.write(SettingsKeys::kImportOptional, importOptional);
-    settings.write(SettingsKeys::kManualNumbering, manualNumbering);
+    settings.writeFlag(SettingsKeys::kImportOptional, m_importOptional->isChecked());
+    settings.writeFlag(SettingsKeys::kManualNumbering, m_manualNumbering->isChecked());
     settings.write(SettingsKeys::kBackground, m_background->text());
-    settings.write(SettingsKeys::kBackgroundOnce, once);
+    settings.writeFlag(SettingsKeys::kBackgroundOnce, !m_tiled->isChecked());
     settings.writeNumber(SettingsKeys::kTextColour, AppSettings::fromColour(m_textColour->colour()));
     settings.writeNumber(SettingsKeys::kTextBackColour, AppSettings::fromColour(m_textBackColour->colour()));
     settings.writeNumber(SettingsKeys::kBackColour, AppSettings::fromColour(m_backColour->colour()));

@@ -1,6 +1,7 @@
 #include "tools/NoteViewerWindow.h"
 
 #include "tools/ToolTable.h"
+#include "ui/common/EditorText.h"
 #include "ui/common/Naming.h"
 
 #include <QPlainTextEdit>
@@ -21,7 +22,7 @@ NoteViewerWindow::NoteViewerWindow(int recordNumber, QWidget* parent)
     m_text->setReadOnly(true);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The stored CR LF breaks become the box's own line breaks.
-    m_text->setPlainText(QString(tool.description + u"\r\n\r\n路径："_s + tool.path).replace(u"\r\n"_s, u"\n"_s));
+    m_text->setPlainText(editorText(tool.description + u"\r\n\r\n路径："_s + tool.path));
 
     auto* ok = named(new QPushButton(u"确  定"_s, this), u"确定按钮"_s);
     ok->setGeometry(244, 323, 100, 30);

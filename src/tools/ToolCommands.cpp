@@ -20,6 +20,19 @@ void showToolPanel(ToolPage* page)
     QApplication::restoreOverrideCursor();
 }
 
+namespace {
+
+// The record of the tool the user chose, or 0 after `warning`.
+int requireTool(QWidget* parent, const ToolPage* page, const QString& warning)
+{
+    const int record = page->currentRecordNumber();
+    if (record <= 0)
+        Prompt::warning(parent, warning);
+    return record > 0 ? record : 0;
+}
+
+} // namespace
+
 void addTools(QWidget* parent, ToolPage* page)
 {
     ToolEditorWindow editor(0, parent);
@@ -29,11 +42,9 @@ void addTools(QWidget* parent, ToolPage* page)
 
 void editTool(QWidget* parent, ToolPage* page)
 {
-    const int record = page->currentRecordNumber();
-    if (record <= 0) {
-        Prompt::warning(parent, u"请选择您要编辑的工具或资源！"_s);
+    const int record = requireTool(parent, page, u"请选择您要编辑的工具或资源！"_s);
+    if (record == 0)
         return;
-    }
     ToolEditorWindow editor(record, parent);
     QObject::connect(&editor, &ToolEditorWindow::catalogueChanged, page, &ToolPage::loadToolList);
     editor.exec();
@@ -54,22 +65,18 @@ void deleteTools(QWidget* parent, ToolPage* page)
 
 void viewNote(QWidget* parent, ToolPage* page)
 {
-    const int record = page->currentRecordNumber();
-    if (record <= 0) {
-        Prompt::warning(parent, u"请选择您要查看的工具或资源项目！"_s);
+    const int record = requireTool(parent, page, u"请选择您要查看的工具或资源项目！"_s);
+    if (record == 0)
         return;
-    }
     NoteViewerWindow viewer(record, parent);
     viewer.exec();
 }
 
 void showPath(QWidget* parent, ToolPage* page)
 {
-    const int record = page->currentRecordNumber();
-    if (record <= 0) {
-        Prompt::warning(parent, u"请选择您要查看的工具或资源项目！"_s);
+    const int record = requireTool(parent, page, u"请选择您要查看的工具或资源项目！"_s);
+    if (record == 0)
         return;
-    }
     Prompt::information(parent, ToolTable::toolAt(record).path, u"路径"_s);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/TextCodec.h"
 #include "tools/ToolTable.h"
+#include "ui/common/EditorText.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 
@@ -44,7 +45,7 @@ ToolEditorWindow::ToolEditorWindow(int recordNumber, QWidget* parent)
         const Tool tool = ToolTable::toolAt(m_record);
         m_name->setText(tool.name);
         m_path->setText(tool.path);
-        m_description->setPlainText(QString(tool.description).replace(u"\r\n"_s, u"\n"_s));
+        m_description->setPlainText(editorText(tool.description));
     }
     speakAsSeen(this);
 }
@@ -74,17 +75,7 @@ void ToolEditorWindow::confirm()
         return;
     }
     const Tool tool{m_name->text(), m_path->text(), TextCodec::toCrLf(m_description->toPlainText())};
-    bool written = false;
-    {
-        ToolTable table;
-        if (table.open()) {
-            if (m_record > 0)
-                written = table.goTo(m_record) && table.modifyTool(tool);
-            else
-                written = table.appendTool(tool);
-        }
-    }
-    if (!written) {
+    if (!ToolTable::store(m_record, tool)) {
         Prompt::error(this, u"添加工具或资源失败!"_s);
         return;
     }

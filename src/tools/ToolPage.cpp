@@ -58,12 +58,7 @@ void ToolPage::loadToolList()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_list->clear();
 
-    QList<Tool> tools;
-    {
-        ToolTable table;
-        if (table.open())
-            tools = table.readNamesAndPaths();
-    }
+    const QList<Tool> tools = ToolTable::allNamesAndPaths();
     // The icons are found first, while the windows keep painting (only painting and timers run: a click now
     // would act on a half-filled list); the items then go in at once, so the list is laid out once, not after
     // every few items.

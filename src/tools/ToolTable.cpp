@@ -44,6 +44,20 @@ Tool ToolTable::toolAt(int recordNumber)
     return table.readTool();
 }
 
+QList<Tool> ToolTable::allNamesAndPaths()
+{
+    ToolTable table;
+    return table.open() ? table.readNamesAndPaths() : QList<Tool>();
+}
+
+bool ToolTable::store(int recordNumber, const Tool& tool)
+{
+    ToolTable table;
+    if (!table.open())
+        return false;
+    return recordNumber > 0 ? table.goTo(recordNumber) && table.modifyTool(tool) : table.appendTool(tool);
+}
+
 bool ToolTable::removeRecords(const QList<int>& recordNumbers)
 {
     ToolTable table;

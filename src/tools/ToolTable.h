@@ -30,8 +30,13 @@ public:
     // Name and path of every record in table order; the 简介 text is not read.
     QList<Tool> readNamesAndPaths() const;
 
-    // The record at `recordNumber`, read in one open and close; an empty tool when there is none.
+    // Each in one open and close of the table:
+    // the record at `recordNumber`, or an empty tool when there is none;
     static Tool toolAt(int recordNumber);
+    // name and path of every record (none when the table cannot be read);
+    static QList<Tool> allNamesAndPaths();
+    // the tool written over the record `recordNumber`, or appended when it is 0; false when not written.
+    static bool store(int recordNumber, const Tool& tool);
     // Marks every given record deleted, then packs once, so the numbers stay valid during the loop.
     static bool removeRecords(const QList<int>& recordNumbers);
 };

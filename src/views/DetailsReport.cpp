@@ -1,6 +1,7 @@
 #include "views/DetailsReport.h"
 
 #include "platform/ValueText.h"
+#include "projects/ProjectCatalogue.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -58,12 +59,7 @@ QString sizeLine(qint64 bytes)
 
 QString build(int recordNumber)
 {
-    ProjectRecord project;
-    {
-        ProjectTable table;
-        if (table.open() && table.goTo(recordNumber))
-            project = table.readProject();
-    }
+    const ProjectRecord project = ProjectCatalogue::readProject(recordNumber);
     const QString package = ProjectTable::packagePath(project.number);
     const QFileInfo packageFile(package);
     const qint64 bytes = packageFile.isFile() ? packageFile.size() : 0;

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
+#include "ui/common/EditorText.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/TabPage.h"
@@ -38,12 +39,6 @@ QString captionOf(ProjectTexts::Mode mode)
         break;
     }
     return u"详细信息："_s;
-}
-
-// Texts are stored with CR LF; the editor holds plain line feeds.
-QString forEditor(QString text)
-{
-    return text.replace(u"\r\n"_s, u"\n"_s);
 }
 
 } // namespace
@@ -111,7 +106,7 @@ void TextPage::showTextField(ProjectTexts::Mode mode)
     m_mode = mode;
     m_record = record;
     m_number = text.number;
-    fill(forEditor(text.text));
+    fill(editorText(text.text));
     Q_EMIT showRequested();
 }
 
@@ -121,7 +116,7 @@ void TextPage::showDetails()
         return;
     m_mode = ProjectTexts::Details;
     Q_EMIT showRequested();
-    fill(forEditor(DetailsReport::build(m_projects->selectedRecordNumber())));
+    fill(editorText(DetailsReport::build(m_projects->selectedRecordNumber())));
     m_editor->setReadOnly(true);
     setCaption(captionOf(ProjectTexts::Details));
 }
@@ -174,16 +169,10 @@ bool TextPage::saveTextField()
 
 QString TextPage::proposedFileName() const
 {
-    QString caption;
-    const QList<QListWidgetItem*> selected = m_projects->selectedItems();
-    if (m_projects->currentItem() && m_projects->currentItem()->isSelected())
-        caption = m_projects->currentItem()->text();
-    else if (!selected.isEmpty())
-        caption = selected.constFirst()->text();
     QString shown = m_caption->text();
     if (shown.endsWith(u'：'))
         shown.chop(1);
-    return caption + u' ' + shown;
+    return m_projects->selectedCaption() + u' ' + shown;
 }
 
 void TextPage::writeToFile()

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "FolderSnapshot.h"
+#include "Modal.h"
 #include "ReadOnlyMount.h"
 #include "app/AppSettings.h"
 #include "projects/DeleteProjectWindow.h"
@@ -7,7 +8,6 @@
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QAccessible>
@@ -20,7 +20,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -267,42 +266,25 @@ private Q_SLOTS:
             list->clearSelection();
             list->setCurrentItem(list->item(row));
         };
-        const NavigationBar::Commands& buttons = main.navigationBar()->commands();
 
         selectRow(1);
-        answerModal<UpdateProjectWindow>([](UpdateProjectWindow* w) {
+        whenModal<UpdateProjectWindow>([](UpdateProjectWindow* w) {
             edit(*w, u"名称编辑框"_s)->setText(u"改名"_s);
             button(*w, u"确定按钮"_s)->click();
         });
-        buttons.update->click();
+        child<QPushButton>(&main, u"更新按钮"_s)->click();
         QCOMPARE(list->item(1)->text(), u"改名 1.4"_s);
 
         selectRow(0);
         list->item(3)->setSelected(true);
-        answerModal<DeleteProjectWindow>([](DeleteProjectWindow* w) { button(*w, u"确定按钮"_s)->click(); });
-        buttons.deleteProject->click();
+        whenModal<DeleteProjectWindow>([](DeleteProjectWindow* w) { button(*w, u"确定按钮"_s)->click(); });
+        child<QPushButton>(&main, u"删除按钮"_s)->click();
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), u"改名 1.4"_s);
         QCOMPARE(m_fx->prompt.sounds.count(Prompt::Sound::Delete), 1);
     }
 
 private:
-    // Runs `act` on the modal window of type W as soon as it shows.
-    template <typename W>
-    static void answerModal(const std::function<void(W*)>& act)
-    {
-        auto* poll = new QTimer;
-        poll->setInterval(5);
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-            if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
-                poll->stop();
-                poll->deleteLater();
-                act(w);
-            }
-        });
-        poll->start();
-    }
-
     static QLineEdit* edit(QWidget& w, const QString& name) { return w.findChild<QLineEdit*>(name); }
     static QPushButton* button(QWidget& w, const QString& name) { return w.findChild<QPushButton*>(name); }
 

@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "app/AppSettings.h"
 #include "app/LoginPassword.h"
 #include "execution/ExecutedProjectsWindow.h"
@@ -14,7 +15,6 @@
 #include "store/TableSchemas.h"
 #include "ui/common/TypeCombo.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QAccessible>
@@ -27,7 +27,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -113,26 +112,6 @@ QByteArray gif32()
     gif.append('\0');
     gif.append(';');
     return gif;
-}
-
-// Runs `step` on the modal window of type W as soon as it is shown (the code under test calls exec()).
-template <typename W>
-void whenShown(std::function<void(W*)> step)
-{
-    QTimer::singleShot(0, qApp, [step] {
-        auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
-        QVERIFY(window);
-        step(window);
-    });
-}
-
-template <typename T>
-T* child(QWidget* window, const QString& name)
-{
-    T* found = window->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
 }
 
 void click(QWidget* window, const QString& name)
@@ -383,7 +362,7 @@ void SettingsTest::defaultsThenCloseBox_settingsUntouchedTypesReplaced_mainWindo
     QCOMPARE(main.windowTitle(), u"旧标题"_s);
 
     bool ran = false;
-    whenShown<SettingsWindow>([&](SettingsWindow* window) {
+    whenModal<SettingsWindow>([&](SettingsWindow* window) {
         click(window, u"默认按钮"_s);
         QCOMPARE(child<QLineEdit>(window, u"标题编辑框"_s)->text(), defaultTitle());
         QVERIFY(!child<QCheckBox>(window, u"导入选择框"_s)->isChecked());
@@ -395,7 +374,7 @@ void SettingsTest::defaultsThenCloseBox_settingsUntouchedTypesReplaced_mainWindo
         window->close();
         ran = true;
     });
-    main.navigationBar()->commands().settings->click();
+    child<QPushButton>(&main, u"系统配置按钮"_s)->click();
     QVERIFY(ran);
 
     QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s),
@@ -459,7 +438,7 @@ void SettingsTest::createType_severalInARow_thenIncomplete()
 {
     const QString png = m_fixture->app.writeFile(u"t.png"_s, encoded(picture(32, 32), "PNG"));
     bool ran = false;
-    whenShown<NewTypeWindow>([&](NewTypeWindow* window) {
+    whenModal<NewTypeWindow>([&](NewTypeWindow* window) {
         auto* name = child<QLineEdit>(window, u"名称编辑框"_s);
         for (const QString& typed : {u"模块"_s, u"模块"_s}) {
             name->setText(typed);
@@ -494,7 +473,7 @@ void SettingsTest::deleteType_lastRefusedOthersAsked_projectIconsFollowTheRecord
     MainWindow main;
     main.startUp();
     bool ran = false;
-    whenShown<SettingsWindow>([&](SettingsWindow* window) {
+    whenModal<SettingsWindow>([&](SettingsWindow* window) {
         auto* combo = child<QComboBox>(window, u"类型组合框"_s);
         combo->setCurrentIndex(1);
         m_fixture->prompt.queueAnswer(Prompt::Answer::No);
@@ -507,7 +486,7 @@ void SettingsTest::deleteType_lastRefusedOthersAsked_projectIconsFollowTheRecord
         window->close();
         ran = true;
     });
-    main.navigationBar()->commands().settings->click();
+    child<QPushButton>(&main, u"系统配置按钮"_s)->click();
     QVERIFY(ran);
     QCOMPARE(m_fixture->prompt.texts(), QStringList(2, u"您确定要删除此项目类型吗？"_s));
     QCOMPARE(typeNames(), (QStringList{u"窗口程序"_s, u"模块"_s}));

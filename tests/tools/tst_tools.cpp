@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "Modal.h"
 #include "tools/NoteViewerWindow.h"
 #include "tools/ToolCommands.h"
 #include "tools/ToolEditorWindow.h"
@@ -6,7 +7,6 @@
 #include "tools/ToolTable.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -335,13 +335,13 @@ void ToolsTest::mainWindow_toolPanelFilledAndMenuGreysWhatNeedsASelection()
     addTools({u"A"_s, u"B"_s});
     MainWindow window;
     window.resize(800, 600);
-    ToolPage* page = window.toolPage();
+    ToolPage* page = child<ToolPage>(&window);
     QCOMPARE(page->list()->count(), 0);
-    window.navigationBar()->commands().tools->click();
-    QCOMPARE(window.contentTabs()->currentIndex(), int(MainWindow::ToolListTab));
+    child<QPushButton>(&window, u"工具资源按钮"_s)->click();
+    QCOMPARE(child<QTabWidget>(&window, u"选择夹1"_s)->currentIndex(), int(MainWindow::ToolListTab));
     QCOMPARE(page->list()->count(), 2);
 
-    MainMenus* menus = window.menus();
+    MainMenus* menus = child<MainMenus>(&window);
     Q_EMIT page->list()->customContextMenuRequested(QPoint(300, 300));
     QVERIFY(!menus->deleteTool->isEnabled() && !menus->viewNote->isEnabled());
     QVERIFY(menus->addTool->isEnabled() && menus->showPath->isEnabled() && menus->editTool->isEnabled());

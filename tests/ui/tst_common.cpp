@@ -1,10 +1,10 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "Spoken.h"
 #include "projects/CatalogueCheckWindow.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectItemDelegate.h"
 #include "ui/main/ProjectListView.h"
 #include "views/DesignWizardWindow.h"
@@ -91,7 +91,7 @@ void CommonTest::spokenName_followsItsCaption()
         main->startUp();
         main->show();
         main->projectList()->setCurrentRow(0);
-        main->navigationBar()->commands().bugReport->click();
+        child<QPushButton>(main.get(), u"bug按钮"_s)->click();
         shown = std::move(main);
     } else {
         fixture.app.writeFile(u"data/orphan.fd1"_s, "PK");

@@ -1,11 +1,13 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "Spoken.h"
 #include "projects/NewProjectWindow.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectFindBar.h"
 #include "ui/main/ProjectListView.h"
+#include "views/TextPage.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -17,7 +19,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +33,7 @@ private Q_SLOTS:
 
     void find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain();
     void find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems();
+    void find_selectAll_textPageProposesTheVisibleProjectsName();
     void drop_refusals_data();
     void drop_refusals();
     void drop_oneFile_opensNewProjectWithPathAndName();
@@ -124,7 +126,7 @@ void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
     QCOMPARE(visibleCaptions(list).size(), 3);
 
     // The menu entry opens it as well; the close button acts as Esc.
-    w->menus()->find->trigger();
+    child<MainMenus>(w.get())->find->trigger();
     QVERIFY(bar->isVisible());
     bar->edit()->setText(u"2.1"_s);
     QCOMPARE(visibleCaptions(list), QStringList{u"Snake游戏 2.1"_s});
@@ -133,7 +135,7 @@ void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
     QCOMPARE(visibleCaptions(list).size(), 3);
 
     // Esc in the list closes the search as well.
-    w->menus()->find->trigger();
+    child<MainMenus>(w.get())->find->trigger();
     bar->edit()->setText(u"beta"_s);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Escape);
@@ -148,7 +150,7 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
     ProjectListView* list = w->projectList();
     list->selectAll();
     list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    w->menus()->find->trigger();
+    child<MainMenus>(w.get())->find->trigger();
     w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"snake"_s);
     QCOMPARE(list->selectedRecordNumbers(), QList<int>{2});
     QCOMPARE(list->selectedRecordNumber(), 2);
@@ -157,7 +159,7 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
 
     w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"无此项目"_s);
     QCOMPARE(list->selectedRecordNumber(), 0);
-    w->menus()->exportProject->trigger();
+    child<MainMenus>(w.get())->exportProject->trigger();
     QCOMPARE(m_fx->prompt.texts(), QStringList{u"请选择您要操作的项目！"_s});
 
     // Closing the search keeps the selection the user made while searching.
@@ -167,6 +169,21 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
     bar->close();
     QCOMPARE(list->selectedRecordNumbers(), QList<int>{3});
     QCOMPARE(w->statusText(4), u"最后更新：2026年12月7日9时30分5秒"_s);
+}
+
+void FindDropTest::find_selectAll_textPageProposesTheVisibleProjectsName()
+{
+    auto w = makeWindow();
+    ProjectListView* list = w->projectList();
+    child<MainMenus>(w.get())->find->trigger();
+    w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"snake"_s);
+    // A select-all that takes the hidden rows too, the current row left on a hidden project.
+    list->selectionModel()->select(QItemSelection(list->model()->index(0, 0), list->model()->index(2, 0)),
+                                   QItemSelectionModel::Select);
+    list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    child<MainMenus>(w.get())->designPlan->trigger();
+    QCOMPARE(child<TextPage>(w.get())->viewRecordNumber(), 2);
+    QCOMPARE(child<TextPage>(w.get())->proposedFileName(), u"Snake游戏 2.1 设计规划"_s);
 }
 
 void FindDropTest::drop_refusals_data()
@@ -209,13 +226,11 @@ void FindDropTest::drop_oneFile_opensNewProjectWithPathAndName()
     }
     auto w = makeWindow();
     QString package, name, number;
-    QTimer::singleShot(0, w.get(), [&] {
-        QTRY_VERIFY(qobject_cast<NewProjectWindow*>(QApplication::activeModalWidget()));
-        QWidget* dialog = QApplication::activeModalWidget();
-        package = dialog->findChild<QLineEdit*>(u"文件包编辑框"_s)->text();
-        name = dialog->findChild<QLineEdit*>(u"名称编辑框"_s)->text();
-        number = dialog->findChild<QLineEdit*>(u"编号编辑框"_s)->text();
-        dialog->findChild<QPushButton*>(u"取消按钮"_s)->click();
+    whenModal<NewProjectWindow>([&](NewProjectWindow* dialog) {
+        package = child<QLineEdit>(dialog, u"文件包编辑框"_s)->text();
+        name = child<QLineEdit>(dialog, u"名称编辑框"_s)->text();
+        number = child<QLineEdit>(dialog, u"编号编辑框"_s)->text();
+        child<QPushButton>(dialog, u"取消按钮"_s)->click();
     });
     drop(w->projectList(), {QUrl::fromLocalFile(path)});
     QCOMPARE(package, path);

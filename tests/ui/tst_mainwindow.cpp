@@ -1,8 +1,11 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "Spoken.h"
 #include "app/AppSettings.h"
 #include "projects/ProjectRules.h"
+#include "tools/ToolPage.h"
+#include "ui/common/WorkProgress.h"
 #include "ui/main/AboutWindow.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
@@ -21,7 +24,6 @@
 #include <QResource>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void resizeRule_placesEveryControlForTheNewSize();
     void closing_byCloseBoxOrExitButton_rememberPageAndArrangementAcrossRuns();
     void selectionCommands_withoutSelection_warnAndStop();
+    void commands_whileLongWorkRuns_startNothing();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone();
     void contextMenu_nothingSelected_disablesExactlyTheNineSelectionEntries();
@@ -85,7 +88,7 @@ void MainWindowTest::startUp_freshInstallation_showsDefaultsAndResources()
     QCOMPARE(w->statusText(2), u"程序版本：1.2"_s);
     QCOMPARE(w->statusText(4), u"就绪"_s);
     QCOMPARE(w->navigationBar()->currentPage(), 0);
-    QCOMPARE(w->contentTabs()->currentIndex(), 0);
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), 0);
     QCOMPARE(w->projectList()->count(), 0);
     // The pictures and sounds are compiled into the program.
     QVERIFY(QResource(u":/sounds/click.wav"_s).isValid());
@@ -153,7 +156,7 @@ void MainWindowTest::controls_everyControl_carriesItsNameAndCaption()
     }
     QCOMPARE(spokenName(w.get()), w->windowTitle());
     QCOMPARE(w->accessibleDescription(), u"MainWindow"_s);
-    const auto* tabs = w->contentTabs();
+    const auto* tabs = child<QTabWidget>(w.get(), u"选择夹1"_s);
     QCOMPARE(tabs->tabText(0), u"程序列表"_s);
     QCOMPARE(tabs->tabText(1), u"辅助项目"_s);
     QCOMPARE(tabs->tabText(2), u"应用工具"_s);
@@ -165,11 +168,12 @@ void MainWindowTest::categoryButtons_switchPagesAndBringBackTheProjectList()
     NavigationBar* nav = w->navigationBar();
     auto click = [&](const QString& name) { QTest::mouseClick(nav->findChild<QPushButton*>(name), Qt::LeftButton); };
 
-    w->contentTabs()->setCurrentIndex(MainWindow::ToolListTab);
+    child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ToolListTab);
     m_prompt->sounds.clear();
     click(u"项目配置分类按钮"_s);
     QCOMPARE(nav->currentPage(), 1);
-    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ToolListTab)); // 项目配置 leaves the content alone
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(),
+             int(MainWindow::ToolListTab)); // 项目配置 leaves the content alone
     QCOMPARE(m_prompt->sounds, QList<Prompt::Sound>{Prompt::Sound::Click});
 
     click(u"系统工具分类按钮2"_s);
@@ -178,25 +182,25 @@ void MainWindowTest::categoryButtons_switchPagesAndBringBackTheProjectList()
     QCOMPARE(nav->currentPage(), 1);
     click(u"项目管理分类按钮2"_s);
     QCOMPARE(nav->currentPage(), 0);
-    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
 
     click(u"系统工具分类按钮"_s);
     QCOMPARE(nav->currentPage(), 2);
     click(u"工具资源按钮"_s);
-    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ToolListTab));
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ToolListTab));
     click(u"项目管理分类按钮3"_s);
     QCOMPARE(nav->currentPage(), 0);
-    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
 
-    w->contentTabs()->setCurrentIndex(MainWindow::ToolListTab);
+    child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ToolListTab);
     QTest::mouseClick(w->findChild<QPushButton*>(u"返回按钮"_s), Qt::LeftButton);
-    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
-    w->contentTabs()->setCurrentIndex(MainWindow::ToolListTab);
-    w->menus()->backToProjects->trigger();
-    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
-    w->contentTabs()->setCurrentIndex(MainWindow::ToolListTab);
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
+    child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ToolListTab);
+    child<MainMenus>(w.get())->backToProjects->trigger();
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
+    child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ToolListTab);
     click(u"项目管理分类按钮"_s);
-    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
     QCOMPARE(nav->currentPage(), 0);
 }
 
@@ -235,23 +239,23 @@ void MainWindowTest::resizeRule_placesEveryControlForTheNewSize()
     w->resize(1000, 700);
     QCoreApplication::processEvents();
     QCOMPARE(w->navigationBar()->geometry(), QRect(5, 5, 150, 670));
-    QCOMPARE(w->contentTabs()->geometry(), QRect(155, 5, 845, 670));
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->geometry(), QRect(155, 5, 845, 670));
     QCOMPARE(w->navigationBar()->pages()->geometry(), QRect(1, 1, 150, 670));
     QCOMPARE(w->projectList()->x(), 5);
     QCOMPARE(w->projectList()->width(), 835);
     // Each page lays out its insides when it is shown at the new size.
-    w->contentTabs()->setCurrentIndex(MainWindow::ToolListTab);
+    child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ToolListTab);
     QCOMPARE(w->findChild<QListWidget*>(u"工具列表框"_s)->geometry().topLeft(), QPoint(5, 30));
     QCOMPARE(w->findChild<QListWidget*>(u"工具列表框"_s)->width(), 835);
-    w->contentTabs()->setCurrentIndex(MainWindow::TextViewTab);
+    child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::TextViewTab);
     QCOMPARE(w->findChild<QPlainTextEdit*>(u"辅助项目框"_s)->width(), 835);
     auto* write = w->findChild<QPushButton*>(u"写出按钮"_s);
     QCOMPARE(write->x(), 845 - 112 - 8);
     QCOMPARE(w->findChild<QPushButton*>(u"返回按钮2"_s)->x(), 845 - 112 - 112 - 8);
     QCOMPARE(w->findChild<QPushButton*>(u"返回按钮"_s)->x(), write->x());
-    w->contentTabs()->setCurrentIndex(MainWindow::ProjectListTab);
+    child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ProjectListTab);
     // Every list stays inside its page, so no row hides below the visible area.
-    QWidget* page = w->contentTabs()->widget(0);
+    QWidget* page = child<QTabWidget>(w.get(), u"选择夹1"_s)->widget(0);
     QVERIFY(w->projectList()->geometry().bottom() <= page->rect().bottom());
     QVERIFY(m_prompt->sounds.contains(Prompt::Sound::Click));
 }
@@ -261,7 +265,7 @@ void MainWindowTest::closing_byCloseBoxOrExitButton_rememberPageAndArrangementAc
     {
         auto w = makeWindow();
         QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"系统工具分类按钮"_s), Qt::LeftButton);
-        w->menus()->arrangeLeft->trigger();
+        child<MainMenus>(w.get())->arrangeLeft->trigger();
         QVERIFY(w->close());
     }
     AppSettings settings;
@@ -273,7 +277,7 @@ void MainWindowTest::closing_byCloseBoxOrExitButton_rememberPageAndArrangementAc
         QCOMPARE(w->projectList()->arrangement(), ProjectListView::LeftAligned);
         QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
         QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"项目配置分类按钮3"_s), Qt::LeftButton);
-        w->menus()->arrangeTop->trigger();
+        child<MainMenus>(w.get())->arrangeTop->trigger();
         QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"项目管理分类按钮2"_s), Qt::LeftButton);
         QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"系统工具分类按钮"_s), Qt::LeftButton);
         QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"退出按钮"_s), Qt::LeftButton);
@@ -314,6 +318,36 @@ void MainWindowTest::selectionCommands_withoutSelection_warnAndStop()
     QCOMPARE(m_prompt->texts(), QStringList{u"请选择您要操作的项目！"_s});
 }
 
+void MainWindowTest::commands_whileLongWorkRuns_startNothing()
+{
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
+    auto w = makeWindow();
+    w->projectList()->setCurrentRow(0);
+    bool dialogOpened = false;
+    QObject waiting;
+    whenModal<QWidget>(
+        [&](QWidget* modal) {
+            dialogOpened = true;
+            modal->close();
+        },
+        &waiting);
+    const WorkProgress work(w.get(), u"正在复制文件，请稍候……"_s);
+    // Every command button is pressed as an accessibility client would, past the swallowed clicks.
+    QList<QPushButton*> buttons = w->navigationBar()->findChildren<QPushButton*>();
+    buttons += child<ToolPage>(w.get())->findChildren<QPushButton*>();
+    for (QPushButton* button : std::as_const(buttons)) {
+        if (!button->objectName().contains(u"分类按钮"_s))
+            button->click();
+    }
+    Q_EMIT w->projectList()->packageDropped(m_app->filePath(u"data/P01.fd1"_s));
+    QTest::qWait(20);
+    QVERIFY(!dialogOpened);
+    QVERIFY(w->isVisible());
+    QCOMPARE(m_prompt->texts(), QStringList());
+    QVERIFY(m_prompt->shellOpened.isEmpty());
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
+}
+
 void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data()
 {
     QTest::addColumn<QString>("button");
@@ -342,14 +376,13 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
     list->setCurrentItem(list->item(rows.constLast()), QItemSelectionModel::NoUpdate);
     // A dialog that opened all the same is closed again, so the test fails instead of waiting for ever.
     bool dialogOpened = false;
-    QTimer closer;
-    closer.callOnTimeout([&] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    QObject waiting;
+    whenModal<QWidget>(
+        [&](QWidget* modal) {
             dialogOpened = true;
             modal->close();
-        }
-    });
-    closer.start(0);
+        },
+        &waiting);
 
     if (button.isEmpty()) {
         QWidget* viewport = list->viewport();
@@ -366,7 +399,7 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
     QVERIFY(list->selectedItems().isEmpty());
     QCOMPARE(CatalogBuilder::projectCount(), 2);
     QCOMPARE(m_app->readFile(u"data/C.fd1"_s), QByteArray("C"));
-    QCOMPARE(w->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
     QVERIFY(m_prompt->fileDialogs.isEmpty());
     QVERIFY(m_prompt->shellOpened.isEmpty());
 }
@@ -375,7 +408,7 @@ void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelection
 {
     QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
     auto w = makeWindow();
-    MainMenus* m = w->menus();
+    MainMenus* m = child<MainMenus>(w.get());
     const QList<QAction*> bound = {m->deleteProject, m->execute,   m->update,         m->exportProject, m->details,
                                    m->designPlan,    m->bugReport, m->upgradeHistory, m->related};
     const QList<QAction*> always = {m->addProject, m->arrangeTop, m->arrangeLeft, m->toolPanel};

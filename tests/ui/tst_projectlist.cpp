@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "app/AppSettings.h"
 #include "app/ListAppearance.h"
 #include "store/ProjectTable.h"
@@ -199,7 +200,7 @@ void ProjectListTest::arrangement_menuEntries_rebuildListAndPersist()
     {
         auto w = makeWindow();
         w->projectList()->setCurrentRow(0);
-        w->menus()->arrangeLeft->trigger();
+        child<MainMenus>(w.get())->arrangeLeft->trigger();
         QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
         QVERIFY(w->projectList()->selectedItems().isEmpty()); // the list was rebuilt
         QCOMPARE(w->projectList()->count(), 1);
@@ -207,7 +208,7 @@ void ProjectListTest::arrangement_menuEntries_rebuildListAndPersist()
     QCOMPARE(AppSettings().read(SettingsKeys::kListArrangement), u"1"_s);
     auto w = makeWindow();
     QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
-    w->menus()->arrangeTop->trigger();
+    child<MainMenus>(w.get())->arrangeTop->trigger();
     QCOMPARE(w->projectList()->flow(), QListView::LeftToRight);
 }
 

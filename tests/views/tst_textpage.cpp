@@ -1,10 +1,10 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "Modal.h"
 #include "platform/TextCodec.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
 #include "views/TextPage.h"
 
@@ -72,10 +72,7 @@ private Q_SLOTS:
 
 private:
     void select(int row);
-    QPushButton* button(QPushButton* NavigationBar::Commands::*which) const
-    {
-        return m_window->navigationBar()->commands().*which;
-    }
+    QPushButton* button(const QString& name) const { return child<QPushButton>(m_window.get(), name); }
 
     std::unique_ptr<AppFixture> m_fixture;
     std::unique_ptr<MainWindow> m_window;
@@ -92,7 +89,7 @@ void TextPageTest::init()
     m_window->startUp();
     m_window->resize(900, 640);
     m_window->show();
-    m_page = m_window->textPage();
+    m_page = child<TextPage>(m_window.get());
     m_editor = m_page->editor();
 }
 
@@ -136,7 +133,7 @@ void TextPageTest::details_reportsFieldsTypeAndPackageSize()
         m_fixture->app.writeFile(u"data/P01.fd1"_s, QByteArray(bytes, 'x'));
 
     select(0);
-    button(&NavigationBar::Commands::details)->click();
+    button(u"详细信息按钮"_s)->click();
 
     const QString package = m_fixture->app.path() + u"/data/P01.fd1"_s;
     const QString report = u"\n项目编号：P01\n项目包路径："_s + package +
@@ -147,7 +144,7 @@ void TextPageTest::details_reportsFieldsTypeAndPackageSize()
     QVERIFY(m_editor->isReadOnly());
     QCOMPARE(m_page->caption()->text(), u"详细信息："_s);
     QCOMPARE(m_page->textViewMode(), ProjectTexts::Details);
-    QCOMPARE(m_window->contentTabs()->currentIndex(), int(MainWindow::TextViewTab));
+    QCOMPARE(child<QTabWidget>(m_window.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::TextViewTab));
     QCOMPARE(m_page->proposedFileName(), u"Alpha 1.0 详细信息"_s);
 }
 
@@ -167,9 +164,7 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
     QFETCH(int, mode);
     QFETCH(QString, caption);
     QFETCH(int, field);
-    const QList<QPushButton* NavigationBar::Commands::*> buttons = {&NavigationBar::Commands::designPlan,
-                                                                    &NavigationBar::Commands::bugReport,
-                                                                    &NavigationBar::Commands::upgradeHistory};
+    const QStringList buttons = {u"设计规划按钮"_s, u"bug按钮"_s, u"升级历史按钮"_s};
     const QList<int> fields = {ProjectField::DesignPlan, ProjectField::BugReport, ProjectField::UpgradeHistory};
     {
         ProjectTable table;
@@ -178,18 +173,18 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
             QVERIFY(table.writeField(f, QString(u"旧\r\n"_s + QString::number(f))));
     }
     // Typed before any text was shown, the box belongs to no project; without a selection only the caption changes.
-    m_window->contentTabs()->setCurrentIndex(MainWindow::TextViewTab);
+    child<QTabWidget>(m_window.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::TextViewTab);
     type(m_editor, u"a"_s);
-    m_window->contentTabs()->setCurrentIndex(MainWindow::ProjectListTab);
-    button(&NavigationBar::Commands::details)->click(); // (warns: nothing selected)
+    child<QTabWidget>(m_window.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ProjectListTab);
+    button(u"详细信息按钮"_s)->click(); // (warns: nothing selected)
     button(buttons.at(mode))->click();
     QCOMPARE(m_fixture->prompt.texts(), QStringList(2, u"请选择您要操作的项目！"_s));
     QCOMPARE(m_page->caption()->text(), caption);
-    QCOMPARE(m_window->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QCOMPARE(child<QTabWidget>(m_window.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
 
     select(1);
     button(buttons.at(mode))->click();
-    QCOMPARE(m_window->contentTabs()->currentIndex(), int(MainWindow::TextViewTab));
+    QCOMPARE(child<QTabWidget>(m_window.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::TextViewTab));
     QCOMPARE(m_page->viewRecordNumber(), 2);
     QCOMPARE(m_editor->toPlainText(), u"旧\n"_s + QString::number(field));
     QVERIFY(!m_editor->isReadOnly());
@@ -222,7 +217,7 @@ void TextPageTest::textModes_everyChangeWritesTheModesFieldOnly()
 
     // Back to the list keeps the text where it was written; nothing else to save.
     QTest::mouseClick(m_page->backButton(), Qt::LeftButton);
-    QCOMPARE(m_window->contentTabs()->currentIndex(), int(MainWindow::ProjectListTab));
+    QCOMPARE(child<QTabWidget>(m_window.get(), u"选择夹1"_s)->currentIndex(), int(MainWindow::ProjectListTab));
     QCOMPARE(stored(2, field), expected);
     QCOMPARE(m_page->textViewMode(), ProjectTexts::Mode(mode));
 }
@@ -239,7 +234,7 @@ void TextPageTest::save_typedTextReachesTheTableOnEveryWayOut()
 {
     QFETCH(QString, way);
     select(1);
-    button(&NavigationBar::Commands::upgradeHistory)->click();
+    button(u"升级历史按钮"_s)->click();
     m_editor->setFocus();
     type(m_editor, u"版本𠀀\n二"_s);
     // A keystroke does not wait for the disk.
@@ -254,10 +249,10 @@ void TextPageTest::save_typedTextReachesTheTableOnEveryWayOut()
         QCoreApplication::sendEvent(m_editor, &out);
     } else if (way == u"another project's text") {
         select(0);
-        button(&NavigationBar::Commands::upgradeHistory)->click();
+        button(u"升级历史按钮"_s)->click();
         QCOMPARE(m_page->viewRecordNumber(), 1);
     } else if (way == u"details") {
-        button(&NavigationBar::Commands::details)->click();
+        button(u"详细信息按钮"_s)->click();
     } else if (way == u"back to the list") {
         QTest::mouseClick(m_page->backButton(), Qt::LeftButton);
     } else if (way == u"window closed") {
@@ -274,7 +269,7 @@ void TextPageTest::save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRe
     CatalogBuilder::addProject({u"P03"_s, u"Gamma"_s, 0, u"3.0"_s});
     m_window->projectList()->loadProjectList();
     select(1);
-    button(&NavigationBar::Commands::bugReport)->click();
+    button(u"bug按钮"_s)->click();
     {
         ProjectTable table;
         QVERIFY(table.open() && table.goTo(1) && table.deleteRecord() && table.pack());
@@ -297,10 +292,10 @@ void TextPageTest::save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRe
 void TextPageTest::show_tableUnreadable_reportsAndKeepsSavingWhereItWas()
 {
     select(1);
-    button(&NavigationBar::Commands::bugReport)->click();
+    button(u"bug按钮"_s)->click();
     const QString table = m_fixture->app.filePath(u"data/DB.EDB"_s);
     QVERIFY(QFile::rename(table, table + u".away"_s));
-    button(&NavigationBar::Commands::designPlan)->click();
+    button(u"设计规划按钮"_s)->click();
     QCOMPARE(m_fixture->prompt.lastText(), u"数据库操作失败！"_s);
     QCOMPARE(m_page->textViewMode(), ProjectTexts::BugReport);
     QVERIFY(QFile::rename(table + u".away"_s, table));
@@ -323,10 +318,10 @@ void TextPageTest::writeToFile_chineseCodePageWithRuleAndStamp()
     QFETCH(QString, text);
     select(0);
     if (details) {
-        button(&NavigationBar::Commands::details)->click();
+        button(u"详细信息按钮"_s)->click();
         text = m_editor->toPlainText();
     } else {
-        button(&NavigationBar::Commands::designPlan)->click();
+        button(u"设计规划按钮"_s)->click();
         type(m_editor, text);
         QTRY_COMPARE(stored(1, ProjectField::DesignPlan), u"计划\r\n€ 与 𠀀"_s); // whole in the table
         QCOMPARE(m_page->proposedFileName(), u"Alpha 1.0 设计规划"_s);
@@ -351,7 +346,7 @@ void TextPageTest::writeToFile_chineseCodePageWithRuleAndStamp()
 void TextPageTest::writeToFile_emptyCancelledOrUnwritable_writesNothing()
 {
     select(0);
-    button(&NavigationBar::Commands::upgradeHistory)->click();
+    button(u"升级历史按钮"_s)->click();
     QTest::mouseClick(m_page->writeButton(), Qt::LeftButton);
     QCOMPARE(m_fixture->prompt.lastText(), u"无可保存内容！"_s);
     QCOMPARE(m_fixture->prompt.lastForm(), Prompt::Form::Warning);

@@ -1,20 +1,13 @@
 #include "ui/common/TypeCombo.h"
 
-#include "platform/ValueText.h"
-#include "store/ProjectTable.h"
-#include "store/TableSchemas.h"
+#include "settings/ProjectTypes.h"
 
 #include <QComboBox>
 
 void fillTypeCombo(QComboBox* combo)
 {
     combo->clear();
-    TypeTable types;
-    types.open();
-    QStringList names;
-    for (types.goFirst(); !types.pastLast(); types.skip())
-        names << ValueText::of(types.readField(int(TypeField::Name)));
-    types.close();
+    const QStringList names = ProjectTypes::typeNames();
     combo->addItems(names);
     combo->setCurrentIndex(names.isEmpty() ? -1 : 0);
 }

@@ -43,10 +43,3 @@ MainMenus::MainMenus(QWidget* owner)
     m_tool->addSeparator();
     backToProjects = m_tool->addAction(QStringLiteral("&R.返回到项目列表"));
 }
-
-void MainMenus::enableSelectionEntries(bool enabled)
-{
-    for (QAction* a :
-         {deleteProject, execute, update, exportProject, details, designPlan, bugReport, upgradeHistory, related})
-        a->setEnabled(enabled);
-}

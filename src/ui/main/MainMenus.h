@@ -43,9 +43,6 @@ public:
     QAction* backToProjects = nullptr;
     QAction* checkData = nullptr;
 
-    // The nine project entries that need a selected project are disabled when nothing is selected.
-    void enableSelectionEntries(bool enabled);
-
 private:
     QMenu* m_project;
     QMenu* m_tool;

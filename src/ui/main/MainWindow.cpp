@@ -84,12 +84,14 @@ void MainWindow::startUp()
     const AppSettings settings;
     setStatusText(0, defaultTitle());
     setStatusText(2, QStringLiteral("程序版本：") + MakerInfo::version());
-    m_projects->setArrangement(AppSettings::toNumber(settings.read(SettingsKeys::kListArrangement)));
+    m_projects->setArrangement(
+        settings.readNumber(SettingsKeys::kListArrangement, SettingsKeys::kListArrangement.defaultValue()));
     applyListAppearance();
     m_projects->loadProjectList();
     // Work that an earlier run left in the execution directory can still be updated back or abandoned.
     listWork(StrandedWork::findLines());
-    m_navigation->setCurrentPage(settings.readNumber(SettingsKeys::kNavigationPage, QStringLiteral("0")));
+    m_navigation->setCurrentPage(
+        settings.readNumber(SettingsKeys::kNavigationPage, SettingsKeys::kNavigationPage.defaultValue()));
 }
 
 void MainWindow::setStatusText(int part, const QString& text)
@@ -124,118 +126,155 @@ void MainWindow::listWork(const QStringList& lines)
     ExecutedProjectsWindow* panel = ExecutedProjectsWindow::instance();
     if (!panel) {
         panel = ExecutedProjectsWindow::open(this);
-        connect(panel, &ExecutedProjectsWindow::catalogueChanged, m_projects, &ProjectListView::loadProjectList);
+        connect(panel, &ExecutedProjectsWindow::catalogueChanged, this, &MainWindow::catalogueChanged);
     }
     panel->appendLines(work);
 }
 
-void MainWindow::executeSelectedProject()
+namespace {
+
+// What a command needs selected when it starts: its list's menu entry is greyed while nothing is.
+enum class Needs {
+    Nothing,
+    Project,   // the selected project's record, checked to hold it still
+    Projects,  // every selected project's record, checked alike
+    ShownText, // the text page finds the project itself; a selected one is checked first all the same
+    Tool,      // a selected tool, which the tool command finds itself
+};
+
+// A command is one action: its menu entry, triggered by its button too; a button without an entry gets an
+// action of its own.
+struct Command
 {
-    if (const int record = m_projects->takeSelectedProject())
-        listWork({ExecuteCommand::executeProject(record, this)});
+    QAction* action;
+    QPushButton* button;
+    Needs needs;
+    std::function<void(const QList<int>& records)> run;
+};
+
+} // namespace
+
+void MainWindow::whenIdle(const std::function<void()>& command)
+{
+    // While long work runs nothing else starts, however the command was reached (an accessibility client
+    // presses buttons without a click, a drop or a double click reaches the list).
+    if (!WorkProgress::running())
+        command();
 }
 
 void MainWindow::bindCommands()
 {
     const NavigationBar::Commands& buttons = m_navigation->commands();
-    // A button and its menu entry run one command. While long work runs nothing else starts, however the
-    // command was reached (an accessibility client presses buttons without a click).
-    const auto bind = [this](QPushButton* button, QAction* action, const std::function<void()>& command) {
-        const auto guarded = [command] {
-            if (!WorkProgress::running())
-                command();
-        };
-        connect(button, &QPushButton::clicked, this, guarded);
-        if (action)
-            connect(action, &QAction::triggered, this, guarded);
+    const auto showText = [this](ProjectTexts::Mode mode) {
+        return [this, mode](const QList<int>&) { m_textPage->showTextField(mode); };
     };
-    // Commands on the selected project take its record number when they start, once the record is known to
-    // hold still the project the user chose.
-    const auto onSelected = [this](const std::function<void(int)>& command) {
-        return [this, command] {
-            if (const int record = m_projects->takeSelectedProject())
-                command(record);
-        };
+    const std::vector<Command> commands = {
+        {m_menus->addProject, buttons.addProject, Needs::Nothing,
+         [this](const QList<int>&) { NewProjectWindow::addProjects(this, catalogueNotice()); }},
+        {m_menus->deleteProject, buttons.deleteProject, Needs::Projects,
+         [this](const QList<int>& records) {
+             if (DeleteProjectWindow::deleteProjects(records, this))
+                 Q_EMIT catalogueChanged();
+         }},
+        {m_menus->execute, buttons.execute, Needs::Project,
+         [this](const QList<int>& records) { executeProject(records.first()); }},
+        {m_menus->update, buttons.update, Needs::Project,
+         [this](const QList<int>& records) { UpdateProjectWindow::edit(records.first(), this, catalogueNotice()); }},
+        {m_menus->exportProject, buttons.exportProject, Needs::Project,
+         [this](const QList<int>& records) { exportProject(records.first(), this); }},
+        {m_menus->details, buttons.details, Needs::ShownText, [this](const QList<int>&) { m_textPage->showDetails(); }},
+        {m_menus->designPlan, buttons.designPlan, Needs::ShownText, showText(ProjectTexts::DesignPlan)},
+        {m_menus->bugReport, buttons.bugReport, Needs::ShownText, showText(ProjectTexts::BugReport)},
+        {m_menus->upgradeHistory, buttons.upgradeHistory, Needs::ShownText, showText(ProjectTexts::UpgradeHistory)},
+        {m_menus->related, buttons.related, Needs::Project,
+         [this](const QList<int>& records) { RelatedProjectsWindow::showRelated(records.first(), this); }},
+        {m_menus->find, nullptr, Needs::Nothing,
+         [this](const QList<int>&) {
+             showProjectListPage();
+             m_listPage->showFindBar();
+         }},
+        {m_menus->toolPanel, buttons.tools, Needs::Nothing,
+         [this](const QList<int>&) {
+             ToolCommands::showToolPanel(m_toolPage);
+             m_content->setCurrentIndex(ToolListTab);
+         }},
+        {m_menus->addTool, m_toolPage->addButton(), Needs::Nothing,
+         [this](const QList<int>&) { ToolCommands::addTools(this, m_toolPage); }},
+        {m_menus->editTool, m_toolPage->editButton(), Needs::Nothing,
+         [this](const QList<int>&) { ToolCommands::editTool(this, m_toolPage); }},
+        {m_menus->deleteTool, m_toolPage->deleteButton(), Needs::Tool,
+         [this](const QList<int>&) { ToolCommands::deleteTools(this, m_toolPage); }},
+        {m_menus->viewNote, m_toolPage->noteButton(), Needs::Tool,
+         [this](const QList<int>&) { ToolCommands::viewNote(this, m_toolPage); }},
+        {m_menus->showPath, nullptr, Needs::Nothing,
+         [this](const QList<int>&) { ToolCommands::showPath(this, m_toolPage); }},
+        {m_menus->checkData, nullptr, Needs::Nothing,
+         [this](const QList<int>&) { CatalogueCheckWindow::checkCatalogue(this); }},
+        {nullptr, buttons.wizard, Needs::Nothing, [this](const QList<int>&) { DesignWizardWindow::open(this); }},
+        {nullptr, buttons.settings, Needs::Nothing,
+         [this](const QList<int>&) {
+             SettingsWindow::edit(this);
+             applyListAppearance();
+             Q_EMIT catalogueChanged();
+         }},
+        {nullptr, buttons.database, Needs::Nothing,
+         [this](const QList<int>&) { BackupWindow::backUpOrRestore(this, m_projects); }},
+        {nullptr, buttons.help, Needs::Nothing,
+         [](const QList<int>&) { Prompt::openWithShell(AppDir::filePath(QStringLiteral("Tallyra使用帮助文档.doc"))); }},
+        {nullptr, buttons.about, Needs::Nothing,
+         [this](const QList<int>&) {
+             AboutWindow about;
+             about.exec();
+         }},
+        {nullptr, buttons.quit, Needs::Nothing, [this](const QList<int>&) { close(); }},
     };
-    // The text page finds the selected project itself and says so when there is none; a selected item is
-    // checked first all the same.
-    const auto onTextPage = [this](const std::function<void()>& show) {
-        return [this, show] {
-            if (m_projects->selectedRecordNumber() > 0 && !m_projects->takeSelectedProject())
-                return;
-            show();
-        };
-    };
-
-    connect(m_navigation, &NavigationBar::projectListRequested, this,
-            [this] { m_content->setCurrentIndex(ProjectListTab); });
-
-    bind(buttons.addProject, m_menus->addProject, [this] { NewProjectWindow::addProjects(this, m_projects); });
-    bind(buttons.deleteProject, m_menus->deleteProject, [this] {
-        const QList<int> records = m_projects->takeSelectedProjects();
-        if (!records.isEmpty() && DeleteProjectWindow::deleteProjects(records, this))
-            m_projects->loadProjectList();
-    });
-    bind(buttons.execute, m_menus->execute, [this] { executeSelectedProject(); });
-    bind(buttons.update, m_menus->update, onSelected([this](int record) {
-             UpdateProjectWindow::edit(record, this);
-             m_projects->loadProjectList();
-         }));
-    bind(buttons.exportProject, m_menus->exportProject,
-         onSelected([this](int record) { exportProject(record, this); }));
-    bind(buttons.details, m_menus->details, onTextPage([this] { m_textPage->showDetails(); }));
-    bind(buttons.designPlan, m_menus->designPlan,
-         onTextPage([this] { m_textPage->showTextField(ProjectTexts::DesignPlan); }));
-    bind(buttons.bugReport, m_menus->bugReport,
-         onTextPage([this] { m_textPage->showTextField(ProjectTexts::BugReport); }));
-    bind(buttons.upgradeHistory, m_menus->upgradeHistory,
-         onTextPage([this] { m_textPage->showTextField(ProjectTexts::UpgradeHistory); }));
-    bind(buttons.related, m_menus->related,
-         onSelected([this](int record) { RelatedProjectsWindow::showRelated(record, this); }));
-    bind(buttons.tools, m_menus->toolPanel, [this] {
-        ToolCommands::showToolPanel(m_toolPage);
-        m_content->setCurrentIndex(ToolListTab);
-    });
-    bind(m_toolPage->addButton(), m_menus->addTool, [this] { ToolCommands::addTools(this, m_toolPage); });
-    bind(m_toolPage->editButton(), m_menus->editTool, [this] { ToolCommands::editTool(this, m_toolPage); });
-    bind(m_toolPage->deleteButton(), m_menus->deleteTool, [this] { ToolCommands::deleteTools(this, m_toolPage); });
-    bind(m_toolPage->noteButton(), m_menus->viewNote, [this] { ToolCommands::viewNote(this, m_toolPage); });
-    connect(m_menus->showPath, &QAction::triggered, this, [this] {
-        if (!WorkProgress::running())
-            ToolCommands::showPath(this, m_toolPage);
-    });
-    bind(buttons.wizard, nullptr, [this] { DesignWizardWindow::open(this); });
-    bind(buttons.settings, nullptr, [this] {
-        SettingsWindow::edit(this);
-        applyListAppearance();
-        m_projects->loadProjectList();
-    });
-    bind(buttons.database, nullptr, [this] { BackupWindow::backUpOrRestore(this, m_projects); });
-    bind(buttons.help, nullptr,
-         [] { Prompt::openWithShell(AppDir::filePath(QStringLiteral("Tallyra使用帮助文档.doc"))); });
-    bind(buttons.about, nullptr, [this] {
-        AboutWindow about;
-        about.exec();
-    });
-    bind(buttons.quit, nullptr, [this] { close(); });
+    for (Command command : commands) {
+        if (!command.action)
+            command.action = new QAction(command.button->text(), this);
+        if (command.button)
+            connect(command.button, &QPushButton::clicked, command.action, &QAction::trigger);
+        connect(command.action, &QAction::triggered, this, [this, needs = command.needs, run = command.run] {
+            whenIdle([&] {
+                // Commands on the selected projects take their record numbers when they start, once each
+                // record is known to hold still the project the user chose.
+                switch (needs) {
+                case Needs::Project:
+                    if (const int record = m_projects->takeSelectedProject())
+                        run({record});
+                    break;
+                case Needs::Projects:
+                    if (const QList<int> records = m_projects->takeSelectedProjects(); !records.isEmpty())
+                        run(records);
+                    break;
+                case Needs::ShownText:
+                    if (m_projects->selectedRecordNumber() == 0 || m_projects->takeSelectedProject())
+                        run({});
+                    break;
+                case Needs::Nothing:
+                case Needs::Tool:
+                    run({});
+                    break;
+                }
+            });
+        });
+        if (command.needs == Needs::Tool)
+            m_toolSelectionEntries.append(command.action);
+        else if (command.needs != Needs::Nothing)
+            m_projectSelectionEntries.append(command.action);
+    }
 
     // The find entry's Ctrl+F works wherever the focus is in the main window, not only in the open menu.
     addAction(m_menus->find);
-    connect(m_menus->find, &QAction::triggered, this, [this] {
-        if (WorkProgress::running())
-            return;
-        showProjectListPage();
-        m_listPage->showFindBar();
-    });
-    connect(m_menus->checkData, &QAction::triggered, this, [this] {
-        if (!WorkProgress::running())
-            CatalogueCheckWindow::checkCatalogue(this);
-    });
     connect(m_projects, &ProjectListView::packageDropped, this, [this](const QString& path) {
-        if (!WorkProgress::running())
-            NewProjectWindow::addProjects(this, m_projects, path, DroppedPackage::suggestedName(path));
+        whenIdle(
+            [&] { NewProjectWindow::addProjects(this, catalogueNotice(), path, DroppedPackage::suggestedName(path)); });
     });
+    // A double click anywhere in the list runs execute, which warns when no project is selected.
+    connect(m_projects, &ProjectListView::listDoubleClicked, m_menus->execute, &QAction::trigger);
+    connect(this, &MainWindow::catalogueChanged, m_projects, &ProjectListView::loadProjectList);
 
+    connect(m_navigation, &NavigationBar::projectListRequested, this,
+            [this] { m_content->setCurrentIndex(ProjectListTab); });
     connect(m_menus->arrangeTop, &QAction::triggered, this, [this] { arrange(ProjectListView::TopAligned); });
     connect(m_menus->arrangeLeft, &QAction::triggered, this, [this] { arrange(ProjectListView::LeftAligned); });
 
@@ -246,25 +285,42 @@ void MainWindow::bindCommands()
 
     connect(m_projects, &ProjectListView::statusTextChanged, this,
             [this](const QString& text) { setStatusText(4, text); });
-    // A double click anywhere in the list runs execute, which warns when no project is selected.
-    connect(m_projects, &ProjectListView::listDoubleClicked, this, [this] {
-        if (!WorkProgress::running())
-            executeSelectedProject();
-    });
-    connect(m_projects, &QWidget::customContextMenuRequested, this, &MainWindow::showProjectMenu);
     connect(m_toolPage, &ToolPage::statusTextChanged, this, [this](const QString& text) { setStatusText(4, text); });
-    connect(m_toolPage->list(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        const bool selected = m_toolPage->currentRecordNumber() > 0;
-        m_menus->deleteTool->setEnabled(selected);
-        m_menus->viewNote->setEnabled(selected);
-        m_menus->toolMenu()->popup(m_toolPage->list()->viewport()->mapToGlobal(pos));
+    connect(m_projects, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        showContextMenu(m_menus->projectMenu(), m_projectSelectionEntries, m_projects->selectedRecordNumber() > 0,
+                        m_projects->viewport()->mapToGlobal(position));
+    });
+    connect(m_toolPage->list(), &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        showContextMenu(m_menus->toolMenu(), m_toolSelectionEntries, m_toolPage->currentRecordNumber() > 0,
+                        m_toolPage->list()->viewport()->mapToGlobal(position));
     });
 }
 
-void MainWindow::showProjectMenu(const QPoint& position)
+std::function<void()> MainWindow::catalogueNotice()
 {
-    m_menus->enableSelectionEntries(m_projects->selectedRecordNumber() > 0);
-    m_menus->projectMenu()->popup(m_projects->viewport()->mapToGlobal(position));
+    return [this] { Q_EMIT catalogueChanged(); };
+}
+
+void MainWindow::executeProject(int record)
+{
+    listWork({ExecuteCommand::executeProject(record, this)});
+}
+
+void MainWindow::showContextMenu(QMenu* menu, const QList<QAction*>& selectionEntries, bool selected,
+                                 const QPoint& globalPosition)
+{
+    // The entries are greyed only while the menu shows: a button triggers the same action and must still
+    // say itself that nothing is selected.
+    for (QAction* entry : selectionEntries)
+        entry->setEnabled(selected);
+    connect(
+        menu, &QMenu::aboutToHide, this,
+        [selectionEntries] {
+            for (QAction* entry : selectionEntries)
+                entry->setEnabled(true);
+        },
+        Qt::SingleShotConnection);
+    menu->popup(globalPosition);
 }
 
 void MainWindow::arrange(int arrangement)

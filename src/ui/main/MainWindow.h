@@ -2,7 +2,12 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class MainMenus;
+class QAction;
+class QMenu;
+class QPushButton;
 class MainStatusBar;
 class NavigationBar;
 class ProjectListPage;
@@ -29,12 +34,9 @@ public:
     void setStatusText(int part, const QString& text);
     QString statusText(int part) const;
 
+    // For the tests that drive the window; every other part is found by its type or object name.
     NavigationBar* navigationBar() const { return m_navigation; }
-    QTabWidget* contentTabs() const { return m_content; }
     ProjectListView* projectList() const { return m_projects; }
-    ToolPage* toolPage() const { return m_toolPage; }
-    TextPage* textPage() const { return m_textPage; }
-    MainMenus* menus() const { return m_menus; }
 
     // Shows page 0 of the content tab and lays the navigation bar out again.
     void showProjectListPage();
@@ -48,6 +50,8 @@ public:
 Q_SIGNALS:
     // The window has been closed (退出, the close box, the system ending the program); the program ends.
     void closed();
+    // A command changed the catalogue: the project list is filled again.
+    void catalogueChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -59,8 +63,11 @@ private:
     void bindCommands();
     void saveWindowState();
     void arrange(int arrangement);
-    void showProjectMenu(const QPoint& position);
-    void executeSelectedProject();
+    void whenIdle(const std::function<void()>& command);
+    std::function<void()> catalogueNotice();
+    void executeProject(int record);
+    void showContextMenu(QMenu* menu, const QList<QAction*>& selectionEntries, bool selected,
+                         const QPoint& globalPosition);
 
     NavigationBar* m_navigation;
     QTabWidget* m_content;
@@ -70,5 +77,7 @@ private:
     ToolPage* m_toolPage;
     MainStatusBar* m_status;
     MainMenus* m_menus;
+    QList<QAction*> m_projectSelectionEntries;
+    QList<QAction*> m_toolSelectionEntries;
     bool m_stateSaved = false;
 };

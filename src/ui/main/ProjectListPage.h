@@ -16,7 +16,6 @@ public:
     explicit ProjectListPage(QWidget* parent = nullptr);
 
     ProjectListView* list() const { return m_list; }
-    ProjectFindBar* findBar() const { return m_findBar; }
 
     // Ctrl+F and "查找": shows the find bar under the list.
     void showFindBar();

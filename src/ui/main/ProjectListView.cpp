@@ -1,10 +1,8 @@
 #include "ui/main/ProjectListView.h"
 
 #include "app/ListAppearance.h"
-#include "platform/ValueText.h"
 #include "projects/DroppedPackage.h"
-#include "store/ProjectTable.h"
-#include "store/TableSchemas.h"
+#include "projects/ProjectCatalogue.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/ProjectItemDelegate.h"
@@ -50,36 +48,20 @@ void ProjectListView::loadProjectList()
 {
     clear();
 
-    int typeCount = 0;
-    {
-        TypeTable types;
-        types.open();
-        typeCount = types.recordCount();
-    }
-
-    QList<QVariant> numbers;
-    QList<QVariant> names;
-    QList<QVariant> typeIndexes;
-    QList<QVariant> versions;
-    {
-        ProjectTable projects;
-        projects.open();
-        numbers = projects.readColumn(int(ProjectField::Number));
-        names = projects.readColumn(int(ProjectField::Name));
-        typeIndexes = projects.readColumn(int(ProjectField::Type));
-        versions = projects.readColumn(int(ProjectField::Version));
-    }
-
-    const qsizetype count = std::min({numbers.size(), names.size(), typeIndexes.size(), versions.size()});
+    const int typeCount = ProjectCatalogue::typeCount();
+    using ProjectCatalogue::Column;
+    const ProjectCatalogue::Columns projects =
+        ProjectCatalogue::readColumns(Column::Number | Column::Name | Column::Type | Column::Version);
+    const qsizetype count = projects.count;
     setUpdatesEnabled(false);
     for (qsizetype i = 0; i < count; ++i) {
         bool numeric = false;
-        const int t = typeIndexes.at(i).toInt(&numeric);
+        const int t = projects.types.at(i).toInt(&numeric);
         const int entry = numeric && t >= 0 && t < typeCount ? t + 1 : 0;
-        auto* item = new QListWidgetItem(ValueText::of(names.at(i)) + u' ' + ValueText::of(versions.at(i)));
+        auto* item = new QListWidgetItem(projects.names.at(i) + u' ' + projects.versions.at(i));
         item->setIcon(typeIcon(entry));
         item->setData(kRecordRole, int(i + 1));
-        item->setData(kNumberRole, ValueText::of(numbers.at(i)));
+        item->setData(kNumberRole, projects.numbers.at(i));
         addItem(item);
     }
     setUpdatesEnabled(true);
@@ -110,18 +92,10 @@ void ProjectListView::prepareFilter()
     if (m_filterLoaded)
         return;
     // Read once per fill, when the user starts to search: a list nobody searches loads as it always did.
-    QStringList numbers, names, versions;
-    {
-        ProjectTable projects;
-        projects.open();
-        for (const QVariant& v : projects.readColumn(int(ProjectField::Number)))
-            numbers.append(ValueText::of(v));
-        for (const QVariant& v : projects.readColumn(int(ProjectField::Name)))
-            names.append(ValueText::of(v));
-        for (const QVariant& v : projects.readColumn(int(ProjectField::Version)))
-            versions.append(ValueText::of(v));
-    }
-    m_filter.setProjects(numbers, names, versions);
+    using ProjectCatalogue::Column;
+    const ProjectCatalogue::Columns projects =
+        ProjectCatalogue::readColumns(Column::Number | Column::Name | Column::Version);
+    m_filter.setProjects(projects.numbers, projects.names, projects.versions);
     m_filterLoaded = true;
 }
 
@@ -199,6 +173,12 @@ int ProjectListView::selectedRecordNumber() const
     return row < 0 ? 0 : item(row)->data(kRecordRole).toInt();
 }
 
+QString ProjectListView::selectedCaption() const
+{
+    const int row = selectedRow();
+    return row < 0 ? QString() : item(row)->text();
+}
+
 QList<int> ProjectListView::selectedRows() const
 {
     const QModelIndexList indexes = selectionModel()->selectedIndexes();
@@ -249,33 +229,18 @@ QList<int> ProjectListView::takeSelectedProjects()
 
 bool ProjectListView::recordsStillHoldTheirProjects(const QList<int>& rows)
 {
-    bool same = true;
-    {
-        ProjectTable projects;
-        if (!projects.open()) {
-            showDatabaseError(window());
-            return false;
-        }
-        // One item costs one record read; many (select-all over a large catalogue) one read of the column.
-        QList<QVariant> numbers;
-        if (rows.size() > 1)
-            numbers = projects.readColumn(int(ProjectField::Number));
-        for (int row : rows) {
-            const QListWidgetItem* listItem = item(row);
-            const int record = listItem->data(kRecordRole).toInt();
-            std::optional<QString> number; // none: the record is gone
-            if (rows.size() > 1) {
-                if (record >= 1 && record <= numbers.size())
-                    number = ValueText::of(numbers.at(record - 1));
-            } else if (projects.goTo(record)) {
-                number = ValueText::of(projects.readField(int(ProjectField::Number)));
-            }
-            if (number != listItem->data(kNumberRole).toString()) {
-                same = false;
-                break;
-            }
-        }
+    QList<int> records;
+    records.reserve(rows.size());
+    for (int row : rows)
+        records.append(item(row)->data(kRecordRole).toInt());
+    const std::optional<QList<std::optional<QString>>> numbers = ProjectCatalogue::numbersOf(records);
+    if (!numbers) {
+        showDatabaseError(window());
+        return false;
     }
+    bool same = true;
+    for (qsizetype i = 0; i < rows.size() && same; ++i)
+        same = numbers->at(i) == item(rows.at(i))->data(kNumberRole).toString();
     if (same)
         return true;
     loadProjectList();
@@ -315,14 +280,12 @@ void ProjectListView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void ProjectListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void ProjectListView::dragMoveEvent(QDragMoveEvent* event)
 {
+    // Only what a drop would take is offered the drop.
     if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
         event->acceptProposedAction();
     else
@@ -427,11 +390,10 @@ void ProjectListView::showSelectedProjectStatus()
 
 QString ProjectListView::lastUpdateText(int recordNumber)
 {
-    ProjectTable projects;
-    if (!projects.open()) {
+    const std::optional<QString> lastUpdate = ProjectCatalogue::lastUpdateText(recordNumber);
+    if (!lastUpdate) {
         showDatabaseError(window());
         return {};
     }
-    projects.goTo(recordNumber);
-    return QStringLiteral("最后更新：") + ValueText::of(projects.readField(int(ProjectField::LastUpdate)));
+    return QStringLiteral("最后更新：") + *lastUpdate;
 }

@@ -30,6 +30,8 @@ public:
     bool requireSelectedProject();
     // The record number of the selected project (the current item when several are selected), or 0.
     int selectedRecordNumber() const;
+    // The caption of that project's item ("name version"), or empty.
+    QString selectedCaption() const;
     // The record numbers of every selected item, in list order.
     QList<int> selectedRecordNumbers() const;
 
@@ -47,7 +49,6 @@ public:
     // project. Hidden items keep their record numbers and lose their selection, so a command never acts on a
     // project the user cannot see. The text stays in force when the list is refilled.
     void setFilterText(const QString& text);
-    QString filterText() const { return m_filterText; }
     // Reads what the filter searches, once per fill; the find bar calls it when it opens, so the first
     // keystroke costs no more than the next.
     void prepareFilter();
@@ -81,7 +82,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override; // as dragMoveEvent
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

@@ -1,0 +1,157 @@
+#include "projects/ProjectCatalogue.h"
+
+#include "app/AppDir.h"
+#include "platform/FileSystem.h"
+#include "platform/ValueText.h"
+#include "projects/ProjectRules.h"
+#include "store/ProjectTable.h"
+#include "store/TableSchemas.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace ProjectCatalogue {
+
+namespace {
+
+QStringList textOf(const QList<QVariant>& values)
+{
+    QStringList texts;
+    texts.reserve(values.size());
+    for (const QVariant& value : values)
+        texts.append(ValueText::of(value));
+    return texts;
+}
+
+} // namespace
+
+ProjectRecord readProject(int recordNumber)
+{
+    ProjectTable projects;
+    if (projects.open() && projects.goTo(recordNumber))
+        return projects.readProject();
+    return {};
+}
+
+Columns readColumns(int columns)
+{
+    Columns read;
+    ProjectTable projects;
+    read.tableRead = projects.open();
+    qsizetype count = projects.recordCount();
+    const auto column = [&](Column which, int field) {
+        if (!(columns & which))
+            return QList<QVariant>();
+        QList<QVariant> values = projects.readColumn(field);
+        count = std::min(count, values.size());
+        return values;
+    };
+    read.numbers = textOf(column(Number, ProjectField::Number));
+    read.names = textOf(column(Name, ProjectField::Name));
+    read.versions = textOf(column(Version, ProjectField::Version));
+    read.types = column(Type, ProjectField::Type);
+    read.packageTypes = textOf(column(PackageType, ProjectField::PackageType));
+    read.count = read.tableRead ? count : 0;
+    return read;
+}
+
+QString storedPackage(const ProjectRecord& project)
+{
+    // A number that is no file name (a table made elsewhere) names no package of the data folder.
+    const QString package = ProjectTable::packagePath(project.number);
+    return FileSystem::isValidFileName(project.number, 4) && QFileInfo(package).isFile() ? package : QString();
+}
+
+// The target's folder and, when it exists, the target itself are judged after every link is followed.
+bool isInsideDataFolder(const QString& target)
+{
+    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    if (data.isEmpty())
+        return false;
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
+#endif
+    const auto inside = [&](const QString& path) {
+        return !path.isEmpty() && (path.compare(data, kCase) == 0 || path.startsWith(data + u'/', kCase));
+    };
+    const QFileInfo file(target);
+    return inside(QFileInfo(file.absolutePath()).canonicalFilePath()) || inside(file.canonicalFilePath());
+}
+
+int typeCount()
+{
+    TypeTable types;
+    types.open();
+    return types.recordCount();
+}
+
+std::optional<QList<std::optional<QString>>> numbersOf(const QList<int>& recordNumbers)
+{
+    ProjectTable projects;
+    if (!projects.open())
+        return std::nullopt;
+    QList<std::optional<QString>> numbers;
+    numbers.reserve(recordNumbers.size());
+    if (recordNumbers.size() > 1) {
+        const QList<QVariant> column = projects.readColumn(ProjectField::Number);
+        for (int record : recordNumbers) {
+            if (record >= 1 && record <= column.size())
+                numbers.append(ValueText::of(column.at(record - 1)));
+            else
+                numbers.append(std::nullopt);
+        }
+    } else {
+        for (int record : recordNumbers) {
+            if (projects.goTo(record))
+                numbers.append(ValueText::of(projects.readField(ProjectField::Number)));
+            else
+                numbers.append(std::nullopt);
+        }
+    }
+    return numbers;
+}
+
+std::optional<QString> lastUpdateText(int recordNumber)
+{
+    ProjectTable projects;
+    if (!projects.open())
+        return std::nullopt;
+    projects.goTo(recordNumber);
+    return ValueText::of(projects.readField(ProjectField::LastUpdate));
+}
+
+int recordOf(const QString& number)
+{
+    ProjectTable projects;
+    if (projects.open() && projects.findProjectByNumber(number))
+        return projects.currentRecordNumber();
+    return 0;
+}
+
+QList<Related> readRelated(int recordNumber)
+{
+    ProjectTable projects;
+    projects.open();
+    const QString stored =
+        projects.goTo(recordNumber) ? projects.readField(ProjectField::RelatedProjects).toString() : QString();
+    QList<Related> related;
+    for (const QString& number : ProjectRules::parseRelated(stored)) {
+        std::optional<QString> name;
+        if (projects.findProjectByNumber(number))
+            name = projects.readField(ProjectField::Name).toString();
+        related.append({number, name});
+    }
+    return related;
+}
+
+bool writeRelated(int recordNumber, const QStringList& numbers)
+{
+    ProjectTable projects;
+    return projects.open() && projects.goTo(recordNumber) &&
+           projects.writeField(ProjectField::RelatedProjects, ProjectRules::joinRelated(numbers));
+}
+
+} // namespace ProjectCatalogue
