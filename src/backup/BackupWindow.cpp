@@ -6,7 +6,6 @@
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
-#include "ui/main/ProjectListView.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -42,10 +41,10 @@ BackupWindow::BackupWindow(QWidget* parent)
     speakAsSeen(this);
 }
 
-void BackupWindow::backUpOrRestore(QWidget* parent, ProjectListView* list)
+void BackupWindow::backUpOrRestore(QWidget* parent, const std::function<void()>& changed)
 {
     BackupWindow window(parent);
-    connect(&window, &BackupWindow::catalogueChanged, list, &ProjectListView::loadProjectList);
+    connect(&window, &BackupWindow::catalogueChanged, &window, changed);
     window.exec();
 }
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class ProjectListView;
+#include <functional>
 
 // 数据库: backs the whole data folder up into one archive and restores it from one.
 class BackupWindow : public QDialog
@@ -12,8 +12,8 @@ class BackupWindow : public QDialog
 public:
     explicit BackupWindow(QWidget* parent = nullptr);
 
-    // The command behind 数 据 库: the window, modal; a restore refills the project list.
-    static void backUpOrRestore(QWidget* parent, ProjectListView* list);
+    // The command behind 数 据 库: the window, modal; `changed` is told when a restore replaced the catalogue.
+    static void backUpOrRestore(QWidget* parent, const std::function<void()>& changed);
     // At start, before any table is read: completes or undoes a restore that a kill cut off, and says which.
     static void finishInterruptedRestore(QWidget* parent);
 

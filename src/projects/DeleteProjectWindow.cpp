@@ -20,7 +20,7 @@ DeleteProjectWindow::DeleteProjectWindow(const QList<int>& recordNumbers, QWidge
 
     auto* group = placed(new QGroupBox(u"删除方式"_s, this), u"分组框1"_s, QRect(8, 8, 256, 56));
     m_withPackages = placed(new QCheckBox(u"关联项目文件包"_s, group), u"关联文件选择框"_s, QRect(70, 20, 121, 24));
-    m_withPackages->setChecked(AppSettings().read(SettingsKeys::kDeleteWithPackage) == u"1");
+    m_withPackages->setChecked(AppSettings().readFlag(SettingsKeys::kDeleteWithPackage));
     auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(41, 71, 96, 26));
     auto* cancel = placed(new QPushButton(u"取  消"_s, this), u"取消按钮"_s, QRect(137, 71, 96, 26));
     ok->setDefault(true);
@@ -31,10 +31,12 @@ DeleteProjectWindow::DeleteProjectWindow(const QList<int>& recordNumbers, QWidge
     setAccessibleName(u"删除项目"_s);
 }
 
-bool DeleteProjectWindow::deleteProjects(const QList<int>& recordNumbers, QWidget* parent)
+void DeleteProjectWindow::deleteProjects(const QList<int>& recordNumbers, QWidget* parent,
+                                         const std::function<void()>& changed)
 {
     DeleteProjectWindow dialog(recordNumbers, parent);
-    return dialog.exec() == QDialog::Accepted;
+    if (dialog.exec() == QDialog::Accepted)
+        changed();
 }
 
 void DeleteProjectWindow::confirm()
@@ -48,6 +50,6 @@ void DeleteProjectWindow::confirm()
 void DeleteProjectWindow::done(int result)
 {
     // However the dialog goes (确定, 取消, the close box, Esc), the box's state is the next default.
-    AppSettings().write(SettingsKeys::kDeleteWithPackage, m_withPackages->isChecked() ? u"1"_s : u"0"_s);
+    AppSettings().writeFlag(SettingsKeys::kDeleteWithPackage, m_withPackages->isChecked());
     QDialog::done(result);
 }

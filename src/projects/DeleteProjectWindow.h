@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QList>
 
+#include <functional>
+
 class QCheckBox;
 
 // The small dialog that deletes the selected projects, with their package files when 关联文件选择框 is
@@ -15,9 +17,8 @@ public:
     // `recordNumbers` are the selected projects, taken when the command starts.
     explicit DeleteProjectWindow(const QList<int>& recordNumbers, QWidget* parent = nullptr);
 
-    // The command behind 删除按钮 and "&D.删除项目". Answers whether projects were deleted (the list must be
-    // filled again).
-    static bool deleteProjects(const QList<int>& recordNumbers, QWidget* parent);
+    // The command behind 删除按钮 and "&D.删除项目"; `changed` is told once the projects are deleted.
+    static void deleteProjects(const QList<int>& recordNumbers, QWidget* parent, const std::function<void()>& changed);
 
     void done(int result) override;
 

@@ -172,10 +172,7 @@ void MainWindow::bindCommands()
         {m_menus->addProject, buttons.addProject, Needs::Nothing,
          [this](const QList<int>&) { NewProjectWindow::addProjects(this, catalogueNotice()); }},
         {m_menus->deleteProject, buttons.deleteProject, Needs::Projects,
-         [this](const QList<int>& records) {
-             if (DeleteProjectWindow::deleteProjects(records, this))
-                 Q_EMIT catalogueChanged();
-         }},
+         [this](const QList<int>& records) { DeleteProjectWindow::deleteProjects(records, this, catalogueNotice()); }},
         {m_menus->execute, buttons.execute, Needs::Project,
          [this](const QList<int>& records) { executeProject(records.first()); }},
         {m_menus->update, buttons.update, Needs::Project,
@@ -218,7 +215,7 @@ void MainWindow::bindCommands()
              Q_EMIT catalogueChanged();
          }},
         {nullptr, buttons.database, Needs::Nothing,
-         [this](const QList<int>&) { BackupWindow::backUpOrRestore(this, m_projects); }},
+         [this](const QList<int>&) { BackupWindow::backUpOrRestore(this, catalogueNotice()); }},
         {nullptr, buttons.help, Needs::Nothing,
          [](const QList<int>&) { Prompt::openWithShell(AppDir::filePath(QStringLiteral("Tallyra使用帮助文档.doc"))); }},
         {nullptr, buttons.about, Needs::Nothing,
