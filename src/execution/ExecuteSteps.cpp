@@ -5,24 +5,15 @@
 #include "execution/WorkFiles.h"
 #include "execution/WorkLine.h"
 #include "platform/FileSystem.h"
+#include "projects/ProjectCatalogue.h"
 #include "store/ProjectTable.h"
 
 namespace ExecuteSteps {
 
-namespace {
-
-ProjectRecord readProject(int recordNumber)
-{
-    ProjectTable table;
-    table.open(); // a table that cannot be opened answers empty reads, and the work then fails visibly later
-    return table.goTo(recordNumber) ? table.readProject() : ProjectRecord();
-}
-
-} // namespace
-
 Work prepare(int recordNumber)
 {
-    const ProjectRecord project = readProject(recordNumber);
+    // A table that cannot be read answers an empty project, and the work then fails visibly later.
+    const ProjectRecord project = ProjectCatalogue::readProject(recordNumber);
     Work work;
     work.number = project.number;
     work.zip = ExecutionPaths::isZipType(project.packageType);

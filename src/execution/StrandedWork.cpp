@@ -4,7 +4,7 @@
 #include "archive/NativeFs.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkLine.h"
-#include "store/ProjectTable.h"
+#include "projects/ProjectCatalogue.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -19,17 +19,13 @@ namespace {
 // Project number -> package type; the first record of a number counts, as findProjectByNumber would.
 QHash<QString, QString> catalogue()
 {
-    ProjectTable table;
+    using Column = ProjectCatalogue::Column;
+    const ProjectCatalogue::Columns projects = ProjectCatalogue::readColumns(Column::Number | Column::PackageType);
     QHash<QString, QString> types;
-    if (!table.open())
-        return types;
-    const QList<QVariant> numbers = table.readColumn(ProjectField::Number);
-    const QList<QVariant> packageTypes = table.readColumn(ProjectField::PackageType);
-    table.close();
-    for (qsizetype i = 0; i < numbers.size() && i < packageTypes.size(); ++i) {
-        const QString number = numbers.at(i).toString();
+    for (qsizetype i = 0; i < projects.count; ++i) {
+        const QString& number = projects.numbers.at(i);
         if (!number.isEmpty() && !types.contains(number))
-            types.insert(number, packageTypes.at(i).toString());
+            types.insert(number, projects.packageTypes.at(i));
     }
     return types;
 }

@@ -4,10 +4,9 @@
 #include "archive/ZipArchive.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkLine.h"
-#include "platform/Clock.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
-#include "platform/ValueText.h"
+#include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -188,30 +187,9 @@ void discard(const WorkLine& line, const QString& package)
         QFile::remove(package);
 }
 
-Stamp stampRecord(const WorkLine& line)
+ProjectRules::Stamp stampRecord(const WorkLine& line)
 {
-    const QDateTime now = Clock::now();
-    Stamp stamp;
-    ProjectTable table;
-    table.open();
-    if (table.findProjectByNumber(line.number())) {
-        stamp.written = table.writeField(ProjectField::LastUpdate, now);
-    } else {
-        stamp.recreated = true;
-        ProjectRecord project;
-        project.number = line.number();
-        project.name = u"自动创建项目"_s;
-        project.type = 0;
-        project.version = u"1.0"_s;
-        project.startTime = now;
-        project.lastUpdate = now;
-        project.packageType = line.type();
-        project.notes =
-            ValueText::date(now.date()) + u"在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s;
-        stamp.written = table.appendProject(project);
-    }
-    table.close();
-    return stamp;
+    return ProjectRules::stampLastUpdate(line.number(), line.type());
 }
 
 void cleanUp(const WorkLine& line, bool keepOtherFiles)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "projects/ProjectRules.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -43,11 +45,7 @@ bool store(const WorkLine& line, const QString& package, const Progress& progres
 // Removes a package that could not be stored, when the working folder still holds the same work.
 void discard(const WorkLine& line, const QString& package);
 
-struct Stamp
-{
-    bool written = false;
-    bool recreated = false; // the project was gone; its record was made again
-};
+using Stamp = ProjectRules::Stamp;
 // Stamps the project's last update, or re-creates its record when the project was deleted meanwhile.
 Stamp stampRecord(const WorkLine& line);
 

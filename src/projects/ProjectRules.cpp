@@ -1,12 +1,17 @@
 #include "projects/ProjectRules.h"
 
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/ValueText.h"
 #include "projects/ProjectNumber.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+
+using namespace Qt::StringLiterals;
 
 namespace ProjectRules {
 
@@ -133,6 +138,32 @@ QString joinRelated(const QStringList& numbers)
     for (const QString& number : numbers)
         text += number + QStringLiteral("\r\n");
     return text;
+}
+
+Stamp stampLastUpdate(const QString& number, const QString& packageType)
+{
+    const QDateTime now = Clock::now();
+    Stamp stamp;
+    ProjectTable table;
+    table.open();
+    if (table.findProjectByNumber(number)) {
+        stamp.written = table.writeField(ProjectField::LastUpdate, now);
+    } else {
+        stamp.recreated = true;
+        ProjectRecord project;
+        project.number = number;
+        project.name = u"自动创建项目"_s;
+        project.type = 0;
+        project.version = u"1.0"_s;
+        project.startTime = now;
+        project.lastUpdate = now;
+        project.packageType = packageType;
+        project.notes =
+            ValueText::date(now.date()) + u"在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s;
+        stamp.written = table.appendProject(project);
+    }
+    table.close();
+    return stamp;
 }
 
 } // namespace ProjectRules

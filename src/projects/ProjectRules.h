@@ -51,6 +51,15 @@ UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const
 constexpr int kDeleteFailed = -1;
 int deleteProjects(const QList<int>& recordNumbers, bool withPackages);
 
+struct Stamp
+{
+    bool written = false;
+    bool recreated = false; // the project was gone; its record was made again
+};
+// After work on the project was stored back: stamps the last update of the first project with this number,
+// or, when the project was deleted meanwhile, makes its record again so the stored package belongs to one.
+Stamp stampLastUpdate(const QString& number, const QString& packageType);
+
 // The related-project list as stored: numbers each followed by CR LF. Pieces that are blank are dropped; the
 // others keep their blanks (they name no project then, and the user sees that).
 QStringList parseRelated(const QString& stored);
