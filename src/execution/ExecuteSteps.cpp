@@ -6,7 +6,6 @@
 #include "execution/WorkLine.h"
 #include "platform/FileSystem.h"
 #include "projects/ProjectCatalogue.h"
-#include "store/ProjectTable.h"
 
 namespace ExecuteSteps {
 
@@ -17,7 +16,7 @@ Work prepare(int recordNumber)
     Work work;
     work.number = project.number;
     work.zip = ExecutionPaths::isZipType(project.packageType);
-    work.storedPackage = ProjectTable::packagePath(project.number);
+    work.storedPackage = ProjectCatalogue::packagePath(project.number);
 
     const QString executionDir = ExecutionPaths::executionDir();
     if (executionDir.isEmpty()) {

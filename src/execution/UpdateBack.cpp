@@ -6,8 +6,8 @@
 #include "execution/WorkLine.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
-#include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -164,7 +164,7 @@ Packed pack(const WorkLine& line, const Progress& progress)
 
 bool store(const WorkLine& line, const QString& package, const Progress& progress)
 {
-    const QString stored = ProjectTable::packagePath(line.number());
+    const QString stored = ProjectCatalogue::packagePath(line.number());
     const QString dataFolder = QFileInfo(stored).absolutePath();
     // Beside data/ the package is one rename away; a data folder on another disk gets a complete copy.
     if (QFileInfo(stored).isDir())

@@ -1,7 +1,6 @@
 #include "projects/CatalogueCheck.h"
 
 #include "app/AppDir.h"
-#include "platform/FileSystem.h"
 #include "projects/ProjectCatalogue.h"
 #include "store/TableSchemas.h"
 
@@ -14,16 +13,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr QLatin1StringView kSuffix(".fd1");
-
 QString dataFolder()
 {
     return AppDir::filePath(TableSchemas::dataFolderName());
-}
-
-bool isPackageName(const QString& fileName)
-{
-    return fileName.size() > kSuffix.size() && fileName.endsWith(kSuffix) && FileSystem::isValidFileName(fileName);
 }
 
 } // namespace
@@ -42,17 +34,18 @@ Result check()
 
     // One listing instead of one look-up per project: 10,000 projects would otherwise ask the disk 10,000 times.
     QSet<QString> packageFiles;
-    const QFileInfoList entries =
-        QDir(dataFolder()).entryInfoList({u"*"_s + kSuffix}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QFileInfoList entries = QDir(dataFolder())
+                                      .entryInfoList({u"*"_s + TableSchemas::packageSuffix()},
+                                                     QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo& entry : entries) {
-        if (isPackageName(entry.fileName()))
+        if (TableSchemas::isPackageFileName(entry.fileName()))
             packageFiles.insert(entry.fileName());
     }
 
     QSet<QString> named;
     for (qsizetype i = 0; i < projects.count; ++i) {
         const QString& number = projects.numbers.at(i);
-        const QString fileName = number + kSuffix;
+        const QString fileName = TableSchemas::packageFileOf(number);
         named.insert(fileName);
         // A project without a package type was added without a package on purpose.
         const QString& type = projects.packageTypes.at(i);
@@ -70,7 +63,7 @@ Result check()
 
 QString orphanPath(const QString& fileName)
 {
-    if (!isPackageName(fileName))
+    if (!TableSchemas::isPackageFileName(fileName))
         return {};
     return dataFolder() + u'/' + fileName;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/ValueText.h"
 #include "projects/CatalogueCheck.h"
+#include "store/TableSchemas.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
@@ -110,7 +111,8 @@ void CatalogueCheckWindow::exportOrphan()
     Prompt::FileDialog dialog;
     dialog.title = u"导出"_s;
     dialog.filter = u"*.*|*.*"_s;
-    dialog.initialPath = fileName.chopped(4); // without ".fd1": what the file was is not recorded anywhere
+    dialog.initialPath = fileName.chopped(
+        TableSchemas::packageSuffix().size()); // without ".fd1": what the file was is not recorded anywhere
     const QString target = Prompt::saveFile(this, dialog);
     if (target.isEmpty())
         return;

@@ -1,7 +1,6 @@
 #include "projects/ProjectCatalogue.h"
 
 #include "app/AppDir.h"
-#include "platform/FileSystem.h"
 #include "platform/ValueText.h"
 #include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"
@@ -56,11 +55,15 @@ Columns readColumns(int columns)
     return read;
 }
 
+QString packagePath(const QString& number)
+{
+    return AppDir::path() + u'/' + TableSchemas::dataFolderName() + u'/' + TableSchemas::packageFileOf(number);
+}
+
 QString storedPackage(const ProjectRecord& project)
 {
-    // A number that is no file name (a table made elsewhere) names no package of the data folder.
-    const QString package = ProjectTable::packagePath(project.number);
-    return FileSystem::isValidFileName(project.number, 4) && QFileInfo(package).isFile() ? package : QString();
+    const QString package = packagePath(project.number);
+    return TableSchemas::hasPackageFile(project.number) && QFileInfo(package).isFile() ? package : QString();
 }
 
 // The target's folder and, when it exists, the target itself are judged after every link is followed.

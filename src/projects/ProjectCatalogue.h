@@ -17,6 +17,9 @@ namespace ProjectCatalogue {
 // The project the record holds; an empty record when the table cannot be read or has no such record.
 ProjectRecord readProject(int recordNumber);
 
+// appDir + "/data/" + number + ".fd1": where the project's package is stored, whether or not it is there.
+QString packagePath(const QString& number);
+
 // The path of the project's stored package; empty when it was lost or never imported.
 QString storedPackage(const ProjectRecord& project);
 

@@ -1,5 +1,7 @@
 #include "projects/ProjectNumber.h"
 
+#include "store/TableSchemas.h"
+
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -30,8 +32,8 @@ bool isValid(const QString& number)
     if (kDevices.contains(number.section(u'.', 0, 0).trimmed(), Qt::CaseInsensitive))
         return false;
     // 255 UTF-16 code units on Windows, 255 bytes of UTF-8 on Linux, each with ".fd1".
-    constexpr qsizetype kSuffix = 4;
-    return number.size() + kSuffix <= 255 && number.toUtf8().size() + kSuffix <= 255;
+    const qsizetype suffix = TableSchemas::packageSuffix().size();
+    return number.size() + suffix <= 255 && number.toUtf8().size() + suffix <= 255;
 }
 
 } // namespace ProjectNumber

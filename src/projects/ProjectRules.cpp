@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
+#include "projects/ProjectCatalogue.h"
 #include "projects/ProjectNumber.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -41,10 +42,10 @@ AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool 
 
     // The number names the package file: one that is no valid file name (or would climb out of the data
     // folder) cannot be stored, which counts as a package that could not be read.
-    const QString package = ProjectTable::packagePath(project.number);
+    const QString package = ProjectCatalogue::packagePath(project.number);
     const bool hadPackage = QFileInfo::exists(package);
     if (packageRequired &&
-        (!FileSystem::isValidFileName(project.number, 4) || !FileSystem::copyFile(packageSource, package, progress)))
+        (!TableSchemas::hasPackageFile(project.number) || !FileSystem::copyFile(packageSource, package, progress)))
         return AddOutcome::PackageMissing;
 
     project.packageType = ProjectTable::extensionOf(packageSource);
@@ -70,8 +71,8 @@ UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const
     bool newPackage = !packageSource.isEmpty();
     if (newPackage) {
         // A number from a table made elsewhere may be no file name ("../x"): its package cannot be stored.
-        const QString package = ProjectTable::packagePath(edited.number);
-        if (!QFileInfo(packageSource).isFile() || !FileSystem::isValidFileName(edited.number, 4))
+        const QString package = ProjectCatalogue::packagePath(edited.number);
+        if (!QFileInfo(packageSource).isFile() || !TableSchemas::hasPackageFile(edited.number))
             return UpdateOutcome::PackageMissing;
         // The stored package chosen as its own replacement is already in place, and its type is still its type.
         if (QFileInfo(packageSource).canonicalFilePath() == QFileInfo(package).canonicalFilePath())
@@ -109,8 +110,8 @@ int deleteProjects(const QList<int>& recordNumbers, bool withPackages)
             continue;
         records.append(recordNumber);
         const QString number = projects.readField(ProjectField::Number).toString();
-        if (withPackages && FileSystem::isValidFileName(number, 4))
-            packages.append(ProjectTable::packagePath(number));
+        if (withPackages && TableSchemas::hasPackageFile(number))
+            packages.append(ProjectCatalogue::packagePath(number));
     }
     // The packages go only once the records are gone for good: a table that refuses the delete keeps every
     // project together with its files.

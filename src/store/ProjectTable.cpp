@@ -1,6 +1,5 @@
 #include "store/ProjectTable.h"
 
-#include "app/AppDir.h"
 #include "store/TableSchemas.h"
 
 #include <algorithm>
@@ -38,11 +37,6 @@ bool ProjectTable::findProjectByNumber(const QString& number)
 {
     goFirst();
     return findEqual(int(ProjectField::Number), number);
-}
-
-QString ProjectTable::packagePath(const QString& number)
-{
-    return AppDir::path() + u'/' + TableSchemas::dataFolderName() + u'/' + number + u".fd1";
 }
 
 QString ProjectTable::extensionOf(const QString& path)

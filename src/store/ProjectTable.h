@@ -19,8 +19,6 @@ public:
     // Goes to the first record whose number equals `number` byte for byte (no trimming, case-sensitive).
     bool findProjectByNumber(const QString& number);
 
-    // appDir + "/data/" + number + ".fd1": the stored package of a project.
-    static QString packagePath(const QString& number);
     // The package type recorded for a chosen file: the text after the last "." of the file's name, empty when
     // the name holds none.
     static QString extensionOf(const QString& path);

@@ -1,5 +1,7 @@
 #include "TableSchemas.h"
 
+#include "platform/FileSystem.h"
+
 using namespace Qt::StringLiterals;
 
 namespace TableSchemas {
@@ -32,6 +34,27 @@ QString toolTableFileName()
 QString passwordTableFileName()
 {
     return u"np.edb"_s;
+}
+
+QString packageSuffix()
+{
+    return u".fd1"_s;
+}
+
+QString packageFileOf(const QString& number)
+{
+    return number + packageSuffix();
+}
+
+bool hasPackageFile(const QString& number)
+{
+    return FileSystem::isValidFileName(number, int(packageSuffix().size()));
+}
+
+bool isPackageFileName(const QString& fileName)
+{
+    return fileName.size() > packageSuffix().size() && fileName.endsWith(packageSuffix()) &&
+           FileSystem::isValidFileName(fileName);
 }
 
 QString projectTablePath()

@@ -24,6 +24,15 @@ QString typeTablePath();     // "data/type.edb"
 QString toolTablePath();     // "data/tool.edb"
 QString passwordTablePath(); // "data/np.edb"
 
+// A project's package is stored in the data folder under its number: number + ".fd1".
+QString packageSuffix(); // ".fd1"
+QString packageFileOf(const QString& number);
+// True when packageFileOf(number) is one file name on every system; a table made elsewhere may hold any
+// text as a number, and such a number names no package.
+bool hasPackageFile(const QString& number);
+// True for a name that packageFileOf gives for some number.
+bool isPackageFileName(const QString& fileName);
+
 // Every open of the password table passes this access password.
 QString passwordTableAccessPassword(); // "739"
 // The login password an installation starts with.

@@ -60,7 +60,7 @@ QString sizeLine(qint64 bytes)
 QString build(int recordNumber)
 {
     const ProjectRecord project = ProjectCatalogue::readProject(recordNumber);
-    const QString package = ProjectTable::packagePath(project.number);
+    const QString package = ProjectCatalogue::packagePath(project.number);
     const QFileInfo packageFile(package);
     const qint64 bytes = packageFile.isFile() ? packageFile.size() : 0;
 

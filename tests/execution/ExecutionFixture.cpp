@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "execution/ExecutedProjectsWindow.h"
+#include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -74,7 +75,7 @@ void ExecutionFixture::addProject(const QString& number, const QString& type, co
 
 QString ExecutionFixture::storedPackage(const QString& number) const
 {
-    return ProjectTable::packagePath(number);
+    return ProjectCatalogue::packagePath(number);
 }
 
 QByteArray ExecutionFixture::storedBytes(const QString& number) const

@@ -1,5 +1,6 @@
 #include "PowerCut.h"
 #include "TempAppDir.h"
+#include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -111,7 +112,7 @@ QStringList projectNumbers()
 int deleteTwo(int budget, PowerCut::After after, int* writes = nullptr)
 {
     for (int n = 1; n <= 3; ++n) {
-        QFile package(ProjectTable::packagePath(project(n).number));
+        QFile package(ProjectCatalogue::packagePath(project(n).number));
         if (!package.open(QIODevice::WriteOnly) || package.write("zip") != 3)
             return -2;
     }
@@ -195,7 +196,7 @@ void PowerCutTest::deleteProjects_diskFailsAtAnyWrite_recordsAndPackagesStayToge
 
     QStringList packages;
     for (int n = 1; n <= 3; ++n) {
-        if (QFile::exists(ProjectTable::packagePath(project(n).number)))
+        if (QFile::exists(ProjectCatalogue::packagePath(project(n).number)))
             packages.append(project(n).number);
     }
     if (answer == ProjectRules::kDeleteFailed) {
