@@ -1,5 +1,6 @@
 #include "ExecutionFixture.h"
 
+#include "Modal.h"
 #include "app/AppSettings.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "projects/ProjectCatalogue.h"
@@ -7,7 +8,6 @@
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QDir>
@@ -121,7 +121,7 @@ MainWindow* ExecutionFixture::mainWindow()
 
 void ExecutionFixture::execute(const QString& number)
 {
-    ProjectListView* list = mainWindow()->projectList();
+    auto* list = child<ProjectListView>(mainWindow());
     list->loadProjectList();
     list->clearSelection();
     for (int i = 0; i < list->count(); ++i) {
@@ -136,7 +136,7 @@ void ExecutionFixture::execute(const QString& number)
             break;
         }
     }
-    mainWindow()->navigationBar()->commands().execute->click();
+    child<QPushButton>(mainWindow(), u"执行按钮"_s)->click();
 }
 
 ExecutedProjectsWindow* ExecutionFixture::panel()

@@ -1,5 +1,6 @@
 #include "DiskTree.h"
 #include "ExecutionFixture.h"
+#include "Modal.h"
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
@@ -444,7 +445,7 @@ private Q_SLOTS:
         // The work survived the deletion of its project and package.
         QVERIFY(QFileInfo(fx.storedPackage(u"P01"_s)).size() > 0);
         // The main window's list shows the re-created project at once.
-        ProjectListView* list = fx.mainWindow()->projectList();
+        auto* list = child<ProjectListView>(fx.mainWindow());
         QCOMPARE(list->count(), 1);
         QCOMPARE(list->item(0)->text(), u"自动创建项目 1.0"_s);
     }

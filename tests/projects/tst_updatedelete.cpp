@@ -261,7 +261,7 @@ private Q_SLOTS:
     {
         MainWindow main;
         main.startUp();
-        ProjectListView* list = main.projectList();
+        ProjectListView* list = child<ProjectListView>(&main);
         const auto selectRow = [list](int row) {
             list->clearSelection();
             list->setCurrentItem(list->item(row));

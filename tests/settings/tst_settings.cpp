@@ -358,7 +358,7 @@ void SettingsTest::defaultsThenCloseBox_settingsUntouchedTypesReplaced_mainWindo
     QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s, 4}));
     MainWindow main;
     main.startUp();
-    QCOMPARE(main.projectList()->count(), 1);
+    QCOMPARE(child<ProjectListView>(&main)->count(), 1);
     QCOMPARE(main.windowTitle(), u"旧标题"_s);
 
     bool ran = false;
@@ -381,10 +381,10 @@ void SettingsTest::defaultsThenCloseBox_settingsUntouchedTypesReplaced_mainWindo
              TextCodec::encode(TextCodec::decode(ini).replace(u"旧标题"_s, u"新标题"_s)));
     QCOMPARE(typeNames(), (QStringList{u"窗口程序"_s, u"DLL动态链接库"_s, u"模块"_s}));
     QCOMPARE(main.windowTitle(), u"新标题"_s);
-    QCOMPARE(main.projectList()->count(), 2);
+    QCOMPARE(child<ProjectListView>(&main)->count(), 2);
     // The project of type 4 has no type now and shows the default project icon.
-    QCOMPARE(main.projectList()->item(0)->icon().pixmap(32).toImage(),
-             main.projectList()->typeIcon(0).pixmap(32).toImage());
+    QCOMPARE(child<ProjectListView>(&main)->item(0)->icon().pixmap(32).toImage(),
+             child<ProjectListView>(&main)->typeIcon(0).pixmap(32).toImage());
 }
 
 void SettingsTest::choosePicture_only32By32Accepted_data()
@@ -492,7 +492,7 @@ void SettingsTest::deleteType_lastRefusedOthersAsked_projectIconsFollowTheRecord
     QCOMPARE(typeNames(), (QStringList{u"窗口程序"_s, u"模块"_s}));
 
     // Projects keep their type numbers: type 1 is now 模块, type 2 is past the end and shows the default icon.
-    ProjectListView* list = main.projectList();
+    ProjectListView* list = child<ProjectListView>(&main);
     const auto iconOf = [&](int row) { return list->item(row)->icon().pixmap(32).toImage(); };
     const QImage module = QIcon(QPixmap::fromImage(IconFile::read(defaultTypes().at(2).icon))).pixmap(32).toImage();
     QCOMPARE(iconOf(1), list->typeIcon(2).pixmap(32).toImage());

@@ -90,7 +90,7 @@ void CommonTest::spokenName_followsItsCaption()
         auto main = std::make_unique<MainWindow>();
         main->startUp();
         main->show();
-        main->projectList()->setCurrentRow(0);
+        child<ProjectListView>(main.get())->setCurrentRow(0);
         child<QPushButton>(main.get(), u"bug按钮"_s)->click();
         shown = std::move(main);
     } else {
@@ -153,7 +153,7 @@ void CommonTest::projectCaption_longInTwoLinesAndWholeAsTooltip()
     window.startUp();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    ProjectListView* list = window.projectList();
+    ProjectListView* list = child<ProjectListView>(&window);
     const QString caption = name + u" 1.0"_s;
     QCOMPARE(list->item(0)->text(), caption);
 

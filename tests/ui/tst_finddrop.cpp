@@ -95,7 +95,7 @@ void FindDropTest::drop(ProjectListView* list, const QList<QUrl>& urls)
 void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
 {
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     auto* bar = w->findChild<ProjectFindBar*>(u"查找栏"_s);
     const int fullHeight = list->height();
     QVERIFY(!bar->isVisible());
@@ -147,7 +147,7 @@ void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
 void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
 {
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     list->selectAll();
     list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
     child<MainMenus>(w.get())->find->trigger();
@@ -174,7 +174,7 @@ void FindDropTest::find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems()
 void FindDropTest::find_selectAll_textPageProposesTheVisibleProjectsName()
 {
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     child<MainMenus>(w.get())->find->trigger();
     w->findChild<ProjectFindBar*>(u"查找栏"_s)->edit()->setText(u"snake"_s);
     // A select-all that takes the hidden rows too, the current row left on a hidden project.
@@ -232,7 +232,7 @@ void FindDropTest::drop_oneFile_opensNewProjectWithPathAndName()
         number = child<QLineEdit>(dialog, u"编号编辑框"_s)->text();
         child<QPushButton>(dialog, u"取消按钮"_s)->click();
     });
-    drop(w->projectList(), {QUrl::fromLocalFile(path)});
+    drop(child<ProjectListView>(w.get()), {QUrl::fromLocalFile(path)});
     QCOMPARE(package, path);
     QCOMPARE(name, u"仓库管理 v2"_s);
     QCOMPARE(number, u"261207_093005"_s);

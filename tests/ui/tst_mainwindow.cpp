@@ -87,9 +87,9 @@ void MainWindowTest::startUp_freshInstallation_showsDefaultsAndResources()
     QCOMPARE(w->statusText(0), defaultTitle()); // the built-in text, whatever the caption says
     QCOMPARE(w->statusText(2), u"程序版本：1.2"_s);
     QCOMPARE(w->statusText(4), u"就绪"_s);
-    QCOMPARE(w->navigationBar()->currentPage(), 0);
+    QCOMPARE(child<NavigationBar>(w.get())->currentPage(), 0);
     QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->currentIndex(), 0);
-    QCOMPARE(w->projectList()->count(), 0);
+    QCOMPARE(child<ProjectListView>(w.get())->count(), 0);
     // The pictures and sounds are compiled into the program.
     QVERIFY(QResource(u":/sounds/click.wav"_s).isValid());
     QVERIFY(QResource(u":/icons/banner.svg"_s).isValid());
@@ -165,7 +165,7 @@ void MainWindowTest::controls_everyControl_carriesItsNameAndCaption()
 void MainWindowTest::categoryButtons_switchPagesAndBringBackTheProjectList()
 {
     auto w = makeWindow();
-    NavigationBar* nav = w->navigationBar();
+    NavigationBar* nav = child<NavigationBar>(w.get());
     auto click = [&](const QString& name) { QTest::mouseClick(nav->findChild<QPushButton*>(name), Qt::LeftButton); };
 
     child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ToolListTab);
@@ -207,7 +207,7 @@ void MainWindowTest::categoryButtons_switchPagesAndBringBackTheProjectList()
 void MainWindowTest::headingButtons_ofTheCurrentCategory_doNothing()
 {
     auto w = makeWindow();
-    NavigationBar* nav = w->navigationBar();
+    NavigationBar* nav = child<NavigationBar>(w.get());
     nav->setCurrentPage(1);
     m_prompt->sounds.clear();
     QTest::mouseClick(nav->findChild<QPushButton*>(u"项目配置分类按钮2"_s), Qt::LeftButton);
@@ -221,7 +221,7 @@ void MainWindowTest::headingButtons_ofTheCurrentCategory_doNothing()
 void MainWindowTest::layout_categoriesBelowTheCurrentOne_sitAtTheBottom()
 {
     auto w = makeWindow();
-    NavigationBar* nav = w->navigationBar();
+    NavigationBar* nav = child<NavigationBar>(w.get());
     const int h = nav->height();
     nav->layoutNavigationBar();
     QCOMPARE(nav->findChild<QPushButton*>(u"系统工具分类按钮"_s)->y(), h - 32 - 2);
@@ -238,11 +238,11 @@ void MainWindowTest::resizeRule_placesEveryControlForTheNewSize()
     m_prompt->sounds.clear();
     w->resize(1000, 700);
     QCoreApplication::processEvents();
-    QCOMPARE(w->navigationBar()->geometry(), QRect(5, 5, 150, 670));
+    QCOMPARE(child<NavigationBar>(w.get())->geometry(), QRect(5, 5, 150, 670));
     QCOMPARE(child<QTabWidget>(w.get(), u"选择夹1"_s)->geometry(), QRect(155, 5, 845, 670));
-    QCOMPARE(w->navigationBar()->pages()->geometry(), QRect(1, 1, 150, 670));
-    QCOMPARE(w->projectList()->x(), 5);
-    QCOMPARE(w->projectList()->width(), 835);
+    QCOMPARE(child<NavigationBar>(w.get())->pages()->geometry(), QRect(1, 1, 150, 670));
+    QCOMPARE(child<ProjectListView>(w.get())->x(), 5);
+    QCOMPARE(child<ProjectListView>(w.get())->width(), 835);
     // Each page lays out its insides when it is shown at the new size.
     child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ToolListTab);
     QCOMPARE(w->findChild<QListWidget*>(u"工具列表框"_s)->geometry().topLeft(), QPoint(5, 30));
@@ -256,7 +256,7 @@ void MainWindowTest::resizeRule_placesEveryControlForTheNewSize()
     child<QTabWidget>(w.get(), u"选择夹1"_s)->setCurrentIndex(MainWindow::ProjectListTab);
     // Every list stays inside its page, so no row hides below the visible area.
     QWidget* page = child<QTabWidget>(w.get(), u"选择夹1"_s)->widget(0);
-    QVERIFY(w->projectList()->geometry().bottom() <= page->rect().bottom());
+    QVERIFY(child<ProjectListView>(w.get())->geometry().bottom() <= page->rect().bottom());
     QVERIFY(m_prompt->sounds.contains(Prompt::Sound::Click));
 }
 
@@ -264,7 +264,8 @@ void MainWindowTest::closing_byCloseBoxOrExitButton_rememberPageAndArrangementAc
 {
     {
         auto w = makeWindow();
-        QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"系统工具分类按钮"_s), Qt::LeftButton);
+        QTest::mouseClick(child<NavigationBar>(w.get())->findChild<QPushButton*>(u"系统工具分类按钮"_s),
+                          Qt::LeftButton);
         child<MainMenus>(w.get())->arrangeLeft->trigger();
         QVERIFY(w->close());
     }
@@ -273,14 +274,17 @@ void MainWindowTest::closing_byCloseBoxOrExitButton_rememberPageAndArrangementAc
     QCOMPARE(settings.read(SettingsKeys::kListArrangement), u"1"_s);
     {
         auto w = makeWindow();
-        QCOMPARE(w->navigationBar()->currentPage(), 2);
-        QCOMPARE(w->projectList()->arrangement(), ProjectListView::LeftAligned);
-        QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
-        QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"项目配置分类按钮3"_s), Qt::LeftButton);
+        QCOMPARE(child<NavigationBar>(w.get())->currentPage(), 2);
+        QCOMPARE(child<ProjectListView>(w.get())->arrangement(), ProjectListView::LeftAligned);
+        QCOMPARE(child<ProjectListView>(w.get())->flow(), QListView::TopToBottom);
+        QTest::mouseClick(child<NavigationBar>(w.get())->findChild<QPushButton*>(u"项目配置分类按钮3"_s),
+                          Qt::LeftButton);
         child<MainMenus>(w.get())->arrangeTop->trigger();
-        QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"项目管理分类按钮2"_s), Qt::LeftButton);
-        QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"系统工具分类按钮"_s), Qt::LeftButton);
-        QTest::mouseClick(w->navigationBar()->findChild<QPushButton*>(u"退出按钮"_s), Qt::LeftButton);
+        QTest::mouseClick(child<NavigationBar>(w.get())->findChild<QPushButton*>(u"项目管理分类按钮2"_s),
+                          Qt::LeftButton);
+        QTest::mouseClick(child<NavigationBar>(w.get())->findChild<QPushButton*>(u"系统工具分类按钮"_s),
+                          Qt::LeftButton);
+        QTest::mouseClick(child<NavigationBar>(w.get())->findChild<QPushButton*>(u"退出按钮"_s), Qt::LeftButton);
         QVERIFY(!w->isVisible());
     }
     QCOMPARE(settings.read(SettingsKeys::kNavigationPage), u"2"_s);
@@ -288,15 +292,15 @@ void MainWindowTest::closing_byCloseBoxOrExitButton_rememberPageAndArrangementAc
     {
         // A window destroyed without being closed writes the same keys.
         auto w = makeWindow();
-        w->navigationBar()->setCurrentPage(1);
+        child<NavigationBar>(w.get())->setCurrentPage(1);
     }
     QCOMPARE(settings.read(SettingsKeys::kNavigationPage), u"1"_s);
     // Non-numeric keys read as 0.
     settings.write(SettingsKeys::kListArrangement, u"左"_s);
     settings.write(SettingsKeys::kNavigationPage, u"x"_s);
     auto w = makeWindow();
-    QCOMPARE(w->projectList()->arrangement(), ProjectListView::TopAligned);
-    QCOMPARE(w->navigationBar()->currentPage(), 0);
+    QCOMPARE(child<ProjectListView>(w.get())->arrangement(), ProjectListView::TopAligned);
+    QCOMPARE(child<NavigationBar>(w.get())->currentPage(), 0);
 }
 
 void MainWindowTest::selectionCommands_withoutSelection_warnAndStop()
@@ -306,14 +310,14 @@ void MainWindowTest::selectionCommands_withoutSelection_warnAndStop()
                                u"设计规划按钮"_s, u"bug按钮"_s,  u"升级历史按钮"_s, u"关联项目按钮"_s};
     for (const QString& name : names) {
         m_prompt->clear();
-        w->navigationBar()->findChild<QPushButton*>(name)->click();
+        child<NavigationBar>(w.get())->findChild<QPushButton*>(name)->click();
         QCOMPARE(m_prompt->messages().size(), 1);
         QCOMPARE(m_prompt->lastText(), u"请选择您要操作的项目！"_s);
         QCOMPARE(m_prompt->lastForm(), Prompt::Form::Warning);
     }
     // A double click on empty space of the list runs execute like any double click, and so warns.
     m_prompt->clear();
-    QWidget* viewport = w->projectList()->viewport();
+    QWidget* viewport = child<ProjectListView>(w.get())->viewport();
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(viewport->width() - 5, viewport->height() - 5));
     QCOMPARE(m_prompt->texts(), QStringList{u"请选择您要操作的项目！"_s});
 }
@@ -322,7 +326,7 @@ void MainWindowTest::commands_whileLongWorkRuns_startNothing()
 {
     QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
     auto w = makeWindow();
-    w->projectList()->setCurrentRow(0);
+    child<ProjectListView>(w.get())->setCurrentRow(0);
     bool dialogOpened = false;
     QObject waiting;
     whenModal<QWidget>(
@@ -333,13 +337,13 @@ void MainWindowTest::commands_whileLongWorkRuns_startNothing()
         &waiting);
     const WorkProgress work(w.get(), u"正在复制文件，请稍候……"_s);
     // Every command button is pressed as an accessibility client would, past the swallowed clicks.
-    QList<QPushButton*> buttons = w->navigationBar()->findChildren<QPushButton*>();
+    QList<QPushButton*> buttons = child<NavigationBar>(w.get())->findChildren<QPushButton*>();
     buttons += child<ToolPage>(w.get())->findChildren<QPushButton*>();
     for (QPushButton* button : std::as_const(buttons)) {
         if (!button->objectName().contains(u"分类按钮"_s))
             button->click();
     }
-    Q_EMIT w->projectList()->packageDropped(m_app->filePath(u"data/P01.fd1"_s));
+    Q_EMIT child<ProjectListView>(w.get())->packageDropped(m_app->filePath(u"data/P01.fd1"_s));
     QTest::qWait(20);
     QVERIFY(!dialogOpened);
     QVERIFY(w->isVisible());
@@ -368,7 +372,7 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
         m_app->writeFile(u"data/"_s + number + u".fd1"_s, number.toUtf8());
     }
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     // Another program deletes B behind this list: record 2 now holds C.
     QCOMPARE(ProjectRules::deleteProjects({2}, false), 1);
     for (int row : rows)
@@ -388,7 +392,7 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
         QWidget* viewport = list->viewport();
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     } else {
-        w->navigationBar()->findChild<QPushButton*>(button)->click();
+        child<NavigationBar>(w.get())->findChild<QPushButton*>(button)->click();
     }
 
     QVERIFY(!dialogOpened);
@@ -413,16 +417,16 @@ void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelection
                                    m->designPlan,    m->bugReport, m->upgradeHistory, m->related};
     const QList<QAction*> always = {m->addProject, m->arrangeTop, m->arrangeLeft, m->toolPanel};
 
-    Q_EMIT w->projectList()->customContextMenuRequested(QPoint(10, 10));
+    Q_EMIT child<ProjectListView>(w.get())->customContextMenuRequested(QPoint(10, 10));
     for (QAction* a : bound)
         QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
     for (QAction* a : always)
         QVERIFY(a->isEnabled());
     m->projectMenu()->close();
 
-    w->projectList()->item(0)->setSelected(true);
-    w->projectList()->setCurrentRow(0);
-    Q_EMIT w->projectList()->customContextMenuRequested(QPoint(10, 10));
+    child<ProjectListView>(w.get())->item(0)->setSelected(true);
+    child<ProjectListView>(w.get())->setCurrentRow(0);
+    Q_EMIT child<ProjectListView>(w.get())->customContextMenuRequested(QPoint(10, 10));
     for (QAction* a : bound)
         QVERIFY(a->isEnabled());
     m->projectMenu()->close();
@@ -442,7 +446,7 @@ void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelection
 void MainWindowTest::help_opensTheDocumentBesideTheExecutable()
 {
     auto w = makeWindow();
-    w->navigationBar()->findChild<QPushButton*>(u"关于按钮"_s)->click();
+    child<NavigationBar>(w.get())->findChild<QPushButton*>(u"关于按钮"_s)->click();
     QCOMPARE(m_prompt->shellOpened, QStringList{m_app->filePath(u"Tallyra使用帮助文档.doc"_s)});
     QVERIFY(m_prompt->messages().isEmpty());
 }

@@ -71,7 +71,7 @@ void ProjectListTest::load_records_giveCaptionsInRecordOrderWithRecordNumbers()
     QVERIFY(CatalogBuilder::addProject({u"P02"_s, u"无版本"_s, 1, QString()}));
     QVERIFY(CatalogBuilder::addProject({u"P03"_s, u"记账本"_s, 2, u"1.0"_s}));
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     QCOMPARE(list->count(), 3);
     QCOMPARE(list->item(0)->text(), u"记账本 1.0"_s);
     QCOMPARE(list->item(1)->text(), u"无版本 "_s); // an empty version leaves one trailing blank
@@ -90,7 +90,7 @@ void ProjectListTest::icons_followTheTypeIndexRule()
     for (int type : {0, 1, 2, 3, -1, 99})
         QVERIFY(CatalogBuilder::addProject({u"N"_s + QString::number(type), u"p"_s, type}));
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     const QList<int> expected = {1, 2, 3, 0, 0, 0};
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(list->item(i)->icon().cacheKey(), list->typeIcon(expected.at(i)).cacheKey());
@@ -117,7 +117,7 @@ void ProjectListTest::icons_afterDeletingAType_shiftOrFallBackToDefault()
         QVERIFY(types.pack());
     }
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     QCOMPARE(list->item(0)->icon().cacheKey(), list->typeIcon(2).cacheKey()); // the former third type
     QCOMPARE(list->item(1)->icon().cacheKey(), list->typeIcon(0).cacheKey());
 }
@@ -129,7 +129,7 @@ void ProjectListTest::icons_missingTypeTableOrNonPicture_listStillFillsWithDefau
     QVERIFY(CatalogBuilder::addProject({u"B"_s, u"b"_s, 1}));
     {
         auto w = makeWindow();
-        ProjectListView* list = w->projectList();
+        ProjectListView* list = child<ProjectListView>(w.get());
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->typeIcon(1).cacheKey(), defaultProjectIcon().cacheKey());
         QVERIFY(list->typeIcon(2).cacheKey() != defaultProjectIcon().cacheKey());
@@ -137,7 +137,7 @@ void ProjectListTest::icons_missingTypeTableOrNonPicture_listStillFillsWithDefau
     QVERIFY(QFile::remove(u"data/type.edb"_s));
     QFile::remove(u"data/type.edt"_s);
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(0)->icon().cacheKey(), list->typeIcon(0).cacheKey());
     QCOMPARE(list->item(1)->icon().cacheKey(), list->typeIcon(0).cacheKey());
@@ -148,7 +148,7 @@ void ProjectListTest::load_missingProjectTable_leavesListEmpty()
 {
     QVERIFY(QFile::remove(u"data/DB.EDB"_s));
     auto w = makeWindow();
-    QCOMPARE(w->projectList()->count(), 0);
+    QCOMPARE(child<ProjectListView>(w.get())->count(), 0);
     QVERIFY(m_prompt->messages().isEmpty());
     QVERIFY(!QFile::exists(u"data/DB.EDB"_s));
 }
@@ -158,7 +158,7 @@ void ProjectListTest::selection_showsLastUpdateOrReady()
     QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s, 0, u"1"_s, QDateTime(QDate(2026, 12, 7), QTime(9, 30, 5))}));
     QVERIFY(CatalogBuilder::addProject({u"P02"_s, u"乙"_s, 0, u"1"_s, QDateTime(QDate(2025, 1, 2), QTime(0, 0))}));
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
     QCOMPARE(w->statusText(4), u"最后更新：2026年12月7日9时30分5秒"_s);
     list->setCurrentRow(1);
@@ -182,7 +182,7 @@ void ProjectListTest::selection_requireSelectedProject_usesTheSelectedItem()
     for (const QString& n : {u"A"_s, u"B"_s, u"C"_s})
         QVERIFY(CatalogBuilder::addProject({n, n}));
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     QVERIFY(!list->requireSelectedProject());
     QCOMPARE(m_prompt->lastText(), u"请选择您要操作的项目！"_s);
     m_prompt->clear();
@@ -199,17 +199,17 @@ void ProjectListTest::arrangement_menuEntries_rebuildListAndPersist()
     QVERIFY(CatalogBuilder::addProject({u"A"_s, u"a"_s}));
     {
         auto w = makeWindow();
-        w->projectList()->setCurrentRow(0);
+        child<ProjectListView>(w.get())->setCurrentRow(0);
         child<MainMenus>(w.get())->arrangeLeft->trigger();
-        QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
-        QVERIFY(w->projectList()->selectedItems().isEmpty()); // the list was rebuilt
-        QCOMPARE(w->projectList()->count(), 1);
+        QCOMPARE(child<ProjectListView>(w.get())->flow(), QListView::TopToBottom);
+        QVERIFY(child<ProjectListView>(w.get())->selectedItems().isEmpty()); // the list was rebuilt
+        QCOMPARE(child<ProjectListView>(w.get())->count(), 1);
     }
     QCOMPARE(AppSettings().read(SettingsKeys::kListArrangement), u"1"_s);
     auto w = makeWindow();
-    QCOMPARE(w->projectList()->flow(), QListView::TopToBottom);
+    QCOMPARE(child<ProjectListView>(w.get())->flow(), QListView::TopToBottom);
     child<MainMenus>(w.get())->arrangeTop->trigger();
-    QCOMPARE(w->projectList()->flow(), QListView::LeftToRight);
+    QCOMPARE(child<ProjectListView>(w.get())->flow(), QListView::LeftToRight);
 }
 
 void ProjectListTest::appearance_titleAndColours_followTheSettings()
@@ -222,7 +222,7 @@ void ProjectListTest::appearance_titleAndColours_followTheSettings()
     auto w = makeWindow();
     QCOMPARE(w->windowTitle(), QString());
     QCOMPARE(w->statusText(0), defaultTitle());
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     QCOMPARE(list->palette().color(QPalette::Text), QColor(Qt::red));
     QCOMPARE(list->palette().color(QPalette::Base), QColor(Qt::blue));
     QCOMPARE(list->textBackground(), QColor(Qt::green));
@@ -244,7 +244,7 @@ void ProjectListTest::appearance_backgroundPicture_tiledOrOneCopyWithoutTextBack
     AppSettings s;
     s.write(SettingsKeys::kBackground, path);
     auto w = makeWindow();
-    ProjectListView* list = w->projectList();
+    ProjectListView* list = child<ProjectListView>(w.get());
     QVERIFY(list->hasBackgroundImage());
     QVERIFY(list->backgroundTiled());
     QVERIFY(!list->textBackground().isValid());
@@ -277,10 +277,10 @@ void ProjectListTest::reload_afterPack_itemsPointAtNewNumbers()
         QVERIFY(t.deleteRecord());
         QVERIFY(t.pack());
     }
-    w->projectList()->loadProjectList();
-    QCOMPARE(w->projectList()->count(), 2);
-    QCOMPARE(w->projectList()->item(0)->text(), u"B 1.0"_s);
-    QCOMPARE(w->projectList()->item(0)->data(ProjectListView::kRecordRole).toInt(), 1);
+    child<ProjectListView>(w.get())->loadProjectList();
+    QCOMPARE(child<ProjectListView>(w.get())->count(), 2);
+    QCOMPARE(child<ProjectListView>(w.get())->item(0)->text(), u"B 1.0"_s);
+    QCOMPARE(child<ProjectListView>(w.get())->item(0)->data(ProjectListView::kRecordRole).toInt(), 1);
 }
 
 QTEST_MAIN(ProjectListTest)

@@ -101,7 +101,7 @@ void TextPageTest::cleanup()
 
 void TextPageTest::select(int row)
 {
-    ProjectListView* list = m_window->projectList();
+    ProjectListView* list = child<ProjectListView>(m_window.get());
     list->clearSelection();
     list->setCurrentRow(row);
     list->item(row)->setSelected(true);
@@ -267,7 +267,7 @@ void TextPageTest::save_typedTextReachesTheTableOnEveryWayOut()
 void TextPageTest::save_earlierProjectDeletedMeanwhile_followsTheProjectNotTheRecordNumber()
 {
     CatalogBuilder::addProject({u"P03"_s, u"Gamma"_s, 0, u"3.0"_s});
-    m_window->projectList()->loadProjectList();
+    child<ProjectListView>(m_window.get())->loadProjectList();
     select(1);
     button(u"bug按钮"_s)->click();
     {

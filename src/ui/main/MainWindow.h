@@ -34,10 +34,6 @@ public:
     void setStatusText(int part, const QString& text);
     QString statusText(int part) const;
 
-    // For the tests that drive the window; every other part is found by its type or object name.
-    NavigationBar* navigationBar() const { return m_navigation; }
-    ProjectListView* projectList() const { return m_projects; }
-
     // Shows page 0 of the content tab and lays the navigation bar out again.
     void showProjectListPage();
 
