@@ -10,10 +10,12 @@
 #include <QLocale>
 #include <QTranslator>
 
+using namespace Qt::StringLiterals;
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tallyra"));
+    QApplication::setApplicationName(u"Tallyra"_s);
 
     // Every record table is opened by a path relative to the folder of the executable.
     AppDir::set(QCoreApplication::applicationDirPath());
@@ -21,7 +23,7 @@ int main(int argc, char* argv[])
 
     // Qt's own dialogs (files, colours, folders) speak Chinese like the rest of the program.
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), u"qtbase"_s, u"_"_s,
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 

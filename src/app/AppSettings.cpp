@@ -9,6 +9,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 IniFile load(const QString& path)
@@ -23,11 +25,11 @@ IniFile load(const QString& path)
 
 QString defaultTitle()
 {
-    return QStringLiteral("Tallyra 作者：林默工作室 联系电话：010-6273-9739");
+    return u"Tallyra 作者：林默工作室 联系电话：010-6273-9739"_s;
 }
 
 AppSettings::AppSettings()
-    : m_path(AppDir::filePath(QStringLiteral("Install.ini")))
+    : m_path(AppDir::filePath(u"Install.ini"_s))
 {
 }
 
@@ -67,7 +69,7 @@ bool AppSettings::readFlag(const SettingsKeys::Key& key) const
 
 bool AppSettings::writeFlag(const SettingsKeys::Key& key, bool on)
 {
-    return write(key, on ? QStringLiteral("1") : QStringLiteral("0"));
+    return write(key, on ? u"1"_s : u"0"_s);
 }
 
 QColor AppSettings::readColour(const SettingsKeys::Key& key, const QString& defaultValue) const

@@ -9,9 +9,11 @@
 #include <QIcon>
 #include <QPixmap>
 
+using namespace Qt::StringLiterals;
+
 QIcon defaultProjectIcon()
 {
-    static const QIcon s_icon(QStringLiteral(":/icons/project.svg"));
+    static const QIcon s_icon(u":/icons/project.svg"_s);
     return s_icon;
 }
 

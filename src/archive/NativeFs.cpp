@@ -16,6 +16,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 #endif
 
 namespace NativeFs {
@@ -254,7 +256,7 @@ Status statusOf(const QString& path)
 int umask()
 {
     // Linux tells it without changing it; elsewhere it can only be read by setting it back at once.
-    QFile statusFile(QStringLiteral("/proc/self/status"));
+    QFile statusFile(u"/proc/self/status"_s);
     if (statusFile.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : statusFile.readAll().split('\n')) {
             if (line.startsWith("Umask:")) {

@@ -16,6 +16,8 @@
 #include <QMimeDatabase>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 #ifdef Q_OS_WIN
@@ -34,8 +36,8 @@ QIcon iconInFile(const QString& file, int index)
 
 QString registryDefault(const QString& key)
 {
-    const QSettings registry(QStringLiteral("HKEY_CLASSES_ROOT\\") + key, QSettings::NativeFormat);
-    return registry.value(QStringLiteral("Default")).toString();
+    const QSettings registry(u"HKEY_CLASSES_ROOT\\"_s + key, QSettings::NativeFormat);
+    return registry.value(u"Default"_s).toString();
 }
 
 #else
@@ -103,7 +105,7 @@ QIcon registeredIcon(const QString& path)
     const QString fileClass = registryDefault(extension);
     if (fileClass.isEmpty())
         return {};
-    const QStringList pieces = registryDefault(fileClass + QStringLiteral("\\DefaultIcon")).split(u',');
+    const QStringList pieces = registryDefault(fileClass + u"\\DefaultIcon"_s).split(u',');
     if (pieces.size() < 2)
         return {};
     // Negative numbers name an icon's resource id; the file name is passed as the registry holds it.

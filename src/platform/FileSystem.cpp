@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace FileSystem {
 
 bool isValidFileName(const QString& name, int extraBytes)
@@ -21,7 +23,7 @@ bool isValidFileName(const QString& name, int extraBytes)
     if (name.contains(u'/') || name.contains(QChar(0)))
         return false;
 #ifdef Q_OS_WIN
-    static const QString kForbidden = QStringLiteral("<>:\"\\|?*");
+    static const QString kForbidden = u"<>:\"\\|?*"_s;
     for (QChar c : name) {
         if (c.unicode() < 32 || kForbidden.contains(c))
             return false;
@@ -29,12 +31,12 @@ bool isValidFileName(const QString& name, int extraBytes)
     if (name.endsWith(u' ') || name.endsWith(u'.'))
         return false;
     static const QStringList kReserved = {
-        QStringLiteral("CON"),  QStringLiteral("PRN"),  QStringLiteral("AUX"),  QStringLiteral("NUL"),
-        QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("COM4"),
-        QStringLiteral("COM5"), QStringLiteral("COM6"), QStringLiteral("COM7"), QStringLiteral("COM8"),
-        QStringLiteral("COM9"), QStringLiteral("LPT1"), QStringLiteral("LPT2"), QStringLiteral("LPT3"),
-        QStringLiteral("LPT4"), QStringLiteral("LPT5"), QStringLiteral("LPT6"), QStringLiteral("LPT7"),
-        QStringLiteral("LPT8"), QStringLiteral("LPT9")};
+        u"CON"_s,  u"PRN"_s,  u"AUX"_s,  u"NUL"_s,
+        u"COM1"_s, u"COM2"_s, u"COM3"_s, u"COM4"_s,
+        u"COM5"_s, u"COM6"_s, u"COM7"_s, u"COM8"_s,
+        u"COM9"_s, u"LPT1"_s, u"LPT2"_s, u"LPT3"_s,
+        u"LPT4"_s, u"LPT5"_s, u"LPT6"_s, u"LPT7"_s,
+        u"LPT8"_s, u"LPT9"_s};
     const QString stem = name.section(u'.', 0, 0).toUpper();
     if (kReserved.contains(stem))
         return false;

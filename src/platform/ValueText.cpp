@@ -4,13 +4,15 @@
 
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace ValueText {
 
 QString date(const QDate& value)
 {
     if (!value.isValid())
         return {};
-    return QStringLiteral("%1年%2月%3日").arg(value.year()).arg(value.month()).arg(value.day());
+    return u"%1年%2月%3日"_s.arg(value.year()).arg(value.month()).arg(value.day());
 }
 
 QString dateTime(const QDateTime& value)
@@ -20,7 +22,7 @@ QString dateTime(const QDateTime& value)
     const QTime t = value.time();
     if (t.hour() == 0 && t.minute() == 0 && t.second() == 0)
         return date(value.date());
-    return date(value.date()) + QStringLiteral("%1时%2分%3秒").arg(t.hour()).arg(t.minute()).arg(t.second());
+    return date(value.date()) + u"%1时%2分%3秒"_s.arg(t.hour()).arg(t.minute()).arg(t.second());
 }
 
 QString number(double value)
@@ -35,7 +37,7 @@ QString number(double value)
         text.chop(1);
     if (text.endsWith(u'.'))
         text.chop(1);
-    return text == u"-0" ? QStringLiteral("0") : text;
+    return text == u"-0" ? u"0"_s : text;
 }
 
 QString of(const QVariant& value)

@@ -13,13 +13,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+using namespace Qt::StringLiterals;
+
 NewProjectWindow::~NewProjectWindow() = default;
 
 NewProjectWindow::NewProjectWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    named(this, QStringLiteral("NewProjectWindow"));
-    setWindowTitle(QStringLiteral("新建项目"));
+    named(this, u"NewProjectWindow"_s);
+    setWindowTitle(u"新建项目"_s);
     setFixedSize(369, 362);
 
     const ProjectForm::Shape shape{
@@ -27,10 +29,10 @@ NewProjectWindow::NewProjectWindow(QWidget* parent)
         .labelTops = {11, 34, 56, 78, 100, 0, 124, 149},
         .boxTops = {10, 32, 54, 76, 99, 0, 123, 155},
         .browseTop = 122,
-        .startName = QStringLiteral("日期框"),
-        .browseName = QStringLiteral("浏览文件按钮"),
+        .startName = u"日期框"_s,
+        .browseName = u"浏览文件按钮"_s,
         .packageFilter =
-            QStringLiteral("项目文件包(*.zip)|*.zip|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*"),
+            u"项目文件包(*.zip)|*.zip|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*"_s,
         .withLastUpdate = false,
         .buttonsLeft = 160,
         .buttonsTop = 322};
@@ -57,7 +59,7 @@ void NewProjectWindow::confirm()
 
     ProjectRules::AddOutcome outcome;
     {
-        WorkProgress progress(this, QStringLiteral("正在复制文件，请稍候……"));
+        WorkProgress progress(this, u"正在复制文件，请稍候……"_s);
         outcome = ProjectRules::addProject(project, m_form->package->text(), packageRequired, progress.callback());
     }
     switch (outcome) {
@@ -66,14 +68,14 @@ void NewProjectWindow::confirm()
         Q_EMIT catalogueChanged();
         break;
     case ProjectRules::AddOutcome::Incomplete:
-        Prompt::warning(this, QStringLiteral("填写不完整！"));
+        Prompt::warning(this, u"填写不完整！"_s);
         break;
     case ProjectRules::AddOutcome::PackageMissing:
     case ProjectRules::AddOutcome::InvalidNumber: // no package could ever be stored under it
-        Prompt::error(this, QStringLiteral("项目包文件不存在或读取失败！"));
+        Prompt::error(this, u"项目包文件不存在或读取失败！"_s);
         break;
     case ProjectRules::AddOutcome::DuplicateNumber:
-        Prompt::error(this, QStringLiteral("已存在相同编号！"));
+        Prompt::error(this, u"已存在相同编号！"_s);
         break;
     case ProjectRules::AddOutcome::DatabaseError:
         showDatabaseError(this);

@@ -125,7 +125,7 @@ int deleteProjects(const QList<int>& recordNumbers, bool withPackages)
 QStringList parseRelated(const QString& stored)
 {
     QStringList numbers;
-    const QStringList pieces = stored.split(QStringLiteral("\r\n"));
+    const QStringList pieces = stored.split(u"\r\n"_s);
     for (const QString& piece : pieces) {
         if (!QString(piece).remove(u' ').isEmpty())
             numbers.append(piece);
@@ -137,7 +137,7 @@ QString joinRelated(const QStringList& numbers)
 {
     QString text;
     for (const QString& number : numbers)
-        text += number + QStringLiteral("\r\n");
+        text += number + u"\r\n"_s;
     return text;
 }
 

@@ -9,11 +9,13 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString programName()
 {
-    return QStringLiteral("Tallyra");
+    return u"Tallyra"_s;
 }
 
 QUrl urlFor(const QString& pathOrAddress)
@@ -51,8 +53,8 @@ Prompt::Answer DesktopPromptBackend::message(QWidget* parent, Prompt::Form form,
         break;
     case Prompt::Form::Question: {
         box.setIcon(QMessageBox::Question);
-        QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        QPushButton* yes = box.addButton(u"是(&Y)"_s, QMessageBox::YesRole);
+        QPushButton* no = box.addButton(u"否(&N)"_s, QMessageBox::NoRole);
         box.setDefaultButton(no);
         box.setEscapeButton(no);
         box.exec();
@@ -60,15 +62,15 @@ Prompt::Answer DesktopPromptBackend::message(QWidget* parent, Prompt::Form form,
     }
     case Prompt::Form::OkCancel: {
         box.setIcon(QMessageBox::Question);
-        QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
-        QPushButton* cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+        QPushButton* ok = box.addButton(u"确定"_s, QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton(u"取消"_s, QMessageBox::RejectRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(cancel);
         box.exec();
         return box.clickedButton() == ok ? Prompt::Answer::Ok : Prompt::Answer::Cancel;
     }
     }
-    QPushButton* ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    QPushButton* ok = box.addButton(u"确定"_s, QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.exec();
@@ -116,8 +118,8 @@ QSoundEffect* DesktopPromptBackend::effect(Prompt::Sound sound)
     QPointer<QSoundEffect>& slot = sound == Prompt::Sound::Click ? m_click : m_delete;
     if (!slot) {
         slot = new QSoundEffect(QCoreApplication::instance());
-        slot->setSource(QUrl(sound == Prompt::Sound::Click ? QStringLiteral("qrc:/sounds/click.wav")
-                                                           : QStringLiteral("qrc:/sounds/delete.wav")));
+        slot->setSource(QUrl(sound == Prompt::Sound::Click ? u"qrc:/sounds/click.wav"_s
+                                                           : u"qrc:/sounds/delete.wav"_s));
         slot->setVolume(0.6f);
     }
     return slot.data();

@@ -6,5 +6,6 @@
 // back when the text is written (TextCodec::toCrLf).
 inline QString editorText(QString stored)
 {
-    return stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    using namespace Qt::StringLiterals;
+    return stored.replace(u"\r\n"_s, u"\n"_s);
 }

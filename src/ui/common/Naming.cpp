@@ -31,7 +31,7 @@ bool isWide(QChar c)
 
 QString withoutAccessKeys(const QString& caption)
 {
-    static const QRegularExpression suffix(QStringLiteral("\\(&[^)]\\)"));
+    static const QRegularExpression suffix(u"\\(&[^)]\\)"_s);
     QString text = caption;
     text.remove(suffix);
     QString out;

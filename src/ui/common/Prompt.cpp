@@ -137,5 +137,5 @@ QString qtFilter(const QString& pipeFilter)
 
 void showDatabaseError(QWidget* parent)
 {
-    Prompt::error(parent, QStringLiteral("数据库操作失败！"));
+    Prompt::error(parent, u"数据库操作失败！"_s);
 }

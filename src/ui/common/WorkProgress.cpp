@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kSteps = 1000;      // byte counts pass the range of int; the bar shows thousandths
@@ -125,6 +127,6 @@ bool WorkProgress::report(qint64 done, qint64 total)
 
 bool WorkProgress::copyFile(QWidget* parent, const QString& from, const QString& to)
 {
-    WorkProgress progress(parent, QStringLiteral("正在复制文件，请稍候……"));
+    WorkProgress progress(parent, u"正在复制文件，请稍候……"_s);
     return FileSystem::copyFile(from, to, progress.callback());
 }

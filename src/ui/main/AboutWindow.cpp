@@ -9,37 +9,39 @@
 #include <QPushButton>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 AboutWindow::AboutWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    named(this, QStringLiteral("AboutWindow"));
-    setWindowTitle(QStringLiteral("关于"));
+    named(this, u"AboutWindow"_s);
+    setWindowTitle(u"关于"_s);
     setFixedSize(373, 229);
 
-    auto* banner = named(new QLabel(this), QStringLiteral("图片框1"));
+    auto* banner = named(new QLabel(this), u"图片框1"_s);
     banner->setGeometry(8, 8, 350, 120);
     banner->setPixmap(Banner::pixmap());
 
-    auto* version = named(new QLabel(banner), QStringLiteral("版本标签"));
+    auto* version = named(new QLabel(banner), u"版本标签"_s);
     version->setGeometry(3, 99, 336, 16);
     version->setAttribute(Qt::WA_TranslucentBackground);
-    version->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    version->setText(QStringLiteral("版本：") + MakerInfo::version());
+    version->setStyleSheet(u"color: white; background: transparent;"_s);
+    version->setText(u"版本："_s + MakerInfo::version());
 
-    auto* credit = named(new QLabel(MakerInfo::creditLine(), this), QStringLiteral("标签1"));
+    auto* credit = named(new QLabel(MakerInfo::creditLine(), this), u"标签1"_s);
     credit->setGeometry(16, 144, 304, 24);
 
-    auto* link = named(new QLabel(this), QStringLiteral("超级链接框1"));
+    auto* link = named(new QLabel(this), u"超级链接框1"_s);
     link->setGeometry(13, 164, 128, 24);
     link->setTextFormat(Qt::RichText);
     // The box is narrow: it shows the host and opens the whole address.
     const QString address = MakerInfo::webAddress();
-    link->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(address, QUrl(address).host()));
+    link->setText(u"<a href=\"%1\">%2</a>"_s.arg(address, QUrl(address).host()));
     link->setToolTip(address);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(link, &QLabel::linkActivated, this, [](const QString& target) { Prompt::openWithShell(target); });
 
-    auto* ok = named(new QPushButton(QStringLiteral("确定(&O)"), this), QStringLiteral("确定按钮"));
+    auto* ok = named(new QPushButton(u"确定(&O)"_s, this), u"确定按钮"_s);
     ok->setGeometry(264, 168, 96, 24);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QWidget* part(QWidget* parent, QLabel*& text, int width, const QString& iconPath)
@@ -34,18 +36,18 @@ QWidget* part(QWidget* parent, QLabel*& text, int width, const QString& iconPath
 MainStatusBar::MainStatusBar(QWidget* parent)
     : QStatusBar(parent)
 {
-    named(this, QStringLiteral("状态条1"));
+    named(this, u"状态条1"_s);
     setSizeGripEnabled(true);
-    addWidget(part(this, m_text[0], 152, QStringLiteral(":/icons/status-title.svg")));
+    addWidget(part(this, m_text[0], 152, u":/icons/status-title.svg"_s));
     addWidget(part(this, m_text[1], 10, {}));
     addWidget(part(this, m_text[2], 160, {}));
-    QWidget* maker = part(this, m_text[3], 22, QStringLiteral(":/icons/status-maker.svg"));
+    QWidget* maker = part(this, m_text[3], 22, u":/icons/status-maker.svg"_s);
     maker->layout()->setContentsMargins(3, 0, 0, 0);
     m_text[3]->hide(); // this part shows only its icon
     maker->setToolTip(MakerInfo::creditLine() + u' ' + MakerInfo::webAddress());
     addWidget(maker);
     addWidget(part(this, m_text[4], 0, {}), 1);
-    m_text[4]->setText(QStringLiteral("就绪"));
+    m_text[4]->setText(u"就绪"_s);
 }
 
 void MainStatusBar::setPartText(int index, const QString& text)

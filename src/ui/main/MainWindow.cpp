@@ -42,11 +42,13 @@
 
 #include <functional>
 
+using namespace Qt::StringLiterals;
+
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
 {
-    named(this, QStringLiteral("MainWindow"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
+    named(this, u"MainWindow"_s);
+    setWindowIcon(QIcon(u":/icons/app.svg"_s));
     setGeometry(50, 50, 640, 537);
     setMinimumSize(480, 360);
 
@@ -55,15 +57,15 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_navigation = new NavigationBar(central);
 
-    m_content = named(new QTabWidget(central), QStringLiteral("选择夹1"));
+    m_content = named(new QTabWidget(central), u"选择夹1"_s);
     m_content->setGeometry(160, 8, 448, 432);
     m_listPage = new ProjectListPage;
     m_projects = m_listPage->list();
     m_textPage = new TextPage(m_projects);
     m_toolPage = new ToolPage;
-    m_content->addTab(m_listPage, QStringLiteral("程序列表"));
-    m_content->addTab(m_textPage, QStringLiteral("辅助项目"));
-    m_content->addTab(m_toolPage, QStringLiteral("应用工具"));
+    m_content->addTab(m_listPage, u"程序列表"_s);
+    m_content->addTab(m_textPage, u"辅助项目"_s);
+    m_content->addTab(m_toolPage, u"应用工具"_s);
 
     m_status = new MainStatusBar(this);
     setStatusBar(m_status);
@@ -83,7 +85,7 @@ void MainWindow::startUp()
     // The login window has been passed before the main window was made (main.cpp).
     const AppSettings settings;
     setStatusText(0, defaultTitle());
-    setStatusText(2, QStringLiteral("程序版本：") + MakerInfo::version());
+    setStatusText(2, u"程序版本："_s + MakerInfo::version());
     m_projects->setArrangement(
         settings.readNumber(SettingsKeys::kListArrangement, SettingsKeys::kListArrangement.defaultValue()));
     applyListAppearance();
@@ -217,7 +219,7 @@ void MainWindow::bindCommands()
         {nullptr, buttons.database, Needs::Nothing,
          [this](const QList<int>&) { BackupWindow::backUpOrRestore(this, catalogueNotice()); }},
         {nullptr, buttons.help, Needs::Nothing,
-         [](const QList<int>&) { Prompt::openWithShell(AppDir::filePath(QStringLiteral("Tallyra使用帮助文档.doc"))); }},
+         [](const QList<int>&) { Prompt::openWithShell(AppDir::filePath(u"Tallyra使用帮助文档.doc"_s)); }},
         {nullptr, buttons.about, Needs::Nothing,
          [this](const QList<int>&) {
              AboutWindow about;

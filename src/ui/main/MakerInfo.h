@@ -7,17 +7,20 @@ namespace MakerInfo {
 
 inline QString creditLine()
 {
-    return QStringLiteral("林默工作室 出品");
+    using namespace Qt::StringLiterals;
+    return u"林默工作室 出品"_s;
 }
 
 inline QString webAddress()
 {
-    return QStringLiteral("https://tallyra.example.cn");
+    using namespace Qt::StringLiterals;
+    return u"https://tallyra.example.cn"_s;
 }
 
 inline QString version()
 {
-    return QStringLiteral("1.2");
+    using namespace Qt::StringLiterals;
+    return u"1.2"_s;
 }
 
 } // namespace MakerInfo

@@ -15,10 +15,12 @@
 
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 ProjectListView::ProjectListView(QWidget* parent)
     : QListWidget(parent)
 {
-    named(this, QStringLiteral("程序列表框"));
+    named(this, u"程序列表框"_s);
     setViewMode(QListView::IconMode);
     setIconSize(QSize(32, 32));
     setGridSize(ProjectItemDelegate::kItemSize + QSize(4, 4));
@@ -152,7 +154,7 @@ bool ProjectListView::requireSelectedProject()
 {
     if (selectedRecordNumber() > 0)
         return true;
-    Prompt::warning(window(), QStringLiteral("请选择您要操作的项目！"));
+    Prompt::warning(window(), u"请选择您要操作的项目！"_s);
     return false;
 }
 
@@ -244,7 +246,7 @@ bool ProjectListView::recordsStillHoldTheirProjects(const QList<int>& rows)
     if (same)
         return true;
     loadProjectList();
-    Prompt::warning(window(), QStringLiteral("项目列表已变化，请重新选择！"));
+    Prompt::warning(window(), u"项目列表已变化，请重新选择！"_s);
     return false;
 }
 
@@ -381,7 +383,7 @@ void ProjectListView::scrollContentsBy(int dx, int dy)
 
 void ProjectListView::showSelectedProjectStatus()
 {
-    Q_EMIT statusTextChanged(QStringLiteral("就绪"));
+    Q_EMIT statusTextChanged(u"就绪"_s);
     const int record = selectedRecordNumber();
     if (record <= 0)
         return;
@@ -395,5 +397,5 @@ QString ProjectListView::lastUpdateText(int recordNumber)
         showDatabaseError(window());
         return {};
     }
-    return QStringLiteral("最后更新：") + *lastUpdate;
+    return u"最后更新："_s + *lastUpdate;
 }
