@@ -31,8 +31,7 @@ NewProjectWindow::NewProjectWindow(QWidget* parent)
         .browseTop = 122,
         .startName = u"日期框"_s,
         .browseName = u"浏览文件按钮"_s,
-        .packageFilter =
-            u"项目文件包(*.zip)|*.zip|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*"_s,
+        .packageFilter = u"项目文件包(*.zip)|*.zip|易程序(*.e)|*.e|易模块(*.ec)|*.ec|DLL(*.dll)|*.dll|*.*|*.*"_s,
         .withLastUpdate = false,
         .buttonsLeft = 160,
         .buttonsTop = 322};

@@ -118,8 +118,7 @@ QSoundEffect* DesktopPromptBackend::effect(Prompt::Sound sound)
     QPointer<QSoundEffect>& slot = sound == Prompt::Sound::Click ? m_click : m_delete;
     if (!slot) {
         slot = new QSoundEffect(QCoreApplication::instance());
-        slot->setSource(QUrl(sound == Prompt::Sound::Click ? u"qrc:/sounds/click.wav"_s
-                                                           : u"qrc:/sounds/delete.wav"_s));
+        slot->setSource(QUrl(sound == Prompt::Sound::Click ? u"qrc:/sounds/click.wav"_s : u"qrc:/sounds/delete.wav"_s));
         slot->setVolume(0.6f);
     }
     return slot.data();

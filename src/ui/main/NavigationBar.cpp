@@ -71,8 +71,7 @@ NavigationBar::NavigationBar(QWidget* parent)
 
     // Page 2: system tools.
     QPushButton* manage2 = addButton(page2, u"项目管理分类按钮3"_s, categoryCaption(manage), 0, true);
-    QPushButton* configure2 =
-        addButton(page2, u"项目配置分类按钮3"_s, categoryCaption(configure), 33, true);
+    QPushButton* configure2 = addButton(page2, u"项目配置分类按钮3"_s, categoryCaption(configure), 33, true);
     addButton(page2, u"系统工具分类按钮按钮3"_s, categoryCaption(system), 66, true);
     c.settings = addButton(page2, u"系统配置按钮"_s, u"系统配置"_s, 100, false);
     c.tools = addButton(page2, u"工具资源按钮"_s, u"工具资源"_s, 132, false);
