@@ -6,7 +6,6 @@
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/Banner.h"
-#include "ui/main/MakerInfo.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -22,14 +21,7 @@ LoginWindow::LoginWindow(QWidget* parent)
     named(this, u"LoginWindow"_s);
     setFixedSize(360, 213);
 
-    auto* banner = named(new QLabel(this), u"图片框1"_s);
-    banner->setGeometry(5, 5, 350, 120);
-    banner->setPixmap(Banner::pixmap());
-    auto* version = named(new QLabel(banner), u"版本标签"_s);
-    version->setGeometry(3, 99, 336, 16);
-    version->setAttribute(Qt::WA_TranslucentBackground);
-    version->setStyleSheet(u"color: white; background: transparent;"_s);
-    version->setText(u"版本："_s + MakerInfo::version());
+    Banner::place(this, QPoint(5, 5));
 
     auto* frame = named(new QFrame(this), u"外形框1"_s);
     frame->setGeometry(5, 129, 350, 79);

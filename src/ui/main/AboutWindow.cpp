@@ -18,15 +18,7 @@ AboutWindow::AboutWindow(QWidget* parent)
     setWindowTitle(u"关于"_s);
     setFixedSize(373, 229);
 
-    auto* banner = named(new QLabel(this), u"图片框1"_s);
-    banner->setGeometry(8, 8, 350, 120);
-    banner->setPixmap(Banner::pixmap());
-
-    auto* version = named(new QLabel(banner), u"版本标签"_s);
-    version->setGeometry(3, 99, 336, 16);
-    version->setAttribute(Qt::WA_TranslucentBackground);
-    version->setStyleSheet(u"color: white; background: transparent;"_s);
-    version->setText(u"版本："_s + MakerInfo::version());
+    Banner::place(this, QPoint(8, 8));
 
     auto* credit = named(new QLabel(MakerInfo::creditLine(), this), u"标签1"_s);
     credit->setGeometry(16, 144, 304, 24);
