@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #ifdef Q_OS_WIN
 #include <QStorageInfo>
@@ -15,6 +16,15 @@
 using namespace Qt::StringLiterals;
 
 namespace FileSystem {
+
+bool isWindowsDeviceName(const QString& stem, Qt::CaseSensitivity cs)
+{
+    static const QStringList kDevices = {u"CON"_s,  u"PRN"_s,  u"AUX"_s,  u"NUL"_s,  u"COM1"_s, u"COM2"_s,
+                                         u"COM3"_s, u"COM4"_s, u"COM5"_s, u"COM6"_s, u"COM7"_s, u"COM8"_s,
+                                         u"COM9"_s, u"LPT1"_s, u"LPT2"_s, u"LPT3"_s, u"LPT4"_s, u"LPT5"_s,
+                                         u"LPT6"_s, u"LPT7"_s, u"LPT8"_s, u"LPT9"_s};
+    return kDevices.contains(stem, cs);
+}
 
 bool isValidFileName(const QString& name, int extraBytes)
 {
@@ -30,12 +40,7 @@ bool isValidFileName(const QString& name, int extraBytes)
     }
     if (name.endsWith(u' ') || name.endsWith(u'.'))
         return false;
-    static const QStringList kReserved = {u"CON"_s,  u"PRN"_s,  u"AUX"_s,  u"NUL"_s,  u"COM1"_s, u"COM2"_s,
-                                          u"COM3"_s, u"COM4"_s, u"COM5"_s, u"COM6"_s, u"COM7"_s, u"COM8"_s,
-                                          u"COM9"_s, u"LPT1"_s, u"LPT2"_s, u"LPT3"_s, u"LPT4"_s, u"LPT5"_s,
-                                          u"LPT6"_s, u"LPT7"_s, u"LPT8"_s, u"LPT9"_s};
-    const QString stem = name.section(u'.', 0, 0).toUpper();
-    if (kReserved.contains(stem))
+    if (isWindowsDeviceName(name.section(u'.', 0, 0).toUpper()))
         return false;
     return name.size() + extraBytes <= 255;
 #else

@@ -12,6 +12,10 @@ namespace FileSystem {
 // none of <>:"|?* nor a reserved device name). `extraBytes` reserves room for a suffix such as ".fd1".
 bool isValidFileName(const QString& name, int extraBytes = 0);
 
+// The names Windows takes for devices whatever follows their first dot (CON, PRN, AUX, NUL, COM1-9, LPT1-9),
+// in capitals; `stem` is compared as it stands.
+bool isWindowsDeviceName(const QString& stem, Qt::CaseSensitivity cs = Qt::CaseSensitive);
+
 using Progress = std::function<bool(qint64 done, qint64 total)>;
 
 // Copies a regular file so that the target is replaced only by a complete copy: the bytes go to a temporary

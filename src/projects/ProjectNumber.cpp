@@ -1,5 +1,6 @@
 #include "projects/ProjectNumber.h"
 
+#include "platform/FileSystem.h"
 #include "store/TableSchemas.h"
 
 #include <QStringList>
@@ -25,11 +26,7 @@ bool isValid(const QString& number)
     if (number.endsWith(u'.') || number.endsWith(u' '))
         return false;
     // Windows takes these for devices whatever follows the first dot ("con.fd1" is the console).
-    static const QStringList kDevices = {u"CON"_s,  u"PRN"_s,  u"AUX"_s,  u"NUL"_s,  u"COM1"_s, u"COM2"_s,
-                                         u"COM3"_s, u"COM4"_s, u"COM5"_s, u"COM6"_s, u"COM7"_s, u"COM8"_s,
-                                         u"COM9"_s, u"LPT1"_s, u"LPT2"_s, u"LPT3"_s, u"LPT4"_s, u"LPT5"_s,
-                                         u"LPT6"_s, u"LPT7"_s, u"LPT8"_s, u"LPT9"_s};
-    if (kDevices.contains(number.section(u'.', 0, 0).trimmed(), Qt::CaseInsensitive))
+    if (FileSystem::isWindowsDeviceName(number.section(u'.', 0, 0).trimmed(), Qt::CaseInsensitive))
         return false;
     // 255 UTF-16 code units on Windows, 255 bytes of UTF-8 on Linux, each with ".fd1".
     const qsizetype suffix = TableSchemas::packageSuffix().size();
