@@ -101,17 +101,6 @@ ZipBuilder backupOf(const QStringList& projects, const QList<std::pair<QByteArra
     return zip;
 }
 
-QStringList projectNumbers()
-{
-    ProjectTable table;
-    QStringList numbers;
-    if (table.open()) {
-        for (const QVariant& number : table.readColumn(ProjectField::Number))
-            numbers.append(number.toString());
-    }
-    return numbers;
-}
-
 // Thrown where a restore is cut off, as a kill would end it.
 struct Killed
 {
@@ -402,9 +391,9 @@ void BackupTest::restore_keepsWhatItReplacesInItsOwnFolder_lastThreeStay()
     m_fixture->app.writeFile(u"data-before-restore/DB.EDB"_s, "earlier");
     QStringList replaced;
     for (int n = 1; n <= restores; ++n) {
-        replaced.append(projectNumbers().join(u','));
+        replaced.append(CatalogBuilder::projectNumbers().join(u','));
         QVERIFY(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"R%1"_s.arg(n)}).bytes())));
-        QCOMPARE(projectNumbers(), QStringList{u"R%1"_s.arg(n)});
+        QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"R%1"_s.arg(n)});
     }
     const QString root = DataBackup::keptFolderPath();
     QCOMPARE(QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name), undoSets);
@@ -481,7 +470,7 @@ void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt()
     }
     QCOMPARE(m_prompt->texts(), QStringList{u"上次导入数据被中断，现已完成导入！"_s});
     m_prompt->clear();
-    QCOMPARE(projectNumbers(), QStringList{u"NEW"_s});
+    QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"NEW"_s});
     QCOMPARE(m_fixture->app.readFile(u"data/P1.fd1"_s), QByteArray("new package"));
     QCOMPARE(m_fixture->app.readFile(u"data/sub/P2.fd1"_s), QByteArray("p2"));
     const QString undo = u"data-before-restore/20261207-093005/"_s;
@@ -529,7 +518,7 @@ void BackupTest::restore_overATableCutOffMidCommit_neitherTableLosesRecords()
 
     QVERIFY(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, archive)));
 
-    QCOMPARE(projectNumbers(), QStringList{u"NEW"_s});
+    QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"NEW"_s});
     QCOMPARE(contents(data(table)).size(), table == TableSchemas::projectTableFileName() ? 1 : committed.size());
     const QString kept = DataBackup::keptFolderPath() + u"/20261207-093005/"_s + table;
     if (table == TableSchemas::projectTableFileName())
@@ -573,7 +562,7 @@ void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
         return;
     }
     QVERIFY(restored);
-    QCOMPARE(projectNumbers(), QStringList{u"NEW"_s});
+    QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"NEW"_s});
     QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList({u"data"_s, u"data-before-restore"_s}));
     QVERIFY(QFileInfo::exists(other + u"/data-before-restore/20261207-093005/DB.EDB"_s));

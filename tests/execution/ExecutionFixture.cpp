@@ -1,6 +1,7 @@
 #include "ExecutionFixture.h"
 
 #include "Modal.h"
+#include "ZipBuilder.h"
 #include "app/AppSettings.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "projects/ProjectCatalogue.h"
@@ -33,6 +34,15 @@ ExecutionFixture::~ExecutionFixture()
 QDateTime ExecutionFixture::startDate()
 {
     return QDateTime(QDate(2025, 3, 1), QTime(8, 0));
+}
+
+QByteArray ExecutionFixture::sourcePackage()
+{
+    return ZipBuilder()
+        .addFile("main.e", "program text")
+        .addFile("readme.txt", "notes")
+        .addFile("lib/util.e", "helper")
+        .bytes();
 }
 
 QDateTime ExecutionFixture::now()

@@ -22,6 +22,8 @@ public:
 
     static QDateTime startDate();
     static QDateTime now();
+    // A small ZIP package: main.e, readme.txt and lib/util.e.
+    static QByteArray sourcePackage();
 
     QString workRoot() const; // the execution directory, without a trailing separator
     QString workDir(const QString& number) const;

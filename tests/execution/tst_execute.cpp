@@ -19,15 +19,6 @@ namespace {
 const QString kCreateFailed = u"创建程序目录失败，可能有以下原因：\r\n\r\n  1.您所指定的程序执行目录无效\r\n"
                               u"  2.当前已存在该文件目录，请执行程序更新\r\n  3.磁盘具有只读属性"_s;
 
-QByteArray sourcePackage()
-{
-    return ZipBuilder()
-        .addFile("main.e", "program text")
-        .addFile("readme.txt", "notes")
-        .addFile("lib/util.e", "helper")
-        .bytes();
-}
-
 QStringList panelLines()
 {
     ExecutedProjectsWindow* panel = ExecutionFixture::panel();
@@ -52,7 +43,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, type);
         ExecutionFixture fx;
-        fx.addProject(u"P01"_s, type, sourcePackage());
+        fx.addProject(u"P01"_s, type, ExecutionFixture::sourcePackage());
         ProgramChoice choice(u"main.e"_s);
 
         fx.execute(u"P01"_s);
@@ -73,7 +64,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(workDir + u"/P_zip.TMP"_s).size(), 0);
         QVERIFY(QFileInfo(workDir + u"/P_zip.TMP"_s).isFile());
         QVERIFY(QFileInfo(workDir + u"/lib/util.e"_s).isFile());
-        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+        QCOMPARE(fx.storedBytes(u"P01"_s), ExecutionFixture::sourcePackage());
     }
 
     void singleFilePackage_copiedUnderNumberAndOpened_data()
@@ -121,7 +112,7 @@ private Q_SLOTS:
     void chooserClosedWithoutChoice_folderRemovedNothingListed()
     {
         ExecutionFixture fx;
-        fx.addProject(u"P01"_s, u"zip"_s, sourcePackage());
+        fx.addProject(u"P01"_s, u"zip"_s, ExecutionFixture::sourcePackage());
         ProgramChoice choice{QString()};
 
         fx.execute(u"P01"_s);
@@ -249,7 +240,7 @@ private Q_SLOTS:
         if (!ReadOnlyMount::available())
             QSKIP(ReadOnlyMount::unavailableReason());
         ExecutionFixture fx;
-        fx.addProject(u"P01"_s, u"zip"_s, sourcePackage());
+        fx.addProject(u"P01"_s, u"zip"_s, ExecutionFixture::sourcePackage());
         ReadOnlyMount readOnly(fx.workRoot());
         QVERIFY(readOnly.isActive());
 
@@ -257,7 +248,7 @@ private Q_SLOTS:
 
         QCOMPARE(fx.prompt.texts(), QStringList{kCreateFailed});
         QVERIFY(!ExecutionFixture::panel());
-        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+        QCOMPARE(fx.storedBytes(u"P01"_s), ExecutionFixture::sourcePackage());
     }
 
     void unusableZipPackage_unpackErrorAndStoredPackageKept_data()

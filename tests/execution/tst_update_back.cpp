@@ -40,15 +40,6 @@ const QString kConfirmUpdate = u"您确定保存好了项目文件要进行更�
 const QString kConfirmAbandon = u"您确定要放弃正在执行的项目操作吗？"_s;
 const QString kUpdated = u"更新项目成功！"_s;
 
-QByteArray sourcePackage()
-{
-    return ZipBuilder()
-        .addFile("main.e", "program text")
-        .addFile("readme.txt", "notes")
-        .addFile("lib/util.e", "helper")
-        .bytes();
-}
-
 // Every file of a stored ZIP package, by its path inside the archive.
 QMap<QString, QByteArray> contentOf(const QString& package)
 {
@@ -84,7 +75,7 @@ private:
     // Executes P01 with a ZIP package and answers the choice with main.e; answers the list line.
     static QString executeZip(ExecutionFixture& fx, const QString& number = u"P01"_s)
     {
-        fx.addProject(number, u"zip"_s, sourcePackage());
+        fx.addProject(number, u"zip"_s, ExecutionFixture::sourcePackage());
         ProgramChoice choice(u"main.e"_s);
         fx.execute(number);
         return fx.workDir(number) + u"(zip)"_s;
@@ -261,7 +252,7 @@ private Q_SLOTS:
         QCOMPARE(fx.prompt.messages().size(), 2);
         QTEST(fx.prompt.lastText(), "message");
         QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Error);
-        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+        QCOMPARE(fx.storedBytes(u"P01"_s), ExecutionFixture::sourcePackage());
         QCOMPARE(fx.app.readFile(u"work/P01/main.e"_s), QByteArray("program text"));
         QVERIFY(QFileInfo(work + u"/P_zip.TMP"_s).isFile());
         QCOMPARE(ExecutionFixture::panel()->lines(), QStringList{line});
@@ -517,7 +508,7 @@ private Q_SLOTS:
         verifyPanelGone(panel);
 
         QCOMPARE(fx.prompt.texts(), QStringList({kConfirmAbandon, kConfirmAbandon, kConfirmAbandon}));
-        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+        QCOMPARE(fx.storedBytes(u"P01"_s), ExecutionFixture::sourcePackage());
         QCOMPARE(fx.storedBytes(u"P02"_s), QByteArray("module bytes"));
         QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
     }
@@ -555,7 +546,7 @@ private Q_SLOTS:
 
         QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Error);
         QCOMPARE(fx.prompt.lastText(), u"压缩文件失败，请手动压缩后导入。\r\n文件路径："_s + fx.workDir(u"P01"_s));
-        QCOMPARE(fx.storedBytes(u"P01"_s), sourcePackage());
+        QCOMPARE(fx.storedBytes(u"P01"_s), ExecutionFixture::sourcePackage());
         QVERIFY(!ExecutionFixture::panel());
     }
 

@@ -1,3 +1,4 @@
+#include "CatalogBuilder.h"
 #include "PowerCut.h"
 #include "TempAppDir.h"
 #include "projects/ProjectCatalogue.h"
@@ -97,17 +98,6 @@ int runCommit(const Commit& commit, int budget)
     return power.writes();
 }
 
-QStringList projectNumbers()
-{
-    ProjectTable table;
-    QStringList numbers;
-    if (table.open()) {
-        for (const QVariant& number : table.readColumn(ProjectField::Number))
-            numbers.append(number.toString());
-    }
-    return numbers;
-}
-
 // Deletes projects 1 and 3 with their packages; answers what the rules answered.
 int deleteTwo(int budget, PowerCut::After after, int* writes = nullptr)
 {
@@ -200,11 +190,11 @@ void PowerCutTest::deleteProjects_diskFailsAtAnyWrite_recordsAndPackagesStayToge
             packages.append(project(n).number);
     }
     if (answer == ProjectRules::kDeleteFailed) {
-        QCOMPARE(projectNumbers(), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
+        QCOMPARE(CatalogBuilder::projectNumbers(), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
         QCOMPARE(packages, QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
     } else {
         QCOMPARE(answer, 2);
-        QCOMPARE(projectNumbers(), QStringList{u"P2"_s});
+        QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"P2"_s});
         QCOMPARE(packages, QStringList{u"P2"_s});
     }
 }
@@ -219,7 +209,7 @@ void PowerCutTest::projectTable_deleteCutOffBeforeItsPack_projectNeverSeenAgain(
         QVERIFY(table.open(TableSchemas::projectTablePath()));
         QVERIFY(table.goTo(2) && table.deleteRecord());
     }
-    QCOMPARE(projectNumbers(), QStringList({u"P1"_s, u"P3"_s}));
+    QCOMPARE(CatalogBuilder::projectNumbers(), QStringList({u"P1"_s, u"P3"_s}));
     ProjectTable projects;
     QVERIFY(projects.open() && projects.findProjectByNumber(u"P1"_s) && !projects.findProjectByNumber(u"P2"_s));
 }

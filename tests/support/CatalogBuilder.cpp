@@ -32,6 +32,17 @@ int projectCount()
     return table.recordCount();
 }
 
+QStringList projectNumbers()
+{
+    ProjectTable table;
+    QStringList numbers;
+    if (table.open()) {
+        for (const QVariant& number : table.readColumn(ProjectField::Number))
+            numbers.append(number.toString());
+    }
+    return numbers;
+}
+
 bool makeTypes(int count, const QList<QByteArray>& pictures)
 {
     QFile::remove(TableSchemas::typeTablePath());

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // Small builders for the tables a test starts from.
 namespace CatalogBuilder {
@@ -19,6 +20,8 @@ struct Project
 // Appends a project record to data/DB.EDB below the current directory; answers success.
 bool addProject(const Project& project);
 int projectCount();
+// The number of every record, in record order; none when the table cannot be read.
+QStringList projectNumbers();
 // Replaces data/type.edb + type.edt by a table with `count` types whose pictures are the given bytes
 // (an empty list gives small generated PNG pictures).
 bool makeTypes(int count, const QList<QByteArray>& pictures = {});
