@@ -147,14 +147,16 @@ void RelatedProjectsWindow::exportSelected()
 
 void RelatedProjectsWindow::done(int result)
 {
-    save();
+    // The edited list lives only in this window; a table that refuses it must not make it vanish unsaid.
+    if (!save())
+        Prompt::error(this, u"数据库操作失败！"_s);
     QDialog::done(result);
 }
 
-void RelatedProjectsWindow::save()
+bool RelatedProjectsWindow::save()
 {
     QStringList numbers;
     for (int i = 0; i < m_related->topLevelItemCount(); ++i)
         numbers.append(m_related->topLevelItem(i)->text(0));
-    ProjectCatalogue::writeRelated(m_record, numbers);
+    return ProjectCatalogue::writeRelated(m_record, numbers);
 }

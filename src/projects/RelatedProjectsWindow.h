@@ -30,7 +30,7 @@ private:
     void take();
     void remove();
     void exportSelected();
-    void save();
+    bool save();
 
     int m_record;
     QTreeWidget* m_related;

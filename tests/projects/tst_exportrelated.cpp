@@ -203,6 +203,17 @@ private Q_SLOTS:
         QCOMPARE(storedRelated(2), QString()); // relations are one-way
     }
 
+    void related_tableRefusesTheList_saysSo()
+    {
+        addProject(u"A"_s, u"甲"_s, u"1.0"_s, u"zip"_s);
+        RelatedProjectsWindow w(1, nullptr);
+        w.show();
+        QVERIFY(QFile::rename(m_fx->app.filePath(u"data/DB.EDB"_s), m_fx->app.filePath(u"DB.EDB.away"_s)));
+        w.close();
+        QCOMPARE(m_fx->prompt.texts(), QStringList{u"数据库操作失败！"_s});
+        m_fx->prompt.clear();
+    }
+
     void related_takeRemoveAndExport_actOnTheSelection()
     {
         addProject(u"A"_s, u"甲"_s, u"1.0"_s, u"zip"_s, u"GONE\r\n"_s);
