@@ -30,7 +30,7 @@ int runMainWindow()
     // exit() cannot be refused.
     QObject::connect(&window, &MainWindow::closed, qApp, [] { QCoreApplication::exit(0); });
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &MainWindow::endProgram);
     return QApplication::exec();
 }
 

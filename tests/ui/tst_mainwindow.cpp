@@ -11,6 +11,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
+#include "views/DesignWizardWindow.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void layout_categoriesBelowTheCurrentOne_sitAtTheBottom();
     void resizeRule_placesEveryControlForTheNewSize();
     void closing_byCloseBoxOrExitButton_rememberPageAndArrangementAcrossRuns();
+    void closing_wizardHoldsText_asksAndNoKeepsTheProgram();
     void selectionCommands_withoutSelection_warnAndStop();
     void commands_whileLongWorkRuns_startNothing();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data();
@@ -301,6 +303,21 @@ void MainWindowTest::closing_byCloseBoxOrExitButton_rememberPageAndArrangementAc
     auto w = makeWindow();
     QCOMPARE(child<ProjectListView>(w.get())->arrangement(), ProjectListView::TopAligned);
     QCOMPARE(child<NavigationBar>(w.get())->currentPage(), 0);
+}
+
+void MainWindowTest::closing_wizardHoldsText_asksAndNoKeepsTheProgram()
+{
+    auto w = makeWindow();
+    QTest::mouseClick(child<NavigationBar>(w.get())->findChild<QPushButton*>(u"添加按钮1"_s), Qt::LeftButton);
+    auto* wizard = child<DesignWizardWindow>(w.get());
+    wizard->findChild<QPlainTextEdit*>()->setPlainText(u"半页设计"_s);
+    m_prompt->queueAnswer(Prompt::Answer::No);
+    QVERIFY(!w->close());
+    QVERIFY(w->isVisible() && wizard->isVisible());
+    m_prompt->queueAnswer(Prompt::Answer::Yes);
+    QVERIFY(w->close());
+    QCOMPARE(m_prompt->texts(), QStringList(2, u"是否放弃已输入的内容？"_s));
+    m_prompt->clear();
 }
 
 void MainWindowTest::selectionCommands_withoutSelection_warnAndStop()

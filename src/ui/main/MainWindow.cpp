@@ -356,8 +356,24 @@ void MainWindow::changeEvent(QEvent* event)
     }
 }
 
+void MainWindow::endProgram()
+{
+    m_ending = true;
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A design wizard holding typed text asks first, as its own close box does; No keeps the program running.
+    if (!m_ending) {
+        const QList<DesignWizardWindow*> wizards = findChildren<DesignWizardWindow*>();
+        for (DesignWizardWindow* wizard : wizards) {
+            if (wizard->isVisible() && !wizard->close()) {
+                event->ignore();
+                return;
+            }
+        }
+    }
     saveWindowState();
     event->accept();
     // The executed-projects panel is a window of its own; the program still ends with the main window, which

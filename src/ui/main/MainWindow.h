@@ -43,6 +43,10 @@ public:
     // Lists work in the executed-projects panel, creating the panel for the first line.
     void listWork(const QStringList& lines);
 
+    // Closes the window for the system ending the program: nothing is asked, typed text in a design wizard
+    // included, since nobody may be there to answer.
+    void endProgram();
+
 Q_SIGNALS:
     // The window has been closed (退出, the close box, the system ending the program); the program ends.
     void closed();
@@ -76,4 +80,5 @@ private:
     QList<QAction*> m_projectSelectionEntries;
     QList<QAction*> m_toolSelectionEntries;
     bool m_stateSaved = false;
+    bool m_ending = false;
 };
