@@ -29,22 +29,6 @@ QString dataFolderPath()
     return AppDir::filePath(TableSchemas::dataFolderName());
 }
 
-bool isInside(const QString& path, const QString& folder)
-{
-#ifdef Q_OS_WIN
-    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
-#else
-    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
-#endif
-    return path.compare(folder, kCase) == 0 || path.startsWith(folder + u'/', kCase);
-}
-
-bool isRealFolder(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isDir() && !info.isSymLink();
-}
-
 // The real data folder and the folder that holds it, where the stage, the journal and the undo sets live.
 struct Home
 {
@@ -181,7 +165,8 @@ bool clearStage(const QString& stage)
 // The undo root is made by the first restore that replaces something; one that replaced nothing leaves none.
 void dropEmptyUndoRoot(const QString& root)
 {
-    if (isRealFolder(root) && QDir(root).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+    if (FileSystem::isRealFolder(root) &&
+        QDir(root).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         QDir().rmdir(root);
 }
 
@@ -217,7 +202,7 @@ bool backUp(const QString& archivePath, const Progress& progress)
 {
     const QString data = QFileInfo(dataFolderPath()).canonicalFilePath();
     const QString targetFolder = QFileInfo(QFileInfo(archivePath).absolutePath()).canonicalFilePath();
-    if (data.isEmpty() || targetFolder.isEmpty() || isInside(targetFolder, data))
+    if (data.isEmpty() || targetFolder.isEmpty() || FileSystem::isInside(targetFolder, data))
         return false;
     return ZipArchive::compress(dataFolderPath(), archivePath, progress) == ZipArchive::kOk;
 }
@@ -232,7 +217,8 @@ bool restore(const QString& archivePath, const Progress& progress)
     const QString undoRoot = place.undoRoot();
     if (QFileInfo::exists(place.journal()) || !FileSystem::sameDisk(place.folder, place.data) ||
         (QFileInfo(undoRoot).isSymLink() ||
-         (QFileInfo::exists(undoRoot) && (!isRealFolder(undoRoot) || !FileSystem::sameDisk(undoRoot, place.data)))))
+         (QFileInfo::exists(undoRoot) &&
+          (!FileSystem::isRealFolder(undoRoot) || !FileSystem::sameDisk(undoRoot, place.data)))))
         return false;
     const QString stage = place.stage();
     if (!clearStage(stage))
@@ -263,7 +249,7 @@ bool restore(const QString& archivePath, const Progress& progress)
     }
     if (!move.close())
         return false;
-    if (isRealFolder(move.places().undo))
+    if (FileSystem::isRealFolder(move.places().undo))
         pruneUndoSets(undoRoot);
     else
         dropEmptyUndoRoot(undoRoot);
@@ -283,7 +269,7 @@ Interrupted finishInterruptedRestore()
     if (!move.isValid())
         return Interrupted::Failed;
     if (move.moveIn() && move.close()) {
-        if (isRealFolder(move.places().undo))
+        if (FileSystem::isRealFolder(move.places().undo))
             pruneUndoSets(place.undoRoot());
         return Interrupted::Finished;
     }

@@ -30,12 +30,6 @@ bool present(const QString& path)
     return info.exists() || info.isSymLink();
 }
 
-bool isRealFolder(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isDir() && !info.isSymLink();
-}
-
 QJsonArray toJson(const QStringList& list)
 {
     return QJsonArray::fromStringList(list);
@@ -82,12 +76,12 @@ RestoreTransaction RestoreTransaction::planned(const Places& places)
     while (it.hasNext()) {
         const QFileInfo entry = it.nextFileInfo();
         const QString relative = QDir(places.stage).relativeFilePath(entry.filePath());
-        (isRealFolder(entry.filePath()) ? plan.m_folders : plan.m_files).append(relative);
+        (FileSystem::isRealFolder(entry.filePath()) ? plan.m_folders : plan.m_files).append(relative);
     }
     std::sort(plan.m_folders.begin(), plan.m_folders.end(),
               [](const QString& a, const QString& b) { return a.count(u'/') < b.count(u'/'); });
     for (const QString& folder : std::as_const(plan.m_folders)) {
-        if (!isRealFolder(places.data + u'/' + folder))
+        if (!FileSystem::isRealFolder(places.data + u'/' + folder))
             plan.m_newFolders.append(folder);
     }
     for (const QString& file : std::as_const(plan.m_files)) {
@@ -147,7 +141,7 @@ bool RestoreTransaction::moveIn()
 {
     for (const QString& folder : std::as_const(m_folders)) {
         const QString target = m_places.data + u'/' + folder;
-        if (isRealFolder(target))
+        if (FileSystem::isRealFolder(target))
             continue;
         if ((present(target) && !keep(folder)) || !QDir().mkdir(target))
             return false;
@@ -187,12 +181,12 @@ bool RestoreTransaction::moveBack()
     }
     for (auto it = m_newFolders.crbegin(); it != m_newFolders.crend(); ++it) {
         const QString target = m_places.data + u'/' + *it;
-        if (isRealFolder(target) && !QDir().rmdir(target))
+        if (FileSystem::isRealFolder(target) && !QDir().rmdir(target))
             whole = false;
         putBack(*it);
     }
     syncTouched();
-    if (whole && isRealFolder(m_places.undo))
+    if (whole && FileSystem::isRealFolder(m_places.undo))
         FileSystem::removeDirectory(m_places.undo);
     return whole;
 }
@@ -202,7 +196,7 @@ bool RestoreTransaction::close()
     if (!QFile::remove(m_places.journal) && present(m_places.journal))
         return false;
     DurableFile::syncFolder(QFileInfo(m_places.journal).absolutePath());
-    if (isRealFolder(m_places.stage))
+    if (FileSystem::isRealFolder(m_places.stage))
         FileSystem::removeDirectory(m_places.stage);
     return true;
 }
@@ -218,7 +212,7 @@ void RestoreTransaction::syncTouched() const
     folders << m_places.undo << QFileInfo(m_places.undo).path();
     folders.removeDuplicates();
     for (const QString& folder : std::as_const(folders)) {
-        if (isRealFolder(folder))
+        if (FileSystem::isRealFolder(folder))
             DurableFile::syncFolder(folder);
     }
 }

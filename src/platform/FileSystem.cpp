@@ -79,6 +79,22 @@ bool copyFile(const QString& source, const QString& target, const Progress& prog
     });
 }
 
+bool isInside(const QString& path, const QString& folder)
+{
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
+#endif
+    return !path.isEmpty() && (path.compare(folder, kCase) == 0 || path.startsWith(folder + u'/', kCase));
+}
+
+bool isRealFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
+}
+
 bool sameDisk(const QString& a, const QString& b)
 {
 #ifdef Q_OS_WIN

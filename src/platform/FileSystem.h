@@ -25,6 +25,13 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 // behind and an existing target is untouched.
 bool copyFile(const QString& source, const QString& target, const Progress& progress = {});
 
+// Whether `path` is `folder` or lies below it, both absolute and spelled alike (canonical where links count);
+// letter case counts where the platform's file names are case-sensitive.
+bool isInside(const QString& path, const QString& folder);
+
+// A folder, and not a link to one.
+bool isRealFolder(const QString& path);
+
 // Whether two existing paths lie on one file system, so a rename between them cannot fail for being a copy.
 bool sameDisk(const QString& a, const QString& b);
 

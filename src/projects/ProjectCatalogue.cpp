@@ -1,6 +1,7 @@
 #include "projects/ProjectCatalogue.h"
 
 #include "app/AppDir.h"
+#include "platform/FileSystem.h"
 #include "platform/ValueText.h"
 #include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"
@@ -72,16 +73,9 @@ bool isInsideDataFolder(const QString& target)
     const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
     if (data.isEmpty())
         return false;
-#ifdef Q_OS_WIN
-    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
-#else
-    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
-#endif
-    const auto inside = [&](const QString& path) {
-        return !path.isEmpty() && (path.compare(data, kCase) == 0 || path.startsWith(data + u'/', kCase));
-    };
     const QFileInfo file(target);
-    return inside(QFileInfo(file.absolutePath()).canonicalFilePath()) || inside(file.canonicalFilePath());
+    return FileSystem::isInside(QFileInfo(file.absolutePath()).canonicalFilePath(), data) ||
+           FileSystem::isInside(file.canonicalFilePath(), data);
 }
 
 int typeCount()
