@@ -28,6 +28,26 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Closes any modal window that opens while it lives, so a test that expects none fails instead of waiting.
+struct ModalWatch
+{
+    ModalWatch()
+    {
+        whenModal<QWidget>(
+            [this](QWidget* modal) {
+                opened = true;
+                modal->close();
+            },
+            &waiting);
+    }
+    bool opened = false;
+    QObject waiting;
+};
+
+} // namespace
+
 class MainWindowTest : public QObject
 {
     Q_OBJECT
@@ -344,14 +364,7 @@ void MainWindowTest::commands_whileLongWorkRuns_startNothing()
     QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
     auto w = makeWindow();
     child<ProjectListView>(w.get())->setCurrentRow(0);
-    bool dialogOpened = false;
-    QObject waiting;
-    whenModal<QWidget>(
-        [&](QWidget* modal) {
-            dialogOpened = true;
-            modal->close();
-        },
-        &waiting);
+    ModalWatch dialogs;
     const WorkProgress work(w.get(), u"正在复制文件，请稍候……"_s);
     // Every command button is pressed as an accessibility client would, past the swallowed clicks.
     QList<QPushButton*> buttons = child<NavigationBar>(w.get())->findChildren<QPushButton*>();
@@ -362,7 +375,7 @@ void MainWindowTest::commands_whileLongWorkRuns_startNothing()
     }
     Q_EMIT child<ProjectListView>(w.get())->packageDropped(m_app->filePath(u"data/P01.fd1"_s));
     QTest::qWait(20);
-    QVERIFY(!dialogOpened);
+    QVERIFY(!dialogs.opened);
     QVERIFY(w->isVisible());
     QCOMPARE(m_prompt->texts(), QStringList());
     QVERIFY(m_prompt->shellOpened.isEmpty());
@@ -396,14 +409,7 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
         list->item(row)->setSelected(true);
     list->setCurrentItem(list->item(rows.constLast()), QItemSelectionModel::NoUpdate);
     // A dialog that opened all the same is closed again, so the test fails instead of waiting for ever.
-    bool dialogOpened = false;
-    QObject waiting;
-    whenModal<QWidget>(
-        [&](QWidget* modal) {
-            dialogOpened = true;
-            modal->close();
-        },
-        &waiting);
+    ModalWatch dialogs;
 
     if (button.isEmpty()) {
         QWidget* viewport = list->viewport();
@@ -412,7 +418,7 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
         child<NavigationBar>(w.get())->findChild<QPushButton*>(button)->click();
     }
 
-    QVERIFY(!dialogOpened);
+    QVERIFY(!dialogs.opened);
     QCOMPARE(m_prompt->texts(), QStringList{u"项目列表已变化，请重新选择！"_s});
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Warning);
     QCOMPARE(list->count(), 2);
