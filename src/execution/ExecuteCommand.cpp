@@ -26,8 +26,6 @@ QString executeProject(int recordNumber, QWidget* parent)
         return {};
     }
 
-    // The folder was made just now and holds nothing of the user's: a failed execute takes it away again, or
-    // the next execute of the project would be refused as if it were in work.
     QString chosen;
     if (work.zip) {
         bool unpacked = false;
@@ -36,7 +34,6 @@ QString executeProject(int recordNumber, QWidget* parent)
             unpacked = ExecuteSteps::unpack(work, progress.callback());
         }
         if (!unpacked) {
-            ExecuteSteps::discard(work);
             Prompt::error(parent, u"解压程序文件包失败！"_s);
             return {};
         }
@@ -48,7 +45,6 @@ QString executeProject(int recordNumber, QWidget* parent)
             copied = ExecuteSteps::copy(work, progress.callback());
         }
         if (!copied) {
-            ExecuteSteps::discard(work);
             Prompt::error(parent, u"复制文件出错！"_s);
             return {};
         }

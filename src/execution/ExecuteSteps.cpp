@@ -34,15 +34,20 @@ Work prepare(int recordNumber)
 
 bool unpack(const Work& work, const Progress& progress)
 {
-    if (ZipArchive::extract(work.storedPackage, work.workDir, progress) != ZipArchive::kOk)
+    if (ZipArchive::extract(work.storedPackage, work.workDir, progress) != ZipArchive::kOk) {
+        discard(work);
         return false;
+    }
     WorkFiles::writeEmptyFile(ExecutionPaths::markerPath(work.workDir));
     return true;
 }
 
 bool copy(const Work& work, const Progress& progress)
 {
-    return FileSystem::copyFile(work.storedPackage, work.workFile, progress);
+    if (FileSystem::copyFile(work.storedPackage, work.workFile, progress))
+        return true;
+    discard(work);
+    return false;
 }
 
 QString caption(const Work& work)

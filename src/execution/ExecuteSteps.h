@@ -30,9 +30,10 @@ struct Work
 // Reads the project of this record number and makes its working folder.
 Work prepare(int recordNumber);
 
-// Unpacks the ZIP package into the working folder and marks it as work.
+// Unpacks the ZIP package into the working folder and marks it as work. On failure the folder, made just now
+// and holding nothing of the user's, goes again, or the next execute would be refused as if it were in work.
 bool unpack(const Work& work, const Progress& progress);
-// Copies a single-file package into the working folder.
+// Copies a single-file package into the working folder; on failure the folder goes, as for unpack.
 bool copy(const Work& work, const Progress& progress);
 
 // The list line of the work.
