@@ -98,6 +98,13 @@ bool write(const QString& target, const QByteArray& bytes)
     return write(target, [&bytes](QFile& out) { return out.write(bytes) == bytes.size(); });
 }
 
+bool keepAs(const QString& existing, const QString& link)
+{
+    std::error_code error;
+    std::filesystem::create_hard_link(fsPath(existing), fsPath(link), error);
+    return !error && syncFolder(QFileInfo(link).absolutePath());
+}
+
 QString temporaryBeside(const QString& path)
 {
     for (;;) {

@@ -25,6 +25,12 @@ bool replace(const QString& from, const QString& to);
 bool write(const QString& target, const std::function<bool(QFile& out)>& fill);
 bool write(const QString& target, const QByteArray& bytes);
 
+// Gives the file at `existing` a second name `link` (a hard link), so its bytes stay under `link` when
+// `existing` is later replaced or removed, and not one byte is copied. The new name is synced into its folder.
+// False, with nothing made, where the file system has no such links, `link` exists, or the two lie on
+// different disks.
+bool keepAs(const QString& existing, const QString& link);
+
 // An unused name beside `path` (same folder, so a rename to `path` stays on one file system).
 QString temporaryBeside(const QString& path);
 

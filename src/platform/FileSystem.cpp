@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <filesystem>
+#include <system_error>
+
 #ifdef Q_OS_WIN
 #include <QStorageInfo>
 #else
@@ -111,6 +114,14 @@ bool sameDisk(const QString& a, const QString& b)
     return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
            ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev;
 #endif
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(std::filesystem::path(a.toStdU16String()),
+                                                  std::filesystem::path(b.toStdU16String()), error);
+    return !error && same;
 }
 
 bool removeDirectory(const QString& path)

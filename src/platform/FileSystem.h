@@ -35,6 +35,9 @@ bool isRealFolder(const QString& path);
 // Whether two existing paths lie on one file system, so a rename between them cannot fail for being a copy.
 bool sameDisk(const QString& a, const QString& b);
 
+// Whether two existing paths name one file (the same file reached by two names or links).
+bool sameFile(const QString& a, const QString& b);
+
 // Deletes a directory with everything in it; answers whether it was there and is gone. A blank path and the
 // root of a file system are refused.
 bool removeDirectory(const QString& path);

@@ -1,4 +1,5 @@
 #include "Unprivileged.h"
+#include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCodec.h"
 #include "platform/ValueText.h"
@@ -23,6 +24,7 @@ private Q_SLOTS:
     void copyFile_goodSource_givesIdenticalBytes();
     void copyFile_badSourceOrTarget_failsAndLeavesNothing();
     void copyFile_unreadableSource_failsAndLeavesNothing();
+    void keepAs_secondName_keepsTheBytesWhenTheFirstIsReplaced();
 };
 
 void PlatformTest::valueText_dateTimes_useChineseFormAndDropMidnight()
@@ -147,4 +149,22 @@ void PlatformTest::copyFile_unreadableSource_failsAndLeavesNothing()
 }
 
 QTEST_GUILESS_MAIN(PlatformTest)
+void PlatformTest::keepAs_secondName_keepsTheBytesWhenTheFirstIsReplaced()
+{
+    QTemporaryDir dir;
+    const QString stored = dir.filePath(u"1.fd1"_s);
+    const QString kept = dir.filePath(u"kept"_s);
+    QVERIFY(DurableFile::write(stored, QByteArray("old")));
+    QVERIFY(DurableFile::keepAs(stored, kept));
+    QVERIFY(FileSystem::sameFile(stored, kept));
+    QVERIFY(!DurableFile::keepAs(stored, kept)); // never over an existing name
+
+    QVERIFY(DurableFile::write(stored, QByteArray("new")));
+    QVERIFY(!FileSystem::sameFile(stored, kept));
+    QFile file(kept);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("old"));
+    QVERIFY(!FileSystem::sameFile(stored, dir.filePath(u"missing"_s)));
+}
+
 #include "tst_platform.moc"
