@@ -62,6 +62,12 @@ int AppSettings::readNumber(const SettingsKeys::Key& key, const QString& default
     return toNumber(read(key, defaultValue));
 }
 
+int AppSettings::readLimit(const SettingsKeys::Key& key) const
+{
+    const int value = readNumber(key, key.defaultValue());
+    return value >= 1 ? value : toNumber(key.defaultValue());
+}
+
 bool AppSettings::readFlag(const SettingsKeys::Key& key) const
 {
     return read(key) == u"1";

@@ -21,6 +21,9 @@ public:
     bool contains(const SettingsKeys::Key& key) const;
     int readNumber(const SettingsKeys::Key& key, const QString& defaultValue = {}) const;
     bool readFlag(const SettingsKeys::Key& key) const; // only "1" is on
+    // A limit of at least 1: the key's default when it is absent, not a number, or below 1 (a limit of none
+    // would throw away everything it guards).
+    int readLimit(const SettingsKeys::Key& key) const;
     QColor readColour(const SettingsKeys::Key& key, const QString& defaultValue) const;
 
     bool write(const SettingsKeys::Key& key, const QString& value);

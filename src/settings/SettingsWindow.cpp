@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpinBox>
 
 using namespace Qt::StringLiterals;
 
@@ -49,7 +50,7 @@ SettingsWindow::SettingsWindow(const QString& currentTitle, QWidget* parent)
 {
     named(this, u"SettingsWindow"_s);
     setWindowTitle(u"系统设置"_s);
-    setFixedSize(401, 433);
+    setFixedSize(401, 489);
 
     auto* basic = placed(new QGroupBox(u"基本配置"_s, this), u"分组框1"_s, QRect(6, 5, 384, 211));
     QLabel* titleLabel = label(basic, u"透明标签1"_s, u"程序标题："_s, QRect(15, 14, 70, 24));
@@ -85,8 +86,19 @@ SettingsWindow::SettingsWindow(const QString& currentTitle, QWidget* parent)
     m_tiled = placed(new QCheckBox(u"平铺"_s, look), u"底图方式选择框"_s, QRect(87, 109, 80, 24));
     m_tiled->setChecked(true);
 
-    auto* defaults = placed(new QPushButton(u"默  认"_s, this), u"默认按钮"_s, QRect(7, 366, 104, 32));
-    auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(287, 366, 104, 32));
+    // Earlier packages are kept when a package is replaced; these bound what they take.
+    auto* history = placed(new QGroupBox(u"历史版本"_s, this), u"分组框3"_s, QRect(6, 366, 384, 52));
+    QLabel* versionsLabel = label(history, u"透明标签7"_s, u"每个项目保留："_s, QRect(15, 20, 86, 22));
+    m_historyVersions = placed(new QSpinBox(history), u"版本数编辑框"_s, QRect(101, 20, 80, 22));
+    m_historyVersions->setRange(1, 999);
+    m_historyVersions->setSuffix(u" 个版本"_s);
+    QLabel* sizeLabel = label(history, u"透明标签8"_s, u"总大小不超过："_s, QRect(196, 20, 86, 22));
+    m_historyMegabytes = placed(new QSpinBox(history), u"历史大小编辑框"_s, QRect(282, 20, 90, 22));
+    m_historyMegabytes->setRange(1, 1024 * 1024);
+    m_historyMegabytes->setSuffix(u" MB"_s);
+
+    auto* defaults = placed(new QPushButton(u"默  认"_s, this), u"默认按钮"_s, QRect(7, 422, 104, 32));
+    auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(287, 422, 104, 32));
     ok->setDefault(true);
 
     labelFor(titleLabel, m_title);
@@ -98,6 +110,8 @@ SettingsWindow::SettingsWindow(const QString& currentTitle, QWidget* parent)
     labelFor(backLabel, m_backColour);
     labelFor(pictureLabel, m_background);
     labelFor(tiledLabel, m_tiled);
+    labelFor(versionsLabel, m_historyVersions);
+    labelFor(sizeLabel, m_historyMegabytes);
 
     // Connected first, so the 平铺 box follows the path from the moment the window fills it.
     connect(m_background, &QLineEdit::textChanged, this, &SettingsWindow::backgroundPathChanged);
@@ -139,6 +153,8 @@ void SettingsWindow::fillFromSettings()
     m_backColour->setColour(colourOf(settings, SettingsKeys::kBackColour));
     if (settings.readFlag(SettingsKeys::kBackgroundOnce))
         m_tiled->setChecked(false);
+    m_historyVersions->setValue(settings.readLimit(SettingsKeys::kHistoryVersions));
+    m_historyMegabytes->setValue(settings.readLimit(SettingsKeys::kHistoryMegabytes));
     // The work in progress lives below the execution directory; it must not move away from under it.
     if (ExecutedProjectsWindow::instance()) {
         m_executionDir->setEnabled(false);
@@ -186,6 +202,8 @@ void SettingsWindow::restoreDefaults()
     m_textColour->setColour(defaultColour(SettingsKeys::kTextColour));
     m_textBackColour->setColour(defaultColour(SettingsKeys::kTextBackColour));
     m_backColour->setColour(defaultColour(SettingsKeys::kBackColour));
+    m_historyVersions->setValue(AppSettings::toNumber(SettingsKeys::kHistoryVersions.defaultValue()));
+    m_historyMegabytes->setValue(AppSettings::toNumber(SettingsKeys::kHistoryMegabytes.defaultValue()));
     // The built-in types replace the table at once; the old pair stays when they cannot be written.
     if (!writeDefaultTypeTable(AppDir::filePath(TableSchemas::dataFolderName())))
         showDatabaseError(this);
@@ -204,6 +222,8 @@ void SettingsWindow::confirm()
     settings.writeNumber(SettingsKeys::kTextBackColour, AppSettings::fromColour(m_textBackColour->colour()));
     settings.writeNumber(SettingsKeys::kBackColour, AppSettings::fromColour(m_backColour->colour()));
     settings.write(SettingsKeys::kExecutionDir, m_executionDir->text());
+    settings.writeNumber(SettingsKeys::kHistoryVersions, m_historyVersions->value());
+    settings.writeNumber(SettingsKeys::kHistoryMegabytes, m_historyMegabytes->value());
     accept();
 }
 

@@ -8,6 +8,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 // 系统设置: every setting of Install.ini, the login password and the project types. Settings are written by
 // 确定 alone; the password and the types change at once.
@@ -51,4 +52,6 @@ private:
     ColourButton* m_backColour;
     QLineEdit* m_background;
     QCheckBox* m_tiled;
+    QSpinBox* m_historyVersions;
+    QSpinBox* m_historyMegabytes;
 };

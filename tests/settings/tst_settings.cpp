@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include <functional>
@@ -177,6 +178,8 @@ void SettingsTest::controls_carryTheirNamesAndSpeakWhatIsSeen()
         {&settings, u"底图编辑框"_s, u"底图"_s},
         {&settings, u"底图方式选择框"_s, u"平铺"_s},
         {&settings, u"分组框2"_s, u"界面配置"_s},
+        {&settings, u"版本数编辑框"_s, u"每个项目保留"_s},
+        {&settings, u"历史大小编辑框"_s, u"总大小不超过"_s},
         {&settings, u"默认按钮"_s, u"默认"_s},
         {&settings, u"确定按钮"_s, u"确定"_s},
         {&newType, u"NewTypeWindow"_s, u"新建项目类型"_s},
@@ -205,21 +208,25 @@ void SettingsTest::open_showsTheSettingsFile_data()
     QTest::addColumn<QColor>("textBack");
     QTest::addColumn<QColor>("back");
     QTest::addColumn<bool>("flags");
+    QTest::addColumn<int>("versions");
+    QTest::addColumn<int>("megabytes");
     const QColor white(255, 255, 255);
     QTest::newRow("no file") << QByteArray() << QString() << u"run"_s << true << QColor(0, 0, 0) << white << white
-                             << false;
+                             << false << 10 << 2048;
     QTest::newRow("every key") << TextCodec::encode(
                                       u"[System]\r\nBag=/p/底.jpg\r\nBag2=1\r\nColor1=255\r\nColor2=65280\r\n"
-                                      u"Color3=16711680.9\r\ndir=/x/运行\r\nInto=1\r\nNumber=1\r\n"_s)
+                                      u"Color3=16711680.9\r\ndir=/x/运行\r\nInto=1\r\nNumber=1\r\n"
+                                      u"HistoryCount=3\r\nHistorySize=100\r\n"_s)
                                << u"/p/底.jpg"_s << u"/x/运行"_s << false << QColor(255, 0, 0) << QColor(0, 255, 0)
-                               << QColor(0, 0, 255) << true;
+                               << QColor(0, 0, 255) << true << 3 << 100;
     QTest::newRow("bag2 not exactly 1, flags not 1")
         << QByteArray("[System]\r\nBag=a.bmp\r\nBag2=01\r\nInto=yes\r\nNumber=true\r\n") << u"a.bmp"_s << u"run"_s
-        << true << QColor(0, 0, 0) << white << white << false;
-    QTest::newRow("invalid bytes, colours not numbers")
-        << QByteArray("\xff\xfe\x80\r\n[System]\r\nColor1=red\r\nColor2=\xff\r\nColor3=\r\nBag=\xc0\r\n")
+        << true << QColor(0, 0, 0) << white << white << false << 10 << 2048;
+    QTest::newRow("invalid bytes, colours and limits not numbers or none")
+        << QByteArray("\xff\xfe\x80\r\n[System]\r\nColor1=red\r\nColor2=\xff\r\nColor3=\r\nBag=\xc0\r\n"
+                      "HistoryCount=many\r\nHistorySize=0\r\n")
         << TextCodec::decode("\xc0") << u"run"_s << true << QColor(0, 0, 0) << QColor(0, 0, 0) << QColor(0, 0, 0)
-        << false;
+        << false << 10 << 2048;
 }
 
 void SettingsTest::open_showsTheSettingsFile()
@@ -232,6 +239,8 @@ void SettingsTest::open_showsTheSettingsFile()
     QFETCH(QColor, textBack);
     QFETCH(QColor, back);
     QFETCH(bool, flags);
+    QFETCH(int, versions);
+    QFETCH(int, megabytes);
     if (!ini.isEmpty())
         m_fixture->app.writeFile(u"Install.ini"_s, ini);
 
@@ -250,6 +259,8 @@ void SettingsTest::open_showsTheSettingsFile()
     QCOMPARE(child<QComboBox>(&window, u"类型组合框"_s)->currentText(), u"窗口程序"_s);
     QVERIFY(!child<QLabel>(&window, u"类型图片框"_s)->pixmap().isNull());
     QVERIFY(child<QLineEdit>(&window, u"执行目录编辑框"_s)->isEnabled());
+    QCOMPARE(child<QSpinBox>(&window, u"版本数编辑框"_s)->value(), versions);
+    QCOMPARE(child<QSpinBox>(&window, u"历史大小编辑框"_s)->value(), megabytes);
 }
 
 void SettingsTest::ok_writesEveryKeyFromItsControl_data()
@@ -277,12 +288,15 @@ void SettingsTest::ok_writesEveryKeyFromItsControl()
     child<ColourButton>(&window, u"文本背景色"_s)->setColour(QColor(1, 2, 3));
     child<ColourButton>(&window, u"背景色"_s)->setColour(QColor(0, 0, 255));
     child<QLineEdit>(&window, u"执行目录编辑框"_s)->setText(u"no such dir"_s);
+    child<QSpinBox>(&window, u"版本数编辑框"_s)->setValue(25);
+    child<QSpinBox>(&window, u"历史大小编辑框"_s)->setValue(512);
     click(&window, u"确定按钮"_s);
     QCOMPARE(window.result(), int(QDialog::Accepted));
 
     const QString expected = u"; mine\r\n[Install]\r\nTs=2\r\n\r\n[System]\r\nTitle= 我的 目录𠀀\r\nInto="_s + flag +
                              u"\r\nNumber="_s + flag + u"\r\nBag=missing.gif\r\nBag2="_s + bag2 +
-                             u"\r\nColor1=255\r\nColor2=197121\r\nColor3=16711680\r\ndir=no such dir\r\n"_s;
+                             u"\r\nColor1=255\r\nColor2=197121\r\nColor3=16711680\r\ndir=no such dir\r\n"
+                             u"HistoryCount=25\r\nHistorySize=512\r\n"_s;
     QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s), TextCodec::encode(expected));
 }
 
@@ -363,7 +377,9 @@ void SettingsTest::defaultsThenCloseBox_settingsUntouchedTypesReplaced_mainWindo
 
     bool ran = false;
     whenModal<SettingsWindow>([&](SettingsWindow* window) {
+        child<QSpinBox>(window, u"版本数编辑框"_s)->setValue(3);
         click(window, u"默认按钮"_s);
+        QCOMPARE(child<QSpinBox>(window, u"版本数编辑框"_s)->value(), 10);
         QCOMPARE(child<QLineEdit>(window, u"标题编辑框"_s)->text(), defaultTitle());
         QVERIFY(!child<QCheckBox>(window, u"导入选择框"_s)->isChecked());
         QCOMPARE(child<ColourButton>(window, u"文本色"_s)->colour(), QColor(0, 0, 0));
