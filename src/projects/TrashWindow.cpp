@@ -29,10 +29,13 @@ TrashWindow::TrashWindow(QWidget* parent, std::function<void()> changed)
     m_entries->setUniformRowHeights(true);
     m_entries->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_entries->header()->setStretchLastSection(true);
-    m_entries->header()->resizeSection(0, 110);
-    m_entries->header()->resizeSection(1, 160);
-    m_entries->header()->resizeSection(2, 60);
-    m_entries->header()->resizeSection(3, 140);
+    m_entries->header()->setMinimumSectionSize(40);
+    m_entries->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Sized so the full deletion time shows and the whole row fits without scrolling sideways.
+    m_entries->header()->resizeSection(0, 100);
+    m_entries->header()->resizeSection(1, 130);
+    m_entries->header()->resizeSection(2, 50);
+    m_entries->header()->resizeSection(3, 180);
     labelFor(m_label, m_entries);
 
     auto* restoreButton = placed(new QPushButton(u"还原"_s, this), u"还原按钮"_s, QRect(264, 320, 88, 32));
