@@ -5,6 +5,7 @@
 #include "platform/ValueText.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectNumber.h"
+#include "projects/ProjectTrash.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -100,26 +101,8 @@ UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const
 
 int deleteProjects(const QList<int>& recordNumbers, bool withPackages)
 {
-    ProjectTable projects;
-    if (!projects.open())
-        return kDeleteFailed;
-    QList<int> records;
-    QStringList packages;
-    for (int recordNumber : recordNumbers) {
-        if (!projects.goTo(recordNumber) || records.contains(recordNumber))
-            continue;
-        records.append(recordNumber);
-        const QString number = projects.readField(ProjectField::Number).toString();
-        if (withPackages && TableSchemas::hasPackageFile(number))
-            packages.append(ProjectCatalogue::packagePath(number));
-    }
-    // The packages go only once the records are gone for good: a table that refuses the delete keeps every
-    // project together with its files.
-    if (!projects.deleteRecords(records))
-        return kDeleteFailed;
-    for (const QString& package : std::as_const(packages))
-        QFile::remove(package);
-    return int(records.size());
+    const int moved = ProjectTrash::moveIn(recordNumbers, withPackages);
+    return moved == ProjectTrash::kMoveFailed ? kDeleteFailed : moved;
 }
 
 QStringList parseRelated(const QString& stored)

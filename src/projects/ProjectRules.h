@@ -44,10 +44,11 @@ enum class UpdateOutcome {
 UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const QString& packageSource,
                             const Progress& progress = {});
 
-// Deletes the projects with these record numbers and, with `withPackages`, their package files: the records
-// in one transaction, then the files. Numbers that name no record are passed over. Only files inside the data
-// folder are ever removed, whatever number a record holds. Answers the number of records deleted, or
-// kDeleteFailed when the table could not be changed; then every record and every package is as it was.
+// Deletes the projects with these record numbers: they go to the trash (ProjectTrash), with `withPackages`
+// their package files too, and can be brought back from there. Numbers that name no record are passed over.
+// Only files inside the data folder are ever moved, whatever number a record holds. Answers the number of
+// records deleted, or kDeleteFailed when the table could not be changed; then every record and every package
+// is as it was.
 constexpr int kDeleteFailed = -1;
 int deleteProjects(const QList<int>& recordNumbers, bool withPackages);
 

@@ -72,6 +72,9 @@ void FindCheckTest::craftCatalogue()
     writeData(u"P3.zip"_s);              // not a package file
     writeData(u"P3.fd1.bak"_s);
     QVERIFY(QDir().mkpath(m_fx->app.filePath(u"data/folder.fd1"_s)));
+    // Packages the trash and the package history keep belong to no project, and are no orphans either.
+    m_fx->app.writeFile(u"data/trash/20261201093005000-1/package.fd1"_s, "trashed");
+    m_fx->app.writeFile(u"data/history/P1/20261201-093005.fd1"_s, "earlier");
 }
 
 QStringList FindCheckTest::column(const QTreeWidget* list, int c)
@@ -127,8 +130,11 @@ void FindCheckTest::check_craftedDataFolder_listsMissingPackagesAndOrphans()
     QCOMPARE(orphans, (QStringList{u"v1.fd1"_s, u"旧项目.fd1"_s}));
 
     // Names that are no package file of the folder are never deleted, whatever a caller passes.
-    QCOMPARE(CatalogueCheck::deleteOrphans({u"../data/P1.fd1"_s, u"P3.zip"_s}),
-             (QStringList{u"../data/P1.fd1"_s, u"P3.zip"_s}));
+    const QStringList refused{u"../data/P1.fd1"_s, u"P3.zip"_s, u"trash/20261201093005000-1/package.fd1"_s,
+                              u"history/P1/20261201-093005.fd1"_s};
+    QCOMPARE(CatalogueCheck::deleteOrphans(refused), refused);
+    QCOMPARE(m_fx->app.readFile(u"data/trash/20261201093005000-1/package.fd1"_s), QByteArray("trashed"));
+    QCOMPARE(m_fx->app.readFile(u"data/history/P1/20261201-093005.fd1"_s), QByteArray("earlier"));
     QVERIFY(QFile::exists(m_fx->app.filePath(u"data/P1.fd1"_s)));
     QVERIFY(QFile::exists(m_fx->app.filePath(u"data/P3.zip"_s)));
 }

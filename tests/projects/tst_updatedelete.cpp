@@ -4,6 +4,7 @@
 #include "ReadOnlyMount.h"
 #include "app/AppSettings.h"
 #include "projects/DeleteProjectWindow.h"
+#include "projects/ProjectTrash.h"
 #include "projects/UpdateProjectWindow.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -217,6 +218,14 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo::exists(m_fx->app.filePath(u"data/B.fd1"_s)), !withPackages);
         QCOMPARE(QFileInfo::exists(m_fx->app.filePath(u"data/D.fd1"_s)), !withPackages);
         QVERIFY(QFileInfo::exists(m_fx->app.filePath(u"data/C.fd1"_s)));
+        // What went lies in the trash, the packages with their records or not at all.
+        const QList<ProjectTrash::Entry> trash = ProjectTrash::entries();
+        QCOMPARE(trash.size(), 2);
+        for (const ProjectTrash::Entry& entry : trash) {
+            QCOMPARE(entry.project, fullRecord(entry.project.number));
+            QCOMPARE(entry.withPackage, withPackages);
+            QCOMPARE(QFileInfo::exists(ProjectTrash::folder() + u'/' + entry.id + u"/package.fd1"_s), withPackages);
+        }
         QCOMPARE(AppSettings().read(SettingsKeys::kDeleteWithPackage), withPackages ? u"1"_s : u"0"_s);
     }
 

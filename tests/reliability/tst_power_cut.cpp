@@ -3,9 +3,11 @@
 #include "TempAppDir.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
+#include "projects/ProjectTrash.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -189,13 +191,24 @@ void PowerCutTest::deleteProjects_diskFailsAtAnyWrite_recordsAndPackagesStayToge
         if (QFile::exists(ProjectCatalogue::packagePath(project(n).number)))
             packages.append(project(n).number);
     }
+    // A deleted project's package went with it into the trash.
+    QStringList trashed;
+    for (const ProjectTrash::Entry& entry : ProjectTrash::entries()) {
+        QVERIFY(entry.withPackage);
+        trashed.append(entry.project.number);
+    }
+    trashed.sort();
     if (answer == ProjectRules::kDeleteFailed) {
         QCOMPARE(CatalogBuilder::projectNumbers(), QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
         QCOMPARE(packages, QStringList({u"P1"_s, u"P2"_s, u"P3"_s}));
+        QCOMPARE(trashed, QStringList());
+        QCOMPARE(QDir(ProjectTrash::folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
     } else {
         QCOMPARE(answer, 2);
         QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"P2"_s});
         QCOMPARE(packages, QStringList{u"P2"_s});
+        QCOMPARE(trashed, QStringList({u"P1"_s, u"P3"_s}));
     }
 }
 

@@ -42,6 +42,7 @@ MainMenus::MainMenus(QWidget* owner)
     viewNote = m_tool->addAction(u"&V.查看备注"_s);
     showPath = m_tool->addAction(u"&U.路径"_s);
     checkData = m_tool->addAction(u"&C.检查数据"_s);
+    trash = m_tool->addAction(u"&B.回收站"_s);
     m_tool->addSeparator();
     backToProjects = m_tool->addAction(u"&R.返回到项目列表"_s);
 }

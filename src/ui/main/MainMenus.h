@@ -42,6 +42,7 @@ public:
     QAction* showPath = nullptr;
     QAction* backToProjects = nullptr;
     QAction* checkData = nullptr;
+    QAction* trash = nullptr;
 
 private:
     QMenu* m_project;

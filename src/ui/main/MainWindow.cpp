@@ -7,12 +7,15 @@
 #include "execution/ExecuteCommand.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "execution/StrandedWork.h"
+#include "platform/Clock.h"
 #include "projects/CatalogueCheckWindow.h"
 #include "projects/DeleteProjectWindow.h"
 #include "projects/DroppedPackage.h"
 #include "projects/ExportProject.h"
 #include "projects/NewProjectWindow.h"
+#include "projects/ProjectTrash.h"
 #include "projects/RelatedProjectsWindow.h"
+#include "projects/TrashWindow.h"
 #include "projects/UpdateProjectWindow.h"
 #include "settings/SettingsWindow.h"
 #include "tools/ToolCommands.h"
@@ -89,6 +92,9 @@ void MainWindow::startUp()
     m_projects->setArrangement(
         settings.readNumber(SettingsKeys::kListArrangement, SettingsKeys::kListArrangement.defaultValue()));
     applyListAppearance();
+    // A delete or 还原 that an earlier run left half done is finished or undone before the list shows it.
+    ProjectTrash::recover();
+    ProjectTrash::expire(Clock::now());
     m_projects->loadProjectList();
     // Work that an earlier run left in the execution directory can still be updated back or abandoned.
     listWork(StrandedWork::findLines());
@@ -209,6 +215,8 @@ void MainWindow::bindCommands()
          [this](const QList<int>&) { ToolCommands::showPath(this, m_toolPage); }},
         {m_menus->checkData, nullptr, Needs::Nothing,
          [this](const QList<int>&) { CatalogueCheckWindow::checkCatalogue(this); }},
+        {m_menus->trash, nullptr, Needs::Nothing,
+         [this](const QList<int>&) { TrashWindow::showTrash(this, catalogueNotice()); }},
         {nullptr, buttons.wizard, Needs::Nothing, [this](const QList<int>&) { DesignWizardWindow::open(this); }},
         {nullptr, buttons.settings, Needs::Nothing,
          [this](const QList<int>&) {

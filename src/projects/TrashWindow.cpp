@@ -1,0 +1,136 @@
+#include "projects/TrashWindow.h"
+
+#include "platform/ValueText.h"
+#include "projects/ProjectTrash.h"
+#include "ui/common/Naming.h"
+#include "ui/common/Prompt.h"
+#include "ui/common/WorkProgress.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+TrashWindow::TrashWindow(QWidget* parent, std::function<void()> changed)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_changed(std::move(changed))
+{
+    named(this, u"TrashWindow"_s);
+    setWindowTitle(u"回收站"_s);
+    setFixedSize(560, 360);
+
+    m_label = placedLabel(this, u"标签1"_s, u"已删除的项目："_s, QRect(8, 8, 540, 16));
+    m_entries = placed(new QTreeWidget(this), u"回收站列表框"_s, QRect(8, 26, 544, 284));
+    m_entries->setHeaderLabels({u"项目编号"_s, u"项目名称"_s, u"版本"_s, u"删除时间"_s, u"文件包"_s});
+    m_entries->setRootIsDecorated(false);
+    m_entries->setAllColumnsShowFocus(true);
+    m_entries->setUniformRowHeights(true);
+    m_entries->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_entries->header()->setStretchLastSection(true);
+    m_entries->header()->setMinimumSectionSize(40);
+    m_entries->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Sized so the full deletion time shows and the whole row fits without scrolling sideways.
+    m_entries->header()->resizeSection(0, 100);
+    m_entries->header()->resizeSection(1, 130);
+    m_entries->header()->resizeSection(2, 50);
+    m_entries->header()->resizeSection(3, 180);
+    labelFor(m_label, m_entries);
+
+    auto* restoreButton = placed(new QPushButton(u"还原"_s, this), u"还原按钮"_s, QRect(264, 320, 88, 32));
+    m_emptyButton = placed(new QPushButton(u"清空回收站"_s, this), u"清空按钮"_s, QRect(356, 320, 100, 32));
+    auto* closeButton = placed(new QPushButton(u"关  闭"_s, this), u"关闭按钮"_s, QRect(460, 320, 92, 32));
+    for (QPushButton* b : {restoreButton, m_emptyButton})
+        b->setAutoDefault(false);
+    closeButton->setDefault(true);
+
+    connect(restoreButton, &QPushButton::clicked, this, &TrashWindow::restoreSelected);
+    connect(m_emptyButton, &QPushButton::clicked, this, &TrashWindow::emptyTrash);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_entries, &QTreeWidget::itemDoubleClicked, this, &TrashWindow::restoreSelected);
+    speakAsSeen(this);
+    refresh();
+}
+
+void TrashWindow::refresh()
+{
+    m_entries->clear();
+    const QList<ProjectTrash::Entry> entries = ProjectTrash::entries();
+    QList<QTreeWidgetItem*> items;
+    for (const ProjectTrash::Entry& e : entries) {
+        auto* item = new QTreeWidgetItem({e.project.number, e.project.name, e.project.version,
+                                          ValueText::dateTime(e.deleted), e.withPackage ? u"有"_s : u"无"_s});
+        item->setData(0, Qt::UserRole, e.id);
+        items.append(item);
+    }
+    m_entries->addTopLevelItems(items);
+    m_label->setText(u"已删除的项目（%1 个）："_s.arg(entries.size()));
+    m_emptyButton->setEnabled(!entries.isEmpty());
+}
+
+void TrashWindow::restoreSelected()
+{
+    if (WorkProgress::running())
+        return;
+    QStringList ids;
+    for (int i = 0; i < m_entries->topLevelItemCount(); ++i) {
+        if (m_entries->topLevelItem(i)->isSelected())
+            ids.append(m_entries->topLevelItem(i)->data(0, Qt::UserRole).toString());
+    }
+    if (ids.isEmpty()) {
+        Prompt::warning(this, u"请选择您要还原的项目！"_s);
+        return;
+    }
+    using Outcome = ProjectTrash::RestoreOutcome;
+    QList<Outcome> refusals;
+    bool restored = false;
+    for (const QString& id : std::as_const(ids)) {
+        const Outcome outcome = ProjectTrash::restore(id);
+        if (outcome == Outcome::Restored || outcome == Outcome::Failed)
+            restored = true;
+        if (outcome != Outcome::Restored && outcome != Outcome::Gone && !refusals.contains(outcome))
+            refusals.append(outcome);
+    }
+    refresh();
+    if (restored && m_changed)
+        m_changed();
+    // One message for each kind of refusal, however many entries it held back.
+    for (const Outcome outcome : std::as_const(refusals)) {
+        switch (outcome) {
+        case Outcome::NumberTaken:
+            Prompt::warning(this, u"已存在相同编号！"_s);
+            break;
+        case Outcome::HistoryRefused:
+            Prompt::error(this, u"保留原有项目文件包失败！"_s);
+            break;
+        case Outcome::DatabaseError:
+            showDatabaseError(this);
+            break;
+        case Outcome::Failed:
+            Prompt::error(this, u"还原项目文件包失败！"_s);
+            break;
+        case Outcome::Restored:
+        case Outcome::Gone:
+            break;
+        }
+    }
+}
+
+void TrashWindow::emptyTrash()
+{
+    if (WorkProgress::running() || m_entries->topLevelItemCount() == 0)
+        return;
+    if (!Prompt::question(this, u"确定要清空回收站吗？清空后无法恢复。"_s))
+        return;
+    const bool emptied = ProjectTrash::empty();
+    refresh();
+    if (!emptied)
+        Prompt::error(this, u"清空回收站失败！"_s);
+}
+
+void TrashWindow::showTrash(QWidget* parent, const std::function<void()>& changed)
+{
+    TrashWindow window(parent, changed);
+    window.exec();
+}
