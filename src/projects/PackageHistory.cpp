@@ -27,6 +27,8 @@ constexpr qint64 kMebibyte = 1024 * 1024;
 
 const QString kTimeFormat = u"yyyyMMdd-HHmmss-zzz"_s;
 
+bool s_linksRefused = false;
+
 // The causes as file names spell them: plain ASCII, so a history copied to any disk keeps its names.
 struct CauseToken
 {
@@ -163,6 +165,11 @@ QList<Version> versions(const QString& number)
     return versionsIn(folderOf(number));
 }
 
+void setLinksRefused(bool refused)
+{
+    s_linksRefused = refused;
+}
+
 bool sameBytes(const QString& a, const QString& b)
 {
     if (FileSystem::sameFile(a, b))
@@ -201,7 +208,7 @@ QString keepFileInto(const QString& current, const QString& folder, Cause cause,
     }
     const QString path = folder + u'/' + name;
     // A link costs no byte and no time; only a disk without links pays for a complete copy.
-    if (DurableFile::keepAs(current, path) || FileSystem::copyFile(current, path))
+    if ((!s_linksRefused && DurableFile::keepAs(current, path)) || FileSystem::copyFile(current, path))
         return path;
     return {};
 }

@@ -67,6 +67,9 @@ std::optional<Version> parseVersion(const QString& path);
 QString keepFileInto(const QString& current, const QString& folder, Cause cause, const QString& packageType,
                      const QString& alsoTaken = {});
 
+// Makes every keep copy, as on a disk without hard links; for tests and benchmarks of that fallback.
+void setLinksRefused(bool refused);
+
 // Whether two files hold the same bytes (the same file through two names, or equal sizes and contents).
 bool sameBytes(const QString& a, const QString& b);
 

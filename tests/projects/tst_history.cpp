@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -73,6 +74,7 @@ private slots:
             QTest::addRow("%s, other bytes", path) << QString::fromLatin1(path) << true << cause;
             QTest::addRow("%s, same bytes", path) << QString::fromLatin1(path) << false << cause;
         }
+        QTest::newRow("update, on a disk without links") << u"update, copied"_s << true << u"更新项目"_s;
     }
 
     void replacingPackage_keepsTheOneBeforeUnlessTheBytesAreTheSame()
@@ -83,7 +85,9 @@ private slots:
         const QByteArray incoming = changed ? "new package" : "old package";
         qsizetype versionsBefore = 0;
 
-        if (path == u"update") {
+        PackageHistory::setLinksRefused(path.endsWith(u"copied"));
+        const auto linksAgain = qScopeGuard([] { PackageHistory::setLinksRefused(false); });
+        if (path.startsWith(u"update,") || path == u"update") {
             const QString source = m_fx->app.writeFile(u"chosen/new.e"_s, incoming);
             QCOMPARE(ProjectRules::updateProject(1, ProjectCatalogue::readProject(1), source),
                      ProjectRules::UpdateOutcome::Updated);
