@@ -32,6 +32,7 @@ HistoryWindow::HistoryWindow(int recordNumber, std::function<void()> catalogueCh
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->header()->setStretchLastSection(true);
     m_list->header()->setSectionsMovable(false);
+    m_list->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     m_list->setColumnWidth(0, 210);
     m_list->setColumnWidth(1, 90);
 
