@@ -96,9 +96,16 @@ private slots:
             QVERIFY(DurableFile::write(pending, incoming));
             QVERIFY(UpdateBack::store(WorkLine::parse(WorkLine::packageCaption(pending)), pending, {}));
         } else if (path == u"restore") {
+            // The backup carries a history of its own, which comes back beside the version the restore keeps.
+            const QString earlier = m_fx->app.writeFile(u"earlier.e"_s, "from the backup");
+            QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s)
+                         .isEmpty());
+            versionsBefore = 1;
+            m_fx->clockTime = m_fx->clockTime.addSecs(1);
             store(incoming);
             const QString archive = m_fx->app.filePath(u"a.fd2"_s);
             QVERIFY(DataBackup::backUp(archive));
+            QVERIFY(QDir(PackageHistory::rootFolder()).removeRecursively());
             store("old package");
             QVERIFY(DataBackup::restore(archive));
         } else {
@@ -115,6 +122,8 @@ private slots:
         QCOMPARE(bytesOf(stored()), incoming);
         const QList<PackageHistory::Version> versions = PackageHistory::versions(u"P1"_s);
         QCOMPARE(versions.size(), versionsBefore + (changed ? 1 : 0));
+        if (versionsBefore)
+            QCOMPARE(PackageHistory::label(versions.last().cause), u"更新项目"_s);
         if (changed) {
             QCOMPARE(bytesOf(versions.first().path), QByteArray("old package"));
             QCOMPARE(PackageHistory::label(versions.first().cause), cause);
