@@ -191,6 +191,9 @@ QString keepFileInto(const QString& current, const QString& folder, Cause cause,
 {
     if (!makeFolder(folder))
         return {};
+    // A table made elsewhere may hold any text as a package type; one that cannot stand in a file name is
+    // not kept with the version, which then exports under the dialog's catch-all filter.
+    const QString type = FileSystem::isValidFileName(packageType, 32) ? packageType : QString();
     // Two versions kept within one millisecond (or under a clock that stands still) still get names of their
     // own, in the order they were kept.
     QDateTime time = Clock::now();
@@ -201,10 +204,10 @@ QString keepFileInto(const QString& current, const QString& folder, Cause cause,
         return here.exists() || here.isSymLink() ||
                (!alsoTaken.isEmpty() && QFileInfo::exists(alsoTaken + u'/' + candidate));
     };
-    QString name = versionName(time, cause, packageType);
+    QString name = versionName(time, cause, type);
     while (taken(name)) {
         time = time.addMSecs(1);
-        name = versionName(time, cause, packageType);
+        name = versionName(time, cause, type);
     }
     const QString path = folder + u'/' + name;
     // A link costs no byte and no time; only a disk without links pays for a complete copy.
