@@ -6,6 +6,8 @@
 #include "platform/Clock.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "projects/PackageHistory.h"
+#include "projects/ProjectCatalogue.h"
 #include "store/RecordTable.h"
 #include "store/TableFiles.h"
 #include "store/TableSchemas.h"
@@ -17,6 +19,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -189,6 +192,36 @@ void adoptHiddenLeftovers(const Home& place)
     }
 }
 
+// The packages of data/ that the backup's will replace by other bytes get a second name in the stage's
+// history first, so the move-in carries them into data/history/ beside the backup's own history, and the
+// undo set is not their only copy. Answers where they will lie once moved in; nothing when one could not be
+// kept, and then the restore must not go on.
+std::optional<QStringList> keepReplacedPackages(const QString& data, const QString& stage)
+{
+    using namespace PackageHistory;
+    QStringList kept;
+    const QDir staged(stage);
+    for (const QString& name : staged.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        const QString current = data + u'/' + name;
+        if (!TableSchemas::isPackageFileName(name) || !QFileInfo(current).isFile() ||
+            sameBytes(current, staged.filePath(name)))
+            continue;
+        const QString number = name.chopped(TableSchemas::packageSuffix().size());
+        if (const QList<Version> earlier = versions(number);
+            !earlier.isEmpty() && sameBytes(current, earlier.first().path))
+            continue;
+        const int record = ProjectCatalogue::recordOf(number);
+        const QString relative = u"/history/"_s + name;
+        const QString version =
+            keepFileInto(current, stage + relative, Cause::Restore,
+                         record > 0 ? ProjectCatalogue::readProject(record).packageType : QString(), data + relative);
+        if (version.isEmpty())
+            return std::nullopt;
+        kept.append(data + relative + u'/' + QFileInfo(version).fileName());
+    }
+    return kept;
+}
+
 } // namespace
 
 namespace DataBackup {
@@ -238,6 +271,10 @@ bool restore(const QString& archivePath, const Progress& progress)
             TableFiles::recover(path);
     }
 
+    const std::optional<QStringList> kept = keepReplacedPackages(place.data, stage);
+    if (!kept)
+        return discardStage();
+
     RestoreTransaction move =
         RestoreTransaction::planned({place.data, stage, newUndoFolder(undoRoot), place.journal()});
     if (!move.writeJournal())
@@ -253,6 +290,7 @@ bool restore(const QString& archivePath, const Progress& progress)
         pruneUndoSets(undoRoot);
     else
         dropEmptyUndoRoot(undoRoot);
+    PackageHistory::prune(*kept);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "execution/WorkLine.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "store/TableSchemas.h"
@@ -169,15 +170,24 @@ bool store(const WorkLine& line, const QString& package, const Progress& progres
     // Beside data/ the package is one rename away; a data folder on another disk gets a complete copy.
     if (QFileInfo(stored).isDir())
         return false;
+    // The stored package gets its second name in the history before anything replaces it: a kill after the
+    // link leaves it in both places, one after the rename in the history, never in neither.
+    const std::optional<QString> kept = PackageHistory::keep(line.number(), PackageHistory::Cause::UpdateBack, package);
+    if (!kept)
+        return false;
     if (DurableFile::replace(package, stored)) {
         DurableFile::syncFolder(dataFolder);
         DurableFile::syncFolder(QFileInfo(package).absolutePath());
+        PackageHistory::prune({*kept});
         return true;
     }
-    if (!FileSystem::copyFile(package, stored, progress))
+    if (!FileSystem::copyFile(package, stored, progress)) {
+        PackageHistory::drop(*kept);
         return false;
+    }
     DurableFile::syncFolder(dataFolder);
     QFile::remove(package);
+    PackageHistory::prune({*kept});
     return true;
 }
 

@@ -51,8 +51,12 @@ bool exportProject(int recordNumber, QWidget* parent)
         Prompt::error(parent, u"项目文件已丢失或未导入！"_s);
         return false;
     }
+    return exportPackage(source, project.packageType, project, parent);
+}
 
-    Prompt::FileDialog dialog = exportDialog(project.packageType);
+bool exportPackage(const QString& package, const QString& packageType, const ProjectRecord& project, QWidget* parent)
+{
+    Prompt::FileDialog dialog = exportDialog(packageType);
     dialog.initialPath = defaultName(project, dialog.defaultSuffix);
     const QString target = Prompt::saveFile(parent, dialog);
     if (target.isEmpty())
@@ -64,7 +68,7 @@ bool exportProject(int recordNumber, QWidget* parent)
 
     // The copy goes to a temporary file beside the target that replaces it only when complete: a full disk
     // or a read-only folder leaves no partial file, and the stored package chosen as target stays whole.
-    if (!WorkProgress::copyFile(parent, source, target)) {
+    if (!WorkProgress::copyFile(parent, package, target)) {
         Prompt::error(parent, u"导出文件失败！"_s);
         return false;
     }

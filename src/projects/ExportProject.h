@@ -1,7 +1,13 @@
 #pragma once
 
+class QString;
 class QWidget;
+struct ProjectRecord;
 
 // Copies the stored package of the project with this record number to a file the user names, giving it back
 // its file type. Answers true when the file was written; every failure has told the user already.
 bool exportProject(int recordNumber, QWidget* parent);
+
+// Copies `package`, a package of `packageType`, to a file the user names in the save dialog, which offers
+// the project's name and version: the stored package as much as a version kept in its history.
+bool exportPackage(const QString& package, const QString& packageType, const ProjectRecord& project, QWidget* parent);

@@ -1,9 +1,18 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 // The earlier packages of each project, kept in the data folder (so a backup carries them) whenever a stored
 // package is about to be replaced, so no command of the program destroys the only copy of earlier work.
+//
+// Each project has a folder data/history/<package file name>/, each version one file in it whose name holds
+// the time it was kept (to the millisecond, so names sort by time), the cause and the package type. There is
+// no index to disagree with the files after a kill, and a restore merges two histories file by file.
 namespace PackageHistory {
 
 // Why a package was replaced; the history window shows the label.
@@ -21,5 +30,57 @@ QString label(Cause cause);
 // version already kept. False only when a stored package could not be kept: the caller must then not replace
 // it. Afterwards the oldest versions beyond the limits of the settings go.
 bool keepCurrent(const QString& number, Cause cause, const QString& replacement = {});
+
+// keepCurrent without the pruning, for a caller that may still fail to replace the package: the path of the
+// version just kept, an empty text when nothing needed keeping, nothing when the package could not be kept.
+// Once the replacement is done the caller prunes, sparing that version; when it failed it drops the version.
+std::optional<QString> keep(const QString& number, Cause cause, const QString& replacement = {});
+void drop(const QString& version);
+
+// Removes the oldest versions beyond the limits of the settings (versions per project, megabytes of the
+// whole history), never one of `spared`.
+void prune(const QStringList& spared = {});
+
+// data/history/<package file name>: where the versions of the project with this number lie.
+QString folderOf(const QString& number);
+// data/history, which a backup carries like every other part of the data folder.
+QString rootFolder();
+
+struct Version
+{
+    QString path;
+    QDateTime time;
+    Cause cause = Cause::Update;
+    QString packageType; // as the record held it when the version was kept
+    qint64 size = 0;
+};
+// The versions kept for the project, newest first; files in its folder that are no version are passed over.
+QList<Version> versions(const QString& number);
+
+// The file name of a version kept at `time`, and back.
+QString versionName(const QDateTime& time, Cause cause, const QString& packageType);
+std::optional<Version> parseVersion(const QString& path);
+
+// Links (or where the disk has no links, copies) `current` into `folder` as a version; the path, or empty
+// when it could not be kept. A version whose name exists in one of `folder` and `alsoTaken` is kept one
+// millisecond later. Used by the restore, which keeps into its staging folder.
+QString keepFileInto(const QString& current, const QString& folder, Cause cause, const QString& packageType,
+                     const QString& alsoTaken = {});
+
+// Makes every keep copy, as on a disk without hard links; for tests and benchmarks of that fallback.
+void setLinksRefused(bool refused);
+
+// Whether two files hold the same bytes (the same file through two names, or equal sizes and contents).
+bool sameBytes(const QString& a, const QString& b);
+
+enum class RevertOutcome {
+    Reverted,
+    Missing,       // the version is gone, or the record names no project that can have a package
+    Failed,        // the current package could not be kept, or the version not put in its place
+    DatabaseError, // the package is in place but the record's package type could not be written
+};
+// Makes the version the project's stored package, keeping the current one first (cause Revert); the version
+// stays in the history. The record's package type becomes the version's.
+RevertOutcome revert(int recordNumber, const Version& version);
 
 } // namespace PackageHistory

@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
+#include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectNumber.h"
 #include "projects/ProjectTrash.h"
@@ -76,10 +77,21 @@ UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const
         if (!QFileInfo(packageSource).isFile() || !TableSchemas::hasPackageFile(edited.number))
             return UpdateOutcome::PackageMissing;
         // The stored package chosen as its own replacement is already in place, and its type is still its type.
-        if (QFileInfo(packageSource).canonicalFilePath() == QFileInfo(package).canonicalFilePath())
+        if (QFileInfo(packageSource).canonicalFilePath() == QFileInfo(package).canonicalFilePath()) {
             newPackage = false;
-        else if (!FileSystem::copyFile(packageSource, package, progress))
-            return UpdateOutcome::PackageMissing;
+        } else {
+            // The package it replaces goes into the history first; a copy that fails leaves it in place, so
+            // the version kept for it would only be a second name of the same bytes.
+            const std::optional<QString> kept =
+                PackageHistory::keep(edited.number, PackageHistory::Cause::Update, packageSource);
+            if (!kept)
+                return UpdateOutcome::PackageMissing;
+            if (!FileSystem::copyFile(packageSource, package, progress)) {
+                PackageHistory::drop(*kept);
+                return UpdateOutcome::PackageMissing;
+            }
+            PackageHistory::prune({*kept});
+        }
     }
 
     ProjectTable projects;

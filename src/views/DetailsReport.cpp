@@ -43,9 +43,8 @@ QString rule()
     return QString(66, u'-');
 }
 
-QString sizeLine(qint64 bytes)
+QString sizeText(qint64 bytes)
 {
-    const QString exact = withThousands(bytes) + u"字节"_s;
     QString size = QString::number(bytes) + u"字节"_s;
     if (bytes > 1024) {
         // The MB value comes from the KB value as shown, so the two never disagree in their last digit.
@@ -54,7 +53,12 @@ QString sizeLine(qint64 bytes)
         if (kb > 1024)
             size = ValueText::number(roundedTo2(kb / 1024.0)) + u"MB"_s;
     }
-    return u"文件尺寸："_s + size + u" ("_s + exact + u')';
+    return size;
+}
+
+QString sizeLine(qint64 bytes)
+{
+    return u"文件尺寸："_s + sizeText(bytes) + u" ("_s + withThousands(bytes) + u"字节)"_s;
 }
 
 QString build(int recordNumber)

@@ -8,6 +8,9 @@ namespace DetailsReport {
 // The report of project record `recordNumber`, lines separated by CR LF and starting with a line break.
 QString build(int recordNumber);
 
+// A size in the largest fitting unit: "512字节", "12.5KB", "1.2MB".
+QString sizeText(qint64 bytes);
+
 // "文件尺寸：" + the size in the largest fitting unit + " (" + the exact byte count with thousands
 // separators + ")".
 QString sizeLine(qint64 bytes);

@@ -9,6 +9,7 @@
 #include "backup/BackupWindow.h"
 #include "backup/DataBackup.h"
 #include "backup/RestoreTransaction.h"
+#include "projects/PackageHistory.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "tools/ToolTable.h"
@@ -475,6 +476,12 @@ void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt()
     QCOMPARE(m_fixture->app.readFile(u"data/sub/P2.fd1"_s), QByteArray("p2"));
     const QString undo = u"data-before-restore/20261207-093005/"_s;
     QCOMPARE(m_fixture->app.readFile(undo + u"P1.fd1"_s), QByteArray("old package"));
+    // The package replaced came into the history with the rest, whichever move the kill came before.
+    const QList<PackageHistory::Version> versions = PackageHistory::versions(u"P1"_s);
+    QCOMPARE(versions.size(), 1);
+    QCOMPARE(PackageHistory::label(versions.first().cause), u"导入"_s);
+    QCOMPARE(m_fixture->app.readFile(u"data/history/P1.fd1/"_s + QFileInfo(versions.first().path).fileName()),
+             QByteArray("old package"));
     ProjectTable kept;
     QVERIFY(kept.RecordTable::open(m_fixture->app.filePath(undo + u"DB.EDB"_s)));
     QCOMPARE(kept.readColumn(ProjectField::Number), QVariantList{u"OLD"_s});

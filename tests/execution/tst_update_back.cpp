@@ -10,6 +10,7 @@
 #include "execution/StrandedWork.h"
 #include "execution/UpdateBack.h"
 #include "execution/WorkLine.h"
+#include "projects/PackageHistory.h"
 #include "store/TableSchemas.h"
 #include "ui/common/WorkProgress.h"
 #include "ui/main/MainWindow.h"
@@ -267,13 +268,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("zip");
         QTest::addColumn<int>("steps"); // 0: while packing; 1 packed; 2 stored; 3 stamped; 4 while cleaning up
+        QTest::addColumn<bool>("kept"); // packed, and the stored package linked into the history, not replaced
         for (const bool zip : {true, false}) {
             const char* form = zip ? "zip work" : "file work";
-            QTest::addRow("%s, while packing", form) << zip << 0;
-            QTest::addRow("%s, packed", form) << zip << 1;
-            QTest::addRow("%s, stored", form) << zip << 2;
-            QTest::addRow("%s, record stamped", form) << zip << 3;
-            QTest::addRow("%s, while the folder was deleted", form) << zip << 4;
+            QTest::addRow("%s, while packing", form) << zip << 0 << false;
+            QTest::addRow("%s, packed", form) << zip << 1 << false;
+            QTest::addRow("%s, packed and the package before kept", form) << zip << 1 << true;
+            QTest::addRow("%s, stored", form) << zip << 2 << false;
+            QTest::addRow("%s, record stamped", form) << zip << 3 << false;
+            QTest::addRow("%s, while the folder was deleted", form) << zip << 4 << false;
         }
     }
 
@@ -281,6 +284,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, zip);
         QFETCH(int, steps);
+        QFETCH(bool, kept);
         ExecutionFixture fx;
         const QString caption = zip ? executeZip(fx) : executeFile(fx);
         const WorkLine line = WorkLine::parse(caption);
@@ -290,12 +294,24 @@ private Q_SLOTS:
             return zip ? contentOf(fx.storedPackage(u"P01"_s)).value(u"main.e"_s) : fx.storedBytes(u"P01"_s);
         };
         const QByteArray original = storedWork();
+        const QByteArray originalPackage = fx.storedBytes(u"P01"_s);
+        // Wherever the update back ended, the package before it is in its place or in the history.
+        const auto versionsOfOriginal = [&] {
+            qsizetype found = 0;
+            for (const PackageHistory::Version& version : PackageHistory::versions(u"P01"_s)) {
+                QFile file(version.path);
+                found += file.open(QIODevice::ReadOnly) && file.readAll() == originalPackage;
+            }
+            return found;
+        };
 
         UpdateBack::Packed packed;
         if (steps == 0)
             fx.app.writeFile(u".tallyra-zip-Ab12Cd.tmp"_s, "half a package");
         else
             packed = UpdateBack::pack(line, {});
+        if (kept)
+            QVERIFY(PackageHistory::keepCurrent(u"P01"_s, PackageHistory::Cause::UpdateBack, packed.package));
         if (steps >= 2)
             QVERIFY(UpdateBack::store(line, packed.package, {}));
         if (steps >= 3)
@@ -312,6 +328,7 @@ private Q_SLOTS:
             expected.append(WorkLine::packageCaption(packed.package));
         QCOMPARE(listed, expected);
         QCOMPARE(storedWork(), steps >= 2 ? edited : original);
+        QVERIFY(fx.storedBytes(u"P01"_s) == originalPackage || versionsOfOriginal() == 1);
         QCOMPARE(QDir(fx.app.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList({u"Install.ini"_s}) +
                      (steps == 1 ? QStringList{QFileInfo(packed.package).fileName()} : QStringList()));
@@ -326,6 +343,7 @@ private Q_SLOTS:
             QCOMPARE(fx.prompt.lastText(), kUpdated);
         }
         QCOMPARE(storedWork(), edited);
+        QCOMPARE(versionsOfOriginal(), 1);
     }
 
     void singleFileWork_otherFilesInFolder_deletedOnlyWhenUserSaysSo_data()

@@ -68,7 +68,7 @@ private Q_SLOTS:
     void commands_whileLongWorkRuns_startNothing();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone();
-    void contextMenu_nothingSelected_disablesExactlyTheNineSelectionEntries();
+    void contextMenu_nothingSelected_disablesExactlyTheTenSelectionEntries();
     void help_opensTheDocumentBesideTheExecutable();
     void aboutWindow_showsVersionAndOpensTheWebAddress();
 
@@ -431,13 +431,13 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
     QVERIFY(m_prompt->shellOpened.isEmpty());
 }
 
-void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelectionEntries()
+void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheTenSelectionEntries()
 {
     QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
     auto w = makeWindow();
     MainMenus* m = child<MainMenus>(w.get());
-    const QList<QAction*> bound = {m->deleteProject, m->execute,   m->update,         m->exportProject, m->details,
-                                   m->designPlan,    m->bugReport, m->upgradeHistory, m->related};
+    const QList<QAction*> bound = {m->deleteProject, m->execute,    m->update,    m->exportProject,  m->history,
+                                   m->details,       m->designPlan, m->bugReport, m->upgradeHistory, m->related};
     const QList<QAction*> always = {m->addProject, m->arrangeTop, m->arrangeLeft, m->toolPanel};
 
     Q_EMIT child<ProjectListView>(w.get())->customContextMenuRequested(QPoint(10, 10));
@@ -460,10 +460,10 @@ void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheNineSelection
             texts << (a->isSeparator() ? u"-"_s : a->text());
         return texts;
     }();
-    QCOMPARE(entries,
-             (QStringList{u"&A.添加项目"_s, u"&D.删除项目"_s, u"-"_s, u"&R.执行"_s, u"&P.更新"_s, u"&M.导出项目"_s,
-                          u"-"_s, u"&I.详细信息"_s, u"&F.设计规划"_s, u"&S.BUG报告"_s, u"&U.升级历史"_s, u"-"_s,
-                          u"&L.查看关联项目"_s, u"&V.排列方式"_s, u"&Q.查找"_s, u"-"_s, u"&T.切换到工具或资源面板"_s}));
+    QCOMPARE(entries, (QStringList{u"&A.添加项目"_s, u"&D.删除项目"_s, u"-"_s, u"&R.执行"_s, u"&P.更新"_s,
+                                   u"&M.导出项目"_s, u"&H.历史版本"_s, u"-"_s, u"&I.详细信息"_s, u"&F.设计规划"_s,
+                                   u"&S.BUG报告"_s, u"&U.升级历史"_s, u"-"_s, u"&L.查看关联项目"_s, u"&V.排列方式"_s,
+                                   u"&Q.查找"_s, u"-"_s, u"&T.切换到工具或资源面板"_s}));
 }
 
 void MainWindowTest::help_opensTheDocumentBesideTheExecutable()

@@ -18,6 +18,7 @@ MainMenus::MainMenus(QWidget* owner)
     execute = m_project->addAction(u"&R.执行"_s);
     update = m_project->addAction(u"&P.更新"_s);
     exportProject = m_project->addAction(u"&M.导出项目"_s);
+    history = m_project->addAction(u"&H.历史版本"_s);
     m_project->addSeparator();
     details = m_project->addAction(u"&I.详细信息"_s);
     designPlan = m_project->addAction(u"&F.设计规划"_s);

@@ -24,6 +24,7 @@ public:
     QAction* execute = nullptr;
     QAction* update = nullptr;
     QAction* exportProject = nullptr;
+    QAction* history = nullptr;
     QAction* details = nullptr;
     QAction* designPlan = nullptr;
     QAction* bugReport = nullptr;

@@ -12,6 +12,7 @@
 #include "projects/DeleteProjectWindow.h"
 #include "projects/DroppedPackage.h"
 #include "projects/ExportProject.h"
+#include "projects/HistoryWindow.h"
 #include "projects/NewProjectWindow.h"
 #include "projects/ProjectTrash.h"
 #include "projects/RelatedProjectsWindow.h"
@@ -187,6 +188,8 @@ void MainWindow::bindCommands()
          [this](const QList<int>& records) { UpdateProjectWindow::edit(records.first(), this, catalogueNotice()); }},
         {m_menus->exportProject, buttons.exportProject, Needs::Project,
          [this](const QList<int>& records) { exportProject(records.first(), this); }},
+        {m_menus->history, nullptr, Needs::Project,
+         [this](const QList<int>& records) { HistoryWindow::showHistory(records.first(), this, catalogueNotice()); }},
         {m_menus->details, buttons.details, Needs::ShownText, [this](const QList<int>&) { m_textPage->showDetails(); }},
         {m_menus->designPlan, buttons.designPlan, Needs::ShownText, showText(ProjectTexts::DesignPlan)},
         {m_menus->bugReport, buttons.bugReport, Needs::ShownText, showText(ProjectTexts::BugReport)},

@@ -1,0 +1,273 @@
+#include "AppFixture.h"
+#include "CatalogBuilder.h"
+#include "Modal.h"
+#include "app/AppSettings.h"
+#include "backup/DataBackup.h"
+#include "execution/ExecutionPaths.h"
+#include "execution/UpdateBack.h"
+#include "execution/WorkLine.h"
+#include "platform/DurableFile.h"
+#include "platform/ValueText.h"
+#include "projects/HistoryWindow.h"
+#include "projects/PackageHistory.h"
+#include "projects/ProjectCatalogue.h"
+#include "projects/ProjectRules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using PackageHistory::Cause;
+
+namespace {
+
+const QString kQuestion = u"确定要用此版本替换当前的项目文件包吗？"_s;
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+QStringList column(const QTreeWidget* list, int c)
+{
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(c);
+    return texts;
+}
+
+} // namespace
+
+class HistoryTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<AppFixture> m_fx;
+
+    QString stored() const { return m_fx->app.filePath(u"data/P1.fd1"_s); }
+    void store(const QByteArray& bytes) { QVERIFY(DurableFile::write(stored(), bytes)); }
+
+private slots:
+    void init()
+    {
+        m_fx = std::make_unique<AppFixture>();
+        QVERIFY(CatalogBuilder::addProject({u"P1"_s, u"甲"_s}));
+        store("old package");
+    }
+    void cleanup() { m_fx.reset(); }
+
+    void replacingPackage_keepsTheOneBeforeUnlessTheBytesAreTheSame_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QString>("cause");
+        for (const auto& [path, cause] : {std::pair{"update", u"更新项目"_s}, std::pair{"update back", u"更新回"_s},
+                                          std::pair{"restore", u"导入"_s}, std::pair{"revert", u"恢复版本"_s}}) {
+            QTest::addRow("%s, other bytes", path) << QString::fromLatin1(path) << true << cause;
+            QTest::addRow("%s, same bytes", path) << QString::fromLatin1(path) << false << cause;
+        }
+        QTest::newRow("update, on a disk without links") << u"update, copied"_s << true << u"更新项目"_s;
+    }
+
+    void replacingPackage_keepsTheOneBeforeUnlessTheBytesAreTheSame()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, changed);
+        QFETCH(QString, cause);
+        const QByteArray incoming = changed ? "new package" : "old package";
+        qsizetype versionsBefore = 0;
+
+        PackageHistory::setLinksRefused(path.endsWith(u"copied"));
+        const auto linksAgain = qScopeGuard([] { PackageHistory::setLinksRefused(false); });
+        if (path.startsWith(u"update,") || path == u"update") {
+            const QString source = m_fx->app.writeFile(u"chosen/new.e"_s, incoming);
+            QCOMPARE(ProjectRules::updateProject(1, ProjectCatalogue::readProject(1), source),
+                     ProjectRules::UpdateOutcome::Updated);
+        } else if (path == u"update back") {
+            const QString pending = ExecutionPaths::pendingPackage(u"P1"_s, u"zip"_s);
+            QVERIFY(DurableFile::write(pending, incoming));
+            QVERIFY(UpdateBack::store(WorkLine::parse(WorkLine::packageCaption(pending)), pending, {}));
+        } else if (path == u"restore") {
+            // The backup carries a history of its own, which comes back beside the version the restore keeps.
+            const QString earlier = m_fx->app.writeFile(u"earlier.e"_s, "from the backup");
+            QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s)
+                         .isEmpty());
+            versionsBefore = 1;
+            m_fx->clockTime = m_fx->clockTime.addSecs(1);
+            store(incoming);
+            const QString archive = m_fx->app.filePath(u"a.fd2"_s);
+            QVERIFY(DataBackup::backUp(archive));
+            QVERIFY(QDir(PackageHistory::rootFolder()).removeRecursively());
+            store("old package");
+            QVERIFY(DataBackup::restore(archive));
+        } else {
+            const QString earlier = m_fx->app.writeFile(u"earlier.e"_s, incoming);
+            QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s)
+                         .isEmpty());
+            versionsBefore = 1;
+            m_fx->clockTime = m_fx->clockTime.addSecs(1);
+            QCOMPARE(PackageHistory::revert(1, PackageHistory::versions(u"P1"_s).first()),
+                     PackageHistory::RevertOutcome::Reverted);
+            QCOMPARE(ProjectCatalogue::readProject(1).packageType, u"e"_s);
+        }
+
+        QCOMPARE(bytesOf(stored()), incoming);
+        const QList<PackageHistory::Version> versions = PackageHistory::versions(u"P1"_s);
+        QCOMPARE(versions.size(), versionsBefore + (changed ? 1 : 0));
+        if (versionsBefore)
+            QCOMPARE(PackageHistory::label(versions.last().cause), u"更新项目"_s);
+        if (changed) {
+            QCOMPARE(bytesOf(versions.first().path), QByteArray("old package"));
+            QCOMPARE(PackageHistory::label(versions.first().cause), cause);
+            QCOMPARE(versions.first().packageType, u"zip"_s);
+            QCOMPARE(versions.first().time, m_fx->clockTime);
+        }
+    }
+
+    void keeping_beyondTheLimits_oldestGoButNeverTheOneJustKept_data()
+    {
+        QTest::addColumn<int>("versionsLimit");
+        QTest::addColumn<int>("megabytes");
+        QTest::addColumn<int>("kibibytes"); // of each package
+        QTest::addColumn<int>("left");
+        QTest::newRow("5 kept, 3 allowed") << 3 << 2048 << 1 << 3;
+        QTest::newRow("5 of 1 MiB kept, 2 MiB allowed") << 10 << 2 << 1024 << 2;
+        QTest::newRow("5 within both") << 10 << 2048 << 1 << 5;
+        QTest::newRow("a package bigger than the size allowed") << 10 << 1 << 1536 << 1;
+        QTest::newRow("no versions allowed") << 0 << 2048 << 1 << 1;
+    }
+
+    void keeping_beyondTheLimits_oldestGoButNeverTheOneJustKept()
+    {
+        QFETCH(int, versionsLimit);
+        QFETCH(int, megabytes);
+        QFETCH(int, kibibytes);
+        QFETCH(int, left);
+        QVERIFY(AppSettings().writeNumber(SettingsKeys::kHistoryVersions, versionsLimit));
+        QVERIFY(AppSettings().writeNumber(SettingsKeys::kHistoryMegabytes, megabytes));
+        const auto package = [kibibytes](int n) { return QByteArray(kibibytes * 1024, char('a' + n)); };
+
+        for (int n = 0; n < 5; ++n) {
+            store(package(n));
+            m_fx->clockTime = m_fx->clockTime.addSecs(60);
+            QVERIFY(PackageHistory::keepCurrent(u"P1"_s, Cause::Update));
+        }
+
+        QByteArrayList kept;
+        for (const PackageHistory::Version& version : PackageHistory::versions(u"P1"_s))
+            kept << bytesOf(version.path);
+        QByteArrayList newest;
+        for (int n = 4; n > 4 - left; --n)
+            newest << package(n);
+        QCOMPARE(kept, newest);
+    }
+
+    void historyWindow_listsNewestFirst_orEmptyWithButtonsOff_data()
+    {
+        QTest::addColumn<int>("versions");
+        QTest::newRow("three versions") << 3;
+        QTest::newRow("nothing kept") << 0;
+    }
+
+    void historyWindow_listsNewestFirst_orEmptyWithButtonsOff()
+    {
+        QFETCH(int, versions);
+        const QList<Cause> causes{Cause::Update, Cause::UpdateBack, Cause::Restore};
+        QStringList times;
+        for (int n = 0; n < versions; ++n) {
+            store(QByteArray(n == 2 ? 3000 : 10, 'x') + QByteArray::number(n));
+            m_fx->clockTime = m_fx->clockTime.addDays(1);
+            QVERIFY(PackageHistory::keepCurrent(u"P1"_s, causes.at(n)));
+            times.prepend(ValueText::dateTime(m_fx->clockTime));
+        }
+
+        HistoryWindow window(1, {});
+        QCOMPARE(window.objectName(), u"HistoryWindow"_s);
+        QCOMPARE(window.windowTitle(), u"历史版本 - 甲"_s);
+        const auto* list = child<QTreeWidget>(&window, u"版本列表框"_s);
+        QCOMPARE(column(list, 0), times);
+        if (versions) {
+            QCOMPARE(column(list, 1), QStringList({u"导入"_s, u"更新回"_s, u"更新项目"_s}));
+            QCOMPARE(column(list, 2), QStringList({u"2.93KB"_s, u"11字节"_s, u"11字节"_s}));
+        }
+        QCOMPARE(child<QPushButton>(&window, u"恢复按钮"_s)->text(), u"恢复此版本"_s);
+        QCOMPARE(child<QPushButton>(&window, u"恢复按钮"_s)->isEnabled(), versions > 0);
+        QCOMPARE(child<QPushButton>(&window, u"导出按钮"_s)->isEnabled(), versions > 0);
+    }
+
+    void historyWindow_buttons_revertOrExportTheSelectedVersion_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("row"); // -1: none selected
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QByteArray>("storedAfter");
+        QTest::addColumn<int>("rowsAfter");
+        QTest::newRow("revert, yes") << u"恢复按钮"_s << 1 << true << QStringList{kQuestion, u"恢复版本成功！"_s}
+                                     << QByteArray("first") << 3;
+        QTest::newRow("revert, no") << u"恢复按钮"_s << 1 << false << QStringList{kQuestion} << QByteArray("current")
+                                    << 2;
+        QTest::newRow("revert, nothing selected")
+            << u"恢复按钮"_s << -1 << false << QStringList{u"请选择您要操作的版本！"_s} << QByteArray("current") << 2;
+        QTest::newRow("export") << u"导出按钮"_s << 1 << false << QStringList{} << QByteArray("current") << 2;
+        QTest::newRow("export, nothing selected")
+            << u"导出按钮"_s << -1 << false << QStringList{u"请选择您要操作的版本！"_s} << QByteArray("current") << 2;
+    }
+
+    void historyWindow_buttons_revertOrExportTheSelectedVersion()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, row);
+        QFETCH(bool, yes);
+        QFETCH(QStringList, texts);
+        QFETCH(QByteArray, storedAfter);
+        QFETCH(int, rowsAfter);
+        const QString first = m_fx->app.writeFile(u"first.e"_s, "first");
+        QVERIFY(
+            !PackageHistory::keepFileInto(first, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s).isEmpty());
+        m_fx->clockTime = m_fx->clockTime.addSecs(1);
+        QVERIFY(PackageHistory::keepCurrent(u"P1"_s, Cause::UpdateBack));
+        store("current");
+        m_fx->clockTime = m_fx->clockTime.addSecs(1);
+        int notices = 0;
+        HistoryWindow window(1, [&notices] { ++notices; });
+        auto* list = child<QTreeWidget>(&window, u"版本列表框"_s);
+        if (row >= 0)
+            list->setCurrentItem(list->topLevelItem(row));
+        const QString target = m_fx->app.filePath(u"out/甲 1.0.e"_s);
+        QDir().mkpath(m_fx->app.filePath(u"out"_s));
+        if (button == u"导出按钮" && row >= 0)
+            m_fx->prompt.queueSaveFile(target);
+        if (button == u"恢复按钮" && row >= 0)
+            m_fx->prompt.queueAnswer(yes ? Prompt::Answer::Yes : Prompt::Answer::No);
+
+        child<QPushButton>(&window, button)->click();
+
+        QCOMPARE(m_fx->prompt.texts(), texts);
+        QCOMPARE(bytesOf(stored()), storedAfter);
+        QCOMPARE(list->topLevelItemCount(), rowsAfter);
+        QCOMPARE(notices, storedAfter == "first" ? 1 : 0);
+        if (storedAfter == "first") {
+            QCOMPARE(ProjectCatalogue::readProject(1).packageType, u"e"_s);
+            QCOMPARE(column(list, 1).first(), u"恢复版本"_s);
+            QCOMPARE(bytesOf(PackageHistory::versions(u"P1"_s).first().path), QByteArray("current"));
+        }
+        if (button == u"导出按钮" && row >= 0) {
+            QCOMPARE(bytesOf(target), QByteArray("first"));
+            QCOMPARE(m_fx->prompt.fileDialogs.size(), 1);
+            QCOMPARE(m_fx->prompt.fileDialogs.first().initialPath, u"甲 1.0.e"_s);
+            QCOMPARE(m_fx->prompt.fileDialogs.first().filter, u"易程序(*.E)|*.e|*.*|*.*"_s);
+        }
+    }
+};
+
+QTEST_MAIN(HistoryTest)
+#include "tst_history.moc"
