@@ -37,11 +37,9 @@ struct CauseToken
 };
 const QList<CauseToken>& causeTokens()
 {
-    static const QList<CauseToken> tokens{{Cause::Update, u"update"_s},
-                                          {Cause::UpdateBack, u"updateback"_s},
-                                          {Cause::Restore, u"restore"_s},
-                                          {Cause::Revert, u"revert"_s},
-                                          {Cause::Undelete, u"undelete"_s}};
+    static const QList<CauseToken> tokens{{Cause::Update, u"update"_s},     {Cause::UpdateBack, u"updateback"_s},
+                                          {Cause::Restore, u"restore"_s},   {Cause::Revert, u"revert"_s},
+                                          {Cause::Undelete, u"undelete"_s}, {Cause::Create, u"create"_s}};
     return tokens;
 }
 
@@ -78,11 +76,8 @@ struct Limits
 Limits limits()
 {
     const AppSettings settings;
-    return {
-        std::max(0, settings.readNumber(SettingsKeys::kHistoryVersions, SettingsKeys::kHistoryVersions.defaultValue())),
-        std::max(0,
-                 settings.readNumber(SettingsKeys::kHistoryMegabytes, SettingsKeys::kHistoryMegabytes.defaultValue())) *
-            kMebibyte};
+    return {settings.readLimit(SettingsKeys::kHistoryVersions),
+            qint64(settings.readLimit(SettingsKeys::kHistoryMegabytes)) * kMebibyte};
 }
 
 QList<Version> versionsIn(const QString& folder)
@@ -115,6 +110,8 @@ QString label(Cause cause)
         return u"恢复版本"_s;
     case Cause::Undelete:
         return u"还原"_s;
+    case Cause::Create:
+        return u"新建项目"_s;
     }
     return {};
 }

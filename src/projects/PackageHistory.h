@@ -22,6 +22,7 @@ enum class Cause {
     Restore,    // 导入 of a backup
     Revert,     // 恢复此版本: the package that was current then
     Undelete,   // 还原 from the trash over a package that lay in the data folder
+    Create,     // 新建项目 over a package that lay in the data folder under the new number
 };
 QString label(Cause cause);
 

@@ -1,6 +1,7 @@
 #include "projects/ProjectRules.h"
 
 #include "platform/Clock.h"
+#include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
 #include "projects/PackageHistory.h"
@@ -46,9 +47,19 @@ AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool 
     // folder) cannot be stored, which counts as a package that could not be read.
     const QString package = ProjectCatalogue::packagePath(project.number);
     const bool hadPackage = QFileInfo::exists(package);
-    if (packageRequired &&
-        (!TableSchemas::hasPackageFile(project.number) || !FileSystem::copyFile(packageSource, package, progress)))
-        return AddOutcome::PackageMissing;
+    // A package a delete left under this number is replaced only once it is kept in the new project's history.
+    std::optional<QString> kept = QString();
+    if (packageRequired) {
+        if (!TableSchemas::hasPackageFile(project.number))
+            return AddOutcome::PackageMissing;
+        kept = PackageHistory::keep(project.number, PackageHistory::Cause::Create, packageSource);
+        if (!kept)
+            return AddOutcome::PackageMissing;
+        if (!FileSystem::copyFile(packageSource, package, progress)) {
+            PackageHistory::drop(*kept);
+            return AddOutcome::PackageMissing;
+        }
+    }
 
     project.packageType = ProjectTable::extensionOf(packageSource);
     project.lastUpdate = project.startTime;
@@ -58,10 +69,16 @@ AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool 
         appended = projects.open() && projects.appendProject(project);
     }
     if (!appended) {
-        if (packageRequired && !hadPackage)
+        // The package that lay there before goes back in place; one stored for this record alone goes.
+        if (packageRequired && !kept->isEmpty() && DurableFile::replace(*kept, package)) {
+            DurableFile::syncFolder(QFileInfo(package).absolutePath());
+            PackageHistory::drop(*kept);
+        } else if (packageRequired && !hadPackage)
             QFile::remove(package);
         return AddOutcome::DatabaseError;
     }
+    if (!kept->isEmpty())
+        PackageHistory::prune({*kept});
     return AddOutcome::Added;
 }
 

@@ -70,7 +70,8 @@ private slots:
         QTest::addColumn<bool>("changed");
         QTest::addColumn<QString>("cause");
         for (const auto& [path, cause] : {std::pair{"update", u"更新项目"_s}, std::pair{"update back", u"更新回"_s},
-                                          std::pair{"restore", u"导入"_s}, std::pair{"revert", u"恢复版本"_s}}) {
+                                          std::pair{"restore", u"导入"_s}, std::pair{"revert", u"恢复版本"_s},
+                                          std::pair{"create", u"新建项目"_s}}) {
             QTest::addRow("%s, other bytes", path) << QString::fromLatin1(path) << true << cause;
             QTest::addRow("%s, same bytes", path) << QString::fromLatin1(path) << false << cause;
         }
@@ -91,6 +92,15 @@ private slots:
             const QString source = m_fx->app.writeFile(u"chosen/new.e"_s, incoming);
             QCOMPARE(ProjectRules::updateProject(1, ProjectCatalogue::readProject(1), source),
                      ProjectRules::UpdateOutcome::Updated);
+        } else if (path == u"create") {
+            // A delete without its package leaves the package under the number a new project then takes.
+            QCOMPARE(ProjectRules::deleteProjects({1}, false), 1);
+            ProjectRecord project;
+            project.number = u"P1"_s;
+            project.name = u"乙"_s;
+            project.startTime = m_fx->clockTime;
+            const QString source = m_fx->app.writeFile(u"chosen/new.zip"_s, incoming);
+            QCOMPARE(ProjectRules::addProject(project, source, true), ProjectRules::AddOutcome::Added);
         } else if (path == u"update back") {
             const QString pending = ExecutionPaths::pendingPackage(u"P1"_s, u"zip"_s);
             QVERIFY(DurableFile::write(pending, incoming));
@@ -127,7 +137,7 @@ private slots:
         if (changed) {
             QCOMPARE(bytesOf(versions.first().path), QByteArray("old package"));
             QCOMPARE(PackageHistory::label(versions.first().cause), cause);
-            QCOMPARE(versions.first().packageType, u"zip"_s);
+            QCOMPARE(versions.first().packageType, path == u"create" ? QString() : u"zip"_s);
             QCOMPARE(versions.first().time, m_fx->clockTime);
         }
     }
@@ -142,7 +152,7 @@ private slots:
         QTest::newRow("5 of 1 MiB kept, 2 MiB allowed") << 10 << 2 << 1024 << 2;
         QTest::newRow("5 within both") << 10 << 2048 << 1 << 5;
         QTest::newRow("a package bigger than the size allowed") << 10 << 1 << 1536 << 1;
-        QTest::newRow("no versions allowed") << 0 << 2048 << 1 << 1;
+        QTest::newRow("no versions allowed is no limit one can set") << 0 << 2048 << 1 << 5;
     }
 
     void keeping_beyondTheLimits_oldestGoButNeverTheOneJustKept()
