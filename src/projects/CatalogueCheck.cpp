@@ -2,6 +2,7 @@
 
 #include "app/AppDir.h"
 #include "projects/ProjectCatalogue.h"
+#include "projects/ProjectTrash.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -73,7 +74,8 @@ QStringList deleteOrphans(const QStringList& fileNames)
     QStringList failed;
     for (const QString& name : fileNames) {
         const QString path = orphanPath(name);
-        if (path.isEmpty() || !QFileInfo(path).isFile() || !QFile::remove(path))
+        if (path.isEmpty() || !QFileInfo(path).isFile() ||
+            !ProjectTrash::moveOrphanIn(name.chopped(TableSchemas::packageSuffix().size())))
             failed.append(name);
     }
     return failed;

@@ -40,7 +40,8 @@ Result check();
 // the folder or beside the packages is ever touched.
 QString orphanPath(const QString& fileName);
 
-// Deletes these files of the data folder; answers the names that could not be deleted.
+// Moves these files of the data folder into the trash, where 还原 can put them back; answers the names that
+// could not be moved.
 QStringList deleteOrphans(const QStringList& fileNames);
 
 } // namespace CatalogueCheck

@@ -130,7 +130,8 @@ void CatalogueCheckWindow::deleteOrphans()
         Prompt::warning(this, u"请选择您要操作的文件！"_s);
         return;
     }
-    if (!Prompt::question(this, u"您确定要删除所选定的 %1 个文件吗？删除后无法恢复。"_s.arg(names.size())))
+    if (!Prompt::question(this,
+                          u"您确定要删除所选定的 %1 个文件吗？删除的文件可以在回收站中还原。"_s.arg(names.size())))
         return;
     const QStringList failed = CatalogueCheck::deleteOrphans(names);
     refresh();

@@ -77,6 +77,7 @@ struct Record
     ProjectRecord project;
     QDateTime deleted;
     bool withPackage = false; // the package was meant to come along
+    bool hasRecord = true;    // false: a package 检查数据 found without a project
 };
 
 QByteArray toJson(const Record& r)
@@ -99,6 +100,7 @@ QByteArray toJson(const Record& r)
         {u"designPlan"_s, p.designPlan},
         {u"deleted"_s, dateTimeText(r.deleted)},
         {u"package"_s, r.withPackage},
+        {u"record"_s, r.hasRecord},
     };
     return QJsonDocument(o).toJson();
 }
@@ -130,6 +132,7 @@ std::optional<Record> readRecord(const QString& entryFolder)
     p.designPlan = o.value(u"designPlan"_s).toString();
     r.deleted = dateTimeOf(o.value(u"deleted"_s));
     r.withPackage = o.value(u"package"_s).toBool();
+    r.hasRecord = o.value(u"record"_s).toBool(true);
     return r;
 }
 
@@ -290,6 +293,29 @@ int moveIn(const QList<int>& recordNumbers, bool withPackages)
     return int(records.size());
 }
 
+bool moveOrphanIn(const QString& number)
+{
+    const QString stored = storedPackageOf(number);
+    if (!isFile(stored) || !QDir().mkpath(folder()) || !DurableFile::syncFolder(dataFolder()))
+        return false;
+    Record r;
+    r.project.number = number;
+    r.deleted = Clock::now();
+    r.withPackage = true;
+    r.hasRecord = false;
+    int serial = 1;
+    const QString name = kDeleting + freeName(r.deleted, serial);
+    step();
+    if (!QDir().mkdir(entryPath(name)))
+        return false;
+    if (!DurableFile::write(entryPath(name) + u'/' + kRecordFile, toJson(r))) {
+        undoDeleting(name, number);
+        return false;
+    }
+    // No record has to go first: the package moves in at once, and a run ended midway is finished at the start.
+    return finishDeleting(name, r);
+}
+
 QList<Entry> entries()
 {
     QList<Entry> list;
@@ -298,7 +324,7 @@ QList<Entry> entries()
         const std::optional<Record> r = readRecord(entryPath(name));
         if (!r)
             continue;
-        list.append({name, r->project, r->deleted, isFile(entryPath(name) + u'/' + kPackageFile)});
+        list.append({name, r->project, r->deleted, isFile(entryPath(name) + u'/' + kPackageFile), r->hasRecord});
     }
     std::stable_sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) {
         return a.deleted != b.deleted ? a.deleted > b.deleted : a.id > b.id;
@@ -329,7 +355,7 @@ RestoreOutcome restore(const QString& id)
     if (!renameFolder(entryPath(id), entryPath(pendingName)))
         return RestoreOutcome::Failed;
     step();
-    if (!projects.appendProject(r->project)) {
+    if (r->hasRecord && !projects.appendProject(r->project)) {
         renameFolder(entryPath(pendingName), entryPath(id));
         return RestoreOutcome::DatabaseError;
     }
@@ -384,16 +410,17 @@ void recover()
         if (!r) {
             // Cut off before its record was written: nothing of the project has moved yet.
             FileSystem::removeDirectory(entryPath(name));
-        } else if (catalogue.contains(r->project)) {
+        } else if (r->hasRecord && catalogue.contains(r->project)) {
             undoDeleting(name, r->project.number);
         } else {
             finishDeleting(name, *r);
         }
     }
-    // The number was free when 还原 began, so a project with it is the one brought back.
+    // The number was free when 还原 began, so a project with it is the one brought back; a package without a
+    // project has no record to wait for.
     for (const QString& name : restoring) {
         const std::optional<Record> r = readRecord(entryPath(name));
-        if (r && hasNumber(r->project.number))
+        if (r && (!r->hasRecord || hasNumber(r->project.number)))
             finishRestoring(name, r->project.number);
         else
             renameFolder(entryPath(name), entryPath(name.mid(kRestoring.size())));

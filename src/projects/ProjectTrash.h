@@ -23,6 +23,7 @@ struct Entry
     ProjectRecord project;
     QDateTime deleted;
     bool withPackage = false; // its package lies in the trash with it
+    bool hasRecord = true;    // false: only a package that belonged to no project (检查数据's 删除文件)
 };
 
 constexpr int kKeptDays = 30;
@@ -37,6 +38,10 @@ QString folder();
 // or kMoveFailed when an entry could not be made or the table could not be changed; then nothing changed.
 int moveIn(const QList<int>& recordNumbers, bool withPackages);
 
+// Moves data/<number>.fd1, a package no project has, into the trash as an entry without a record; false when
+// it is not there or could not be moved, and then it stays where it was.
+bool moveOrphanIn(const QString& number);
+
 // The complete entries, the latest deleted first.
 QList<Entry> entries();
 
@@ -48,7 +53,8 @@ enum class RestoreOutcome {
     DatabaseError,  // the record could not be written; the entry stays
     Failed,         // the record is back, its package will be put in place at the next start
 };
-// Appends the entry's record again and puts its package back at data/<number>.fd1.
+// Appends the entry's record again (an entry without one has none to append) and puts its package back at
+// data/<number>.fd1.
 RestoreOutcome restore(const QString& id);
 
 // Removes every entry; false when some could not be removed.

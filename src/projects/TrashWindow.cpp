@@ -59,8 +59,9 @@ void TrashWindow::refresh()
     const QList<ProjectTrash::Entry> entries = ProjectTrash::entries();
     QList<QTreeWidgetItem*> items;
     for (const ProjectTrash::Entry& e : entries) {
-        auto* item = new QTreeWidgetItem({e.project.number, e.project.name, e.project.version,
-                                          ValueText::dateTime(e.deleted), e.withPackage ? u"有"_s : u"无"_s});
+        const QString name = e.hasRecord ? e.project.name : u"（无项目记录）"_s;
+        auto* item = new QTreeWidgetItem({e.project.number, name, e.project.version, ValueText::dateTime(e.deleted),
+                                          e.withPackage ? u"有"_s : u"无"_s});
         item->setData(0, Qt::UserRole, e.id);
         items.append(item);
     }

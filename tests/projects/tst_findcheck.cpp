@@ -3,7 +3,9 @@
 #include "Spoken.h"
 #include "projects/CatalogueCheck.h"
 #include "projects/CatalogueCheckWindow.h"
+#include "projects/ProjectCatalogue.h"
 #include "projects/ProjectFilter.h"
+#include "projects/ProjectTrash.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -165,12 +167,22 @@ void FindCheckTest::checkWindow_deleteAsksOnceThenRemovesOnlyTheSelectedOrphans(
 
     m_fx->prompt.queueAnswer(Prompt::Answer::Yes);
     remove->click();
-    QCOMPARE(m_fx->prompt.texts(), (QStringList{u"您确定要删除所选定的 1 个文件吗？删除后无法恢复。"_s,
-                                                u"您确定要删除所选定的 1 个文件吗？删除后无法恢复。"_s}));
+    const QString question = u"您确定要删除所选定的 1 个文件吗？删除的文件可以在回收站中还原。"_s;
+    QCOMPARE(m_fx->prompt.texts(), (QStringList{question, question}));
     QVERIFY(!QFile::exists(m_fx->app.filePath(u"data/旧项目.fd1"_s)));
     QCOMPARE(column(orphans, 0), QStringList{u"v1.fd1"_s});
     const QStringList left = QDir(m_fx->app.filePath(u"data"_s)).entryList({u"*.fd1*"_s, u"*.zip"_s}, QDir::Files);
     QCOMPARE(left, (QStringList{u"P1.fd1"_s, u"P3.fd1.bak"_s, u"P3.zip"_s, u"P5.fd1"_s, u"v1.2.fd1"_s, u"v1.fd1"_s}));
+
+    // The deleted file waits in the trash, without a record, and 还原 puts it back as it was.
+    const QList<ProjectTrash::Entry> trashed = ProjectTrash::entries();
+    QCOMPARE(trashed.size(), 1);
+    QCOMPARE(trashed.first().project.number, u"旧项目"_s);
+    QVERIFY(!trashed.first().hasRecord);
+    QCOMPARE(ProjectTrash::restore(trashed.first().id), ProjectTrash::RestoreOutcome::Restored);
+    QCOMPARE(m_fx->app.readFile(u"data/旧项目.fd1"_s).size(), 5);
+    QVERIFY(ProjectTrash::entries().isEmpty());
+    QVERIFY(!ProjectCatalogue::recordOf(u"旧项目"_s));
 }
 
 void FindCheckTest::checkWindow_exportCopiesTheOrphanAndChangesNothing()

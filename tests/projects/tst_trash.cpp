@@ -120,6 +120,8 @@ private Q_SLOTS:
     void restore_situations();
     void endedBeforeAnyStep_eachProjectInTheCatalogueOrTheTrashOnce_data();
     void endedBeforeAnyStep_eachProjectInTheCatalogueOrTheTrashOnce();
+    void orphanEndedBeforeAnyStep_inTheDataFolderOrTheTrashOnce_data();
+    void orphanEndedBeforeAnyStep_inTheDataFolderOrTheTrashOnce();
     void start_removesEntriesOlderThanThirtyDays_data();
     void start_removesEntriesOlderThanThirtyDays();
     void empty_asksOnce_data();
@@ -347,6 +349,53 @@ void TrashTest::endedBeforeAnyStep_eachProjectInTheCatalogueOrTheTrashOnce()
     ProjectTrash::recover();
     QCOMPARE(allProjects(), projects);
     QCOMPARE(ProjectTrash::entries().size(), trash.size());
+}
+
+void TrashTest::orphanEndedBeforeAnyStep_inTheDataFolderOrTheTrashOnce_data()
+{
+    QTest::addColumn<bool>("restoring"); // false: 检查数据's 删除文件 is cut off
+    QTest::addColumn<int>("cutAt");
+    for (const bool restoring : {false, true}) {
+        AppFixture counting;
+        counting.app.writeFile(u"data/X.fd1"_s, "left over");
+        if (restoring)
+            QVERIFY(ProjectTrash::moveOrphanIn(u"X"_s));
+        const int steps = runCutOff(-1, [&] {
+            QVERIFY(restoring ? ProjectTrash::restore(ProjectTrash::entries().first().id) ==
+                                    ProjectTrash::RestoreOutcome::Restored
+                              : ProjectTrash::moveOrphanIn(u"X"_s));
+        });
+        for (int cut = 0; cut <= steps; ++cut) {
+            const QByteArray when =
+                cut == steps ? QByteArray("complete") : QByteArray("before step " + QByteArray::number(cut + 1));
+            QTest::addRow("%s, %s", restoring ? "restore" : "move in", when.constData()) << restoring << cut;
+        }
+    }
+}
+
+void TrashTest::orphanEndedBeforeAnyStep_inTheDataFolderOrTheTrashOnce()
+{
+    QFETCH(bool, restoring);
+    QFETCH(int, cutAt);
+    m_fx->app.writeFile(u"data/X.fd1"_s, "left over");
+    if (restoring)
+        QVERIFY(ProjectTrash::moveOrphanIn(u"X"_s));
+    runCutOff(cutAt, [&] {
+        if (restoring)
+            ProjectTrash::restore(ProjectTrash::entries().first().id);
+        else
+            ProjectTrash::moveOrphanIn(u"X"_s);
+    });
+    ProjectTrash::recover(); // the next start
+
+    const QList<ProjectTrash::Entry> trash = ProjectTrash::entries();
+    const bool inPlace = QFileInfo::exists(m_fx->app.filePath(u"data/X.fd1"_s));
+    QVERIFY2(inPlace != !trash.isEmpty(), inPlace ? "twice" : "nowhere");
+    const QString where = inPlace ? u"data/X.fd1"_s : u"data/trash/"_s + trash.first().id + u"/package.fd1"_s;
+    QCOMPARE(m_fx->app.readFile(where), QByteArray("left over"));
+    QCOMPARE(QDir(ProjectTrash::folder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+             trash.size());
+    QVERIFY(allProjects().isEmpty());
 }
 
 void TrashTest::start_removesEntriesOlderThanThirtyDays_data()
