@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "CatalogBuilder.h"
 #include "Modal.h"
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
@@ -20,6 +21,8 @@
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
+using CatalogBuilder::allProjects;
+using CatalogBuilder::fullRecord;
 
 namespace {
 
@@ -27,41 +30,9 @@ struct Killed
 {
 };
 
-// A project with every field filled, texts with line breaks and a time with milliseconds, so a field the
-// trash drops or rounds shows.
-ProjectRecord fullRecord(const QString& number)
-{
-    ProjectRecord p;
-    p.number = number;
-    p.name = u"项目"_s + number;
-    p.type = 2;
-    p.version = u"1.4"_s;
-    p.startTime = QDateTime(QDate(2025, 3, 1), QTime(0, 0));
-    p.lastUpdate = QDateTime(QDate(2025, 6, 1), QTime(10, 0, 7, 250));
-    p.relatedProjects = u"B\r\nC\r\n"_s;
-    p.reserved8 = u"r8"_s;
-    p.packageType = u"zip"_s;
-    p.upgradeHistory = u"历史\r\n第二行"_s;
-    p.bugReport = u"缺陷"_s;
-    p.reserved12 = u"r12"_s;
-    p.notes = u"第一行\r\n第二行 \"引号\""_s;
-    p.designPlan = u"规划"_s;
-    return p;
-}
-
 QByteArray packageBytes(const QString& number)
 {
     return "package " + number.toUtf8();
-}
-
-QList<ProjectRecord> allProjects()
-{
-    QList<ProjectRecord> projects;
-    ProjectTable table;
-    table.open();
-    for (table.goFirst(); !table.pastLast(); table.skip())
-        projects.append(table.readProject());
-    return projects;
 }
 
 QStringList numbersIn(const QList<ProjectRecord>& projects)

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "CatalogBuilder.h"
 #include "FolderSnapshot.h"
 #include "Modal.h"
 #include "ReadOnlyMount.h"
@@ -23,42 +24,13 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using CatalogBuilder::allProjects;
+using CatalogBuilder::fullRecord;
 
 namespace {
 
 const QString kIncomplete = u"填写不完整！"_s;
 const QString kPackageMissing = u"项目包文件不存在或读取失败！"_s;
-
-// A project with every field filled, so a test sees which fields a command leaves alone.
-ProjectRecord fullRecord(const QString& number)
-{
-    ProjectRecord p;
-    p.number = number;
-    p.name = u"项目"_s + number;
-    p.type = 2;
-    p.version = u"1.4"_s;
-    p.startTime = QDateTime(QDate(2025, 3, 1), QTime(0, 0));
-    p.lastUpdate = QDateTime(QDate(2025, 6, 1), QTime(10, 0));
-    p.relatedProjects = u"B\r\n"_s;
-    p.reserved8 = u"r8"_s;
-    p.packageType = u"zip"_s;
-    p.upgradeHistory = u"历史"_s;
-    p.bugReport = u"缺陷"_s;
-    p.reserved12 = u"r12"_s;
-    p.notes = u"第一行\r\n第二行"_s;
-    p.designPlan = u"规划"_s;
-    return p;
-}
-
-QList<ProjectRecord> allProjects()
-{
-    QList<ProjectRecord> projects;
-    ProjectTable table;
-    table.open();
-    for (table.goFirst(); !table.pastLast(); table.skip())
-        projects.append(table.readProject());
-    return projects;
-}
 
 } // namespace
 
@@ -90,7 +62,7 @@ private Q_SLOTS:
         QCOMPARE(w.findChild<QComboBox*>(u"选择类型组合框"_s)->currentIndex(), 2);
         QCOMPARE(w.findChild<QDateEdit*>(u"开始日期框"_s)->date(), QDate(2025, 3, 1));
         QCOMPARE(w.findChild<QDateEdit*>(u"更新日期框"_s)->date(), QDate(2026, 12, 7)); // today, not the record's
-        QCOMPARE(w.findChild<QPlainTextEdit*>(u"备注编辑框"_s)->toPlainText(), u"第一行\n第二行"_s);
+        QCOMPARE(w.findChild<QPlainTextEdit*>(u"备注编辑框"_s)->toPlainText(), u"第一行\n第二行 \"引号\""_s);
         QVERIFY(edit(w, u"文件包编辑框"_s)->text().isEmpty());
         QCOMPARE(QAccessible::queryAccessibleInterface(edit(w, u"名称编辑框"_s))->text(QAccessible::Name),
                  u"项目名称"_s);

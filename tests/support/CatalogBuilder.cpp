@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QImage>
 
+using namespace Qt::StringLiterals;
+
 namespace CatalogBuilder {
 
 bool addProject(const Project& p)
@@ -41,6 +43,36 @@ QStringList projectNumbers()
             numbers.append(number.toString());
     }
     return numbers;
+}
+
+ProjectRecord fullRecord(const QString& number)
+{
+    ProjectRecord p;
+    p.number = number;
+    p.name = u"项目"_s + number;
+    p.type = 2;
+    p.version = u"1.4"_s;
+    p.startTime = QDateTime(QDate(2025, 3, 1), QTime(0, 0));
+    p.lastUpdate = QDateTime(QDate(2025, 6, 1), QTime(10, 0, 7, 250));
+    p.relatedProjects = u"B\r\nC\r\n"_s;
+    p.reserved8 = u"r8"_s;
+    p.packageType = u"zip"_s;
+    p.upgradeHistory = u"历史\r\n第二行"_s;
+    p.bugReport = u"缺陷"_s;
+    p.reserved12 = u"r12"_s;
+    p.notes = u"第一行\r\n第二行 \"引号\""_s;
+    p.designPlan = u"规划"_s;
+    return p;
+}
+
+QList<ProjectRecord> allProjects()
+{
+    QList<ProjectRecord> projects;
+    ProjectTable table;
+    table.open();
+    for (table.goFirst(); !table.pastLast(); table.skip())
+        projects.append(table.readProject());
+    return projects;
 }
 
 bool makeTypes(int count, const QList<QByteArray>& pictures)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/ProjectRecord.h"
+
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +25,11 @@ bool addProject(const Project& project);
 int projectCount();
 // The number of every record, in record order; none when the table cannot be read.
 QStringList projectNumbers();
+// A project with every field filled (texts with line breaks and quotes, a time with milliseconds), so a test
+// sees which fields a command leaves alone, drops or rounds.
+ProjectRecord fullRecord(const QString& number);
+// Every record of data/DB.EDB, in record order.
+QList<ProjectRecord> allProjects();
 // Replaces data/type.edb + type.edt by a table with `count` types whose pictures are the given bytes
 // (an empty list gives small generated PNG pictures).
 bool makeTypes(int count, const QList<QByteArray>& pictures = {});
