@@ -7,7 +7,6 @@
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "projects/PackageHistory.h"
-#include "projects/ProjectCatalogue.h"
 #include "store/RecordTable.h"
 #include "store/TableFiles.h"
 #include "store/TableSchemas.h"
@@ -196,28 +195,20 @@ void adoptHiddenLeftovers(const Home& place)
 // history first, so the move-in carries them into data/history/ beside the backup's own history, and the
 // undo set is not their only copy. Answers where they will lie once moved in; nothing when one could not be
 // kept, and then the restore must not go on.
-std::optional<QStringList> keepReplacedPackages(const QString& data, const QString& stage)
+std::optional<QStringList> keepReplacedPackages(const QString& stage)
 {
-    using namespace PackageHistory;
     QStringList kept;
     const QDir staged(stage);
     for (const QString& name : staged.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
-        const QString current = data + u'/' + name;
-        if (!TableSchemas::isPackageFileName(name) || !QFileInfo(current).isFile() ||
-            sameBytes(current, staged.filePath(name)))
+        if (!TableSchemas::isPackageFileName(name))
             continue;
-        const QString number = name.chopped(TableSchemas::packageSuffix().size());
-        if (const QList<Version> earlier = versions(number);
-            !earlier.isEmpty() && sameBytes(current, earlier.first().path))
-            continue;
-        const int record = ProjectCatalogue::recordOf(number);
-        const QString relative = u"/history/"_s + name;
-        const QString version =
-            keepFileInto(current, stage + relative, Cause::Restore,
-                         record > 0 ? ProjectCatalogue::readProject(record).packageType : QString(), data + relative);
-        if (version.isEmpty())
+        const std::optional<QString> version =
+            PackageHistory::keepInto(stage + u"/history"_s, name.chopped(TableSchemas::packageSuffix().size()),
+                                     PackageHistory::Cause::Restore, staged.filePath(name));
+        if (!version)
             return std::nullopt;
-        kept.append(data + relative + u'/' + QFileInfo(version).fileName());
+        if (!version->isEmpty())
+            kept.append(*version);
     }
     return kept;
 }
@@ -271,7 +262,7 @@ bool restore(const QString& archivePath, const Progress& progress)
             TableFiles::recover(path);
     }
 
-    const std::optional<QStringList> kept = keepReplacedPackages(place.data, stage);
+    const std::optional<QStringList> kept = keepReplacedPackages(stage);
     if (!kept)
         return discardStage();
 

@@ -29,18 +29,27 @@ const QString kTimeFormat = u"yyyyMMdd-HHmmss-zzz"_s;
 
 bool s_linksRefused = false;
 
-// The causes as file names spell them: plain ASCII, so a history copied to any disk keeps its names.
-struct CauseToken
+// Each cause as file names spell it (plain ASCII, so a history copied to any disk keeps its names) and as the
+// history window shows it.
+struct CauseName
 {
     Cause cause;
     QString token;
+    QString label;
 };
-const QList<CauseToken>& causeTokens()
+const QList<CauseName>& causeNames()
 {
-    static const QList<CauseToken> tokens{{Cause::Update, u"update"_s},     {Cause::UpdateBack, u"updateback"_s},
-                                          {Cause::Restore, u"restore"_s},   {Cause::Revert, u"revert"_s},
-                                          {Cause::Undelete, u"undelete"_s}, {Cause::Create, u"create"_s}};
-    return tokens;
+    static const QList<CauseName> names{
+        {Cause::Update, u"update"_s, u"更新项目"_s}, {Cause::UpdateBack, u"updateback"_s, u"更新回"_s},
+        {Cause::Restore, u"restore"_s, u"导入"_s},   {Cause::Revert, u"revert"_s, u"恢复版本"_s},
+        {Cause::Undelete, u"undelete"_s, u"还原"_s}, {Cause::Create, u"create"_s, u"新建项目"_s}};
+    return names;
+}
+
+const CauseName& nameOf(Cause cause)
+{
+    return *std::find_if(causeNames().cbegin(), causeNames().cend(),
+                         [cause](const CauseName& name) { return name.cause == cause; });
 }
 
 const QRegularExpression& versionPattern()
@@ -99,21 +108,7 @@ QList<Version> versionsIn(const QString& folder)
 
 QString label(Cause cause)
 {
-    switch (cause) {
-    case Cause::Update:
-        return u"更新项目"_s;
-    case Cause::UpdateBack:
-        return u"更新回"_s;
-    case Cause::Restore:
-        return u"导入"_s;
-    case Cause::Revert:
-        return u"恢复版本"_s;
-    case Cause::Undelete:
-        return u"还原"_s;
-    case Cause::Create:
-        return u"新建项目"_s;
-    }
-    return {};
+    return nameOf(cause).label;
 }
 
 QString rootFolder()
@@ -128,12 +123,7 @@ QString folderOf(const QString& number)
 
 QString versionName(const QDateTime& time, Cause cause, const QString& packageType)
 {
-    QString token;
-    for (const CauseToken& known : causeTokens()) {
-        if (known.cause == cause)
-            token = known.token;
-    }
-    return time.toString(kTimeFormat) + u'-' + token + u'-' + packageType + TableSchemas::packageSuffix();
+    return time.toString(kTimeFormat) + u'-' + nameOf(cause).token + u'-' + packageType + TableSchemas::packageSuffix();
 }
 
 std::optional<Version> parseVersion(const QString& path)
@@ -145,9 +135,9 @@ std::optional<Version> parseVersion(const QString& path)
     Version version;
     version.path = file.absoluteFilePath();
     version.time = QDateTime::fromString(match.captured(1), kTimeFormat);
-    const auto known = std::find_if(causeTokens().cbegin(), causeTokens().cend(),
-                                    [&match](const CauseToken& t) { return t.token == match.captured(2); });
-    if (!version.time.isValid() || known == causeTokens().cend())
+    const auto known = std::find_if(causeNames().cbegin(), causeNames().cend(),
+                                    [&match](const CauseName& name) { return name.token == match.captured(2); });
+    if (!version.time.isValid() || known == causeNames().cend())
         return std::nullopt;
     version.cause = known->cause;
     version.packageType = match.captured(3);
@@ -215,6 +205,11 @@ QString keepFileInto(const QString& current, const QString& folder, Cause cause,
 
 std::optional<QString> keep(const QString& number, Cause cause, const QString& replacement)
 {
+    return keepInto(rootFolder(), number, cause, replacement);
+}
+
+std::optional<QString> keepInto(const QString& history, const QString& number, Cause cause, const QString& replacement)
+{
     if (!TableSchemas::hasPackageFile(number))
         return QString();
     const QString stored = ProjectCatalogue::packagePath(number);
@@ -225,10 +220,11 @@ std::optional<QString> keep(const QString& number, Cause cause, const QString& r
     const QList<Version> kept = versions(number);
     if (!kept.isEmpty() && sameBytes(stored, kept.first().path))
         return QString();
-    const QString version = keepFileInto(stored, folderOf(number), cause, packageTypeOf(number));
+    const QString folder = history + u'/' + TableSchemas::packageFileOf(number);
+    const QString version = keepFileInto(stored, folder, cause, packageTypeOf(number), folderOf(number));
     if (version.isEmpty())
         return std::nullopt;
-    return version;
+    return folderOf(number) + u'/' + QFileInfo(version).fileName();
 }
 
 void drop(const QString& version)

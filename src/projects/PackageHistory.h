@@ -36,6 +36,10 @@ bool keepCurrent(const QString& number, Cause cause, const QString& replacement 
 // version just kept, an empty text when nothing needed keeping, nothing when the package could not be kept.
 // Once the replacement is done the caller prunes, sparing that version; when it failed it drops the version.
 std::optional<QString> keep(const QString& number, Cause cause, const QString& replacement = {});
+// keep into the history folder `history` instead of the data folder's, under a name the data folder's history
+// does not hold either: the restore keeps into the history of its stage, which its move-in carries into
+// data/history/. Answers where the version lies once there.
+std::optional<QString> keepInto(const QString& history, const QString& number, Cause cause, const QString& replacement);
 void drop(const QString& version);
 
 // Removes the oldest versions beyond the limits of the settings (versions per project, megabytes of the

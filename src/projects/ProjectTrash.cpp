@@ -210,6 +210,19 @@ bool finishRestoring(const QString& pendingName, const QString& number)
     return FileSystem::removeDirectory(pending) && DurableFile::syncFolder(ProjectTrash::folder());
 }
 
+// The entry's folder under its pending name, holding the record; when the record cannot be written the folder
+// goes again, as nothing of the project has moved into it yet.
+bool makePending(const QString& name, const Record& record)
+{
+    step();
+    if (!QDir().mkdir(entryPath(name)))
+        return false;
+    if (DurableFile::write(entryPath(name) + u'/' + kRecordFile, toJson(record)))
+        return true;
+    FileSystem::removeDirectory(entryPath(name));
+    return false;
+}
+
 // Renamed first, so an entry cut off while its files go is never seen again half removed.
 bool removeEntry(const QString& name)
 {
@@ -271,12 +284,9 @@ int moveIn(const QList<int>& recordNumbers, bool withPackages)
     int serial = 1;
     for (const Record& r : std::as_const(moved)) {
         const QString name = kDeleting + freeName(now, serial);
-        step();
-        if (!QDir().mkdir(entryPath(name)))
+        if (!makePending(name, r))
             return undoAll();
         pendings.append(name);
-        if (!DurableFile::write(entryPath(name) + u'/' + kRecordFile, toJson(r)))
-            return undoAll();
         if (r.withPackage) {
             // Where the disk has no hard links the package is renamed in once its record is gone.
             step();
@@ -305,13 +315,8 @@ bool moveOrphanIn(const QString& number)
     r.hasRecord = false;
     int serial = 1;
     const QString name = kDeleting + freeName(r.deleted, serial);
-    step();
-    if (!QDir().mkdir(entryPath(name)))
+    if (!makePending(name, r))
         return false;
-    if (!DurableFile::write(entryPath(name) + u'/' + kRecordFile, toJson(r))) {
-        undoDeleting(name, number);
-        return false;
-    }
     // No record has to go first: the package moves in at once, and a run ended midway is finished at the start.
     return finishDeleting(name, r);
 }
