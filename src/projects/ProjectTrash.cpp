@@ -217,7 +217,10 @@ bool makePending(const QString& name, const Record& record)
     step();
     if (!QDir().mkdir(entryPath(name)))
         return false;
-    if (DurableFile::write(entryPath(name) + u'/' + kRecordFile, toJson(record)))
+    // The folder's own name must be on disk before the table is changed, or a power cut could leave the
+    // record gone and its entry with it.
+    if (DurableFile::write(entryPath(name) + u'/' + kRecordFile, toJson(record)) &&
+        DurableFile::syncFolder(ProjectTrash::folder()))
         return true;
     FileSystem::removeDirectory(entryPath(name));
     return false;
