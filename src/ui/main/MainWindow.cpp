@@ -95,7 +95,7 @@ void MainWindow::startUp()
     applyListAppearance();
     // A delete or 还原 that an earlier run left half done is finished or undone before the list shows it.
     ProjectTrash::recover();
-    ProjectTrash::expire(Clock::now());
+    TrashWindow::offerExpired(this);
     m_projects->loadProjectList();
     // Work that an earlier run left in the execution directory can still be updated back or abandoned.
     listWork(StrandedWork::findLines());
