@@ -242,11 +242,12 @@ void BackupTest::backUpThenRestore_tablesAndPackagesComeBackByteForByte()
         QCOMPARE(now.value(u"P2.fd1"_s), QByteArray("later"));
         QCOMPARE(CatalogBuilder::projectCount(), 1);
         QCOMPARE(ToolTable::toolAt(1).name, u"编辑器"_s);
-        // What the restore replaced is kept beside the data folder, each restore's in a folder of its own.
-        const QMap<QString, QByteArray> kept =
-            filesBelow(DataBackup::keptFolderPath() + (round == 0 ? u"/20261207-093005"_s : u"/20261207-093005-2"_s));
-        QCOMPARE(kept.keys(), backedUp.keys());
-        QCOMPARE(kept.value(u"DB.EDB"_s), round == 0 ? newerTable : backedUp.value(u"DB.EDB"_s));
+        // What the restore replaced by other bytes is kept beside the data folder, and only that: the second restore
+        // of the same backup replaces nothing and keeps nothing.
+        const QMap<QString, QByteArray> kept = filesBelow(DataBackup::keptFolderPath() + u"/20261207-093005"_s);
+        QCOMPARE(kept.keys(), QStringList({u"DB.EDB"_s, u"tool.edb"_s}));
+        QCOMPARE(kept.value(u"DB.EDB"_s), newerTable);
+        QVERIFY(!QFileInfo::exists(DataBackup::keptFolderPath() + u"/20261207-093005-2"_s));
         QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s), settings);
         QCOMPARE(leftovers(), QStringList({u"backups"_s, u"data"_s, u"data-before-restore"_s}));
     }
