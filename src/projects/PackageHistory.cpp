@@ -325,15 +325,17 @@ bool adopt(const QString& file, const QString& number, Cause cause, const QStrin
     return true;
 }
 
-bool adoptVersions(const QString& folder, const QString& number)
+bool adoptVersions(const QString& folder, const QString& number, bool sync)
 {
     if (!FileSystem::isRealFolder(folder))
         return true;
     if (!TableSchemas::hasPackageFile(number) || !makeFolder(rootFolder()))
         return false;
     const bool merged = FileMoves::mergeFolder(folder, folderOf(number), &laterName);
-    DurableFile::syncFolder(rootFolder());
-    DurableFile::syncFolder(QFileInfo(folder).absolutePath());
+    if (sync) {
+        DurableFile::syncFolder(rootFolder());
+        DurableFile::syncFolder(QFileInfo(folder).absolutePath());
+    }
     return merged;
 }
 

@@ -86,7 +86,8 @@ bool sameBytes(const QString& a, const QString& b);
 bool adopt(const QString& file, const QString& number, Cause cause, const QString& packageType);
 // Moves the versions in `folder` (kept by the trash) into the project's history, each under its own name (or, when
 // that name holds other bytes, a millisecond later); a version whose bytes the history holds under its name goes.
-bool adoptVersions(const QString& folder, const QString& number);
+// Without `sync` the caller syncs the history folder and the folder's parent once for many projects.
+bool adoptVersions(const QString& folder, const QString& number, bool sync = true);
 // The name of a version kept a millisecond after the one named `name`.
 QString laterName(const QString& name);
 

@@ -282,13 +282,16 @@ bool finishRestoring(const QString& journal, const QList<Restoring>& items, cons
         const QString history = TrashBatch::historyOf(folder, item.key);
         if (FileSystem::isRealFolder(history)) {
             WriteSteps::next();
-            all = PackageHistory::adoptVersions(history, item.number) && all;
+            all = PackageHistory::adoptVersions(history, item.number, false) && all;
         }
         keysOf[item.batch].insert(item.key);
         if (done)
             done(i + 1);
     }
     DurableFile::syncFolder(dataFolder());
+    syncIfFolder(PackageHistory::rootFolder());
+    for (auto it = keysOf.cbegin(); it != keysOf.cend(); ++it)
+        syncIfFolder(TrashBatch::pathOf(it.key()));
     if (!all)
         return false;
     QStringList removing;

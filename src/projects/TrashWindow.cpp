@@ -9,10 +9,12 @@
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
 
+#include <QFontMetrics>
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
@@ -55,11 +57,18 @@ TrashWindow::TrashWindow(QWidget* parent, std::function<void()> changed)
     m_entries->header()->setStretchLastSection(true);
     m_entries->header()->setMinimumSectionSize(40);
     m_entries->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Sized so the full deletion time shows and the whole row fits without scrolling sideways.
-    m_entries->header()->resizeSection(0, 100);
-    m_entries->header()->resizeSection(1, 130);
-    m_entries->header()->resizeSection(2, 50);
-    m_entries->header()->resizeSection(3, 180);
+    // Sized so an automatic number and the longest deletion time show whole and the row fits without scrolling
+    // sideways; the name takes what is left.
+    const QFontMetrics metrics = m_entries->fontMetrics();
+    const int number = metrics.horizontalAdvance(u"000000_000000"_s) + 14;
+    const int time = metrics.horizontalAdvance(u"2026年12月30日23时59分59秒"_s) + 14;
+    const int package = metrics.horizontalAdvance(u"文件包"_s) + 20;
+    const int scrollBar = m_entries->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    constexpr int kVersion = 50;
+    m_entries->header()->resizeSection(0, number);
+    m_entries->header()->resizeSection(1, std::max(80, 544 - number - kVersion - time - package - scrollBar));
+    m_entries->header()->resizeSection(2, kVersion);
+    m_entries->header()->resizeSection(3, time);
     labelFor(m_label, m_entries);
 
     auto* restoreButton = placed(new QPushButton(u"还原"_s, this), u"还原按钮"_s, QRect(168, 320, 88, 32));
