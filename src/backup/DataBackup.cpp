@@ -270,6 +270,10 @@ bool restore(const QString& archivePath, const Progress& progress)
          (QFileInfo::exists(undoRoot) &&
           (!FileSystem::isRealFolder(undoRoot) || !FileSystem::sameDisk(undoRoot, place.data)))))
         return false;
+    // A folder of data/ that is a link to another disk (a history moved there) cannot take a renamed file; the
+    // restore is refused before anything is unpacked, as a restore whose undo folder lies elsewhere is.
+    if (!linksIn(place.data).isEmpty())
+        return false;
     const QString stage = place.stage();
     if (!clearStage(stage))
         return false;

@@ -542,19 +542,33 @@ void BackupTest::restore_overATableCutOffMidCommit_neitherTableLosesRecords()
 void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused_data()
 {
     QTest::addColumn<bool>("undoRootElsewhere"); // false: data/ is a link to another disk
-    QTest::newRow("data on another disk") << false;
-    QTest::newRow("undo folder on another disk") << true;
+    QTest::addColumn<bool>("historyElsewhere");  // data/history is a link to another disk
+    QTest::newRow("data on another disk") << false << false;
+    QTest::newRow("undo folder on another disk") << true << false;
+    QTest::newRow("the history of data/ on another disk") << false << true;
 }
 
 void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
 {
     QFETCH(bool, undoRootElsewhere);
+    QFETCH(bool, historyElsewhere);
     if (!ReadOnlyMount::available())
         QSKIP(ReadOnlyMount::unavailableReason());
     const QString other = m_fixture->app.filePath(undoRootElsewhere ? u"data-before-restore"_s : u"other"_s);
     QVERIFY(QDir().mkpath(other));
     SmallDisk disk(other, 16 << 20);
     QVERIFY(disk.isActive());
+    if (historyElsewhere) {
+        m_fixture->app.writeFile(u"other/history/P.fd1/20261201-093005-000-update-zip.fd1"_s, "earlier");
+        QVERIFY(QFile::link(other + u"/history"_s, data(u"history"_s)));
+        const FolderSnapshot before = FolderSnapshot::of(m_fixture->app.path());
+        QVERIFY(!DataBackup::restore(m_fixture->app.writeFile(
+            u"b.fd2"_s, backupOf({u"NEW"_s}, {{"history/P.fd1/20261202-093005-000-update-zip.fd1", "x"}}).bytes())));
+        QFile::remove(m_fixture->app.filePath(u"b.fd2"_s));
+        const QString difference = FolderSnapshot::of(m_fixture->app.path()).differencesFrom(before);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        return;
+    }
     if (!undoRootElsewhere) {
         QVERIFY(QDir().mkpath(other + u"/data"_s));
         for (const QString& name : QDir(data()).entryList(QDir::Files))

@@ -117,6 +117,8 @@ private Q_SLOTS:
     void removeForGood_asksOnce();
     void trashOrHistoryOnAnotherDisk_workAcrossDisks_data();
     void trashOrHistoryOnAnotherDisk_workAcrossDisks();
+    void start_entriesAnEarlierVersionMade_restoreLikeAnyOther_data();
+    void start_entriesAnEarlierVersionMade_restoreLikeAnyOther();
     void toolMenu_trashEntry_restoresIntoTheMainList();
 
 private:
@@ -838,6 +840,51 @@ void TrashTest::trashOrHistoryOnAnotherDisk_workAcrossDisks()
     QVERIFY(ProjectTrash::purge({ProjectTrash::entries().first().id}));
     QVERIFY(ProjectTrash::entries().isEmpty());
     QCOMPARE(numbersIn(allProjects()), (QStringList{u"A"_s, u"C"_s, u"B"_s}));
+    QCOMPARE(strays(), QStringList());
+}
+
+void TrashTest::start_entriesAnEarlierVersionMade_restoreLikeAnyOther_data()
+{
+    QTest::addColumn<QString>("state"); // the folder's name as that version left it
+    QTest::newRow("a complete entry") << u"20261201093005000-1"_s;
+    QTest::newRow("a restore it left half done, the record back") << u".restoring-20261201093005000-1"_s;
+    QTest::newRow("a restore it left half done, the record not yet back") << u".restoring-20261201093005000-2"_s;
+}
+
+void TrashTest::start_entriesAnEarlierVersionMade_restoreLikeAnyOther()
+{
+    QFETCH(QString, state);
+    addProjects();
+    // One folder per project: its record as project.json, its package as package.fd1.
+    QJsonObject record{{u"number"_s, u"E"_s},
+                       {u"name"_s, u"项目E"_s},
+                       {u"version"_s, u"0.9"_s},
+                       {u"packageType"_s, u"zip"_s},
+                       {u"deleted"_s, u"2026-12-01T09:30:05.000"_s},
+                       {u"package"_s, true},
+                       {u"record"_s, true}};
+    m_fx->app.writeFile(u"data/trash/"_s + state + u"/project.json"_s, QJsonDocument(record).toJson());
+    m_fx->app.writeFile(u"data/trash/"_s + state + u"/package.fd1"_s, "package E");
+    const bool recordBack = state.endsWith(u"-1") && state.startsWith(u'.');
+    if (recordBack) {
+        ProjectRecord e;
+        e.number = u"E"_s;
+        e.name = u"项目E"_s;
+        ProjectTable table;
+        QVERIFY(table.open() && table.appendProject(e));
+    }
+
+    MainWindow main;
+    main.startUp();
+
+    if (recordBack) {
+        QVERIFY(ProjectTrash::entries().isEmpty());
+    } else {
+        QCOMPARE(trashNumbers(), QStringList{u"E"_s});
+        QCOMPARE(ProjectTrash::restore(ProjectTrash::entries().first().id), ProjectTrash::RestoreOutcome::Restored);
+    }
+    QCOMPARE(numbersIn(allProjects()).last(), u"E"_s);
+    QCOMPARE(m_fx->app.readFile(u"data/E.fd1"_s), QByteArray("package E"));
     QCOMPARE(strays(), QStringList());
 }
 
