@@ -1,7 +1,7 @@
 // What bulk work in the trash costs: 删除项目 of 1,000 projects (each with its package and one earlier package) into
 // the trash, 还原 of all 1,000 entries, 回收站 opened on 1,000 entries (first paint included), and 清空回收站 of
-// 1,000 entries; median of 5 rounds, each on a fresh catalogue. Run: trash_bench [projects, default 1000]
-// [KiB per package, default 64].
+// 1,000 entries, beside `rm -rf` of a tree of the same files; median of 5 rounds, each on a fresh catalogue.
+// Run: trash_bench [projects, default 1000] [KiB per package, default 64].
 
 #include "app/AppDir.h"
 #include "projects/PackageHistory.h"
@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -72,6 +73,20 @@ void makeCatalogue(const QString& appDir, int count, qint64 packageBytes)
         std::fprintf(stderr, "the catalogue could not be made\n");
 }
 
+// As many files as an emptied trash frees: a package and a folder holding one earlier package per project.
+void makeTree(const QString& root, int count, qint64 packageBytes)
+{
+    for (int i = 0; i < count; ++i) {
+        QDir().mkpath(root + u"/%1.history"_s.arg(i));
+        QFile package(root + u"/%1.fd1"_s.arg(i));
+        package.open(QIODevice::WriteOnly);
+        package.write(QByteArray(packageBytes, 'p'));
+        QFile earlier(root + u"/%1.history/v.fd1"_s.arg(i));
+        earlier.open(QIODevice::WriteOnly);
+        earlier.write(QByteArray(packageBytes / 2, 'e'));
+    }
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -81,7 +96,7 @@ int main(int argc, char* argv[])
     const qint64 packageBytes = (argc > 2 ? QByteArray(argv[2]).toLongLong() : 64) * 1024;
     QTemporaryDir work(QDir::currentPath() + u"/trash_bench-XXXXXX"_s);
 
-    QList<double> deleting, restoring, opening, emptying;
+    QList<double> deleting, restoring, opening, emptying, removing;
     for (int round = 0; round < kRounds; ++round) {
         makeCatalogue(work.filePath(u"app%1"_s.arg(round)), count, packageBytes);
         QList<int> all;
@@ -124,6 +139,13 @@ int main(int argc, char* argv[])
         if (!ProjectTrash::empty())
             std::fprintf(stderr, "emptying failed\n");
         emptying << msSince(timer);
+
+        const QString tree = work.filePath(u"tree%1"_s.arg(round));
+        makeTree(tree, count, packageBytes);
+        ::sync();
+        timer.restart();
+        QProcess::execute(u"rm"_s, {u"-rf"_s, tree});
+        removing << msSince(timer);
     }
     std::printf("%d projects, packages of %lld KiB, median of %d rounds (min - max) in ms\n", count,
                 packageBytes / 1024, kRounds);
@@ -135,5 +157,6 @@ int main(int argc, char* argv[])
     line("还原 of every entry", restoring);
     line("回收站 opened, first paint", opening);
     line("清空回收站", emptying);
+    line("rm -rf of as many files", removing);
     return 0;
 }

@@ -372,15 +372,11 @@ bool purge(const QStringList& ids, const Progress& progress)
     }
     bool all = true;
     QStringList removing;
-    qint64 done = 0;
-    for (auto it = keysOf.cbegin(); it != keysOf.cend(); ++it) {
+    for (auto it = keysOf.cbegin(); it != keysOf.cend(); ++it)
         all = TrashSteps::dropKeys(it.key(), it.value(), removing) && all;
-        done += it.value().size();
-        if (progress)
-            progress(done, ids.size());
-    }
     DurableFile::syncFolder(folder());
-    TrashSteps::removeAll(removing);
+    // The entries are gone from the trash now; freeing their bytes is the long part.
+    TrashSteps::removeAll(removing, progress);
     return all;
 }
 
@@ -397,11 +393,9 @@ bool empty(const Progress& progress)
             removing.append(aside);
         else
             all = false;
-        if (progress)
-            progress(i + 1, names.size());
     }
     DurableFile::syncFolder(folder());
-    TrashSteps::removeAll(removing);
+    TrashSteps::removeAll(removing, progress);
     return all;
 }
 

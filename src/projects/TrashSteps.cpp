@@ -329,19 +329,44 @@ bool dropKeys(const QString& name, const QSet<int>& keys, QStringList& removing)
     }
     if (remaining.size() != items->size() && !TrashBatch::write(folder, remaining))
         return false;
+    // The keys' files are renamed aside at once and removed with the others: freeing their bytes is what takes
+    // time, and that is done where progress is shown.
+    QString aside;
+    for (int serial = 1; aside.isEmpty() || present(aside); ++serial)
+        aside = TrashBatch::pathOf(TrashBatch::removingPrefix() + name + u'-' + QString::number(serial));
+    if (!QDir().mkdir(aside))
+        return true; // the records no longer list them: the files go with their batch
     for (int key : keys) {
-        QFile::remove(TrashBatch::packageOf(folder, key));
-        if (FileSystem::isRealFolder(TrashBatch::historyOf(folder, key)))
-            FileSystem::removeDirectory(TrashBatch::historyOf(folder, key));
+        for (const QString& file : {TrashBatch::packageOf(folder, key), TrashBatch::historyOf(folder, key)}) {
+            if (present(file))
+                QDir().rename(file, aside + u'/' + QFileInfo(file).fileName());
+        }
     }
+    removing.append(aside);
     return true;
 }
 
-void removeAll(const QStringList& removing)
+void removeAll(const QStringList& removing, const std::function<void(qint64, qint64)>& progress)
 {
+    QList<QStringList> contents;
+    qint64 total = 0;
     for (const QString& folder : removing) {
+        contents.append(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+        total += contents.last().size();
+    }
+    qint64 done = 0;
+    for (qsizetype i = 0; i < removing.size(); ++i) {
         WriteSteps::next();
-        FileSystem::removeDirectory(folder);
+        for (const QString& name : contents.at(i)) {
+            const QString path = removing.at(i) + u'/' + name;
+            if (FileSystem::isRealFolder(path))
+                FileSystem::removeDirectory(path);
+            else
+                QFile::remove(path);
+            if (progress)
+                progress(++done, total);
+        }
+        FileSystem::removeDirectory(removing.at(i));
     }
 }
 

@@ -59,10 +59,11 @@ QStringList journals();
 // the journal goes. False when something could not be moved; the journal stays for the next start to finish.
 bool finishRestoring(const QString& journal, const QList<Restoring>& items, const Done& done = {});
 
-// Takes the keys out of the batch: its records are written again without them and their files removed; a batch
-// left empty is renamed aside whole and its pending removal added to `removing`, for the caller to sync the trash
-// folder once and then remove them. A batch that is gone already counts as done.
+// Takes the keys out of the batch: its records are written again without them and their files renamed aside; a
+// batch left empty is renamed aside whole. What is aside is added to `removing`, for the caller to sync the trash
+// folder once and then remove it all. A batch that is gone already counts as done.
 bool dropKeys(const QString& name, const QSet<int>& keys, QStringList& removing);
-void removeAll(const QStringList& removing);
+// Removes the folders set aside, reporting each file or folder removed of all of them.
+void removeAll(const QStringList& removing, const std::function<void(qint64 done, qint64 total)>& progress = {});
 
 } // namespace TrashSteps
