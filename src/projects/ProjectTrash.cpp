@@ -208,6 +208,8 @@ QStringList moveOrphansIn(const QStringList& numbers)
         WriteSteps::next();
         if (!present(kept)) {
             moved = FileMoves::moveFile(stored, kept);
+        } else if (FileMoves::sameBytes(stored, kept)) {
+            moved = QFile::remove(stored); // the entry holds these very bytes already
         } else {
             const QString version = PackageHistory::keepFileInto(stored, TrashBatch::historyOf(batch, key),
                                                                  PackageHistory::Cause::Check, QString());

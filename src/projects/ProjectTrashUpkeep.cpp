@@ -63,7 +63,7 @@ void adoptSingleEntries(const QList<ProjectRecord>* catalogue)
     const QString restoringPrefix = u".restoring-"_s;
     for (const QString& name : QDir(folder()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
         const QString path = TrashBatch::pathOf(name);
-        if (!QFileInfo::exists(path + u"/project.json"_s) || !TrashBatch::adoptSingleEntry(path))
+        if (QFileInfo::exists(path + u"/project.json"_s) && !TrashBatch::adoptSingleEntry(path))
             continue;
         if (!name.startsWith(restoringPrefix) || !catalogue)
             continue;
