@@ -93,8 +93,6 @@ void MainWindow::startUp()
     m_projects->setArrangement(
         settings.readNumber(SettingsKeys::kListArrangement, SettingsKeys::kListArrangement.defaultValue()));
     applyListAppearance();
-    // A delete or 还原 that an earlier run left half done is finished or undone before the list shows it.
-    ProjectTrash::recover();
     ProjectTrash::expire(Clock::now());
     m_projects->loadProjectList();
     // Work that an earlier run left in the execution directory can still be updated back or abandoned.
