@@ -14,6 +14,13 @@ using namespace Qt::StringLiterals;
 
 namespace WorkFiles {
 
+namespace {
+
+// Files looked at below the folder at most: a tree of a million files is opened through its folder.
+constexpr qsizetype kMostLookedAt = 20000;
+
+} // namespace
+
 bool createFolder(const QString& path)
 {
     const QFileInfo info(path);
@@ -116,22 +123,6 @@ Listing listingOf(const QString& folder, bool withHidden)
     return listing;
 }
 
-void offerBelow(const QString& folder, const Offered& prefix, QList<Offered>& offered, qsizetype limit)
-{
-    const Listing listing = listingOf(folder, false);
-    for (const QString& file : listing.files) {
-        if (offered.size() >= limit)
-            return;
-        offered.append({prefix.relativePath + file, prefix.shown + NativeFs::readableName(file)});
-    }
-    for (const QString& sub : listing.folders) {
-        if (offered.size() >= limit)
-            return;
-        const Offered inside{prefix.relativePath + sub + u'/', prefix.shown + NativeFs::readableName(sub) + u'/'};
-        offerBelow(folder + u'/' + sub, inside, offered, limit);
-    }
-}
-
 } // namespace
 
 QList<Offered> filesToOpen(const QString& workDir, qsizetype limit)
@@ -144,12 +135,52 @@ QList<Offered> filesToOpen(const QString& workDir, qsizetype limit)
     }
     if (!offered.isEmpty())
         return offered;
+    // Level by level, so the files a project shows at its top come first.
+    struct Group
+    {
+        QString path;
+        Offered prefix;
+        QStringList files;
+    };
+    QList<Group> groups;
     for (const QString& sub : top.folders) {
-        if (sub.startsWith(u'.'))
-            continue;
-        offerBelow(workDir + u'/' + sub, {sub + u'/', NativeFs::readableName(sub) + u'/'}, offered, limit);
-        if (offered.size() >= limit)
-            break;
+        if (!sub.startsWith(u'.'))
+            groups.append({workDir + u'/' + sub, {sub + u'/', NativeFs::readableName(sub) + u'/'}, {}});
+    }
+    qsizetype found = 0;
+    for (qsizetype next = 0; next < groups.size() && found < kMostLookedAt; ++next) {
+        const Listing listing = listingOf(groups.at(next).path, false);
+        groups[next].files = listing.files;
+        found += listing.files.size();
+        const Group folder = groups.at(next);
+        for (const QString& sub : listing.folders)
+            groups.append(
+                {folder.path + u'/' + sub,
+                 {folder.prefix.relativePath + sub + u'/', folder.prefix.shown + NativeFs::readableName(sub) + u'/'},
+                 {}});
+    }
+    // When there are more than the list holds, every folder gets the same share, so one bulky folder (assets, a
+    // build tree) cannot crowd out the sources beside it.
+    qsizetype share = 0;
+    const auto taken = [&groups](qsizetype each) {
+        qsizetype total = 0;
+        for (const Group& group : groups)
+            total += std::min(group.files.size(), each);
+        return total;
+    };
+    for (qsizetype low = 0, high = found; low <= high;) {
+        const qsizetype middle = (low + high) / 2;
+        if (taken(middle) <= limit) {
+            share = middle;
+            low = middle + 1;
+        } else {
+            high = middle - 1;
+        }
+    }
+    for (const Group& group : std::as_const(groups)) {
+        for (qsizetype i = 0; i < std::min(group.files.size(), share); ++i)
+            offered.append({group.prefix.relativePath + group.files.at(i),
+                            group.prefix.shown + NativeFs::readableName(group.files.at(i))});
     }
     return offered;
 }

@@ -25,8 +25,9 @@ constexpr qsizetype kMostOffered = 500;
 // The files to choose from in an unpacked package's working folder, in the order a file manager shows them
 // (natural order, letter case aside): the files directly in the folder but the marker; when it holds none, as
 // nearly every package that keeps its content in one top folder, the files below it by their relative paths,
-// each folder's own files before its sub-folders, leaving out what a file manager hides (names starting with
-// "."). At most `limit`. Names the disk holds as bytes that are not UTF-8 are offered too.
+// the shallower first and each folder's files together, leaving out what a file manager hides (names starting
+// with "."). At most `limit`: when there are more, each folder offers as many as the others, its first ones.
+// Names the disk holds as bytes that are not UTF-8 are offered too.
 QList<Offered> filesToOpen(const QString& workDir, qsizetype limit = kMostOffered);
 
 } // namespace WorkFiles

@@ -182,6 +182,10 @@ private Q_SLOTS:
             many.addFile("proj/file" + QByteArray::number(i) + ".c", "x", ZipBuilder::kStored);
         QTest::newRow("more files than the list holds")
             << many.bytes() << u"proj/file2.c"_s << QStringList() << 501 << QByteArray("proj/file2.c");
+        // A bulky folder gets no more than its share: the sources beside it are offered too.
+        many.addFile("proj/src/main.c", "int main;");
+        QTest::newRow("a bulky folder beside the sources")
+            << many.bytes() << u"proj/src/main.c"_s << QStringList() << 501 << QByteArray("proj/src/main.c");
     }
 
     void chooser_offersTheFolderFirstThenTheFilesToOpen()
