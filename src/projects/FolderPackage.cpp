@@ -2,6 +2,8 @@
 
 #include "app/AppDir.h"
 #include "archive/ZipArchive.h"
+#include "platform/FileSystem.h"
+#include "store/TableSchemas.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,6 +29,12 @@ QString FolderPackage::leftoverPattern()
 
 FolderPackage::FolderPackage(const QString& folder, const Progress& progress)
 {
+    // The data folder, a folder inside it or one holding it would pack the catalogue into one of its packages.
+    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    const QString chosen = QFileInfo(folder).canonicalFilePath();
+    if (chosen.isEmpty() ||
+        (!data.isEmpty() && (FileSystem::isInside(chosen, data) || FileSystem::isInside(data, chosen))))
+        return;
     // Beside data/, on the disk the package is stored on, under a name of its own; the name is taken by a file
     // only while it is reserved, so the package gets the mode of any new file.
     QString target;

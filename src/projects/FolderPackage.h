@@ -17,7 +17,7 @@ public:
         Packed,
         Changing,   // another program kept changing the folder while it was packed
         Unpackable, // it holds links out of it, pipes, sockets or devices, which no package carries back
-        Failed,     // it could not be read, or the package not written
+        Failed,     // it could not be read, the package not written, or it is or holds the data folder
     };
 
     static bool isFolder(const QString& path);
