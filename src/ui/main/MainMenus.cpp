@@ -45,7 +45,7 @@ MainMenus::MainMenus(QWidget* owner)
     setKeys(addProject, {QKeySequence(Qt::CTRL | Qt::Key_N)}, Qt::WindowShortcut);
     setKeys(history, {QKeySequence(Qt::CTRL | Qt::Key_H)}, Qt::WindowShortcut);
     // Only on the list: Enter and Delete keep their meaning in every box of the window.
-    setKeys(execute, {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, Qt::WidgetShortcut);
+    setKeys(execute, {QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)}, Qt::WidgetShortcut);
     setKeys(deleteProject, {QKeySequence(QKeySequence::Delete)}, Qt::WidgetShortcut);
     m_project->addSeparator();
     toolPanel = m_project->addAction(u"&T.切换到工具或资源面板"_s);

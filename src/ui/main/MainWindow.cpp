@@ -54,7 +54,8 @@ MainWindow::MainWindow(QWidget* parent)
     named(this, u"MainWindow"_s);
     setWindowIcon(QIcon(u":/icons/app.svg"_s));
     setGeometry(50, 50, 640, 537);
-    setMinimumSize(480, 360);
+    // Tall enough for every button of the 系统工具 page.
+    setMinimumSize(480, 420);
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
