@@ -2,6 +2,7 @@
 #include "app/InstanceLock.h"
 #include "app/LoginWindow.h"
 #include "app/ProgramRun.h"
+#include "app/StartRecovery.h"
 #include "backup/BackupWindow.h"
 
 #include <QApplication>
@@ -33,8 +34,8 @@ int main(int argc, char* argv[])
     if (!ProgramRun::mayRun(lock))
         return 0;
 
-    // Only the run that holds the folder may finish or undo a restore that an earlier run left half done.
-    BackupWindow::finishInterruptedRestore(nullptr);
+    // Only the run that holds the folder may finish or undo what an earlier run left half done.
+    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run());
 
     // Nobody gets past this point without the login password; 取消 ends the program before anything is written.
     QApplication::setQuitOnLastWindowClosed(false);

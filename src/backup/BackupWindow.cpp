@@ -48,9 +48,9 @@ void BackupWindow::backUpOrRestore(QWidget* parent, const std::function<void()>&
     window.exec();
 }
 
-void BackupWindow::finishInterruptedRestore(QWidget* parent)
+void BackupWindow::tellInterruptedRestore(QWidget* parent, DataBackup::Interrupted interrupted)
 {
-    switch (DataBackup::finishInterruptedRestore()) {
+    switch (interrupted) {
     case DataBackup::Interrupted::None:
         return;
     case DataBackup::Interrupted::Finished:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backup/DataBackup.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -14,8 +16,8 @@ public:
 
     // The command behind 数 据 库: the window, modal; `changed` is told when a restore replaced the catalogue.
     static void backUpOrRestore(QWidget* parent, const std::function<void()>& changed);
-    // At start, before any table is read: completes or undoes a restore that a kill cut off, and says which.
-    static void finishInterruptedRestore(QWidget* parent);
+    // At start: tells what became of a restore that a kill cut off (StartRecovery completed or undid it).
+    static void tellInterruptedRestore(QWidget* parent, DataBackup::Interrupted interrupted);
 
 Q_SIGNALS:
     // The data folder was restored; the catalogue on disk is another one now.

@@ -331,7 +331,8 @@ Interrupted finishInterruptedRestore()
     if (move.moveIn() && move.close()) {
         if (FileSystem::isRealFolder(move.places().undo))
             pruneUndoSets(place.undoRoot());
-        settleTrash();
+        // The start recovers the trash right after this; the projects that are back take what it kept of them.
+        ProjectTrash::joinCatalogue(PackageHistory::Cause::Restore);
         return Interrupted::Finished;
     }
     if (move.moveBack() && move.close()) {

@@ -4,6 +4,7 @@
 #include "archive/NativeFs.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkLine.h"
+#include "projects/FolderPackage.h"
 #include "projects/ProjectCatalogue.h"
 #include "store/TableSchemas.h"
 
@@ -34,7 +35,8 @@ QHash<QString, QString> catalogue()
 void removeLeftovers(const QString& executionDir)
 {
     const QDir appDir(AppDir::path());
-    for (const QString& name : appDir.entryList(ExecutionPaths::partialPackagePatterns(), QDir::Files | QDir::Hidden))
+    const QStringList patterns = ExecutionPaths::partialPackagePatterns() << FolderPackage::leftoverPattern();
+    for (const QString& name : appDir.entryList(patterns, QDir::Files | QDir::Hidden))
         QFile::remove(appDir.filePath(name));
     if (executionDir.isEmpty())
         return;

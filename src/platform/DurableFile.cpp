@@ -1,7 +1,9 @@
 #include "platform/DurableFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <filesystem>
@@ -105,13 +107,35 @@ bool keepAs(const QString& existing, const QString& link)
     return !error && syncFolder(QFileInfo(link).absolutePath());
 }
 
+namespace {
+
+const QString kTemporaryMark = u".tmp-"_s;
+constexpr qsizetype kTemporaryKeyLength = 12;
+
+} // namespace
+
 QString temporaryBeside(const QString& path)
 {
     for (;;) {
-        const QString candidate = path + u".tmp-"_s + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        const QString candidate =
+            path + kTemporaryMark + QUuid::createUuid().toString(QUuid::Id128).left(kTemporaryKeyLength);
         if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
             return candidate;
     }
+}
+
+void removeLeftovers(const QString& folder)
+{
+    static const QRegularExpression temporary(u"\\.tmp-[0-9a-f]{%1}$"_s.arg(kTemporaryKeyLength));
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    bool removed = false;
+    for (const QString& name : names) {
+        if (temporary.match(name).hasMatch())
+            removed = QFile::remove(dir.filePath(name)) || removed;
+    }
+    if (removed)
+        syncFolder(folder);
 }
 
 } // namespace DurableFile

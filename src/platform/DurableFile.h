@@ -34,4 +34,8 @@ bool keepAs(const QString& existing, const QString& link);
 // An unused name beside `path` (same folder, so a rename to `path` stays on one file system).
 QString temporaryBeside(const QString& path);
 
+// Removes the temporaries of writes that were cut off (a kill or a power cut before their rename) directly in
+// `folder`. Only the start may call it: a write running meanwhile would lose its temporary.
+void removeLeftovers(const QString& folder);
+
 } // namespace DurableFile

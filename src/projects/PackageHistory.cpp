@@ -44,7 +44,7 @@ const QList<CauseName>& causeNames()
         {Cause::Update, u"update"_s, u"更新项目"_s}, {Cause::UpdateBack, u"updateback"_s, u"更新回"_s},
         {Cause::Restore, u"restore"_s, u"导入"_s},   {Cause::Revert, u"revert"_s, u"恢复版本"_s},
         {Cause::Undelete, u"undelete"_s, u"还原"_s}, {Cause::Create, u"create"_s, u"新建项目"_s},
-        {Cause::Check, u"check"_s, u"检查数据"_s}};
+        {Cause::Abandon, u"abandon"_s, u"放弃"_s},   {Cause::Check, u"check"_s, u"检查数据"_s}};
     return names;
 }
 

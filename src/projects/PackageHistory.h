@@ -24,6 +24,7 @@ enum class Cause {
     Revert,     // 恢复此版本: the package that was current then
     Undelete,   // 还原 from the trash over a package that lay in the data folder
     Create,     // 新建项目 over a package that lay in the data folder under the new number
+    Abandon,    // 放弃 of work that differed from the stored package: the work itself, not a replaced package
     Check, // 检查数据's 删除文件: a package without a project, kept beside the one its entry in the trash has
 };
 QString label(Cause cause);

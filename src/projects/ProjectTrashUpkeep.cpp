@@ -210,6 +210,8 @@ void recover()
                 catalogue.reset(); // nothing can be judged; the next start tries again
         }
         adoptSingleEntries(catalogue ? &*catalogue : nullptr);
+        for (const QString& name : TrashBatch::names(TrashBatch::droppingPrefix()))
+            TrashSteps::finishDropping(TrashBatch::pathOf(name));
         for (const QString& name : TrashBatch::names(TrashBatch::removingPrefix()))
             FileSystem::removeDirectory(TrashBatch::pathOf(name));
         if (catalogue) {
@@ -223,6 +225,9 @@ void recover()
     takeInStrayHistories();
     if (!placed.isEmpty())
         joinCatalogue(PackageHistory::Cause::Create, placed);
+    // A command that brought a number back (导入, 新建项目, update back) may have ended before the trash gave it
+    // what it keeps of that number.
+    joinCatalogue(PackageHistory::Cause::Undelete);
 }
 
 void joinCatalogue(PackageHistory::Cause cause, const QStringList& numbers)

@@ -102,6 +102,11 @@ QString removingPrefix()
     return u".removing-"_s;
 }
 
+QString droppingPrefix()
+{
+    return u".dropping-"_s;
+}
+
 QString pathOf(const QString& name)
 {
     return ProjectTrash::folder() + u'/' + name;

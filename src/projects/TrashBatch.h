@@ -28,6 +28,9 @@ struct Item
 // The names a batch folder has while it is on its way; only complete batches are listed.
 QString deletingPrefix();
 QString removingPrefix();
+// Some keys of a batch on their way out: ".dropping-<batch>~<n>" holds their files and an empty "<key>.key" for each,
+// so a start that finds it knows which keys to take out of the batch's records.
+QString droppingPrefix();
 
 // data/trash/<name>
 QString pathOf(const QString& name);

@@ -327,23 +327,59 @@ bool dropKeys(const QString& name, const QSet<int>& keys, QStringList& removing)
         removing.append(aside);
         return true;
     }
-    if (remaining.size() != items->size() && !TrashBatch::write(folder, remaining))
-        return false;
-    // The keys' files are renamed aside at once and removed with the others: freeing their bytes is what takes
-    // time, and that is done where progress is shown.
+    // The keys' files are renamed aside first, with a mark for each key, and only then the records written without
+    // them: a start that finds the marks finishes taking them out, so no entry is ever listed without its files,
+    // and no file is left in the batch that no entry lists. Freeing their bytes is done where progress is shown.
     QString aside;
     for (int serial = 1; aside.isEmpty() || present(aside); ++serial)
-        aside = TrashBatch::pathOf(TrashBatch::removingPrefix() + name + u'-' + QString::number(serial));
+        aside = TrashBatch::pathOf(TrashBatch::droppingPrefix() + name + u'~' + QString::number(serial));
     if (!QDir().mkdir(aside))
-        return true; // the records no longer list them: the files go with their batch
+        return false;
     for (int key : keys) {
+        QFile mark(aside + u'/' + QString::number(key) + u".key"_s);
+        if (!mark.open(QIODevice::WriteOnly))
+            return false;
         for (const QString& file : {TrashBatch::packageOf(folder, key), TrashBatch::historyOf(folder, key)}) {
-            if (present(file))
-                QDir().rename(file, aside + u'/' + QFileInfo(file).fileName());
+            if (present(file) && !QDir().rename(file, aside + u'/' + QFileInfo(file).fileName()))
+                return false;
         }
     }
+    DurableFile::syncFolder(aside);
+    DurableFile::syncFolder(folder);
+    DurableFile::syncFolder(ProjectTrash::folder());
+    WriteSteps::next();
+    if (remaining.size() != items->size() && !TrashBatch::write(folder, remaining))
+        return false;
     removing.append(aside);
     return true;
+}
+
+bool finishDropping(const QString& aside)
+{
+    const QString name = QFileInfo(aside).fileName().mid(TrashBatch::droppingPrefix().size()).section(u'~', 0, 0);
+    const QString folder = TrashBatch::pathOf(name);
+    if (FileSystem::isRealFolder(folder)) {
+        QSet<int> keys;
+        for (const QString& mark : QDir(aside).entryList({u"*.key"_s}, QDir::Files))
+            keys.insert(mark.chopped(4).toInt());
+        // A key marked before its files were renamed aside still has them in the batch.
+        for (int key : std::as_const(keys)) {
+            for (const QString& file : {TrashBatch::packageOf(folder, key), TrashBatch::historyOf(folder, key)}) {
+                if (present(file))
+                    QDir().rename(file, aside + u'/' + QFileInfo(file).fileName());
+            }
+        }
+        const std::optional<QList<Item>> items = TrashBatch::read(folder);
+        if (!items)
+            return false;
+        QList<Item> remaining = *items;
+        remaining.removeIf([&keys](const Item& item) { return keys.contains(item.key); });
+        if (remaining.size() != items->size() &&
+            !(remaining.isEmpty() ? QDir().rename(folder, TrashBatch::pathOf(TrashBatch::removingPrefix() + name))
+                                  : TrashBatch::write(folder, remaining)))
+            return false;
+    }
+    return FileSystem::removeDirectory(aside);
 }
 
 void removeAll(const QStringList& removing, const std::function<void(qint64, qint64)>& progress)

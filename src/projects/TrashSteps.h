@@ -63,6 +63,8 @@ bool finishRestoring(const QString& journal, const QList<Restoring>& items, cons
 // batch left empty is renamed aside whole. What is aside is added to `removing`, for the caller to sync the trash
 // folder once and then remove it all. A batch that is gone already counts as done.
 bool dropKeys(const QString& name, const QSet<int>& keys, QStringList& removing);
+// At the start: takes the keys whose files `aside` (a ".dropping-" folder) holds out of their batch, then removes it.
+bool finishDropping(const QString& aside);
 // Removes the folders set aside, reporting each file or folder removed of all of them.
 void removeAll(const QStringList& removing, const std::function<void(qint64 done, qint64 total)>& progress = {});
 

@@ -496,6 +496,13 @@ void ZipRoundTripTest::roundTrip_namesNotUtf8_comeBackByteForByte_data()
     QTest::newRow("file with a GBK name") << QByteArrayList{gbk + ".txt"};
     QTest::newRow("GBK folder with a UTF-8 file") << QByteArrayList{gbk + "/", gbk + "/说明.txt"};
     QTest::newRow("stray bytes of no code page") << QByteArrayList{"a\xff\xfe.bin", "\xc3(.txt"};
+    // "誠" is D5 5C: its second byte is that of a backslash, which must neither split the name into a folder
+    // nor make a file whose name ends in it a folder.
+    const auto inFolder = [](const QString& name) {
+        return QByteArray(QStringEncoder("GB18030").encode(u"子目录/"_s + name));
+    };
+    QTest::newRow("GBK names whose second byte is 0x5C")
+        << QByteArrayList{inFolder(QString()), inFolder(u"誠.ini"_s), inFolder(u"誠"_s)};
 }
 
 // unzip of a Windows archive leaves names in the Chinese code page; such a file is packed under its own bytes

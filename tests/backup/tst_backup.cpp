@@ -7,6 +7,7 @@
 #include "SmallDisk.h"
 #include "ZipBuilder.h"
 #include "app/AppSettings.h"
+#include "app/StartRecovery.h"
 #include "backup/BackupWindow.h"
 #include "backup/DataBackup.h"
 #include "backup/RestoreTransaction.h"
@@ -464,7 +465,7 @@ void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt()
         QVERIFY(QFile::remove(staged.next()));
     }
 
-    BackupWindow::finishInterruptedRestore(nullptr);
+    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run());
 
     if (stagedFileLost) {
         QCOMPARE(m_prompt->texts(), QStringList{u"上次导入数据被中断，已恢复为导入前的数据！"_s});
@@ -601,7 +602,7 @@ void BackupTest::start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared
     m_fixture->app.writeFile(u".data-before-restore-d4E5f6/DB.EDB"_s, "latest work");
     QVERIFY(QDir().mkpath(m_fixture->app.filePath(u".data-before-restore-g7H8i9"_s)));
 
-    BackupWindow::finishInterruptedRestore(nullptr);
+    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run());
 
     QCOMPARE(m_prompt->texts(), QStringList());
     QCOMPARE(leftovers(), QStringList({u"data"_s, u"data-before-restore"_s}));

@@ -143,7 +143,8 @@ private slots:
         } else if (path == u"update back") {
             const QString pending = ExecutionPaths::pendingPackage(u"P1"_s, u"zip"_s);
             QVERIFY(DurableFile::write(pending, incoming));
-            QVERIFY(UpdateBack::store(WorkLine::parse(WorkLine::packageCaption(pending)), pending, {}));
+            QCOMPARE(UpdateBack::run(WorkLine::parse(WorkLine::packageCaption(pending))).outcome,
+                     UpdateBack::Outcome::Updated);
         } else if (path == u"restore") {
             // The backup carries a history of its own, which comes back beside the version the restore keeps.
             const QString earlier = m_fx->app.writeFile(u"earlier.e"_s, "from the backup");

@@ -3,6 +3,7 @@
 #include "Modal.h"
 #include "TrashWorld.h"
 #include "app/AppDir.h"
+#include "app/StartRecovery.h"
 #include "backup/DataBackup.h"
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
@@ -668,8 +669,7 @@ void TrashTest::versions_leaveWithTheirEntry_newProjectShowsNone()
         QVERIFY(TrashBatch::parseId(entry.id, batch, key));
         QVERIFY(QDir().rename(TrashBatch::historyOf(TrashBatch::pathOf(batch), key), PackageHistory::folderOf(u"B"_s)));
         QVERIFY(ProjectTrash::empty());
-        MainWindow main;
-        main.startUp(); // takes them into the trash, where a window leads to them
+        StartRecovery::run(); // the next start takes them into the trash, where a window leads to them
         QCOMPARE(trashNumbers(), QStringList{u"B"_s});
         const ProjectTrash::Entry stray = ProjectTrash::entries().first();
         QVERIFY(!stray.hasRecord && stray.withPackage);
@@ -874,8 +874,7 @@ void TrashTest::start_entriesAnEarlierVersionMade_restoreLikeAnyOther()
         QVERIFY(table.open() && table.appendProject(e));
     }
 
-    MainWindow main;
-    main.startUp();
+    StartRecovery::run(); // the next start
 
     if (recordBack) {
         QVERIFY(ProjectTrash::entries().isEmpty());

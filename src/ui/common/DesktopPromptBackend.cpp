@@ -1,5 +1,7 @@
 #include "ui/common/DesktopPromptBackend.h"
 
+#include "archive/NativeName.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -7,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSoundEffect>
-#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -18,15 +19,21 @@ QString programName()
     return u"Tallyra"_s;
 }
 
-QUrl urlFor(const QString& pathOrAddress)
+} // namespace
+
+QUrl DesktopPromptBackend::urlFor(const QString& pathOrAddress)
 {
+#ifndef Q_OS_WIN
+    if (NativeFs::hasStrayBytes(pathOrAddress)) {
+        const QByteArray bytes = NativeFs::encodeName(QFileInfo(pathOrAddress).absoluteFilePath());
+        return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"));
+    }
+#endif
     const QUrl asUrl(pathOrAddress, QUrl::StrictMode);
     if (asUrl.isValid() && asUrl.scheme().size() > 1 && !QFileInfo::exists(pathOrAddress))
         return asUrl;
     return QUrl::fromLocalFile(QFileInfo(pathOrAddress).absoluteFilePath());
 }
-
-} // namespace
 
 DesktopPromptBackend::DesktopPromptBackend() = default;
 DesktopPromptBackend::~DesktopPromptBackend() = default;

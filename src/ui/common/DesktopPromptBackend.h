@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QSoundEffect>
+#include <QUrl>
 
 // The real message boxes, dialogs, shell and sound output.
 class DesktopPromptBackend final : public Prompt::Backend
@@ -18,6 +19,10 @@ public:
     QString browseFolder(QWidget* parent, const QString& title, const QString& startDir) override;
     void openWithShell(const QString& pathOrAddress) override;
     void play(Prompt::Sound sound) override;
+
+    // What openWithShell hands the desktop: a web address as it is, a path as a file URL. A name the disk holds
+    // in bytes that are not UTF-8 (NativeFs's stray-byte form) reaches the desktop as those bytes, percent-encoded.
+    static QUrl urlFor(const QString& pathOrAddress);
 
 private:
     QSoundEffect* effect(Prompt::Sound sound);
