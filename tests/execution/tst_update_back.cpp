@@ -12,6 +12,7 @@
 #include "execution/UpdateBack.h"
 #include "execution/WorkLine.h"
 #include "projects/PackageHistory.h"
+#include "projects/ProjectTrash.h"
 #include "store/TableSchemas.h"
 #include "ui/common/WorkProgress.h"
 #include "ui/main/MainWindow.h"
@@ -451,43 +452,65 @@ private Q_SLOTS:
         QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
     }
 
-    void projectDeletedMeanwhile_recordRecreatedAndSuccessReported_data()
+    void projectDeletedMeanwhile_comesBackFromTheTrashOrIsRecreated_data()
     {
         QTest::addColumn<bool>("zip");
         QTest::addColumn<QString>("type");
-        QTest::newRow("zip work") << true << u"zip"_s;
-        QTest::newRow("file work") << false << u"e"_s;
+        QTest::addColumn<bool>("trashEmptied"); // false: the project waits in the trash
+        QTest::newRow("zip work, project in the trash") << true << u"zip"_s << false;
+        QTest::newRow("file work, project in the trash") << false << u"e"_s << false;
+        QTest::newRow("zip work, trash emptied") << true << u"zip"_s << true;
+        QTest::newRow("file work, trash emptied") << false << u"e"_s << true;
     }
 
-    void projectDeletedMeanwhile_recordRecreatedAndSuccessReported()
+    void projectDeletedMeanwhile_comesBackFromTheTrashOrIsRecreated()
     {
         QFETCH(bool, zip);
+        QFETCH(bool, trashEmptied);
         ExecutionFixture fx;
         const QString line = zip ? executeZip(fx) : executeFile(fx);
+        fx.app.writeFile(zip ? u"work/P01/main.e"_s : u"work/P01/P01.e"_s, "edited");
+        const QByteArray executedFrom = fx.storedBytes(u"P01"_s);
         fx.deleteProject(u"P01"_s);
         QCOMPARE(fx.projectCount(), 0);
         QVERIFY(!QFileInfo::exists(fx.storedPackage(u"P01"_s)));
+        if (trashEmptied)
+            QVERIFY(ProjectTrash::empty());
         fx.prompt.clear();
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
 
         fx.clickUpdate(line);
 
         QCOMPARE(fx.prompt.texts(),
-                 QStringList({kConfirmUpdate, u"项目已不存在，系统将重建，请注意修改项目属性。"_s, kUpdated}));
-        QCOMPARE(fx.prompt.messages().at(1).form, Prompt::Form::Warning);
+                 trashEmptied
+                     ? QStringList({kConfirmUpdate, u"项目已不存在，系统将重建，请注意修改项目属性。"_s, kUpdated})
+                     : QStringList({kConfirmUpdate, kUpdated}));
         QCOMPARE(fx.projectCount(), 1);
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::now());
+        QTEST(fx.field(u"P01"_s, ProjectField::PackageType).toString(), "type");
+        // The work survived the deletion of its project and package.
+        QVERIFY(QFileInfo(fx.storedPackage(u"P01"_s)).size() > 0);
+        if (!trashEmptied) {
+            // Out of the trash with its own texts, not a stand-in; the package it was executed from is its history.
+            QCOMPARE(fx.field(u"P01"_s, ProjectField::Name).toString(), u"项目P01"_s);
+            QCOMPARE(fx.field(u"P01"_s, ProjectField::Version).toString(), u"2.3"_s);
+            QCOMPARE(fx.field(u"P01"_s, ProjectField::StartTime).toDateTime(), ExecutionFixture::startDate());
+            QVERIFY(ProjectTrash::entries().isEmpty());
+            const QList<PackageHistory::Version> versions = PackageHistory::versions(u"P01"_s);
+            QCOMPARE(versions.size(), 1);
+            QCOMPARE(fx.app.readFile(QDir(fx.app.path()).relativeFilePath(versions.first().path)), executedFrom);
+            QCOMPARE(child<ProjectListView>(fx.mainWindow())->item(0)->text(), u"项目P01 2.3"_s);
+            return;
+        }
+        QCOMPARE(fx.prompt.messages().at(1).form, Prompt::Form::Warning);
         QCOMPARE(fx.field(u"P01"_s, ProjectField::Name).toString(), u"自动创建项目"_s);
         QCOMPARE(fx.field(u"P01"_s, ProjectField::Type).toInt(), 0);
         QCOMPARE(fx.field(u"P01"_s, ProjectField::Version).toString(), u"1.0"_s);
         QCOMPARE(fx.field(u"P01"_s, ProjectField::StartTime).toDateTime(), ExecutionFixture::now());
-        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::now());
-        QTEST(fx.field(u"P01"_s, ProjectField::PackageType).toString(), "type");
         QCOMPARE(fx.field(u"P01"_s, ProjectField::Notes).toString(),
                  u"2026年12月7日在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s);
         QVERIFY(fx.field(u"P01"_s, ProjectField::RelatedProjects).toString().isEmpty());
         QVERIFY(fx.field(u"P01"_s, ProjectField::DesignPlan).toString().isEmpty());
-        // The work survived the deletion of its project and package.
-        QVERIFY(QFileInfo(fx.storedPackage(u"P01"_s)).size() > 0);
         // The main window's list shows the re-created project at once.
         auto* list = child<ProjectListView>(fx.mainWindow());
         QCOMPARE(list->count(), 1);

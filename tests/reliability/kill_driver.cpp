@@ -71,7 +71,17 @@ const std::map<QString, Command>& commands()
          [](const QStringList& a) {
              return ProjectTrash::restore(trashIdOf(a.value(0))) == ProjectTrash::RestoreOutcome::Restored;
          }},
+        // trash-restore-as NUMBER NEW: 还原 under a new number
+        {u"trash-restore-as"_s,
+         [](const QStringList& a) {
+             return ProjectTrash::restore(trashIdOf(a.value(0)), a.value(1)) == ProjectTrash::RestoreOutcome::Restored;
+         }},
+        // trash-purge NUMBER: 彻底删除 of one entry
+        {u"trash-purge"_s, [](const QStringList& a) { return ProjectTrash::purge({trashIdOf(a.value(0))}); }},
         {u"trash-empty"_s, [](const QStringList&) { return ProjectTrash::empty(); }},
+        // stamp NUMBER TYPE: what update back does once the work is stored
+        {u"stamp"_s,
+         [](const QStringList& a) { return ProjectRules::stampLastUpdate(a.value(0), a.value(1)).written; }},
         // orphan NUMBER: 检查数据's 删除文件 of a package no project has
         {u"orphan"_s, [](const QStringList& a) { return ProjectTrash::moveOrphanIn(a.value(0)); }},
         // add NUMBER SOURCE

@@ -94,7 +94,7 @@ void MainWindow::startUp()
     m_projects->setArrangement(
         settings.readNumber(SettingsKeys::kListArrangement, SettingsKeys::kListArrangement.defaultValue()));
     applyListAppearance();
-    ProjectTrash::expire(Clock::now());
+    TrashWindow::offerExpired(this);
     m_projects->loadProjectList();
     // Work that an earlier run left in the execution directory can still be updated back or abandoned.
     listWork(StrandedWork::findLines());
