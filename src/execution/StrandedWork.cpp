@@ -4,7 +4,9 @@
 #include "archive/NativeFs.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkLine.h"
+#include "platform/DurableFile.h"
 #include "projects/FolderPackage.h"
+#include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "store/TableSchemas.h"
 
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 namespace StrandedWork {
 
@@ -75,13 +78,31 @@ QStringList folderLines(const QString& executionDir)
     return lines;
 }
 
-QStringList packageLines()
+// The packages update back made beside data/ but did not store. One whose project's folder is listed too was
+// packed from that folder by an update back killed before it stored it: the folder is the work the panel lists,
+// and the package, the same work or an earlier state of it, goes into the project's history instead of being
+// listed a second time. Where it cannot be kept it is listed, as two lines lose nothing.
+QStringList packageLines(const QStringList& folderLines)
 {
+    QSet<QString> listed;
+    for (const QString& line : folderLines)
+        listed.insert(WorkLine::parse(line).number());
     const QDir appDir(AppDir::path());
     QStringList lines;
     for (const QString& name : appDir.entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
-        if (ExecutionPaths::parsePendingName(name).valid)
-            lines.append(WorkLine::packageCaption(appDir.filePath(name)));
+        const ExecutionPaths::PendingName pending = ExecutionPaths::parsePendingName(name);
+        if (!pending.valid)
+            continue;
+        const QString package = appDir.filePath(name);
+        if (listed.contains(pending.number) &&
+            !PackageHistory::keepFileInto(package, PackageHistory::folderOf(pending.number),
+                                          PackageHistory::Cause::UpdateBack, pending.type)
+                 .isEmpty() &&
+            QFile::remove(package)) {
+            DurableFile::syncFolder(appDir.path());
+            continue;
+        }
+        lines.append(WorkLine::packageCaption(package));
     }
     return lines;
 }
@@ -92,7 +113,8 @@ QStringList findLines()
 {
     const QString executionDir = ExecutionPaths::executionDir();
     removeLeftovers(executionDir);
-    return folderLines(executionDir) + packageLines();
+    const QStringList folders = folderLines(executionDir);
+    return folders + packageLines(folders);
 }
 
 } // namespace StrandedWork

@@ -9,7 +9,10 @@
 #include "app/AppDir.h"
 #include "app/StartRecovery.h"
 #include "backup/DataBackup.h"
+#include "execution/AbandonWork.h"
 #include "execution/StrandedWork.h"
+#include "execution/UpdateBack.h"
+#include "execution/WorkLine.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
@@ -111,6 +114,19 @@ const std::map<QString, Command>& commands()
                  return false;
              return PackageHistory::revert(recordAt(a, 0), versions.at(index)) ==
                     PackageHistory::RevertOutcome::Reverted;
+         }},
+        // update-back CAPTION: 更新 of the panel's line, deleting what else the folder holds
+        {u"update-back"_s,
+         [](const QStringList& a) {
+             UpdateBack::Calls calls;
+             calls.deleteOtherFiles = [] { return true; };
+             return UpdateBack::run(WorkLine::parse(a.value(0)), calls).outcome == UpdateBack::Outcome::Updated;
+         }},
+        // abandon CAPTION: 放弃 of the panel's line
+        {u"abandon"_s,
+         [](const QStringList& a) {
+             return AbandonWork::run(WorkLine::parse(a.value(0)), AbandonWork::Keep::Work).outcome ==
+                    AbandonWork::Outcome::Abandoned;
          }},
         // restore-backup ARCHIVE: 导入
         {u"restore-backup"_s, [](const QStringList& a) { return DataBackup::restore(a.value(0)); }},

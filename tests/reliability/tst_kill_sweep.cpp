@@ -2,6 +2,7 @@
 #include "TempAppDir.h"
 #include "app/AppDir.h"
 #include "backup/DataBackup.h"
+#include "execution/WorkLine.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
@@ -42,8 +43,9 @@ struct Scenario
     QList<QByteArray> kept;
     // Files the scenario itself puts outside the data folder (the file a command stores from).
     QStringList sources = {};
-    // A scenario's own rule of what must agree after a start; answers what disagrees.
-    std::function<QString()> agrees = {};
+    // A scenario's own rule of what must agree after a start, given the work the start lists; answers what
+    // disagrees.
+    std::function<QString(const QStringList& startLines)> agrees = {};
 };
 
 QByteArray packageBytes(const QString& number, int version = 1)
@@ -155,8 +157,11 @@ World look(const QString& appDir, const QStringList& startLines, const QStringLi
         } else if (relative.startsWith(u"data-before-restore/"_s)) {
             leads = true; // the undo sets of a restore, which the README tells the user how to use
         } else {
-            leads = std::any_of(startLines.cbegin(), startLines.cend(),
-                                [&](const QString& line) { return line.startsWith(path); });
+            // Work the panel lists: the package that was not stored, or anything in the working folder.
+            leads = std::any_of(startLines.cbegin(), startLines.cend(), [&](const QString& caption) {
+                const WorkLine line = WorkLine::parse(caption);
+                return line.isPackage() ? path == line.package() : path.startsWith(line.workingFolder() + u'/');
+            });
         }
         if (!leads)
             world.stranded.append(relative);
@@ -205,6 +210,14 @@ QString lineOf(const QString& logFile, qint64 k)
         return {};
     const QList<QByteArray> lines = file.readAll().split('\n');
     return k >= 1 && k <= lines.size() ? QString::fromUtf8(lines.at(k - 1)) : QString();
+}
+
+QStringList inFolder(const QStringList& command, const QString& appDir)
+{
+    QStringList arguments;
+    for (const QString& argument : command)
+        arguments.append(argument.contains(u"%1"_s) ? argument.arg(appDir) : argument);
+    return arguments;
 }
 
 QStringList sorted(QStringList list)
@@ -268,6 +281,34 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost_data()
                                                              abc,
                                                              packagesAbc,
                                                              {u"new/B.zip"_s}};
+    // The work is in the catalogue, or still where the panel lists it again (or both, when the kill came after
+    // the store and before the folder went).
+    const auto workFound = [](const QByteArray& before) {
+        return [before](const QStringList& startLines) {
+            const bool stored = fileBytes(ProjectCatalogue::packagePath(u"A"_s)) != before;
+            return stored || !startLines.isEmpty() ? QString() : u"the work is lost"_s;
+        };
+    };
+    const auto work = [](const TempAppDir& app) {
+        addProjects(app, {u"A"_s});
+        app.writeFile(u"run/A/P_zip.TMP"_s, {});
+        app.writeFile(u"run/A/src/main.c"_s, QByteArrayLiteral("int main(void) { return 1; }\n"));
+        app.writeFile(u"run/A/README"_s, QByteArrayLiteral("edited\n"));
+    };
+    QTest::newRow("update back") << Scenario{
+        work, {u"update-back"_s, u"%1/run/A(zip)"_s}, {u"A"_s}, {u"A"_s}, {packageBytes(u"A"_s)},
+        {},   workFound(packageBytes(u"A"_s))};
+    // 放弃 keeps the work in the history, or it is still listed.
+    QTest::newRow("放弃") << Scenario{work,
+                                      {u"abandon"_s, u"%1/run/A(zip)"_s},
+                                      {u"A"_s},
+                                      {u"A"_s},
+                                      {packageBytes(u"A"_s)},
+                                      {},
+                                      [](const QStringList& startLines) {
+                                          const bool kept = !PackageHistory::versions(u"A"_s).isEmpty();
+                                          return kept || !startLines.isEmpty() ? QString() : u"the work is lost"_s;
+                                      }};
     QTest::newRow("导入 of a backup") << Scenario{
         [=](const TempAppDir& app) {
             addProjects(app, {u"A"_s, u"B"_s});
@@ -326,7 +367,7 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost_data()
                     {u"A"_s},
                     {packageBytes(u"A"_s), packageBytes(u"A"_s, 2)},
                     {},
-                    [] {
+                    [](const QStringList&) {
                         // The package in place is the one its record names.
                         const QString type = ProjectCatalogue::readProject(1).packageType;
                         const QByteArray stored = fileBytes(ProjectCatalogue::packagePath(u"A"_s));
@@ -402,8 +443,8 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost()
         scenario.prepare(app);
         if (QTest::currentTestFailed())
             return;
-        const Run whole =
-            runDriver(app.path(), scenario.command, 0, logs.filePath(u"calls"_s), logs.filePath(u"count"_s));
+        const Run whole = runDriver(app.path(), inFolder(scenario.command, app.path()), 0, logs.filePath(u"calls"_s),
+                                    logs.filePath(u"count"_s));
         QVERIFY(!whole.killed);
         calls = fileBytes(logs.filePath(u"count"_s)).trimmed().toLongLong();
         QVERIFY2(calls > 0, "the preloaded library counted no call");
@@ -413,7 +454,7 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost()
     for (qint64 k = 1; k <= calls; ++k) {
         TempAppDir app;
         scenario.prepare(app);
-        runDriver(app.path(), scenario.command, k);
+        runDriver(app.path(), inFolder(scenario.command, app.path()), k);
         const Run start = runDriver(app.path(), {u"start"_s}, 0);
         const World world = look(app.path(), start.output, scenario.sources);
         const QString where =
@@ -429,9 +470,14 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost()
         for (const QByteArray& package : std::as_const(scenario.kept))
             QVERIFY2(world.reachable.contains(hashOf(package)),
                      qPrintable(where + u"\na package is lost: "_s + QString::fromUtf8(package.left(30))));
+        QStringList listedNumbers;
+        for (const QString& line : std::as_const(start.output))
+            listedNumbers.append(WorkLine::parse(line).number());
+        QVERIFY2(listedNumbers.size() == QSet<QString>(listedNumbers.cbegin(), listedNumbers.cend()).size(),
+                 qPrintable(where + u"\na project's work is listed twice: "_s + start.output.join(u", "_s)));
         QVERIFY2(world.stranded.isEmpty(), qPrintable(where + u"\nstranded: "_s + world.stranded.join(u", "_s)));
         if (scenario.agrees) {
-            const QString disagreement = scenario.agrees();
+            const QString disagreement = scenario.agrees(start.output);
             QVERIFY2(disagreement.isEmpty(), qPrintable(where + u"\n"_s + disagreement));
         }
     }
