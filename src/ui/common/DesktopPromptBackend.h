@@ -2,8 +2,10 @@
 
 #include "ui/common/Prompt.h"
 
+#ifndef Q_OS_WIN
 #include <QPointer>
 #include <QSoundEffect>
+#endif
 
 // The real message boxes, dialogs, shell and sound output.
 class DesktopPromptBackend final : public Prompt::Backend
@@ -20,8 +22,10 @@ public:
     void play(Prompt::Sound sound) override;
 
 private:
+#ifndef Q_OS_WIN
     QSoundEffect* effect(Prompt::Sound sound);
 
     QPointer<QSoundEffect> m_click;
     QPointer<QSoundEffect> m_delete;
+#endif
 };
