@@ -70,6 +70,7 @@ took "the cross-build"
 # --- the portable folder -------------------------------------------------------------------------------------
 # What windeployqt would copy: the DLLs the program loads (followed through their own imports), the plugins it
 # needs (the platform, the style, the SVG icon engine, the image formats), Qt's Chinese texts and a qt.conf.
+# The copies lose their symbols (libstdc++ alone carries 20 MB of them).
 qt="$toolchain/qt6-mingw"
 dll_folders=(
     "$qt/bin" "$toolchain/prefix/bin"
@@ -79,27 +80,34 @@ dll_folders=(
 plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll iconengines/qsvgicon.dll
          imageformats/qgif.dll imageformats/qico.dll imageformats/qjpeg.dll imageformats/qsvg.dll)
 
-copy_with_dlls() { # FILE TARGET-FOLDER DLL-FOLDER
-    cp "$1" "$2/"
-    local dll found folder
+dlls_of() { # FILE FOLDER: copies into FOLDER the DLLs FILE imports that are ours, and theirs in turn
+    local dll found candidate
     for dll in $(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'); do
-        [ -f "$3/$dll" ] && continue
+        [ -f "$2/$dll" ] && continue
         found=""
-        for folder in "${dll_folders[@]}"; do
-            if [ -f "$folder/$dll" ]; then found="$folder/$dll"; break; fi
+        for candidate in "${dll_folders[@]}"; do
+            if [ -f "$candidate/$dll" ]; then found="$candidate/$dll"; break; fi
         done
-        # Not one of ours: a DLL of Windows itself.
-        [ -n "$found" ] && copy_with_dlls "$(readlink -f "$found")" "$3" "$3"
+        # Not found: a DLL of Windows itself.
+        if [ -n "$found" ]; then
+            cp "$(readlink -f "$found")" "$2/$dll"
+            x86_64-w64-mingw32-strip --strip-unneeded "$2/$dll"
+            dlls_of "$2/$dll" "$2"
+        fi
     done
     return 0
 }
 
 deploy() { # FOLDER holding tallyra.exe
     local folder="$1" plugin
-    copy_with_dlls "$folder/tallyra.exe" "$folder" "$folder"
+    # Laid out anew each time, so nothing of an older toolchain stays.
+    rm -rf "$folder"/*.dll "$folder"/{platforms,styles,iconengines,imageformats,translations}
+    dlls_of "$folder/tallyra.exe" "$folder"
     for plugin in "${plugins[@]}"; do
         mkdir -p "$folder/$(dirname "$plugin")"
-        copy_with_dlls "$qt/plugins/$plugin" "$folder/$(dirname "$plugin")" "$folder"
+        cp "$qt/plugins/$plugin" "$folder/$plugin"
+        x86_64-w64-mingw32-strip --strip-unneeded "$folder/$plugin"
+        dlls_of "$folder/$plugin" "$folder"
     done
     mkdir -p "$folder/translations"
     cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$folder/translations/"
@@ -111,7 +119,7 @@ deploy build-windows/app
 # The ZIP holds a fresh installation, not build-windows/app, which a run may have changed.
 package="build-windows/package"
 rm -rf "$package" build-windows/Tallyra-windows-x86_64.zip
-cmake --install build-windows --prefix "$root/$package/Tallyra" >/dev/null
+cmake --install build-windows --prefix "$root/$package/Tallyra" --strip >/dev/null
 deploy "$package/Tallyra"
 (cd "$package" && zip -q -r -X ../Tallyra-windows-x86_64.zip Tallyra)
 echo "Portable folder: build-windows/app/   ZIP: build-windows/Tallyra-windows-x86_64.zip" \
