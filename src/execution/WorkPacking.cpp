@@ -61,12 +61,15 @@ Copied copyOnce(const QString& source, const QString& temporary, const Progress&
 ZipArchive::Packing copyWorkedFile(const QString& source, const QString& target, const Progress& progress)
 {
     ZipArchive::Packing packing;
-    QTemporaryFile reservation(QFileInfo(target).absolutePath() + u"/.tallyra-update-XXXXXX.tmp"_s);
-    reservation.setAutoRemove(false);
-    if (!reservation.open())
-        return packing;
-    const QString temporary = reservation.fileName();
-    reservation.close();
+    QString temporary;
+    {
+        // Windows keeps a closed QTemporaryFile open until it goes, and the name it holds cannot be made anew.
+        QTemporaryFile reservation(QFileInfo(target).absolutePath() + u"/.tallyra-update-XXXXXX.tmp"_s);
+        reservation.setAutoRemove(false);
+        if (!reservation.open())
+            return packing;
+        temporary = reservation.fileName();
+    }
     Copied copied = Copied::Changed;
     for (int attempt = 1; attempt <= kAttempts && copied == Copied::Changed; ++attempt) {
         if (attempt > 1)

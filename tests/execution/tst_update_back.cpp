@@ -3,6 +3,7 @@
 #include "Modal.h"
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
+#include "WindowsSkips.h"
 #include "ZipBuilder.h"
 #include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
@@ -223,6 +224,9 @@ private Q_SLOTS:
         ExecutionFixture fx;
         const QString line = executeZip(fx);
         // What unzip makes of a Windows archive: a name in GBK, which is no UTF-8.
+#ifdef Q_OS_WIN
+        QSKIP(WindowsSkips::kByteNames);
+#endif
         const QByteArray name = QStringEncoder("GB18030").encode(u"需求说明.txt"_s);
         const QByteArray work = QFile::encodeName(fx.workDir(u"P01"_s)) + '/';
         const int fd = ::open(QByteArray(work + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
@@ -237,11 +241,13 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         QTemporaryDir back;
         QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::kOk);
+#ifndef Q_OS_WIN
         struct stat info
         {
         };
         QVERIFY(::lstat(QByteArray(QFile::encodeName(back.path()) + '/' + name).constData(), &info) == 0);
         QCOMPARE(qint64(info.st_size), qint64(12));
+#endif
         QVERIFY(NativeFs::removeTree(back.path()));
     }
 
@@ -263,6 +269,12 @@ private Q_SLOTS:
         ExecutionFixture fx;
         const QString line = executeZip(fx);
         const QString work = fx.workDir(u"P01"_s);
+#ifdef Q_OS_WIN
+        if (content == u"pipe")
+            QSKIP(WindowsSkips::kPipes);
+        if (content == u"links")
+            QSKIP(WindowsSkips::kLinks);
+#else
         const auto link = [&](const char* target, const QString& name) {
             return ::symlink(target, QFile::encodeName(work + u'/' + name).constData()) == 0;
         };
@@ -273,6 +285,7 @@ private Q_SLOTS:
             for (int i = 1; i <= 7; ++i)
                 QVERIFY(link("../..", u"out"_s + QString::number(i)));
         }
+#endif
         // The program that was opened goes on writing its log while the work is packed: events get in at every
         // progress report, as on a slow disk, and each time it writes a line.
         QTimer writer;

@@ -195,6 +195,15 @@ void SettingsTest::controls_carryTheirNamesAndSpeakWhatIsSeen()
     for (const auto& [window, name, spoken] : controls) {
         QWidget* control = window->objectName() == name ? window : child<QWidget>(window, name);
         QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+#ifdef Q_OS_WIN
+        // Windows names a combo box by the label beside it and says its current item as its value.
+        if (qobject_cast<QComboBox*>(control)) {
+            QCOMPARE(face->text(QAccessible::Name), u"项目类型"_s);
+            QCOMPARE(face->text(QAccessible::Value), spoken);
+            QCOMPARE(control->accessibleDescription(), name);
+            continue;
+        }
+#endif
         QCOMPARE(face->text(QAccessible::Name), spoken);
         QCOMPARE(control->accessibleDescription(), name);
     }

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "platform/TextCodec.h"
 #include "views/DesignWizardWindow.h"
 
 #include <QAccessible>
@@ -8,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QStringEncoder>
 #include <QTabWidget>
 #include <QTest>
 
@@ -20,8 +20,7 @@ const QStringList kBoxes = {u"基本信息框"_s, u"目的框"_s, u"架构框"_s
 
 QByteArray gb18030(const QString& text)
 {
-    QStringEncoder encoder("GB18030");
-    return encoder.encode(text);
+    return TextCodec::encode(text);
 }
 
 } // namespace

@@ -2,8 +2,10 @@
 
 #include "ui/common/Prompt.h"
 
+#ifndef Q_OS_WIN
 #include <QPointer>
 #include <QSoundEffect>
+#endif
 #include <QUrl>
 
 // The real message boxes, dialogs, shell and sound output.
@@ -25,8 +27,10 @@ public:
     static QUrl urlFor(const QString& pathOrAddress);
 
 private:
+#ifndef Q_OS_WIN
     QSoundEffect* effect(Prompt::Sound sound);
 
     QPointer<QSoundEffect> m_click;
     QPointer<QSoundEffect> m_delete;
+#endif
 };
