@@ -78,7 +78,20 @@ void RecordingPrompt::clear()
 
 Prompt::Answer RecordingPrompt::message(QWidget*, Prompt::Form form, const QString& text, const QString& title)
 {
-    m_messages.append({form, text, title});
+    return record({form, text, title, {}, {}});
+}
+
+Prompt::Answer RecordingPrompt::detailedMessage(QWidget*, Prompt::Form form, const QString& text,
+                                                const Prompt::Detail& detail)
+{
+    return record({form, text, {}, detail.informative, detail.detailed});
+}
+
+Prompt::Answer RecordingPrompt::record(const Message& message)
+{
+    const Prompt::Form form = message.form;
+    const QString& text = message.text;
+    m_messages.append(message);
     const bool asks = form == Prompt::Form::Question || form == Prompt::Form::OkCancel;
     if (!asks)
         return Prompt::Answer::Ok;

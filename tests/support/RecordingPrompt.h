@@ -18,7 +18,9 @@ public:
     {
         Prompt::Form form;
         QString text;
-        QString title; // empty: the program's name
+        QString title;       // empty: the program's name
+        QString informative; // the line under the text
+        QString detailed;    // the part unfolded with 显示详细信息
     };
 
     RecordingPrompt();
@@ -44,6 +46,8 @@ public:
     void clear();
 
     Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text, const QString& title) override;
+    Prompt::Answer detailedMessage(QWidget* parent, Prompt::Form form, const QString& text,
+                                   const Prompt::Detail& detail) override;
     QString openFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
     QString saveFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
     QString browseFolder(QWidget* parent, const QString& title, const QString& startDir) override;
@@ -51,6 +55,8 @@ public:
     void play(Prompt::Sound sound) override;
 
 private:
+    Prompt::Answer record(const Message& message);
+
     QList<Message> m_messages;
     mutable qsizetype m_read = 0;
     Prompt::Backend* m_previous;

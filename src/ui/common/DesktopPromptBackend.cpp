@@ -66,9 +66,24 @@ DesktopPromptBackend::~DesktopPromptBackend() = default;
 Prompt::Answer DesktopPromptBackend::message(QWidget* parent, Prompt::Form form, const QString& text,
                                              const QString& title)
 {
+    return show(parent, form, text, title, {});
+}
+
+Prompt::Answer DesktopPromptBackend::detailedMessage(QWidget* parent, Prompt::Form form, const QString& text,
+                                                     const Prompt::Detail& detail)
+{
+    return show(parent, form, text, {}, detail);
+}
+
+Prompt::Answer DesktopPromptBackend::show(QWidget* parent, Prompt::Form form, const QString& text, const QString& title,
+                                          const Prompt::Detail& detail)
+{
     QMessageBox box(parent);
     box.setWindowTitle(title.isEmpty() ? programName() : title);
     box.setText(text);
+    box.setInformativeText(detail.informative);
+    // The unfolded part holds long lists of paths; the box's own text stays short.
+    box.setDetailedText(detail.detailed);
     // Button texts are set here so that message boxes speak Chinese even without Qt's translations.
     switch (form) {
     case Prompt::Form::Warning:

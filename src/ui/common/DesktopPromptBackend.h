@@ -16,6 +16,8 @@ public:
     ~DesktopPromptBackend() override;
 
     Prompt::Answer message(QWidget* parent, Prompt::Form form, const QString& text, const QString& title) override;
+    Prompt::Answer detailedMessage(QWidget* parent, Prompt::Form form, const QString& text,
+                                   const Prompt::Detail& detail) override;
     QString openFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
     QString saveFile(QWidget* parent, const Prompt::FileDialog& dialog) override;
     QString browseFolder(QWidget* parent, const QString& title, const QString& startDir) override;
@@ -27,6 +29,8 @@ public:
     static QUrl urlFor(const QString& pathOrAddress);
 
 private:
+    static Prompt::Answer show(QWidget* parent, Prompt::Form form, const QString& text, const QString& title,
+                               const Prompt::Detail& detail);
 #ifndef Q_OS_WIN
     QSoundEffect* effect(Prompt::Sound sound);
 

@@ -65,6 +65,11 @@ bool question(QWidget* parent, const QString& text)
     return backend().message(parent, Form::Question, text, {}) == Answer::Yes;
 }
 
+bool question(QWidget* parent, const QString& text, const Detail& detail)
+{
+    return backend().detailedMessage(parent, Form::Question, text, detail) == Answer::Yes;
+}
+
 bool okCancel(QWidget* parent, const QString& text)
 {
     return backend().message(parent, Form::OkCancel, text, {}) == Answer::Ok;

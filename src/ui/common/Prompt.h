@@ -22,6 +22,13 @@ enum class Answer { Ok, Cancel, Yes, No };
 
 enum class Sound { Click, Delete };
 
+// What a message says besides its text: one line under it, and a part the user unfolds with 显示详细信息.
+struct Detail
+{
+    QString informative;
+    QString detailed;
+};
+
 struct FileDialog
 {
     QString title;
@@ -36,6 +43,12 @@ public:
     virtual ~Backend() = default;
     // An empty title stands for the program's name.
     virtual Answer message(QWidget* parent, Form form, const QString& text, const QString& title) = 0;
+    // The same with a line under the text and a part to unfold; a backend without room for them shows the text.
+    virtual Answer detailedMessage(QWidget* parent, Form form, const QString& text, const Detail& detail)
+    {
+        (void)detail;
+        return message(parent, form, text, {});
+    }
     // Both answer the chosen path, or an empty text when the user cancelled.
     virtual QString openFile(QWidget* parent, const FileDialog& dialog) = 0;
     virtual QString saveFile(QWidget* parent, const FileDialog& dialog) = 0;
@@ -53,6 +66,7 @@ void error(QWidget* parent, const QString& text);
 void information(QWidget* parent, const QString& text, const QString& title = {});
 void plain(QWidget* parent, const QString& text);
 bool question(QWidget* parent, const QString& text); // true only for Yes
+bool question(QWidget* parent, const QString& text, const Detail& detail);
 bool okCancel(QWidget* parent, const QString& text); // true only for OK
 
 // File dialogs restore the current directory to appDir afterwards, whether confirmed or cancelled,
