@@ -3,7 +3,9 @@
 #include "execution/AbandonWork.h"
 #include "execution/DockingRules.h"
 #include "execution/UpdateBack.h"
+#include "execution/WorkChanges.h"
 #include "execution/WorkLine.h"
+#include "ui/common/ChangesSummary.h"
 #include "ui/common/Naming.h"
 #include "ui/common/PackingMessages.h"
 #include "ui/common/Prompt.h"
@@ -138,10 +140,21 @@ QString workPlace(const WorkLine& line)
 WorkPacking::LongStepRunner progressWindows(QWidget* parent)
 {
     return [parent](WorkPacking::LongStep step, const std::function<void(const WorkPacking::Progress&)>& work) {
-        WorkProgress progress(parent, step == WorkPacking::LongStep::Packing ? u"正在压缩项目文件，请稍候……"_s
-                                                                             : u"正在保存项目文件，请稍候……"_s);
+        const QString label = step == WorkPacking::LongStep::Packing ? u"正在压缩项目文件，请稍候……"_s
+                              : step == WorkPacking::LongStep::Comparing ? u"正在比较项目文件，请稍候……"_s
+                                                                         : u"正在保存项目文件，请稍候……"_s;
+        WorkProgress progress(parent, label);
         work(progress.callback());
     };
+}
+
+// What the work changed, told under the question that update back (updating) or 放弃 asks.
+Prompt::Detail workChanges(QWidget* parent, const WorkLine& line, bool updating)
+{
+    PackageChanges::Comparison compared;
+    progressWindows(parent)(WorkPacking::LongStep::Comparing,
+                            [&](const WorkPacking::Progress& progress) { compared = WorkChanges::of(line, progress); });
+    return ChangesSummary::ofWork(compared, updating, line.isPackage());
 }
 
 } // namespace
@@ -154,10 +167,11 @@ void ExecutedProjectsWindow::updateBack()
     QTreeWidgetItem* item = selectedLine();
     if (!item)
         return;
-    if (!Prompt::question(this, u"您确定保存好了项目文件要进行更新吗？此操作将覆盖原有记录。"_s))
-        return;
     // The line is taken now: whatever is selected while the work is packed, this line is the one removed.
     const WorkLine line = WorkLine::parse(item->text(0));
+    if (!Prompt::question(this, u"您确定保存好了项目文件要进行更新吗？此操作将覆盖原有记录。"_s,
+                          workChanges(this, line, true)))
+        return;
     // Messages after the line is gone may outlive this panel; they belong to the main window then.
     QWidget* parent = m_home ? m_home.data() : this;
     UpdateBack::Calls calls;
@@ -188,6 +202,15 @@ void ExecutedProjectsWindow::updateBack()
     case UpdateBack::Outcome::NotStored:
         Prompt::warning(parent, u"更新项目出错，项目文件包无法存入数据目录，工作文件仍保留在："_s + workPlace(line));
         return;
+    case UpdateBack::Outcome::Unchanged:
+        if (line.isPackage())
+            Prompt::information(parent, u"这个未存入的项目文件包与已存入的相同，已删除。"_s);
+        else if (result.otherFilesKept)
+            Prompt::information(parent, u"工作目录没有变化，项目文件包保持原样。工作目录中的其他文件仍保留在："_s +
+                                            line.workingFolder());
+        else
+            Prompt::information(parent, u"工作目录没有变化，项目文件包保持原样，工作目录已删除。"_s);
+        return;
     case UpdateBack::Outcome::NotStamped:
     case UpdateBack::Outcome::Updated:
         break;
@@ -212,9 +235,9 @@ void ExecutedProjectsWindow::abandon()
     QTreeWidgetItem* item = selectedLine();
     if (!item)
         return;
-    if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s))
-        return;
     const WorkLine line = WorkLine::parse(item->text(0));
+    if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s, workChanges(this, line, false)))
+        return;
     const AbandonWork::Result result = AbandonWork::run(line, AbandonWork::Keep::Work, progressWindows(this));
     switch (result.outcome) {
     case AbandonWork::Outcome::Abandoned:

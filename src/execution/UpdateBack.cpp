@@ -1,6 +1,7 @@
 #include "execution/UpdateBack.h"
 
 #include "execution/ExecutionPaths.h"
+#include "execution/WorkChanges.h"
 #include "execution/WorkLine.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
@@ -61,6 +62,34 @@ void cleanUp(const WorkLine& line, bool keepOtherFiles)
     WorkPacking::removeMovedAside(line.workingFolder(), line.number());
 }
 
+// Whether the work holds just what the stored package holds; work that cannot be compared is taken as changed.
+bool unchanged(const WorkLine& line, const Calls& calls)
+{
+    PackageChanges::Comparison compared;
+    WorkPacking::runLong(calls.longStep, WorkPacking::LongStep::Comparing,
+                         [&](const Progress& progress) { compared = WorkChanges::of(line, progress); });
+    return compared.outcome == PackageChanges::Outcome::Compared && compared.changes.isEmpty();
+}
+
+// The catalogue holds this work already: it goes as stored work goes, and nothing else changes.
+Result cleanUpUnchanged(const WorkLine& line, const Calls& calls)
+{
+    Result result;
+    result.outcome = Outcome::Unchanged;
+    result.otherFilesKept =
+        !WorkPacking::otherFiles(line).isEmpty() && !(calls.deleteOtherFiles && calls.deleteOtherFiles());
+    if (calls.stored)
+        calls.stored();
+    if (line.isPackage()) {
+        step();
+        if (QFile::remove(line.package()))
+            DurableFile::syncFolder(QFileInfo(line.package()).absolutePath());
+        return result;
+    }
+    cleanUp(line, result.otherFilesKept);
+    return result;
+}
+
 } // namespace
 
 bool store(const QString& number, const QString& package, const Progress& progress)
@@ -95,6 +124,8 @@ bool store(const QString& number, const QString& package, const Progress& progre
 
 Result run(const WorkLine& line, const Calls& calls)
 {
+    if (unchanged(line, calls))
+        return cleanUpUnchanged(line, calls);
     Result result;
     WorkPacking::Packed packed;
     WorkPacking::runLong(calls.longStep, WorkPacking::LongStep::Packing, [&](const Progress& progress) {

@@ -17,13 +17,16 @@ class WorkLine;
 // working folder keeps its marker (the start lists it again), the packed work lies beside data/ under a name the
 // start lists too, the stored package is kept in the history before it is replaced, and the folder goes only
 // once the stored package holds its work.
+//
+// Work that changed nothing against the stored package (WorkChanges) is not packed: no new package, no new version
+// and no new time in the record; it is cleaned up as after an update, by the same steps.
 namespace UpdateBack {
 
 using Progress = WorkPacking::Progress;
 
 struct Calls
 {
-    // Runs the packing and the storing each inside a progress window.
+    // Runs the comparing, the packing and the storing each inside a progress window.
     WorkPacking::LongStepRunner longStep;
     // Asked once the work is stored, when a single-file project's folder holds other files besides its worked
     // file: true deletes them with the folder. Without it they are kept.
@@ -39,6 +42,7 @@ enum class Outcome {
     Unpackable, // the folder holds what no package can carry back; nothing changed
     NotStored,  // packed, but the stored package could not be replaced; it and the work are as they were
     NotStamped, // stored and cleaned up, but the record could not be written
+    Unchanged,  // the work holds what the stored package holds: nothing was stored or stamped, the work cleaned up
 };
 
 struct Result

@@ -15,7 +15,7 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 
 // The steps that can take a while; the panel shows each in a progress window of its own, since a question
 // may come between them.
-enum class LongStep { Packing, Storing };
+enum class LongStep { Packing, Storing, Comparing };
 // Runs `work` inside whatever shows the step's progress; `work` reports to the callback it is handed.
 using LongStepRunner = std::function<void(LongStep step, const std::function<void(const Progress&)>& work)>;
 // Runs `work` through `runner`, or without progress when there is none.

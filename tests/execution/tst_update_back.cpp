@@ -44,6 +44,7 @@ namespace {
 const QString kConfirmUpdate = u"您确定保存好了项目文件要进行更新吗？此操作将覆盖原有记录。"_s;
 const QString kConfirmAbandon = u"您确定要放弃正在执行的项目操作吗？"_s;
 const QString kUpdated = u"更新项目成功！"_s;
+const QString kUnchangedFolderDeleted = u"工作目录没有变化，项目文件包保持原样，工作目录已删除。"_s;
 
 // Every file of a stored ZIP package, by its path inside the archive.
 QMap<QString, QByteArray> contentOf(const QString& package)
@@ -193,12 +194,16 @@ private Q_SLOTS:
         QMap<QString, QString> work = DiskTree::details(fx.workDir(u"P01"_s), {u"empty"_s});
         work.remove(u"P_zip.TMP"_s);
         QCOMPARE(work, expected);
+        // Work that changed nothing is not packed again; a file taken away makes this a real update.
+        QVERIFY(QFile::remove(fx.workDir(u"P01"_s) + u"/main.e"_s));
+        QMap<QString, QString> expectedBack = expected;
+        expectedBack.remove(u"main.e"_s);
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
         fx.clickUpdate(fx.workDir(u"P01"_s) + u"(zip)"_s);
         QCOMPARE(fx.prompt.texts(), QStringList({kConfirmUpdate, kUpdated}));
         QTemporaryDir back;
         QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::kOk);
-        QCOMPARE(DiskTree::details(back.path(), {u"empty"_s}), expected);
+        QCOMPARE(DiskTree::details(back.path(), {u"empty"_s}), expectedBack);
     }
 
     void zipWork_projectsOwnMarkerFile_keptThroughExecuteAndUpdateBack()
@@ -211,6 +216,7 @@ private Q_SLOTS:
             fx.execute(u"P01"_s);
         }
         QCOMPARE(fx.app.readFile(u"work/P01/P_zip.TMP"_s), QByteArray("the user's own file"));
+        fx.app.writeFile(u"work/P01/main.e"_s, "edited program");
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
 
         fx.clickUpdate(fx.workDir(u"P01"_s) + u"(zip)"_s);
@@ -383,13 +389,14 @@ private Q_SLOTS:
         QCOMPARE(QDir(fx.app.path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"Install.ini"_s}));
         QCOMPARE(QDir(fx.workRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  cutAt <= 4 ? QStringList{u"P01"_s} : QStringList());
-        // Listed again, the work is updated back from where it lies.
+        // Listed again, the work is updated back from where it lies; work the catalogue holds already is only
+        // cleaned up.
         for (const QString& again : listed) {
             fx.mainWindow()->listWork({again});
             fx.prompt.clear();
             fx.prompt.queueAnswer(Prompt::Answer::Yes);
             fx.clickUpdate(again);
-            QCOMPARE(fx.prompt.lastText(), kUpdated);
+            QCOMPARE(fx.prompt.lastText(), cutAt >= 3 ? kUnchangedFolderDeleted : kUpdated);
         }
         QCOMPARE(storedWork(), edited);
         QCOMPARE(versionsOfOriginal(), 1);
@@ -779,6 +786,157 @@ private Q_SLOTS:
         QCOMPARE(PackageHistory::versions(u"P01"_s).size(), 1);
         QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         QCOMPARE(fx.storedBytes(u"P01"_s), package);
+    }
+
+    // Before update back and 放弃 ask, the panel compares the work with the stored package and tells the counts
+    // under the question and the paths in its unfolded part; answered No, nothing changes.
+    void question_tellsWhatTheWorkChanged_data()
+    {
+        QTest::addColumn<QString>("work"); // zip, file or package (packed, not stored)
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("updating");
+        QTest::addColumn<QString>("informative");
+        QTest::addColumn<QString>("detailed");
+        const QString unchangedFolder = u"工作目录没有变化，更新不会保存新的版本，只删除工作目录。"_s;
+        QTest::newRow("zip, nothing changed, update") << u"zip"_s << u"none"_s << true << unchangedFolder << QString();
+        QTest::newRow("zip, nothing changed, abandon")
+            << u"zip"_s << u"none"_s << false << u"工作目录没有变化"_s << QString();
+        QTest::newRow("zip, only touched") << u"zip"_s << u"touched"_s << true << unchangedFolder << QString();
+        QTest::newRow("zip, same size, other bytes")
+            << u"zip"_s << u"same size"_s << true << u"新增 0 个文件，修改 1 个，删除 0 个"_s
+            << u"修改：\n    main.e"_s;
+        QTest::newRow("zip, added, changed, removed")
+            << u"zip"_s << u"all"_s << false << u"新增 2 个文件，修改 1 个，删除 1 个"_s
+            << u"新增：\n    empty/\n    lib/新文件.txt\n修改：\n    main.e\n删除：\n    readme.txt"_s;
+        QTest::newRow("zip, a marker holding bytes counts")
+            << u"zip"_s << u"marker"_s << true << u"新增 1 个文件，修改 0 个，删除 0 个"_s
+            << u"新增：\n    P_zip.TMP"_s;
+        QTest::newRow("file, edited") << u"file"_s << u"edited"_s << true << u"新增 0 个文件，修改 1 个，删除 0 个"_s
+                                      << u"修改：\n    P01.e"_s;
+        QTest::newRow("file, nothing changed") << u"file"_s << u"none"_s << true << unchangedFolder << QString();
+        QTest::newRow("package, as stored")
+            << u"package"_s << u"none"_s << true
+            << u"工作没有变化，更新不会保存新的版本，只删除这个未存入的项目文件包。"_s << QString();
+        QTest::newRow("package, other bytes") << u"package"_s << u"edited"_s << false
+                                              << u"新增 0 个文件，修改 1 个，删除 0 个"_s << u"修改：\n    P01.e"_s;
+    }
+
+    void question_tellsWhatTheWorkChanged()
+    {
+        QFETCH(QString, work);
+        QFETCH(QString, change);
+        QFETCH(bool, updating);
+        ExecutionFixture fx;
+        QString line;
+        if (work == u"package") {
+            fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+            line = WorkLine::packageCaption(
+                fx.app.writeFile(u"P01.e.update"_s, change == u"none" ? "module bytes" : "other bytes!"));
+            fx.mainWindow()->listWork({line});
+        } else {
+            line = work == u"zip" ? executeZip(fx) : executeFile(fx);
+        }
+        const QString folder = fx.workDir(u"P01"_s);
+        // Every rewrite moves the time on, so that the content has to be read.
+        const auto rewrite = [&](const QString& name, const QByteArray& bytes) {
+            const QString path = folder + u'/' + name;
+            const QDateTime time = QFileInfo(path).lastModified();
+            QVERIFY(DiskTree::writeFile(path, bytes));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(time.addSecs(60), QFileDevice::FileModificationTime));
+        };
+        if (change == u"touched")
+            rewrite(u"main.e"_s, "program text");
+        else if (change == u"same size")
+            rewrite(u"main.e"_s, "PROGRAM TEXT");
+        else if (change == u"edited" && work == u"file")
+            rewrite(u"P01.e"_s, "edited module");
+        else if (change == u"marker")
+            rewrite(u"P_zip.TMP"_s, "the user's own notes");
+        else if (change == u"all") {
+            rewrite(u"main.e"_s, "edited program");
+            QVERIFY(DiskTree::writeFile(folder + u"/lib/新文件.txt"_s, "added"));
+            QVERIFY(QDir(folder).mkpath(u"empty"_s));
+            QVERIFY(QFile::remove(folder + u"/readme.txt"_s));
+        }
+        const QByteArray stored = fx.storedBytes(u"P01"_s);
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::No);
+
+        updating ? fx.clickUpdate(line) : fx.clickAbandon(line);
+
+        QCOMPARE(fx.prompt.messages().size(), 1);
+        const RecordingPrompt::Message asked = fx.prompt.messages().first();
+        QCOMPARE(asked.text, updating ? kConfirmUpdate : kConfirmAbandon);
+        QTEST(asked.informative, "informative");
+        QTEST(asked.detailed, "detailed");
+        QCOMPARE(ExecutionFixture::panel()->lines(), QStringList{line});
+        QCOMPARE(fx.storedBytes(u"P01"_s), stored);
+        QVERIFY(PackageHistory::versions(u"P01"_s).isEmpty());
+    }
+
+    // Work that changed nothing is not stored again: no new package, no version, no new time in the record; the
+    // work goes as after an update. Ended before any step, the next start lists it again or finds it gone.
+    void updateBack_unchangedWork_storesNothingNew_data()
+    {
+        QTest::addColumn<QString>("work");
+        QTest::addColumn<int>("cutAt"); // -1: not ended, answered through the panel
+        QTest::addColumn<QString>("message");
+        const char* folderSteps[] = {"moving the folder aside", "deleting the folder"};
+        for (const QString& work : {u"zip"_s, u"file"_s}) {
+            QTest::addRow("%s work", qPrintable(work))
+                << work << -1 << u"工作目录没有变化，项目文件包保持原样，工作目录已删除。"_s;
+            for (int cut = 0; cut < 2; ++cut)
+                QTest::addRow("%s work, ended before %s", qPrintable(work), folderSteps[cut])
+                    << work << cut << QString();
+        }
+        QTest::newRow("package") << u"package"_s << -1 << u"这个未存入的项目文件包与已存入的相同，已删除。"_s;
+        QTest::newRow("package, ended before deleting it") << u"package"_s << 0 << QString();
+    }
+
+    void updateBack_unchangedWork_storesNothingNew()
+    {
+        QFETCH(QString, work);
+        QFETCH(int, cutAt);
+        ExecutionFixture fx;
+        QString caption;
+        if (work == u"package") {
+            fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+            caption = WorkLine::packageCaption(fx.app.writeFile(u"P01.e.update"_s, "module bytes"));
+            fx.mainWindow()->listWork({caption});
+        } else {
+            caption = work == u"zip" ? executeZip(fx) : executeFile(fx);
+        }
+        const QByteArray package = fx.storedBytes(u"P01"_s);
+        const QDateTime storedTime = QFileInfo(fx.storedPackage(u"P01"_s)).lastModified();
+        fx.prompt.clear();
+
+        QStringList listed;
+        if (cutAt < 0) {
+            fx.prompt.queueAnswer(Prompt::Answer::Yes);
+            fx.clickUpdate(caption);
+            QCOMPARE(fx.prompt.texts().size(), 2);
+            QCOMPARE(fx.prompt.texts().first(), kConfirmUpdate);
+            QTEST(fx.prompt.lastText(), "message");
+            QCOMPARE(fx.prompt.lastForm(), Prompt::Form::Information);
+        } else {
+            const int steps = endedBefore(
+                cutAt, [&] { UpdateBack::run(WorkLine::parse(caption)); }, UpdateBack::setBeforeEachStep);
+            QVERIFY(steps > cutAt);
+            listed = StrandedWork::findLines();
+        }
+
+        QCOMPARE(listed, cutAt == 0 ? QStringList{caption} : QStringList());
+        QCOMPARE(fx.storedBytes(u"P01"_s), package);
+        QCOMPARE(QFileInfo(fx.storedPackage(u"P01"_s)).lastModified(), storedTime);
+        QVERIFY(PackageHistory::versions(u"P01"_s).isEmpty());
+        QCOMPARE(fx.field(u"P01"_s, ProjectField::LastUpdate).toDateTime(), ExecutionFixture::startDate());
+        QCOMPARE(QDir(fx.app.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({u"Install.ini"_s}) +
+                     (work == u"package" && !listed.isEmpty() ? QStringList{u"P01.e.update"_s} : QStringList()));
+        QCOMPARE(QDir(fx.workRoot()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 work != u"package" && !listed.isEmpty() ? QStringList{u"P01"_s} : QStringList());
     }
 
     void workedFileDeleted_errorWithItsPathAndFolderKept()
