@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <QUrl>
 
 #ifdef Q_OS_WIN
@@ -26,6 +27,50 @@ QString programName()
 {
     return u"Tallyra"_s;
 }
+
+// The message box names its button for the unfolded part itself, through Qt's translations, which the program
+// does not ship; these two texts are all it needs of them.
+class DetailButtonTexts : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override
+    {
+        if (qstrcmp(context, "QMessageBox") != 0)
+            return {};
+        if (qstrcmp(sourceText, "Show Details...") == 0)
+            return u"显示详细信息…"_s;
+        if (qstrcmp(sourceText, "Hide Details...") == 0)
+            return u"隐藏详细信息…"_s;
+        return {};
+    }
+};
+
+// Installed only while a box with an unfolded part is open.
+class DetailButtonTextsInstalled
+{
+public:
+    explicit DetailButtonTextsInstalled(bool needed)
+        : m_installed(needed && QCoreApplication::installTranslator(&texts()))
+    {
+    }
+    ~DetailButtonTextsInstalled()
+    {
+        if (m_installed)
+            QCoreApplication::removeTranslator(&texts());
+    }
+    DetailButtonTextsInstalled(const DetailButtonTextsInstalled&) = delete;
+    DetailButtonTextsInstalled& operator=(const DetailButtonTextsInstalled&) = delete;
+
+private:
+    static DetailButtonTexts& texts()
+    {
+        static DetailButtonTexts instance;
+        return instance;
+    }
+
+    bool m_installed;
+};
 
 } // namespace
 
@@ -78,6 +123,7 @@ Prompt::Answer DesktopPromptBackend::detailedMessage(QWidget* parent, Prompt::Fo
 Prompt::Answer DesktopPromptBackend::show(QWidget* parent, Prompt::Form form, const QString& text, const QString& title,
                                           const Prompt::Detail& detail)
 {
+    const DetailButtonTextsInstalled buttonTexts(!detail.detailed.isEmpty());
     QMessageBox box(parent);
     box.setWindowTitle(title.isEmpty() ? programName() : title);
     box.setText(text);
