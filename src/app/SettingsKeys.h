@@ -29,7 +29,9 @@ inline constexpr Key kExecutionDir{u"System", u"dir"};                   // abse
 inline constexpr Key kHistoryVersions{u"System", u"HistoryCount", u"10"};   // earlier packages kept per project
 inline constexpr Key kHistoryMegabytes{u"System", u"HistorySize", u"2048"}; // all earlier packages together, in MiB
 inline constexpr Key kNavigationPage{u"Install", u"Ts", u"0"};
-inline constexpr Key kListArrangement{u"Install", u"TL", u"0"};
+inline constexpr Key kListArrangement{u"Install", u"TL", u"0"};     // 0 top-aligned, 1 left-aligned, 2 details
+inline constexpr Key kListSortColumn{u"Install", u"TLSort", u"-1"}; // details view: column sorted by; -1 record order
+inline constexpr Key kListSortOrder{u"Install", u"TLOrder", u"0"};  // 1: descending
 inline constexpr Key kDeleteWithPackage{u"Install", u"Del", u"0"};
 
 } // namespace SettingsKeys

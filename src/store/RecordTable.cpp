@@ -159,6 +159,23 @@ QList<QVariant> RecordTable::readColumn(int field) const
     return rc == SQLITE_DONE ? values : QList<QVariant>();
 }
 
+QStringList RecordTable::readColumnText(int field) const
+{
+    if (!d->db || !d->validField(field))
+        return {};
+    StatementUse query = d->statement("SELECT " + d->column(field) + ' ' + d->fromRecords() + " ORDER BY r.pos");
+    if (!query)
+        return {};
+    QStringList values;
+    values.reserve(d->count);
+    int rc = SQLITE_ROW;
+    while ((rc = query.step()) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(query.get(), 0));
+        values.append(QString::fromUtf8(text, sqlite3_column_bytes(query.get(), 0)));
+    }
+    return rc == SQLITE_DONE ? values : QStringList();
+}
+
 bool RecordTable::writeField(int field, const QVariant& value)
 {
     if (!d->onRecord() || !d->validField(field))

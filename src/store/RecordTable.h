@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -60,6 +61,9 @@ public:
     QVariant readField(int field) const;
     // Reads one field of every record, in record order, without moving the cursor (for filling long lists).
     QList<QVariant> readColumn(int field) const;
+    // The same as the stored text, undecoded (a date-time as "yyyy-MM-ddTHH:mm:ss"), for lists that only show
+    // and sort it; an empty field reads as "".
+    QStringList readColumnText(int field) const;
 
     bool writeField(int field, const QVariant& value);
     // values[i] goes to field i + 1; missing values leave the field empty (append) or unchanged (modify).

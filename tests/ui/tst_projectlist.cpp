@@ -3,15 +3,20 @@
 #include "Modal.h"
 #include "app/AppSettings.h"
 #include "app/ListAppearance.h"
+#include "projects/ProjectCatalogue.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
+#include "ui/main/ProjectDetailsModel.h"
+#include "ui/main/ProjectDetailsView.h"
 #include "ui/main/ProjectListView.h"
 
 #include <QAction>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +37,8 @@ private Q_SLOTS:
     void selection_showsLastUpdateOrReady();
     void selection_requireSelectedProject_usesTheSelectedItem();
     void arrangement_menuEntries_rebuildListAndPersist();
+    void details_sortedByAHeader_actsOnTheProjectsAsTheIconsDo_data();
+    void details_sortedByAHeader_actsOnTheProjectsAsTheIconsDo();
     void appearance_titleAndColours_followTheSettings();
     void appearance_backgroundPicture_tiledOrOneCopyWithoutTextBackground();
     void reload_afterPack_itemsPointAtNewNumbers();
@@ -210,6 +217,99 @@ void ProjectListTest::arrangement_menuEntries_rebuildListAndPersist()
     QCOMPARE(child<ProjectListView>(w.get())->flow(), QListView::TopToBottom);
     child<MainMenus>(w.get())->arrangeTop->trigger();
     QCOMPARE(child<ProjectListView>(w.get())->flow(), QListView::LeftToRight);
+}
+
+// The details view lists what the icon view lists (the find bar's choice too), sorted by the header clicked; the
+// project picked there is the one every command takes, and the arrangement and the sort outlive the window.
+void ProjectListTest::details_sortedByAHeader_actsOnTheProjectsAsTheIconsDo_data()
+{
+    QTest::addColumn<int>("column"); // -1: no header clicked
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("found");
+    QTest::addColumn<QStringList>("shown"); // numbers, top to bottom
+    QTest::newRow("record order") << -1 << 0 << QString() << QStringList{u"P02"_s, u"P01"_s, u"P03"_s};
+    QTest::newRow("编号") << 0 << 1 << QString() << QStringList{u"P01"_s, u"P02"_s, u"P03"_s};
+    QTest::newRow("编号, clicked twice") << 0 << 2 << QString() << QStringList{u"P03"_s, u"P02"_s, u"P01"_s};
+    QTest::newRow("版本") << 2 << 1 << QString() << QStringList{u"P01"_s, u"P03"_s, u"P02"_s};
+    QTest::newRow("最后更新") << 5 << 1 << QString() << QStringList{u"P03"_s, u"P02"_s, u"P01"_s};
+    QTest::newRow("大小, no package first") << 6 << 1 << QString() << QStringList{u"P01"_s, u"P03"_s, u"P02"_s};
+    QTest::newRow("found, then sorted by 编号") << 0 << 1 << u"1."_s << QStringList{u"P01"_s, u"P03"_s};
+}
+
+void ProjectListTest::details_sortedByAHeader_actsOnTheProjectsAsTheIconsDo()
+{
+    QFETCH(int, column);
+    QFETCH(int, clicks);
+    QFETCH(QString, found);
+    QFETCH(QStringList, shown);
+    QVERIFY(CatalogBuilder::addProject({u"P02"_s, u"乙"_s, 0, u"2.0"_s, QDateTime(QDate(2026, 1, 2), QTime(8, 0))}));
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s, 0, u"1.0"_s, QDateTime(QDate(2026, 3, 1), QTime(8, 0))}));
+    QVERIFY(CatalogBuilder::addProject({u"P03"_s, u"丙"_s, 0, u"1.5"_s, QDateTime(QDate(2025, 12, 31), QTime(8, 0))}));
+    const auto writePackage = [](const QString& number, qsizetype size) {
+        QFile file(ProjectCatalogue::packagePath(number));
+        return file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, 'x')) == size;
+    };
+    QVERIFY(writePackage(u"P02"_s, 3000));
+    QVERIFY(writePackage(u"P03"_s, 10));
+    const auto numbersShown = [](ProjectDetailsView* details) {
+        QStringList numbers;
+        for (int row = 0; row < details->model()->rowCount(); ++row)
+            numbers.append(details->model()->index(row, 0).data().toString());
+        return numbers;
+    };
+    {
+        auto w = makeWindow();
+        child<MainMenus>(w.get())->arrangeDetails->trigger();
+        auto* details = child<ProjectDetailsView>(w.get());
+        ProjectListView* list = child<ProjectListView>(w.get());
+        QTRY_VERIFY(details->isVisible());
+        QVERIFY(!list->isVisible());
+        QStringList headers;
+        for (int section = 0; section < ProjectDetailsModel::kColumnCount; ++section)
+            headers.append(details->model()->headerData(section, Qt::Horizontal).toString());
+        QCOMPARE(headers,
+                 QStringList({u"编号"_s, u"名称"_s, u"版本"_s, u"类型"_s, u"开始时间"_s, u"最后更新"_s, u"大小"_s}));
+        list->setFilterText(found);
+        for (int click = 0; click < clicks; ++click) {
+            QHeaderView* header = details->horizontalHeader();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
+        }
+        QCOMPARE(numbersShown(details), shown);
+        QCOMPARE(details->model()->index(0, 5).data().toString().size(), 19); // 2026-01-02 08:00:00
+
+        // The last row clicked is what a command takes, after the check that its record still holds it.
+        const int last = int(shown.size()) - 1;
+        QTest::mouseClick(details->viewport(), Qt::LeftButton, {},
+                          details->visualRect(details->model()->index(last, 1)).center());
+        const int record = CatalogBuilder::projectNumbers().indexOf(shown.last()) + 1;
+        QCOMPARE(list->takeSelectedProject(), record);
+        QCOMPARE(list->selectedRecordNumbers(), QList<int>{record});
+        QSignalSpy doubleClicked(list, &ProjectListView::listDoubleClicked);
+        QTest::mouseDClick(details->viewport(), Qt::LeftButton, {},
+                           details->visualRect(details->model()->index(last, 1)).center());
+        QCOMPARE(doubleClicked.count(), 1);
+        // Execute ran on it, and again on Enter: the stand-in package is no archive (a project without one says so
+        // too).
+        QCOMPARE(m_prompt->messages().size(), 1);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        details->setFocus();
+        QTest::keyClick(details, Qt::Key_Return);
+        QCOMPARE(m_prompt->messages().size(), 2);
+        QCOMPARE(m_prompt->messages().last().text, m_prompt->messages().first().text);
+        m_prompt->clear();
+        list->setFilterText({});
+        QCOMPARE(list->selectedRecordNumbers(), QList<int>{record});
+        QVERIFY(details->selectionModel()->isRowSelected(numbersShown(details).indexOf(shown.last())));
+    }
+    QCOMPARE(AppSettings().read(SettingsKeys::kListArrangement), u"2"_s);
+    auto w = makeWindow();
+    auto* details = child<ProjectDetailsView>(w.get());
+    QTRY_VERIFY(details->isVisible());
+    QCOMPARE(details->horizontalHeader()->sortIndicatorSection(), column < 0 ? -1 : column);
+    if (found.isEmpty())
+        QCOMPARE(numbersShown(details), shown);
 }
 
 void ProjectListTest::appearance_titleAndColours_followTheSettings()

@@ -40,6 +40,7 @@ MainMenus::MainMenus(QWidget* owner)
     QMenu* arrange = m_project->addMenu(u"&V.排列方式"_s);
     arrangeTop = arrange->addAction(u"&T.顶对齐"_s);
     arrangeLeft = arrange->addAction(u"&L.左对齐"_s);
+    arrangeDetails = arrange->addAction(u"&D.详细信息"_s);
     find = m_project->addAction(u"&Q.查找"_s);
     setKeys(find, {QKeySequence::Find}, Qt::WindowShortcut);
     setKeys(addProject, {QKeySequence(Qt::CTRL | Qt::Key_N)}, Qt::WindowShortcut);

@@ -34,6 +34,7 @@ public:
     QAction* related = nullptr;
     QAction* arrangeTop = nullptr;
     QAction* arrangeLeft = nullptr;
+    QAction* arrangeDetails = nullptr;
     QAction* toolPanel = nullptr;
     QAction* find = nullptr; // also Ctrl+F anywhere in the main window
 

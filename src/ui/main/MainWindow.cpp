@@ -29,6 +29,7 @@
 #include "ui/main/MainStatusBar.h"
 #include "ui/main/MakerInfo.h"
 #include "ui/main/NavigationBar.h"
+#include "ui/main/ProjectDetailsView.h"
 #include "ui/main/ProjectListPage.h"
 #include "ui/main/ProjectListView.h"
 #include "views/DesignWizardWindow.h"
@@ -276,6 +277,7 @@ void MainWindow::bindCommands()
     // Enter and Delete only on the project list.
     addActions({m_menus->find, m_menus->addProject, m_menus->history});
     m_projects->addActions({m_menus->execute, m_menus->deleteProject});
+    m_listPage->details()->addActions({m_menus->execute, m_menus->deleteProject});
     // Several packages dropped at once are added one after another, each in a 新建项目 window of its own.
     connect(m_projects, &ProjectListView::packagesDropped, this, [this](const QStringList& paths) {
         whenIdle([&] {
@@ -291,6 +293,7 @@ void MainWindow::bindCommands()
             [this] { m_content->setCurrentIndex(ProjectListTab); });
     connect(m_menus->arrangeTop, &QAction::triggered, this, [this] { arrange(ProjectListView::TopAligned); });
     connect(m_menus->arrangeLeft, &QAction::triggered, this, [this] { arrange(ProjectListView::LeftAligned); });
+    connect(m_menus->arrangeDetails, &QAction::triggered, this, [this] { arrange(ProjectListView::Details); });
 
     connect(m_textPage, &TextPage::showRequested, this, [this] { m_content->setCurrentIndex(TextViewTab); });
     connect(m_textPage, &TextPage::backRequested, this, [this] { m_content->setCurrentIndex(ProjectListTab); });

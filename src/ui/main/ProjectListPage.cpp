@@ -1,6 +1,7 @@
 #include "ui/main/ProjectListPage.h"
 
 #include "ui/common/TabPage.h"
+#include "ui/main/ProjectDetailsView.h"
 #include "ui/main/ProjectFindBar.h"
 #include "ui/main/ProjectListView.h"
 
@@ -9,9 +10,12 @@
 ProjectListPage::ProjectListPage(QWidget* parent)
     : QWidget(parent)
     , m_list(new ProjectListView(this))
+    , m_details(new ProjectDetailsView(m_list, this))
     , m_findBar(new ProjectFindBar(this))
 {
     m_list->setGeometry(0, 0, 432, 376);
+    m_details->hide();
+    connect(m_list, &ProjectListView::rowsShownChanged, this, &ProjectListPage::showArrangement);
     connect(m_findBar, &ProjectFindBar::textChanged, m_list, &ProjectListView::setFilterText);
     // Esc closes the search from the bar and from the list alike; while the bar is hidden the key is the
     // list's own again.
@@ -22,8 +26,33 @@ ProjectListPage::ProjectListPage(QWidget* parent)
     connect(m_findBar, &ProjectFindBar::closed, this, [this] {
         m_escape->setEnabled(false);
         layoutPage();
-        m_list->setFocus();
+        shownList()->setFocus();
     });
+}
+
+QWidget* ProjectListPage::shownList() const
+{
+    return m_list->arrangement() == ProjectListView::Details ? static_cast<QWidget*>(m_details) : m_list;
+}
+
+void ProjectListPage::showArrangement(bool refilled)
+{
+    const bool details = m_list->arrangement() == ProjectListView::Details;
+    if (details) {
+        // The sort is read before the first fill, so 100,000 rows are ordered once.
+        if (!m_sortRestored) {
+            m_details->restoreSort();
+            m_sortRestored = true;
+        }
+        m_details->followList(refilled);
+    }
+    if (details == m_details->isVisibleTo(this))
+        return;
+    const bool focused = m_list->hasFocus() || m_details->hasFocus();
+    m_details->setVisible(details);
+    m_list->setVisible(!details);
+    if (focused)
+        shownList()->setFocus();
 }
 
 void ProjectListPage::showFindBar()
@@ -48,8 +77,10 @@ void ProjectListPage::layoutPage()
     if (m_findBar->isVisibleTo(this)) {
         const int barTop = height() - ProjectFindBar::kHeight;
         m_list->setGeometry(5, 0, w, barTop);
+        m_details->setGeometry(5, 0, w, barTop);
         m_findBar->setGeometry(5, barTop, w, ProjectFindBar::kHeight);
     } else {
         m_list->setGeometry(5, 0, w, height());
+        m_details->setGeometry(5, 0, w, height());
     }
 }

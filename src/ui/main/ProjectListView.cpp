@@ -52,8 +52,8 @@ void ProjectListView::loadProjectList()
 
     const int typeCount = ProjectCatalogue::typeCount();
     using ProjectCatalogue::Column;
-    const ProjectCatalogue::Columns projects =
-        ProjectCatalogue::readColumns(Column::Number | Column::Name | Column::Type | Column::Version);
+    m_columns = ProjectCatalogue::readColumns(Column::Number | Column::Name | Column::Type | Column::Version);
+    const ProjectCatalogue::Columns& projects = m_columns;
     const qsizetype count = projects.count;
     setUpdatesEnabled(false);
     for (qsizetype i = 0; i < count; ++i) {
@@ -74,6 +74,7 @@ void ProjectListView::loadProjectList()
     m_hidden.assign(size_t(count), false);
     if (!m_filterText.isEmpty())
         applyFilter();
+    Q_EMIT rowsShownChanged(true);
 }
 
 bool ProjectListView::isHiddenRow(int row) const
@@ -87,6 +88,7 @@ void ProjectListView::setFilterText(const QString& text)
         return;
     m_filterText = text;
     applyFilter();
+    Q_EMIT rowsShownChanged(false);
 }
 
 void ProjectListView::prepareFilter()
@@ -252,7 +254,7 @@ bool ProjectListView::recordsStillHoldTheirProjects(const QList<int>& rows)
 
 void ProjectListView::setArrangement(int arrangement)
 {
-    m_arrangement = arrangement == LeftAligned ? LeftAligned : TopAligned;
+    m_arrangement = arrangement == LeftAligned || arrangement == Details ? Arrangement(arrangement) : TopAligned;
     applyFlow();
 }
 

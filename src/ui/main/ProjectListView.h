@@ -1,5 +1,6 @@
 #pragma once
 
+#include "projects/ProjectCatalogue.h"
 #include "projects/ProjectFilter.h"
 
 #include <QColor>
@@ -17,7 +18,7 @@ class ProjectListView : public QListWidget
     Q_OBJECT
 
 public:
-    enum Arrangement { TopAligned = 0, LeftAligned = 1 };
+    enum Arrangement { TopAligned = 0, LeftAligned = 1, Details = 2 }; // Details: ProjectDetailsView shows it
     static constexpr int kRecordRole = Qt::UserRole;
     static constexpr int kNumberRole = Qt::UserRole + 1;
 
@@ -54,7 +55,11 @@ public:
     void prepareFilter();
 
     Arrangement arrangement() const { return m_arrangement; }
-    void setArrangement(int arrangement); // anything but 1 is top-aligned
+    void setArrangement(int arrangement); // anything but 1 or 2 is top-aligned
+    // The columns the last fill read, row by row.
+    const ProjectCatalogue::Columns& columns() const { return m_columns; }
+    // False for a row the find bar hides.
+    bool isShownRow(int row) const { return !isHiddenRow(row); }
 
     // Icons, colours and background picture as the settings say.
     void applyAppearance(const ListAppearance& look);
@@ -78,6 +83,8 @@ Q_SIGNALS:
     // Local files or folders were dropped on the list: the user wants each added as a new project's package.
     // Sent once the drop has been answered, so the file manager is never held while the windows are open.
     void packagesDropped(const QStringList& paths);
+    // The list was filled again (refilled) or a search changed which rows it shows.
+    void rowsShownChanged(bool refilled);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -103,6 +110,7 @@ private:
     bool m_tiled = true;
     QColor m_textBackground;
     QString m_filterText;
+    ProjectCatalogue::Columns m_columns;
     ProjectFilter m_filter;
     bool m_filterLoaded = false; // the filter holds the projects of the current fill
     std::vector<bool> m_hidden;  // per row, as last applied
