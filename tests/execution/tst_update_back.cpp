@@ -687,6 +687,9 @@ private Q_SLOTS:
 
     void abandon_workThatCannotBeKept_goesOnlyWhenTheUserSaysSo()
     {
+#ifdef Q_OS_WIN
+        QSKIP(WindowsSkips::kPipes); // a pipe is the work that no package can hold
+#else
         QFETCH(bool, throwAway);
         ExecutionFixture fx;
         const QString line = executeZip(fx);
@@ -707,6 +710,7 @@ private Q_SLOTS:
         QVERIFY(PackageHistory::versions(u"P01"_s).isEmpty());
         QCOMPARE(fx.storedBytes(u"P01"_s), ExecutionFixture::sourcePackage());
         QCOMPARE(QDir(fx.app.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Install.ini"_s});
+#endif
     }
 
     // The program ended before some step of 放弃: the next start lists the work again, or it is in the history;
