@@ -1,4 +1,4 @@
-#include "views/TextPage.h"
+#include "views/ui/TextPage.h"
 
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"

@@ -1,4 +1,4 @@
-#include "views/DesignWizardWindow.h"
+#include "views/ui/DesignWizardWindow.h"
 
 #include "platform/Clock.h"
 #include "platform/ValueText.h"

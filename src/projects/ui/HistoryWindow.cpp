@@ -1,8 +1,8 @@
-#include "projects/HistoryWindow.h"
+#include "projects/ui/HistoryWindow.h"
 
 #include "platform/ValueText.h"
-#include "projects/ExportProject.h"
 #include "projects/ProjectCatalogue.h"
+#include "projects/ui/ExportProject.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "views/DetailsReport.h"

@@ -1,4 +1,4 @@
-#include "projects/DeleteProjectWindow.h"
+#include "projects/ui/DeleteProjectWindow.h"
 
 #include "app/AppSettings.h"
 #include "projects/ProjectRules.h"

@@ -1,9 +1,9 @@
-#include "tools/ToolCommands.h"
+#include "tools/ui/ToolCommands.h"
 
-#include "tools/NoteViewerWindow.h"
-#include "tools/ToolEditorWindow.h"
-#include "tools/ToolPage.h"
 #include "tools/ToolTable.h"
+#include "tools/ui/NoteViewerWindow.h"
+#include "tools/ui/ToolEditorWindow.h"
+#include "tools/ui/ToolPage.h"
 #include "ui/common/Prompt.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/ProgramRun.h"
+#include "app/ui/ProgramRun.h"
 
 #include "app/InstanceLock.h"
 #include "platform/TerminationSignals.h"

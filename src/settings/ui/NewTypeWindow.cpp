@@ -1,4 +1,4 @@
-#include "settings/NewTypeWindow.h"
+#include "settings/ui/NewTypeWindow.h"
 
 #include "settings/ProjectTypes.h"
 #include "store/IconFile.h"

@@ -1,4 +1,4 @@
-#include "projects/ExportProject.h"
+#include "projects/ui/ExportProject.h"
 
 #include "projects/ProjectCatalogue.h"
 #include "ui/common/Prompt.h"

@@ -1,4 +1,4 @@
-#include "tools/ToolEditorWindow.h"
+#include "tools/ui/ToolEditorWindow.h"
 
 #include "platform/TextCodec.h"
 #include "tools/ToolTable.h"

@@ -1,7 +1,7 @@
-#include "projects/RelatedProjectsWindow.h"
+#include "projects/ui/RelatedProjectsWindow.h"
 
-#include "projects/ExportProject.h"
 #include "projects/ProjectCatalogue.h"
+#include "projects/ui/ExportProject.h"
 #include "store/TableSchemas.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"

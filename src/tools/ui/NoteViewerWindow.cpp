@@ -1,4 +1,4 @@
-#include "tools/NoteViewerWindow.h"
+#include "tools/ui/NoteViewerWindow.h"
 
 #include "tools/ToolTable.h"
 #include "ui/common/EditorText.h"

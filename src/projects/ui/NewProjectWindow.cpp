@@ -1,11 +1,11 @@
-#include "projects/NewProjectWindow.h"
+#include "projects/ui/NewProjectWindow.h"
 
 #include "app/AppSettings.h"
 #include "platform/Clock.h"
 #include "projects/FolderPackage.h"
-#include "projects/ProjectForm.h"
 #include "projects/ProjectNumber.h"
 #include "projects/ProjectRules.h"
+#include "projects/ui/ProjectForm.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"

@@ -1,4 +1,4 @@
-#include "projects/CatalogueCheckWindow.h"
+#include "projects/ui/CatalogueCheckWindow.h"
 
 #include "platform/ValueText.h"
 #include "projects/CatalogueCheck.h"

@@ -1,4 +1,4 @@
-#include "settings/ColourButton.h"
+#include "settings/ui/ColourButton.h"
 
 #include <QColorDialog>
 #include <QPainter>

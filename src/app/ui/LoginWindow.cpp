@@ -1,4 +1,4 @@
-#include "app/LoginWindow.h"
+#include "app/ui/LoginWindow.h"
 
 #include "app/LoginPassword.h"
 #include "platform/TerminationSignals.h"

@@ -1,4 +1,4 @@
-#include "projects/RenumberWindow.h"
+#include "projects/ui/RenumberWindow.h"
 
 #include "platform/Clock.h"
 #include "projects/ProjectNumber.h"

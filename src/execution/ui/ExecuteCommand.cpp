@@ -1,7 +1,7 @@
-#include "execution/ExecuteCommand.h"
+#include "execution/ui/ExecuteCommand.h"
 
-#include "execution/ChooseProgramWindow.h"
 #include "execution/ExecuteSteps.h"
+#include "execution/ui/ChooseProgramWindow.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
 

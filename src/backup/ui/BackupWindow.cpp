@@ -1,4 +1,4 @@
-#include "backup/BackupWindow.h"
+#include "backup/ui/BackupWindow.h"
 
 #include "backup/DataBackup.h"
 #include "platform/Clock.h"

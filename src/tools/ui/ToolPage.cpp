@@ -1,4 +1,4 @@
-#include "tools/ToolPage.h"
+#include "tools/ui/ToolPage.h"
 
 #include "tools/ToolTable.h"
 #include "ui/common/Naming.h"

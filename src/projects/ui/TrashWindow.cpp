@@ -1,10 +1,10 @@
-#include "projects/TrashWindow.h"
+#include "projects/ui/TrashWindow.h"
 
 #include "platform/Clock.h"
 #include "platform/ValueText.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectTrash.h"
-#include "projects/RenumberWindow.h"
+#include "projects/ui/RenumberWindow.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"

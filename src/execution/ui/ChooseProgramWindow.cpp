@@ -1,4 +1,4 @@
-#include "execution/ChooseProgramWindow.h"
+#include "execution/ui/ChooseProgramWindow.h"
 
 #include "execution/WorkFiles.h"
 #include "ui/common/Naming.h"

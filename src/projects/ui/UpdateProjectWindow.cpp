@@ -1,9 +1,9 @@
-#include "projects/UpdateProjectWindow.h"
+#include "projects/ui/UpdateProjectWindow.h"
 
 #include "projects/FolderPackage.h"
 #include "projects/ProjectCatalogue.h"
-#include "projects/ProjectForm.h"
 #include "projects/ProjectRules.h"
+#include "projects/ui/ProjectForm.h"
 #include "ui/common/EditorText.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"

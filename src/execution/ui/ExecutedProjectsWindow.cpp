@@ -1,4 +1,4 @@
-#include "execution/ExecutedProjectsWindow.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
 
 #include "execution/AbandonWork.h"
 #include "execution/DockingRules.h"

@@ -1,4 +1,4 @@
-#include "projects/ProjectForm.h"
+#include "projects/ui/ProjectForm.h"
 
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
