@@ -41,7 +41,7 @@ qt_archive="qt6-mingw-6.4.2-x86_64.tar.gz"
 deps_archive="mingw-sqlite-libzip-x86_64.tar.gz"
 if [ ! -f "$toolchain/qt6-mingw/lib/cmake/Qt6/qt.toolchain.cmake" ] || [ ! -f "$toolchain/prefix/lib/libsqlite3.a" ]; then
     archives=""
-    for candidate in "${TALLYRA_WINDOWS_TOOLCHAINS:-}" "$root/../shared/toolchains"; do
+    for candidate in "${TALLYRA_WINDOWS_TOOLCHAINS:-}" "$root/../shared/toolchains" /work/shared/toolchains; do
         if [ -n "$candidate" ] && [ -f "$candidate/$qt_archive" ] && [ -f "$candidate/$deps_archive" ]; then
             archives="$candidate"
             break

@@ -8,6 +8,8 @@
 #include "projects/FolderPackage.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
+#include "projects/ProjectNumber.h"
+#include "projects/ProjectTrash.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -20,7 +22,8 @@ namespace StrandedWork {
 
 namespace {
 
-// Project number -> package type; the first record of a number counts, as findProjectByNumber would.
+// Project number -> package type; the first record of a number counts, as findProjectByNumber would. A project
+// deleted while it was worked on is in the trash, and its work is still its own: update back takes it back out.
 QHash<QString, QString> catalogue()
 {
     using Column = ProjectCatalogue::Column;
@@ -30,6 +33,11 @@ QHash<QString, QString> catalogue()
         const QString& number = projects.numbers.at(i);
         if (!number.isEmpty() && !types.contains(number))
             types.insert(number, projects.packageTypes.at(i));
+    }
+    const QList<ProjectTrash::Entry> trashed = ProjectTrash::entries();
+    for (const ProjectTrash::Entry& entry : trashed) {
+        if (entry.hasRecord && !entry.project.number.isEmpty() && !types.contains(entry.project.number))
+            types.insert(entry.project.number, entry.project.packageType);
     }
     return types;
 }
@@ -60,10 +68,16 @@ QStringList folderLines(const QString& executionDir)
     const QHash<QString, QString> types = catalogue();
     QStringList lines;
     for (const QString& number : folders) {
-        const auto type = types.constFind(number);
-        if (type == types.constEnd())
-            continue;
         const QString workDir = ExecutionPaths::workDir(executionDir, number);
+        const auto type = types.constFind(number);
+        if (type == types.constEnd()) {
+            // A project gone from the catalogue and the trash alike (the trash emptied while it was worked on):
+            // a folder that holds the marker is unpacked work all the same, and update back makes its record
+            // again. Any other folder may be the user's own, and is not taken for work.
+            if (ProjectNumber::isValid(number) && QFileInfo(ExecutionPaths::markerPath(workDir)).isFile())
+                lines.append(WorkLine::zipCaption(workDir));
+            continue;
+        }
         // A folder without its marker was left by an update back that ended while packing; its files are work.
         const bool zipWork = QFileInfo(ExecutionPaths::markerPath(workDir)).isFile() ||
                              (ExecutionPaths::isZipType(*type) && !QDir(workDir).isEmpty());

@@ -489,6 +489,8 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(fx.storedPackage(u"P01"_s)));
         if (trashEmptied)
             QVERIFY(ProjectTrash::empty());
+        // A start lists the work again: its project is in the trash, or it is unpacked work under its marker.
+        QCOMPARE(StrandedWork::findLines(), zip || !trashEmptied ? QStringList{line} : QStringList());
         fx.prompt.clear();
         fx.prompt.queueAnswer(Prompt::Answer::Yes);
 

@@ -230,13 +230,16 @@ void NewProjectTest::confirm_packageMissingOrNotAFile_refusedAndNothingWritten()
     Dialog d = open();
     d.name->setText(u"甲"_s);
     // A folder is a package (it is packed); what is neither a file nor a folder is none.
+    QStringList paths = {QString(), m_app->filePath(u"nothing-here.zip"_s)};
+#ifndef Q_OS_WIN // WindowsSkips::kPipes
     QVERIFY(::mkfifo(QFile::encodeName(m_app->filePath(u"a-pipe.zip"_s)).constData(), 0600) == 0);
-    const QStringList paths = {QString(), m_app->filePath(u"nothing-here.zip"_s), m_app->filePath(u"a-pipe.zip"_s)};
+    paths.append(m_app->filePath(u"a-pipe.zip"_s));
+#endif
     for (const QString& path : paths) {
         d.package->setText(path);
         d.confirm();
     }
-    QCOMPARE(m_prompt->texts(), QStringList(3, u"项目包文件不存在或读取失败！"_s));
+    QCOMPARE(m_prompt->texts(), QStringList(paths.size(), u"项目包文件不存在或读取失败！"_s));
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Error);
     QCOMPARE(CatalogBuilder::projectCount(), 0);
     QCOMPARE(dataFiles(), (QStringList{u"DB.EDB"_s, u"np.edb"_s, u"tool.edb"_s, u"type.edb"_s, u"type.edt"_s}));
