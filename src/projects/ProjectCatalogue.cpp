@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
 #include "projects/ProjectRules.h"
+#include "store/DataFolder.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -58,7 +59,7 @@ Columns readColumns(int columns)
 
 QString packagePath(const QString& number)
 {
-    return AppDir::path() + u'/' + TableSchemas::dataFolderName() + u'/' + TableSchemas::packageFileOf(number);
+    return DataFolder::packagePath(number);
 }
 
 QString storedPackage(const ProjectRecord& project)
@@ -70,7 +71,7 @@ QString storedPackage(const ProjectRecord& project)
 // The target's folder and, when it exists, the target itself are judged after every link is followed.
 bool isInsideDataFolder(const QString& target)
 {
-    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    const QString data = QFileInfo(DataFolder::path()).canonicalFilePath();
     if (data.isEmpty())
         return false;
     const QFileInfo file(target);
