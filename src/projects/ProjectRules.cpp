@@ -135,25 +135,6 @@ int deleteProjects(const QList<int>& recordNumbers, bool withPackages, const Pro
     return moved == ProjectTrash::kMoveFailed ? kDeleteFailed : moved;
 }
 
-QStringList parseRelated(const QString& stored)
-{
-    QStringList numbers;
-    const QStringList pieces = stored.split(u"\r\n"_s);
-    for (const QString& piece : pieces) {
-        if (!QString(piece).remove(u' ').isEmpty())
-            numbers.append(piece);
-    }
-    return numbers;
-}
-
-QString joinRelated(const QStringList& numbers)
-{
-    QString text;
-    for (const QString& number : numbers)
-        text += number + u"\r\n"_s;
-    return text;
-}
-
 Stamp stampLastUpdate(const QString& number, const QString& packageType)
 {
     const QDateTime now = Clock::now();
