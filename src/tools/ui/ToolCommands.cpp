@@ -23,36 +23,37 @@ void showToolPanel(ToolPage* page)
 namespace {
 
 // The record of the tool the user chose, or 0 after `warning`.
-int requireTool(QWidget* parent, const ToolPage* page, const QString& warning)
+int requireTool(int record, QWidget* parent, const QString& warning)
 {
-    const int record = page->currentRecordNumber();
     if (record <= 0)
         Prompt::warning(parent, warning);
     return record > 0 ? record : 0;
 }
 
+void runEditor(int record, QWidget* parent, const Changed& changed)
+{
+    ToolEditorWindow editor(record, parent);
+    if (changed)
+        QObject::connect(&editor, &ToolEditorWindow::catalogueChanged, &editor, changed);
+    editor.exec();
+}
+
 } // namespace
 
-void addTools(QWidget* parent, ToolPage* page)
+void addTools(QWidget* parent, const Changed& changed)
 {
-    ToolEditorWindow editor(0, parent);
-    QObject::connect(&editor, &ToolEditorWindow::catalogueChanged, page, &ToolPage::loadToolList);
-    editor.exec();
+    runEditor(0, parent, changed);
 }
 
-void editTool(QWidget* parent, ToolPage* page)
+void editTool(int record, QWidget* parent, const Changed& changed)
 {
-    const int record = requireTool(parent, page, u"请选择您要编辑的工具或资源！"_s);
-    if (record == 0)
+    if (requireTool(record, parent, u"请选择您要编辑的工具或资源！"_s) == 0)
         return;
-    ToolEditorWindow editor(record, parent);
-    QObject::connect(&editor, &ToolEditorWindow::catalogueChanged, page, &ToolPage::loadToolList);
-    editor.exec();
+    runEditor(record, parent, changed);
 }
 
-void deleteTools(QWidget* parent, ToolPage* page)
+void deleteTools(const QList<int>& records, QWidget* parent, const Changed& changed)
 {
-    const QList<int> records = page->selectedRecordNumbers();
     if (records.isEmpty()) {
         Prompt::warning(parent, u"请选择您要删除的工具或资源！"_s);
         return;
@@ -60,22 +61,21 @@ void deleteTools(QWidget* parent, ToolPage* page)
     if (!Prompt::question(parent, u"您确定要删除所选定的工具或资源吗？"_s))
         return;
     ToolTable::removeRecords(records);
-    page->loadToolList();
+    if (changed)
+        changed();
 }
 
-void viewNote(QWidget* parent, ToolPage* page)
+void viewNote(int record, QWidget* parent)
 {
-    const int record = requireTool(parent, page, u"请选择您要查看的工具或资源项目！"_s);
-    if (record == 0)
+    if (requireTool(record, parent, u"请选择您要查看的工具或资源项目！"_s) == 0)
         return;
     NoteViewerWindow viewer(record, parent);
     viewer.exec();
 }
 
-void showPath(QWidget* parent, ToolPage* page)
+void showPath(int record, QWidget* parent)
 {
-    const int record = requireTool(parent, page, u"请选择您要查看的工具或资源项目！"_s);
-    if (record == 0)
+    if (requireTool(record, parent, u"请选择您要查看的工具或资源项目！"_s) == 0)
         return;
     Prompt::information(parent, ToolTable::toolAt(record).path, u"路径"_s);
 }

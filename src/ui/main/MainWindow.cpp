@@ -206,15 +206,19 @@ void MainWindow::bindCommands()
              m_content->setCurrentIndex(ToolListTab);
          }},
         {m_menus->addTool, m_toolPage->addButton(), Needs::Nothing,
-         [this](const QList<int>&) { ToolCommands::addTools(this, m_toolPage); }},
+         [this](const QList<int>&) { ToolCommands::addTools(this, toolsChanged()); }},
         {m_menus->editTool, m_toolPage->editButton(), Needs::Nothing,
-         [this](const QList<int>&) { ToolCommands::editTool(this, m_toolPage); }},
+         [this](const QList<int>&) {
+             ToolCommands::editTool(m_toolPage->currentRecordNumber(), this, toolsChanged());
+         }},
         {m_menus->deleteTool, m_toolPage->deleteButton(), Needs::Tool,
-         [this](const QList<int>&) { ToolCommands::deleteTools(this, m_toolPage); }},
+         [this](const QList<int>&) {
+             ToolCommands::deleteTools(m_toolPage->selectedRecordNumbers(), this, toolsChanged());
+         }},
         {m_menus->viewNote, m_toolPage->noteButton(), Needs::Tool,
-         [this](const QList<int>&) { ToolCommands::viewNote(this, m_toolPage); }},
+         [this](const QList<int>&) { ToolCommands::viewNote(m_toolPage->currentRecordNumber(), this); }},
         {m_menus->showPath, nullptr, Needs::Nothing,
-         [this](const QList<int>&) { ToolCommands::showPath(this, m_toolPage); }},
+         [this](const QList<int>&) { ToolCommands::showPath(m_toolPage->currentRecordNumber(), this); }},
         {m_menus->checkData, buttons.checkData, Needs::Nothing,
          [this](const QList<int>&) { CatalogueCheckWindow::checkCatalogue(this); }},
         {m_menus->trash, buttons.trash, Needs::Nothing,
@@ -308,6 +312,11 @@ void MainWindow::bindCommands()
         showContextMenu(m_menus->toolMenu(), m_toolSelectionEntries, m_toolPage->currentRecordNumber() > 0,
                         m_toolPage->list()->viewport()->mapToGlobal(position));
     });
+}
+
+std::function<void()> MainWindow::toolsChanged()
+{
+    return [this] { m_toolPage->loadToolList(); };
 }
 
 std::function<void()> MainWindow::catalogueNotice()
