@@ -5,7 +5,7 @@
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
 #include "archive/NativeFs.h"
-#include "execution/ExecutedProjectsWindow.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
 #include "platform/TextCodec.h"
 
 #include <QApplication>

@@ -3,16 +3,16 @@
 #include "Modal.h"
 #include "Spoken.h"
 #include "archive/NativeName.h"
-#include "projects/CatalogueCheckWindow.h"
-#include "projects/NewProjectWindow.h"
-#include "projects/UpdateProjectWindow.h"
-#include "tools/ToolEditorWindow.h"
+#include "projects/ui/CatalogueCheckWindow.h"
+#include "projects/ui/NewProjectWindow.h"
+#include "projects/ui/UpdateProjectWindow.h"
+#include "tools/ui/ToolEditorWindow.h"
 #include "ui/common/DesktopPromptBackend.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectItemDelegate.h"
 #include "ui/main/ProjectListView.h"
-#include "views/DesignWizardWindow.h"
+#include "views/ui/DesignWizardWindow.h"
 
 #include <QApplication>
 #include <QFile>
