@@ -1,5 +1,7 @@
 #include "archive/CompressionChoice.h"
 
+#include "archive/ZipCoders.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -26,6 +28,12 @@ const QSet<QString>& compressedSuffixes()
     return suffixes;
 }
 
+// libdeflate's level 6 makes program code and binaries as small as zlib's level 6 or smaller, in less time than
+// zlib's level 4 (on a 105 MiB library: 30.9 MiB in 1.4 s against 31.2 MiB in 4.0 s and 32.3 MiB in 2.0 s). Where
+// libdeflate is missing, zlib's level 4 packs in about 60 % of the time of its level 6 for an archive about 1 % larger.
+constexpr int kLibdeflateLevel = 6;
+constexpr int kZlibLevel = 4;
+
 constexpr qint64 kSampleSize = 64 * 1024;
 // Below this the sample would be most of the file; deflating it costs little either way.
 constexpr qint64 kSampleFromSize = 4 * kSampleSize;
@@ -51,6 +59,14 @@ bool sampleDoesNotShrink(const QString& path, qint64 size)
 } // namespace
 
 namespace CompressionChoice {
+
+Deflater deflater()
+{
+    if (ZipCoders::deflateWithLibdeflate()) {
+        return {Deflater::Library::Libdeflate, kLibdeflateLevel};
+    }
+    return {Deflater::Library::Zlib, kZlibLevel};
+}
 
 bool isAlreadyCompressed(const QString& path, qint64 size)
 {

@@ -2,6 +2,7 @@
 
 #include "archive/LibzipPath.h"
 #include "archive/NativeFs.h"
+#include "archive/ZipEntryReader.h"
 
 #include <chrono>
 #include <memory>
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr qsizetype kChunkSize = 256 * 1024;
 // Entries taken at a time: each thread reads runs of neighbouring entries, nearly in file order, but never
 // several large ones, which would leave the other threads idle at the end.
 constexpr qsizetype kBatch = 16;
@@ -78,7 +78,7 @@ bool ZipEntryWriter::advance(qint64 bytes, const Progress* progress)
 
 bool ZipEntryWriter::work(zip_t* archive, const Progress* progress)
 {
-    std::vector<char> buffer(kChunkSize);
+    ZipEntryReader reader;
     for (;;) {
         qsizetype first = 0;
         qsizetype last = 0;
@@ -110,37 +110,25 @@ bool ZipEntryWriter::work(zip_t* archive, const Progress* progress)
                 if (!advance(qint64(entry.size), progress)) {
                     return false;
                 }
-            } else if (!writeFile(archive, entry, path, buffer, progress)) {
+            } else if (!writeFile(archive, reader, entry, path, progress)) {
                 return false;
             }
         }
     }
 }
 
-// libzip checks the CRC only once the last byte is read, and reports it from zip_fread or zip_fclose; the size is
-// checked here so that a lying header cannot fill the disk.
-bool ZipEntryWriter::writeFile(zip_t* archive, const PlannedEntry& entry, const QString& path,
-                               std::vector<char>& buffer, const Progress* progress)
+bool ZipEntryWriter::writeFile(zip_t* archive, ZipEntryReader& reader, const PlannedEntry& entry, const QString& path,
+                               const Progress* progress)
 {
-    zip_file_t* data = zip_fopen_index(archive, entry.index, 0);
-    if (!data) {
-        return false;
-    }
     // The owner can always read what was unpacked, or it could not be packed back.
     const int mode = entry.mode >= 0 ? entry.mode | kOwnerCanRead : NativeFs::kDefaultFileMode;
     NativeFs::NewFile out;
-    bool ok = out.create(path, mode);
-    zip_uint64_t written = 0;
-    while (ok) {
-        const zip_int64_t read = zip_fread(data, buffer.data(), buffer.size());
-        if (read <= 0) {
-            ok = read == 0 && written == entry.size;
-            break;
-        }
-        written += zip_uint64_t(read);
-        ok = written <= entry.size && out.write(buffer.data(), read) && advance(read, progress);
+    if (!out.create(path, mode)) {
+        return false;
     }
-    ok = zip_fclose(data) == 0 && ok;
+    bool ok = reader.read(archive, entry.index, [&](const char* data, qint64 size) {
+        return out.write(data, size) && advance(size, progress);
+    });
     if (ok && entry.modified) {
         out.setModified(*entry.modified);
     }

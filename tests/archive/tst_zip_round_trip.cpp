@@ -1,7 +1,9 @@
 #include "DiskTree.h"
 #include "ZipBuilder.h"
+#include "archive/CompressionChoice.h"
 #include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
+#include "archive/ZipCoders.h"
 #include "archive/ZipWriter.h"
 
 #include <QDir>
@@ -25,8 +27,13 @@ class ZipRoundTripTest : public QObject
 
 private slots:
     void init();
+    void cleanup();
 
     void roundTrip_mixedTree_restoredByteForByte();
+    void roundTrip_eachDeflaterAndInflater_restoredByteForByte_data();
+    void roundTrip_eachDeflaterAndInflater_restoredByteForByte();
+    void compress_result_readWholeByEveryTool_data();
+    void compress_result_readWholeByEveryTool();
     void roundTrip_projectTree_keepsModesLinksAndTimes_data();
     void roundTrip_projectTree_keepsModesLinksAndTimes();
     void extract_unixModes_followArchiveUnderUmask_data();
@@ -58,6 +65,7 @@ private:
     static int runTool(const QString& program, const QStringList& arguments, const QString& workDir,
                        QByteArray* output = nullptr);
     void makeMixedTree(const QString& root);
+    void makeLargeFiles(const QString& root);
     void makeProjectTree(const QString& root, bool withOutsideLinks);
 
     QTemporaryDir m_dir;
@@ -83,6 +91,11 @@ void ZipRoundTripTest::init()
     ::umask(022); // the modes below are what a user with the usual umask gets
     QDir(m_dir.path()).removeRecursively();
     QDir().mkpath(m_dir.path());
+}
+
+void ZipRoundTripTest::cleanup()
+{
+    ZipCoders::setZlibOnly(false);
 }
 
 void ZipRoundTripTest::makeMixedTree(const QString& root)
@@ -116,6 +129,94 @@ void ZipRoundTripTest::roundTrip_mixedTree_restoredByteForByte()
     // ZIP keeps times to two seconds.
     const QDateTime written = QFileInfo(path(u"source/src/main.cpp"_s)).lastModified();
     QVERIFY(qAbs(QFileInfo(path(u"out/target/src/main.cpp"_s)).lastModified().secsTo(written)) <= 2);
+}
+
+// Files deflated in several pieces joined into one stream: sizes at the edges of a piece, pieces that shrink next to
+// pieces that do not (stored blocks in the middle of the stream), and a long run of one byte.
+void ZipRoundTripTest::makeLargeFiles(const QString& root)
+{
+    constexpr qsizetype kPiece = CompressionChoice::kPieceSize;
+    QVERIFY(DiskTree::writeFile(root + u"/edges/one piece less a byte.txt"_s, DiskTree::text(kPiece - 1, 31)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/one piece.txt"_s, DiskTree::text(kPiece, 32)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/one piece and a byte.txt"_s, DiskTree::text(kPiece + 1, 33)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/two pieces.txt"_s, DiskTree::text(2 * kPiece, 34)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/many pieces.log"_s, DiskTree::text(5 * kPiece + 12345, 35)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/zeros.img"_s, QByteArray(3 * kPiece + 7, '\0')));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/alternating.db"_s,
+                                DiskTree::text(kPiece, 36) + DiskTree::noise(kPiece, 37) + DiskTree::text(kPiece, 38) +
+                                    DiskTree::noise(kPiece / 3, 39) + DiskTree::text(1000, 40)));
+}
+
+void ZipRoundTripTest::roundTrip_eachDeflaterAndInflater_restoredByteForByte_data()
+{
+    QTest::addColumn<QString>("tree");
+    QTest::newRow("mixed tree") << u"mixed"_s;
+    QTest::newRow("files of several pieces") << u"large"_s;
+}
+
+// Packed with the program's own deflater and with zlib alone (what a build without libdeflate runs), each archive
+// unpacked with the program's own inflater and with zlib's: the same tree every time, and libdeflate's archive is
+// no larger than zlib's.
+void ZipRoundTripTest::roundTrip_eachDeflaterAndInflater_restoredByteForByte()
+{
+    QFETCH(QString, tree);
+    const QString source = path(u"source"_s);
+    if (tree == u"mixed"_s) {
+        makeMixedTree(source);
+    } else {
+        makeLargeFiles(source);
+    }
+    const auto expected = DiskTree::snapshot(source);
+    for (const bool zlibPacks : {false, true}) {
+        ZipCoders::setZlibOnly(zlibPacks);
+        const QString archive = path(zlibPacks ? u"zlib.zip"_s : u"built.zip"_s);
+        QCOMPARE(ZipArchive::compress(source, archive), ZipArchive::kOk);
+        for (const bool zlibUnpacks : {false, true}) {
+            ZipCoders::setZlibOnly(zlibUnpacks);
+            const QString target = path(u"out-%1-%2"_s.arg(int(zlibPacks)).arg(int(zlibUnpacks)));
+            QCOMPARE(ZipArchive::extract(archive, target), ZipArchive::kOk);
+            QVERIFY2(DiskTree::snapshot(target) == expected, qPrintable(target));
+        }
+    }
+    QVERIFY(QFileInfo(path(u"built.zip"_s)).size() <= QFileInfo(path(u"zlib.zip"_s)).size());
+}
+
+void ZipRoundTripTest::compress_result_readWholeByEveryTool_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::newRow("Info-ZIP unzip") << u"unzip"_s;
+    QTest::newRow("bsdtar") << u"bsdtar"_s;
+    QTest::newRow("7-Zip") << u"7z"_s;
+    QTest::newRow("Python zipfile") << u"python3"_s;
+}
+
+// Other tools unpack what the program packed, every byte checked against the tree: files of one piece and of many,
+// stored and deflated, empty folders, Chinese names.
+void ZipRoundTripTest::compress_result_readWholeByEveryTool()
+{
+    QFETCH(QString, tool);
+    if (!hasTool(tool)) {
+        QSKIP(qPrintable(tool + u" is not installed (CI installs it)"_s));
+    }
+    makeMixedTree(path(u"source"_s));
+    makeLargeFiles(path(u"source"_s));
+    QCOMPARE(ZipArchive::compress(path(u"source"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+
+    const QString out = path(u"out"_s);
+    QVERIFY(QDir().mkpath(out));
+    QStringList arguments;
+    if (tool == u"unzip"_s) {
+        arguments = {u"-q"_s, path(u"p.zip"_s), u"-d"_s, out};
+    } else if (tool == u"bsdtar"_s) {
+        arguments = {u"-xf"_s, path(u"p.zip"_s), u"-C"_s, out};
+    } else if (tool == u"7z"_s) {
+        arguments = {u"x"_s, u"-y"_s, u"-bd"_s, u"-o"_s + out, path(u"p.zip"_s)};
+    } else {
+        arguments = {u"-c"_s, u"import zipfile, sys\nzipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])"_s,
+                     path(u"p.zip"_s), out};
+    }
+    QCOMPARE(runTool(tool, arguments, m_dir.path()), 0);
+    QCOMPARE(DiskTree::snapshot(out), DiskTree::snapshot(path(u"source"_s)));
 }
 
 // What project trees hold and "zip -r -y" keeps: executables, a read-only file, a private folder, an empty folder,
