@@ -225,6 +225,7 @@ std::optional<QList<PlannedEntry>> plan(zip_t* archive, const QString& archivePa
             planned.linkTarget = *target;
         }
         planned.modified = modificationTime(archive, i, stat);
+        planned.stat = stat;
         entries.append(planned);
     }
     if (clashes(entries)) {

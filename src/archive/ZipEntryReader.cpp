@@ -87,18 +87,16 @@ ZipEntryReader::ZipEntryReader()
 
 ZipEntryReader::~ZipEntryReader() = default;
 
-bool ZipEntryReader::read(zip_t* archive, zip_uint64_t index, const Sink& sink)
+bool ZipEntryReader::read(zip_t* archive, const zip_stat_t& stat, const Sink& sink)
 {
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat_index(archive, index, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
+    if (!(stat.valid & ZIP_STAT_INDEX) || !(stat.valid & ZIP_STAT_SIZE)) {
         return false;
     }
     constexpr zip_uint64_t kNeeded = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
     const bool encrypted = (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
     const bool raw = m_inflater && ZipCoders::inflateWithIsal() && (stat.valid & kNeeded) == kNeeded && !encrypted &&
                      (stat.comp_method == ZIP_CM_STORE || stat.comp_method == ZIP_CM_DEFLATE);
-    return raw ? readRaw(archive, index, stat, sink) : readThroughLibzip(archive, index, stat.size, sink);
+    return raw ? readRaw(archive, stat, sink) : readThroughLibzip(archive, stat.index, stat.size, sink);
 }
 
 // libzip checks the CRC only once the last byte is read, and reports it from zip_fread or zip_fclose; the size is
@@ -123,7 +121,7 @@ bool ZipEntryReader::readThroughLibzip(zip_t* archive, zip_uint64_t index, zip_u
     return zip_fclose(data) == 0 && ok;
 }
 
-bool ZipEntryReader::readRaw(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, const Sink& sink)
+bool ZipEntryReader::readRaw(zip_t* archive, const zip_stat_t& stat, const Sink& sink)
 {
 #ifdef TALLYRA_HAVE_ISAL
     // A stored entry's data is its content: its two sizes cannot differ.
@@ -131,7 +129,7 @@ bool ZipEntryReader::readRaw(zip_t* archive, zip_uint64_t index, const zip_stat_
     if (!deflated && stat.comp_size != stat.size) {
         return false;
     }
-    zip_file_t* data = zip_fopen_index(archive, index, ZIP_FL_COMPRESSED);
+    zip_file_t* data = zip_fopen_index(archive, stat.index, ZIP_FL_COMPRESSED);
     if (!data) {
         return false;
     }
@@ -150,6 +148,6 @@ bool ZipEntryReader::readRaw(zip_t* archive, zip_uint64_t index, const zip_stat_
     ok = zip_fclose(data) == 0 && ok;
     return ok && written == stat.size && crc == stat.crc;
 #else
-    return readThroughLibzip(archive, index, stat.size, sink);
+    return readThroughLibzip(archive, stat.index, stat.size, sink);
 #endif
 }

@@ -27,12 +27,14 @@ public:
     // Takes the content piece by piece, in order; answers false to stop the read, which then fails.
     using Sink = std::function<bool(const char* data, qint64 size)>;
 
-    bool read(zip_t* archive, zip_uint64_t index, const Sink& sink);
+    // The entry's facts as zip_stat_index gives them (looking them up again would cost a time conversion and a
+    // system call per entry).
+    bool read(zip_t* archive, const zip_stat_t& stat, const Sink& sink);
 
 private:
     struct Inflater;
 
-    bool readRaw(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat, const Sink& sink);
+    bool readRaw(zip_t* archive, const zip_stat_t& stat, const Sink& sink);
     bool readThroughLibzip(zip_t* archive, zip_uint64_t index, zip_uint64_t size, const Sink& sink);
 
     std::vector<char> m_in;

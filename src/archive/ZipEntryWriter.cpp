@@ -1,8 +1,8 @@
 #include "archive/ZipEntryWriter.h"
 
-#include "archive/LibzipPath.h"
 #include "archive/NativeFs.h"
 #include "archive/ZipEntryReader.h"
+#include "archive/ZipFileSource.h"
 
 #include <chrono>
 #include <memory>
@@ -43,10 +43,8 @@ bool ZipEntryWriter::run(const Progress& progress)
     std::vector<std::thread> threads;
     for (int i = 0; i < helpers; ++i) {
         threads.emplace_back([this, &helpersRunning] {
-            int error = 0;
             // The plan already checked the archive whole; this handle only reads it again.
-            const std::unique_ptr<zip_t, ArchiveCloser> own(
-                zip_open(libzipPath(m_archivePath).constData(), ZIP_RDONLY, &error));
+            const std::unique_ptr<zip_t, ArchiveCloser> own(ZipFileSource::open(m_archivePath, 0));
             if (!own || !work(own.get(), nullptr)) {
                 m_stop = true;
             }
@@ -126,7 +124,7 @@ bool ZipEntryWriter::writeFile(zip_t* archive, ZipEntryReader& reader, const Pla
     if (!out.create(path, mode)) {
         return false;
     }
-    bool ok = reader.read(archive, entry.index, [&](const char* data, qint64 size) {
+    bool ok = reader.read(archive, entry.stat, [&](const char* data, qint64 size) {
         return out.write(data, size) && advance(size, progress);
     });
     if (ok && entry.modified) {

@@ -1,9 +1,9 @@
 #include "archive/ExtractionStage.h"
 #include "archive/FreeSpace.h"
-#include "archive/LibzipPath.h"
 #include "archive/ZipArchive.h"
 #include "archive/ZipEntryPlan.h"
 #include "archive/ZipEntryWriter.h"
+#include "archive/ZipFileSource.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -64,8 +64,7 @@ int extract(const QString& archivePath, const QString& targetDir, const Progress
     if (archivePath.isEmpty() || targetDir.isEmpty() || !QFileInfo(archivePath).isFile()) {
         return kFailed;
     }
-    int error = 0;
-    ArchiveHandle archive(zip_open(libzipPath(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    ArchiveHandle archive(ZipFileSource::open(archivePath, ZIP_CHECKCONS));
     if (!archive) {
         return kFailed;
     }
