@@ -151,6 +151,11 @@ void ZipUnsafeArchivesTest::extract_unsafeArchive_refusedAndNothingWritten_data(
     badCrc.wrongCrc = true;
     QTest::newRow("wrong CRC in last entry") << after(badCrc);
 
+    // Unpacked into the stage before the damage shows: a folder under a name of bytes that are not UTF-8, which
+    // only the file system's own calls can remove again.
+    QTest::newRow("file-system name before a damaged entry")
+        << ZipBuilder().addUnix("\x8a\x8b/x.txt", "x", 0100644).add(badCrc).bytes();
+
     ZipBuilder::Entry deflated{"data.txt", DiskTree::text(50000, 12), ZipBuilder::kDeflated};
     QByteArray damaged = after(deflated);
     damaged[damaged.indexOf("data.txt") + 400] ^= char(0x5A); // inside the deflate stream
