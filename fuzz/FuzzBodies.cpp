@@ -179,8 +179,9 @@ int extractArchive(const uint8_t* data, size_t size)
             const std::optional<QByteArray> stored = NativeFs::linkTarget(path);
             require(stored.has_value());
             const QString linkTarget = NativeFs::decodeName(*stored);
+            // Not QDir::isAbsolutePath: to Qt a name that starts with ':' is a resource, and absolute.
             const QString resolved = QDir::cleanPath(
-                QDir::isAbsolutePath(linkTarget) ? linkTarget : path.left(path.lastIndexOf(u'/') + 1) + linkTarget);
+                linkTarget.startsWith(u'/') ? linkTarget : path.left(path.lastIndexOf(u'/') + 1) + linkTarget);
             require(isInside(resolved, target) || (!canonicalTarget.isEmpty() && isInside(resolved, canonicalTarget)));
         }
     });

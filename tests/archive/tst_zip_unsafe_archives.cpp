@@ -129,6 +129,9 @@ void ZipUnsafeArchivesTest::extract_unsafeArchive_refusedAndNothingWritten_data(
     // Read as text, "d/up/../x" stays inside; followed, "up" is the root and ".." leaves it.
     QTest::newRow("link climbing through a link") << links({{"d/up", ".."}, {"d/e", "up/../x"}});
     QTest::newRow("link loop") << links({{"a", "b"}, {"b", "a"}});
+    ZipBuilder::Entry linkBadCrc{"lib/up", "sub", ZipBuilder::kStored, 0, ZipBuilder::kMadeOnUnix, 0120777u << 16};
+    linkBadCrc.wrongCrc = true;
+    QTest::newRow("link with a wrong CRC") << after(linkBadCrc);
     QTest::newRow("entry written through a link")
         << ZipBuilder().addFile("ok.txt", "fine").addLink("lib", "sub").addFile("lib/evil.txt", "evil").bytes();
     QTest::newRow("entry written through a link, link last")
