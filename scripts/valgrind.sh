@@ -10,8 +10,8 @@ tests=(
     archive/tst_zip_round_trip archive/tst_zip_unsafe_archives execution/tst_work_line
     execution/tst_docking_rules fuzz/tst_fuzz_inputs reliability/tst_crash_safety reliability/tst_power_cut
     # Programs that also hold window tests run their window-free functions only: program:function,function
-    projects/tst_trash:endedBeforeAnyStep_eachProjectInTheCatalogueOrTheTrashOnce,orphanEndedBeforeAnyStep_inTheDataFolderOrTheTrashOnce
-    projects/tst_history:replacingPackage_keepsTheOneBeforeUnlessTheBytesAreTheSame,keeping_beyondTheLimits_oldestGoButNeverTheOneJustKept
+    projects/tst_trash:endedBeforeAnyStep_eachProjectInTheCatalogueOrTheTrashOnce,orphanEndedBeforeAnyStep_inTheDataFolderOrTheTrashOnce,everyOtherCommand_endedBeforeAnyStep_nothingLostNothingTwice
+    projects/tst_history:replacingPackage_keepsTheOneBeforeUnlessTheBytesAreTheSame,keeping_beyondTheLimits_oldestGoButNeverTheOneJustKept,placing_endedBeforeAnyStep_oldOrNewPackageWithItsRecord
 )
 # Qt's GLib event dispatcher keeps per-thread state that a forked check (run as another user) never frees;
 # the plain Unix dispatcher has none. Children forked for such checks are not judged.

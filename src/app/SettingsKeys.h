@@ -25,7 +25,7 @@ inline constexpr Key kBackgroundOnce{u"System", u"Bag2", u"0"};          // "1":
 inline constexpr Key kTextColour{u"System", u"Color1", u"0"};            // black
 inline constexpr Key kTextBackColour{u"System", u"Color2", u"16777215"}; // white
 inline constexpr Key kBackColour{u"System", u"Color3", u"16777215"};     // white
-inline constexpr Key kExecutionDir{u"System", u"dir"};                   // absent or empty: "run" beside the executable
+inline constexpr Key kExecutionDir{u"System", u"dir"};                   // absent: "run" beside the executable
 inline constexpr Key kHistoryVersions{u"System", u"HistoryCount", u"10"};   // earlier packages kept per project
 inline constexpr Key kHistoryMegabytes{u"System", u"HistorySize", u"2048"}; // all earlier packages together, in MiB
 inline constexpr Key kNavigationPage{u"Install", u"Ts", u"0"};

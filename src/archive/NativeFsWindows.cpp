@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <qt_windows.h>
 
 #include <filesystem>
 #include <system_error>
@@ -89,9 +90,22 @@ bool makeLink(const QByteArray&, const QString&)
 
 bool setModified(const QString& path, qint64 seconds)
 {
-    QFile file(path);
-    return QFileInfo(path).isFile() && file.open(QIODevice::ReadWrite) &&
-           file.setFileTime(QDateTime::fromSecsSinceEpoch(seconds), QFileDevice::FileModificationTime);
+    // Opened for its attributes only, so a read-only file and a folder get their time too; a link keeps its own.
+    const HANDLE handle =
+        CreateFileW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(path).utf16()), FILE_WRITE_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    // FILETIME counts 100-nanosecond steps since 1601.
+    const quint64 ticks = quint64(seconds + 11644473600LL) * 10000000ULL;
+    FILETIME modified;
+    modified.dwLowDateTime = DWORD(ticks & 0xFFFFFFFFu);
+    modified.dwHighDateTime = DWORD(ticks >> 32);
+    const bool set = SetFileTime(handle, nullptr, nullptr, &modified) != FALSE;
+    CloseHandle(handle);
+    return set;
 }
 
 bool setMode(const QString&, int)

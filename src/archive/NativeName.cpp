@@ -1,10 +1,29 @@
 #include "archive/NativeName.h"
 
+#include <QStringDecoder>
+
 namespace NativeFs {
 
 namespace {
 
 constexpr char16_t kStrayByteBase = 0xDC00;
+constexpr uchar kBackslash = 0x5C;
+
+// The bytes carried in the stray form: every byte that is not UTF-8, and a backslash that ends a GBK character.
+bool isStrayByte(char16_t c)
+{
+    return (c >= kStrayByteBase + 0x80 && c <= kStrayByteBase + 0xFF) || c == kStrayByteBase + kBackslash;
+}
+
+bool isGbkLead(uchar byte)
+{
+    return byte >= 0x81 && byte <= 0xFE;
+}
+
+bool isGbkTrail(uchar byte)
+{
+    return (byte >= 0x40 && byte <= 0xFE) && byte != 0x7F;
+}
 
 bool isContinuation(uchar byte)
 {
@@ -62,8 +81,16 @@ QString decodeName(const QByteArray& bytes)
             continue;
         }
         name += QString::fromUtf8(bytes.constData() + runStart, i - runStart);
-        name += QChar(char16_t(kStrayByteBase + uchar(bytes.at(i))));
-        runStart = ++i;
+        const uchar lead = uchar(bytes.at(i));
+        name += QChar(char16_t(kStrayByteBase + lead));
+        ++i;
+        if (isGbkLead(lead) && i < bytes.size() && isGbkTrail(uchar(bytes.at(i)))) {
+            const uchar trail = uchar(bytes.at(i));
+            name +=
+                trail >= 0x80 || trail == kBackslash ? QChar(char16_t(kStrayByteBase + trail)) : QChar(char16_t(trail));
+            ++i;
+        }
+        runStart = i;
     }
     name += QString::fromUtf8(bytes.constData() + runStart, bytes.size() - runStart);
     return name;
@@ -75,7 +102,7 @@ bool hasStrayBytes(const QString& name)
         const char16_t c = name.at(i).unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
             ++i;
-        } else if (c >= kStrayByteBase + 0x80 && c <= kStrayByteBase + 0xFF) {
+        } else if (isStrayByte(c)) {
             return true;
         }
     }
@@ -93,7 +120,7 @@ QByteArray encodeName(const QString& name)
         const char16_t c = name.at(i).unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
             ++i;
-        } else if (c >= kStrayByteBase + 0x80 && c <= kStrayByteBase + 0xFF) {
+        } else if (isStrayByte(c)) {
             bytes += QStringView(name).mid(runStart, i - runStart).toUtf8();
             bytes += char(c - kStrayByteBase);
             runStart = i + 1;
@@ -101,6 +128,20 @@ QByteArray encodeName(const QString& name)
     }
     bytes += QStringView(name).mid(runStart).toUtf8();
     return bytes;
+}
+
+QString readableName(const QString& name)
+{
+    if (!hasStrayBytes(name))
+        return name;
+    const QByteArray bytes = encodeName(name);
+    QStringDecoder chinese("GB18030", QStringDecoder::Flag::Stateless);
+    if (chinese.isValid()) {
+        const QString decoded = chinese.decode(bytes);
+        if (!chinese.hasError() && !decoded.contains(QChar::ReplacementCharacter))
+            return decoded;
+    }
+    return QString::fromUtf8(bytes);
 }
 
 } // namespace NativeFs

@@ -1,5 +1,7 @@
 #include "archive/ZipEntryName.h"
 
+#include "platform/TextCodec.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -27,12 +29,9 @@ namespace ZipEntryName {
 LegacyEncoding chooseLegacyEncoding(const QList<QByteArray>& unflaggedNames)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QStringDecoder chinese("GB18030", QStringDecoder::Flag::Stateless);
     const bool allUtf8 = std::all_of(unflaggedNames.begin(), unflaggedNames.end(),
                                      [&](const QByteArray& raw) { return decodesCleanly(utf8, raw); });
-    const bool allChinese =
-        chinese.isValid() && std::all_of(unflaggedNames.begin(), unflaggedNames.end(),
-                                         [&](const QByteArray& raw) { return decodesCleanly(chinese, raw); });
+    const bool allChinese = std::all_of(unflaggedNames.begin(), unflaggedNames.end(), &TextCodec::isValidGb18030);
     if (allUtf8 && allChinese) {
         // Chinese in UTF-8 takes three bytes a character. Names whose UTF-8 reading holds only two-byte characters
         // (GBK "目录" reads as "Ŀ¼") are far more likely GBK from Windows than accented Latin without the flag.
@@ -59,15 +58,11 @@ QString decode(const QByteArray& raw, LegacyEncoding encoding)
     switch (encoding) {
     case LegacyEncoding::Utf8:
         return decodeUtf8(raw);
-    case LegacyEncoding::Gb18030: {
-        QStringDecoder chinese("GB18030");
-        return chinese.decode(raw);
-    }
-    case LegacyEncoding::Cp437: {
-        // The ZIP format's own default; where ICU lacks it Latin-1 still keeps every byte apart.
-        QStringDecoder dos("IBM437");
-        return dos.isValid() ? QString(dos.decode(raw)) : QString::fromLatin1(raw);
-    }
+    case LegacyEncoding::Gb18030:
+        return TextCodec::decode(raw);
+    case LegacyEncoding::Cp437:
+        // The ZIP format's own default.
+        return TextCodec::decodeDos(raw);
     }
     return {};
 }

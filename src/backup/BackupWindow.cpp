@@ -76,9 +76,15 @@ void BackupWindow::backUp()
     if (path.isEmpty())
         return;
     bool done = false;
+    QStringList links;
     {
         WorkProgress progress(this, u"正在导出数据，请稍候……"_s);
-        done = DataBackup::backUp(path, progress.callback());
+        done = DataBackup::backUp(path, progress.callback(), &links);
+    }
+    if (!done && !links.isEmpty()) {
+        Prompt::error(this, u"导出数据失败！数据目录中的以下文件夹或文件是链接，备份无法包含它们所指的内容：\r\n"_s +
+                                links.join(u"\r\n"_s));
+        return;
     }
     if (!done) {
         Prompt::error(this, u"导出数据失败！"_s);

@@ -7,6 +7,7 @@
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
 #include "projects/PackageHistory.h"
+#include "projects/ProjectTrash.h"
 #include "store/RecordTable.h"
 #include "store/TableFiles.h"
 #include "store/TableSchemas.h"
@@ -193,11 +194,9 @@ void adoptHiddenLeftovers(const Home& place)
 
 // The packages of data/ that the backup's will replace by other bytes get a second name in the stage's
 // history first, so the move-in carries them into data/history/ beside the backup's own history, and the
-// undo set is not their only copy. Answers where they will lie once moved in; nothing when one could not be
-// kept, and then the restore must not go on.
-std::optional<QStringList> keepReplacedPackages(const QString& stage)
+// undo set is not their only copy. False when one could not be kept, and then the restore must not go on.
+bool keepReplacedPackages(const QString& stage)
 {
-    QStringList kept;
     const QDir staged(stage);
     for (const QString& name : staged.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
         if (!TableSchemas::isPackageFileName(name))
@@ -206,11 +205,32 @@ std::optional<QStringList> keepReplacedPackages(const QString& stage)
             PackageHistory::keepInto(stage + u"/history"_s, name.chopped(TableSchemas::packageSuffix().size()),
                                      PackageHistory::Cause::Restore, staged.filePath(name));
         if (!version)
-            return std::nullopt;
-        if (!version->isEmpty())
-            kept.append(*version);
+            return false;
     }
-    return kept;
+    return true;
+}
+
+// Links inside the data folder (a history or trash moved to another disk): an archive would hold the link and not
+// what it leads to, and a restore refuses links. The first few, by their names inside the data folder.
+QStringList linksIn(const QString& data)
+{
+    QStringList links;
+    QDirIterator it(data, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext() && links.size() < 5) {
+        const QFileInfo entry = it.nextFileInfo();
+        if (entry.isSymLink() || entry.isJunction())
+            links.append(QDir(data).relativeFilePath(entry.filePath()));
+    }
+    return links;
+}
+
+// After a restore the catalogue is another: entries whose number it holds give their packages to those projects'
+// histories, and earlier packages that came without their project go into the trash.
+void settleTrash()
+{
+    ProjectTrash::recover();
+    ProjectTrash::joinCatalogue(PackageHistory::Cause::Restore);
 }
 
 } // namespace
@@ -222,12 +242,18 @@ QString keptFolderPath()
     return home().undoRoot();
 }
 
-bool backUp(const QString& archivePath, const Progress& progress)
+bool backUp(const QString& archivePath, const Progress& progress, QStringList* links)
 {
     const QString data = QFileInfo(dataFolderPath()).canonicalFilePath();
     const QString targetFolder = QFileInfo(QFileInfo(archivePath).absolutePath()).canonicalFilePath();
     if (data.isEmpty() || targetFolder.isEmpty() || FileSystem::isInside(targetFolder, data))
         return false;
+    // A backup holds the whole data folder or is not made.
+    if (const QStringList found = linksIn(dataFolderPath()); !found.isEmpty()) {
+        if (links)
+            *links = found;
+        return false;
+    }
     return ZipArchive::compress(dataFolderPath(), archivePath, progress) == ZipArchive::kOk;
 }
 
@@ -243,6 +269,10 @@ bool restore(const QString& archivePath, const Progress& progress)
         (QFileInfo(undoRoot).isSymLink() ||
          (QFileInfo::exists(undoRoot) &&
           (!FileSystem::isRealFolder(undoRoot) || !FileSystem::sameDisk(undoRoot, place.data)))))
+        return false;
+    // A folder of data/ that is a link to another disk (a history moved there) cannot take a renamed file; the
+    // restore is refused before anything is unpacked, as a restore whose undo folder lies elsewhere is.
+    if (!linksIn(place.data).isEmpty())
         return false;
     const QString stage = place.stage();
     if (!clearStage(stage))
@@ -262,8 +292,7 @@ bool restore(const QString& archivePath, const Progress& progress)
             TableFiles::recover(path);
     }
 
-    const std::optional<QStringList> kept = keepReplacedPackages(stage);
-    if (!kept)
+    if (!keepReplacedPackages(stage))
         return discardStage();
 
     RestoreTransaction move =
@@ -281,7 +310,9 @@ bool restore(const QString& archivePath, const Progress& progress)
         pruneUndoSets(undoRoot);
     else
         dropEmptyUndoRoot(undoRoot);
-    PackageHistory::prune(*kept);
+    // Nothing is pruned here: a version the undo set does not hold would be gone for good. The merged history
+    // meets the limits at the next package kept. Projects that are back take what the trash kept of them.
+    settleTrash();
     return true;
 }
 
@@ -300,6 +331,8 @@ Interrupted finishInterruptedRestore()
     if (move.moveIn() && move.close()) {
         if (FileSystem::isRealFolder(move.places().undo))
             pruneUndoSets(place.undoRoot());
+        // The start recovers the trash right after this; the projects that are back take what it kept of them.
+        ProjectTrash::joinCatalogue(PackageHistory::Cause::Restore);
         return Interrupted::Finished;
     }
     if (move.moveBack() && move.close()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -15,14 +16,16 @@ using Progress = std::function<bool(qint64 done, qint64 total)>;
 QString keptFolderPath();
 
 // Packs the data folder into `archivePath`. Refused when the archive would lie inside the data folder, where
-// the next backup would swallow it.
-bool backUp(const QString& archivePath, const Progress& progress = {});
+// the next backup would swallow it, and when the data folder holds links (a history or trash moved to another
+// disk by a link), which an archive cannot carry: then `links` gets the first few, named inside the data folder.
+bool backUp(const QString& archivePath, const Progress& progress = {}, QStringList* links = nullptr);
 
 // Unpacks the archive into a staging folder beside the data folder and checks it is a backup: it holds the
 // project table, every table in it opens as that table, and it holds only plain files and folders. Only then
 // are the files moved into the data folder, as one transaction that survives a kill (see
-// finishInterruptedRestore); the files it replaces go to a new folder below keptFolderPath(). Files the archive
-// does not hold stay. Answers true once everything is in place and synced; on any failure the data folder is as
+// finishInterruptedRestore); the files it replaces by other bytes go to a new folder below keptFolderPath(), the
+// ones it holds with the same bytes stay as they are. Files the archive does not hold stay, and no earlier package
+// is pruned. Answers true once everything is in place and synced; on any failure the data folder is as
 // it was.
 bool restore(const QString& archivePath, const Progress& progress = {});
 

@@ -2,6 +2,7 @@
 
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "projects/FileMoves.h"
 #include "store/TableFiles.h"
 
 #include <QDir>
@@ -84,6 +85,13 @@ RestoreTransaction RestoreTransaction::planned(const Places& places)
         if (!FileSystem::isRealFolder(places.data + u'/' + folder))
             plan.m_newFolders.append(folder);
     }
+    // A file the data folder holds with the same bytes is left as it is: the restore neither moves it nor keeps
+    // it, so restoring a backup of this very installation does not put its whole history in the undo set.
+    plan.m_files.removeIf([&places](const QString& file) {
+        const QFileInfo target(places.data + u'/' + file);
+        return target.isFile() && !target.isSymLink() &&
+               FileMoves::sameBytes(target.filePath(), places.stage + u'/' + file);
+    });
     for (const QString& file : std::as_const(plan.m_files)) {
         if (present(places.data + u'/' + file))
             plan.m_replaced.insert(file);

@@ -23,7 +23,8 @@ public:
         QString journal; // the journal file
     };
 
-    // The plan for moving everything in places.stage into places.data.
+    // The plan for moving everything in places.stage into places.data that the data folder does not hold with the
+    // same bytes already.
     static RestoreTransaction planned(const Places& places);
     // The plan an interrupted restore left in its journal; isValid() is false when there is none that can be read.
     static RestoreTransaction fromJournal(const Places& places);

@@ -1,11 +1,11 @@
 #include "execution/ChooseProgramWindow.h"
 
-#include "execution/ExecutionPaths.h"
+#include "execution/WorkFiles.h"
 #include "ui/common/Naming.h"
 
-#include <QDir>
 #include <QListWidget>
 #include <QResizeEvent>
+#include <QStyle>
 
 using namespace Qt::StringLiterals;
 
@@ -41,12 +41,14 @@ void ChooseProgramWindow::resizeEvent(QResizeEvent* event)
 
 void ChooseProgramWindow::fill()
 {
-    // Files directly in the folder only: a package whose content sits in one sub-folder offers nothing.
-    const QStringList names =
-        QDir(m_dir).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : names) {
-        if (name != ExecutionPaths::markerName())
-            m_list->addItem(name);
+    // Each entry keeps the path it opens: what it shows may be a name the disk holds in other bytes.
+    auto* folder = new QListWidgetItem(style()->standardIcon(QStyle::SP_DirOpenIcon), u"打开文件夹"_s, m_list);
+    folder->setData(Qt::UserRole, m_dir);
+    folder->setToolTip(m_dir);
+    for (const WorkFiles::Offered& file : WorkFiles::filesToOpen(m_dir)) {
+        auto* item = new QListWidgetItem(file.shown, m_list);
+        item->setData(Qt::UserRole, QString(m_dir + u'/' + file.relativePath));
+        item->setToolTip(file.shown);
     }
 }
 
@@ -55,6 +57,6 @@ void ChooseProgramWindow::takeSelection()
     const QList<QListWidgetItem*> selected = m_list->selectedItems();
     if (selected.isEmpty())
         return;
-    m_chosen = m_dir + u'/' + selected.first()->text();
+    m_chosen = selected.first()->data(Qt::UserRole).toString();
     accept();
 }

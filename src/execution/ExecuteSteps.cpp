@@ -23,6 +23,9 @@ Work prepare(int recordNumber)
         work.outcome = Outcome::NoExecutionDir;
         return work;
     }
+    // The folder a new installation works in is made at its first execute; when it cannot be, making the working
+    // folder fails below and says so.
+    ExecutionPaths::makeDefaultExecutionDir(executionDir);
     work.workDir = ExecutionPaths::workDir(executionDir, project.number);
     work.workFile = ExecutionPaths::workFile(executionDir, project.number, project.packageType);
     // An existing folder fails too: the project is already in work and must be updated back or abandoned.

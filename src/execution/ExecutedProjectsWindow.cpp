@@ -1,9 +1,11 @@
 #include "execution/ExecutedProjectsWindow.h"
 
+#include "execution/AbandonWork.h"
 #include "execution/DockingRules.h"
 #include "execution/UpdateBack.h"
 #include "execution/WorkLine.h"
 #include "ui/common/Naming.h"
+#include "ui/common/PackingMessages.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
 
@@ -124,25 +126,22 @@ QTreeWidgetItem* ExecutedProjectsWindow::selectedLine() const
 
 namespace {
 
-// The first few names are enough to find what is in the way; all of them could fill the screen.
-constexpr qsizetype kNamesShown = 5;
-
-QString unpackableMessage(const QStringList& names)
-{
-    QString text = u"以下文件无法打包（链接到项目目录以外、管道或设备），请移走后再更新："_s;
-    for (qsizetype i = 0; i < names.size() && i < kNamesShown; ++i)
-        text += u"\r\n"_s + names.at(i);
-    if (names.size() > kNamesShown)
-        text += u"\r\n……"_s;
-    return text;
-}
-
 // Where the work is still to be found when it could not be stored.
 QString workPlace(const WorkLine& line)
 {
     if (line.isPackage())
         return line.package();
     return line.isZip() ? line.workingFolder() : line.workFile();
+}
+
+// Each long step of update back and 放弃 in a progress window of its own, closed before any question.
+WorkPacking::LongStepRunner progressWindows(QWidget* parent)
+{
+    return [parent](WorkPacking::LongStep step, const std::function<void(const WorkPacking::Progress&)>& work) {
+        WorkProgress progress(parent, step == WorkPacking::LongStep::Packing ? u"正在压缩项目文件，请稍候……"_s
+                                                                             : u"正在保存项目文件，请稍候……"_s);
+        work(progress.callback());
+    };
 }
 
 } // namespace
@@ -161,21 +160,22 @@ void ExecutedProjectsWindow::updateBack()
     const WorkLine line = WorkLine::parse(item->text(0));
     // Messages after the line is gone may outlive this panel; they belong to the main window then.
     QWidget* parent = m_home ? m_home.data() : this;
-    UpdateBack::Packed packed;
-    {
-        WorkProgress progress(parent, u"正在压缩项目文件，请稍候……"_s);
-        packed = UpdateBack::pack(line, progress.callback());
-    }
-    switch (packed.outcome) {
-    case UpdateBack::Outcome::Packed:
-        break;
+    UpdateBack::Calls calls;
+    calls.longStep = progressWindows(parent);
+    calls.deleteOtherFiles = [parent] {
+        return Prompt::question(parent, u"该项目的工作目录中还有其他文件，要一并删除吗？"_s);
+    };
+    calls.stored = [this, item] { removeLineAndMaybeClose(item); };
+    const UpdateBack::Result result = UpdateBack::run(line, calls);
+
+    switch (result.outcome) {
     case UpdateBack::Outcome::Changing:
         Prompt::error(parent, u"文件正在被其他程序修改，请关闭后再更新！"_s);
         return;
     case UpdateBack::Outcome::Unpackable:
-        Prompt::error(parent, unpackableMessage(packed.unpackable));
+        Prompt::error(parent, PackingMessages::unpackable(result.unpackable, u"更新"_s));
         return;
-    case UpdateBack::Outcome::Failed:
+    case UpdateBack::Outcome::PackFailed:
         if (line.isZip())
             Prompt::error(parent, u"压缩文件失败，请手动压缩后导入。\r\n文件路径："_s + line.workingFolder());
         else if (line.isFile())
@@ -185,33 +185,20 @@ void ExecutedProjectsWindow::updateBack()
             Prompt::error(parent, u"更新项目出错，已保存好的项目文件不存在："_s + line.package());
         removeLineAndMaybeClose(item);
         return;
-    }
-
-    bool stored = false;
-    {
-        WorkProgress progress(parent, u"正在保存项目文件，请稍候……"_s);
-        stored = UpdateBack::store(line, packed.package, progress.callback());
-    }
-    if (!stored) {
-        UpdateBack::discard(line, packed.package);
+    case UpdateBack::Outcome::NotStored:
         Prompt::warning(parent, u"更新项目出错，项目文件包无法存入数据目录，工作文件仍保留在："_s + workPlace(line));
         return;
+    case UpdateBack::Outcome::NotStamped:
+    case UpdateBack::Outcome::Updated:
+        break;
     }
-    // What the user made beside the worked file is not part of the package: it goes only when the user says so.
-    const bool keepOtherFiles = !UpdateBack::otherFiles(line).isEmpty() &&
-                                !Prompt::question(parent, u"该项目的工作目录中还有其他文件，要一并删除吗？"_s);
-    // The catalogue holds the work now; only its record and the leftovers of the work remain to be seen to.
-    removeLineAndMaybeClose(item);
-    const UpdateBack::Stamp stamp = UpdateBack::stampRecord(line);
-    if (stamp.recreated)
+    if (result.recreated)
         Prompt::warning(parent, u"项目已不存在，系统将重建，请注意修改项目属性。"_s);
-    UpdateBack::cleanUp(line, keepOtherFiles);
-    if (!stamp.written) {
-        // The package is in the catalogue; only its record could not be written, which must not pass as success.
+    if (result.outcome == UpdateBack::Outcome::NotStamped) {
         showDatabaseError(parent);
         return;
     }
-    if (keepOtherFiles)
+    if (result.otherFilesKept)
         Prompt::information(parent, u"更新项目成功！工作目录中的其他文件仍保留在："_s + line.workingFolder());
     else
         Prompt::information(parent, u"更新项目成功！"_s);
@@ -228,7 +215,21 @@ void ExecutedProjectsWindow::abandon()
     if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s))
         return;
     const WorkLine line = WorkLine::parse(item->text(0));
-    UpdateBack::abandon(line);
+    const AbandonWork::Result result = AbandonWork::run(line, AbandonWork::Keep::Work, progressWindows(this));
+    switch (result.outcome) {
+    case AbandonWork::Outcome::Abandoned:
+        break;
+    case AbandonWork::Outcome::Changing:
+        Prompt::error(this, u"文件正在被其他程序修改，请关闭后再放弃！"_s);
+        return;
+    case AbandonWork::Outcome::Unpackable:
+    case AbandonWork::Outcome::NotKept:
+        // The work cannot be kept; it goes only when the user says so knowing that.
+        if (!Prompt::question(this, u"工作无法保存到历史版本中，仍要放弃并删除吗？"_s))
+            return;
+        AbandonWork::run(line, AbandonWork::Keep::Nothing);
+        break;
+    }
     removeLineAndMaybeClose(item);
 }
 

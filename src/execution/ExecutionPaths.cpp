@@ -2,6 +2,8 @@
 
 #include "app/AppDir.h"
 #include "app/AppSettings.h"
+#include "platform/FileSystem.h"
+#include "store/TableSchemas.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +16,23 @@ namespace ExecutionPaths {
 
 QString executionDir()
 {
-    return executionDirFrom(AppSettings().read(SettingsKeys::kExecutionDir));
+    return executionDirFrom(AppSettings().read(SettingsKeys::kExecutionDir, defaultExecutionDir()));
+}
+
+QString defaultExecutionDir()
+{
+    return AppDir::filePath(u"run"_s);
+}
+
+bool makeDefaultExecutionDir(const QString& executionDir)
+{
+    const QString folder = QDir::cleanPath(QDir(AppDir::path()).absoluteFilePath(executionDir));
+    if (folder != QDir::cleanPath(defaultExecutionDir()))
+        return true;
+    const QFileInfo info(folder);
+    if (info.exists() || info.isSymLink())
+        return true;
+    return QDir().mkdir(folder);
 }
 
 QString executionDirFrom(const QString& configured)
@@ -22,6 +40,27 @@ QString executionDirFrom(const QString& configured)
     if (configured.trimmed().isEmpty())
         return {};
     return configured.endsWith(u'/') || configured.endsWith(QDir::separator()) ? configured : configured + u'/';
+}
+
+bool isInsideDataFolder(const QString& executionDir)
+{
+    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    if (data.isEmpty() || executionDir.trimmed().isEmpty())
+        return false;
+    // The nearest folder that exists decides, through its links, where the rest would be made.
+    QString existing = QDir::cleanPath(QDir(AppDir::path()).absoluteFilePath(executionDir));
+    QStringList rest;
+    while (!QFileInfo::exists(existing)) {
+        const QFileInfo missing(existing);
+        if (missing.path() == existing)
+            return false;
+        rest.prepend(missing.fileName());
+        existing = missing.path();
+    }
+    QString resolved = QFileInfo(existing).canonicalFilePath();
+    for (const QString& part : std::as_const(rest))
+        resolved += u'/' + part;
+    return FileSystem::isInside(resolved, data);
 }
 
 QString workDir(const QString& executionDir, const QString& number)
@@ -84,9 +123,14 @@ PendingName parsePendingName(const QString& fileName)
     return name;
 }
 
+QString abandonedPackage(const QString& number)
+{
+    return AppDir::path() + u"/.tallyra-abandon-"_s + number + u".tmp"_s;
+}
+
 QStringList partialPackagePatterns()
 {
-    return {u".tallyra-zip-*.tmp"_s, u".tallyra-update-*.tmp"_s};
+    return {u".tallyra-zip-*.tmp"_s, u".tallyra-update-*.tmp"_s, u".tallyra-abandon-*.tmp"_s};
 }
 
 QString removalFolder(const QString& executionDir, const QString& number)

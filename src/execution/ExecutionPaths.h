@@ -8,10 +8,20 @@
 namespace ExecutionPaths {
 
 // The configured execution directory with a separator at its end, or empty text when the setting is blank.
-// Read afresh on every call, since the settings window may change it at any time.
+// Without a setting it is the folder 系统设置 shows then, "run" beside the executable. Read afresh on every
+// call, since the settings window may change it at any time.
 QString executionDir();
+// appDir + "/run": the execution directory of a new installation.
+QString defaultExecutionDir();
+// Makes the default execution directory when it is the one given and is missing; no other folder is ever made,
+// since a mistyped path must not grow folders anywhere. False only when it was needed and could not be made.
+bool makeDefaultExecutionDir(const QString& executionDir);
 // The same rule applied to a given value (the value is used as it stands; only blankness is judged trimmed).
 QString executionDirFrom(const QString& configured);
+
+// Whether work below this execution directory would lie inside data/, also through a link or in folders yet to
+// be made: a backup would carry the work, and a restore would bring old work back to be listed again.
+bool isInsideDataFolder(const QString& executionDir);
 
 QString workDir(const QString& executionDir, const QString& number);
 // The copy of a single-file package: workDir + "/" + number + "." + type, or workDir + "/" + number when the
@@ -35,7 +45,12 @@ struct PendingName
 };
 PendingName parsePendingName(const QString& fileName);
 
-// What packing and copying leave beside data/ while they write (a killed update back leaves one behind).
+// Where 放弃 packs the work it keeps in the project's history, beside data/. The start removes what a kill
+// leaves there: the work is still in its folder then, or in the history already.
+QString abandonedPackage(const QString& number);
+
+// What packing and copying leave beside data/ while they write (a killed update back or 放弃 leaves one
+// behind).
 QStringList partialPackagePatterns();
 
 // Where the cleaning up of an updated working folder moves it first, so that a folder half deleted is never

@@ -10,6 +10,8 @@
 #include <system_error>
 
 #ifdef Q_OS_WIN
+#include <qt_windows.h>
+
 #include <io.h>
 #else
 #include <fcntl.h>
@@ -52,6 +54,7 @@ bool syncFile(const QString& path)
 bool syncFolder(const QString& path)
 {
 #ifdef Q_OS_WIN
+    // Windows cannot sync a folder; every rename of replace() is written through to the disk instead.
     Q_UNUSED(path);
     return true;
 #else
@@ -67,9 +70,17 @@ bool syncFolder(const QString& path)
 
 bool replace(const QString& from, const QString& to)
 {
+#ifdef Q_OS_WIN
+    // The C++ library's rename may copy between disks, which a kill can stop half-way; a rename here is one step
+    // on one disk or fails. Written through: the new name is on the disk when this answers.
+    return MoveFileExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+#else
     std::error_code error;
     std::filesystem::rename(fsPath(from), fsPath(to), error);
     return !error;
+#endif
 }
 
 bool write(const QString& target, const std::function<bool(QFile& out)>& fill)

@@ -1,24 +1,133 @@
 #include "platform/TextCodec.h"
 
+#include "platform/Gb18030.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <optional>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
+namespace {
+
+#ifdef Q_OS_WIN
+
+constexpr UINT kGb18030CodePage = 54936;
+constexpr UINT kDosCodePage = 437;
+
+bool systemHas(UINT codePage)
+{
+    return IsValidCodePage(codePage) != FALSE;
+}
+
+// Nothing when the bytes hold a sequence the code page has no character for.
+std::optional<QString> systemDecode(UINT codePage, const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return QString();
+    const int size = int(bytes.size());
+    const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.constData(), size, nullptr, 0);
+    if (length <= 0)
+        return std::nullopt;
+    QString text(length, Qt::Uninitialized);
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.constData(), size,
+                        reinterpret_cast<wchar_t*>(text.data()), length);
+    return text;
+}
+
+std::optional<QByteArray> systemEncode(UINT codePage, const QString& text)
+{
+    if (text.isEmpty())
+        return QByteArray();
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    const int size = int(text.size());
+    // Code page 54936 takes no flags and no default character: it has a code for every character.
+    const int length = WideCharToMultiByte(codePage, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return std::nullopt;
+    QByteArray bytes(length, Qt::Uninitialized);
+    WideCharToMultiByte(codePage, 0, wide, size, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+#endif
+
+// ICU's converter, where Qt has one.
+bool qtHasGb18030()
+{
+    static const bool has = QStringDecoder("GB18030").isValid();
+    return has;
+}
+
+} // namespace
 
 namespace TextCodec {
 
 QString decode(const QByteArray& bytes)
 {
-    QStringDecoder decoder("GB18030");
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+#ifdef Q_OS_WIN
+    if (systemHas(kGb18030CodePage)) {
+        // Windows turns invalid bytes into its own choice of characters; the table replaces them as ICU does.
+        if (const std::optional<QString> text = systemDecode(kGb18030CodePage, bytes))
+            return *text;
+        return Gb18030::decode(bytes);
+    }
+#endif
+    if (qtHasGb18030()) {
+        QStringDecoder decoder("GB18030");
+        return decoder.decode(bytes);
+    }
+    return Gb18030::decode(bytes);
 }
 
 QByteArray encode(const QString& text)
 {
-    QStringEncoder encoder("GB18030");
-    if (!encoder.isValid())
-        return text.toLocal8Bit();
-    return encoder.encode(text);
+#ifdef Q_OS_WIN
+    if (systemHas(kGb18030CodePage)) {
+        if (const std::optional<QByteArray> bytes = systemEncode(kGb18030CodePage, text))
+            return *bytes;
+        return Gb18030::encode(text);
+    }
+#endif
+    if (qtHasGb18030()) {
+        QStringEncoder encoder("GB18030");
+        return encoder.encode(text);
+    }
+    return Gb18030::encode(text);
+}
+
+bool isValidGb18030(const QByteArray& bytes)
+{
+#ifdef Q_OS_WIN
+    if (systemHas(kGb18030CodePage)) {
+        const std::optional<QString> text = systemDecode(kGb18030CodePage, bytes);
+        return text && !text->contains(QChar::ReplacementCharacter);
+    }
+#endif
+    if (qtHasGb18030()) {
+        QStringDecoder decoder("GB18030", QStringDecoder::Flag::Stateless);
+        const QString text = decoder.decode(bytes);
+        return !decoder.hasError() && !text.contains(QChar::ReplacementCharacter);
+    }
+    bool clean = false;
+    const QString text = Gb18030::decode(bytes, &clean);
+    return clean && !text.contains(QChar::ReplacementCharacter);
+}
+
+QString decodeDos(const QByteArray& bytes)
+{
+#ifdef Q_OS_WIN
+    // Every byte has a character in code page 437.
+    if (systemHas(kDosCodePage)) {
+        if (const std::optional<QString> text = systemDecode(kDosCodePage, bytes))
+            return *text;
+    }
+#endif
+    QStringDecoder dos("IBM437");
+    return dos.isValid() ? QString(dos.decode(bytes)) : QString::fromLatin1(bytes);
 }
 
 bool isValidUtf8(const QByteArray& bytes)

@@ -72,12 +72,17 @@ QString orphanPath(const QString& fileName)
 QStringList deleteOrphans(const QStringList& fileNames)
 {
     QStringList failed;
+    QStringList numbers;
     for (const QString& name : fileNames) {
         const QString path = orphanPath(name);
-        if (path.isEmpty() || !QFileInfo(path).isFile() ||
-            !ProjectTrash::moveOrphanIn(name.chopped(TableSchemas::packageSuffix().size())))
+        if (path.isEmpty() || !QFileInfo(path).isFile())
             failed.append(name);
+        else
+            numbers.append(name.chopped(TableSchemas::packageSuffix().size()));
     }
+    // One batch for all of them; a package whose project is in the trash joins that project's entry.
+    for (const QString& number : ProjectTrash::moveOrphansIn(numbers))
+        failed.append(TableSchemas::packageFileOf(number));
     return failed;
 }
 

@@ -40,8 +40,8 @@ Result check();
 // the folder or beside the packages is ever touched.
 QString orphanPath(const QString& fileName);
 
-// Moves these files of the data folder into the trash, where 还原 can put them back; answers the names that
-// could not be moved.
+// Moves these files of the data folder into the trash with their earlier packages, where 还原 can put them back;
+// a package whose project is in the trash joins that project's entry. Answers the names that could not be moved.
 QStringList deleteOrphans(const QStringList& fileNames);
 
 } // namespace CatalogueCheck

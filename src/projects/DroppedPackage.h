@@ -2,16 +2,18 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
-// What a drop on the project list offers as a new project's package.
+// What a drop on the project list offers as new projects' packages.
 namespace DroppedPackage {
 
-// The path of the one local file among `urls`; empty for a folder, for several items, for a web address and
-// for a file that is not there.
-QString pathOf(const QList<QUrl>& urls);
+// The paths of the local files and folders among `urls`, in the order dropped; web addresses and what is not
+// there are passed over.
+QStringList pathsOf(const QList<QUrl>& urls);
 
-// The project name a dropped file suggests: its name without the last extension ("记账本.zip" → "记账本").
+// The project name a dropped package suggests: a file's name without the last extension ("记账本.zip" →
+// "记账本"), a folder's whole name ("记账本 v1.2").
 QString suggestedName(const QString& path);
 
 } // namespace DroppedPackage

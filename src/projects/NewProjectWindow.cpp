@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "platform/Clock.h"
+#include "projects/FolderPackage.h"
 #include "projects/ProjectForm.h"
 #include "projects/ProjectNumber.h"
 #include "projects/ProjectRules.h"
@@ -55,11 +56,15 @@ void NewProjectWindow::confirm()
 
     const ProjectRecord project = m_form->edited();
     const bool packageRequired = !AppSettings().readFlag(SettingsKeys::kImportOptional);
+    std::unique_ptr<FolderPackage> packedFolder;
+    const std::optional<QString> package = m_form->packageToStore(packageRequired, packedFolder);
+    if (!package)
+        return;
 
     ProjectRules::AddOutcome outcome;
     {
         WorkProgress progress(this, u"正在复制文件，请稍候……"_s);
-        outcome = ProjectRules::addProject(project, m_form->package->text(), packageRequired, progress.callback());
+        outcome = ProjectRules::addProject(project, *package, packageRequired, progress.callback());
     }
     switch (outcome) {
     case ProjectRules::AddOutcome::Added:

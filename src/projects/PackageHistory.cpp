@@ -5,7 +5,9 @@
 #include "platform/Clock.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "projects/FileMoves.h"
 #include "projects/ProjectCatalogue.h"
+#include "projects/WriteSteps.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -22,7 +24,6 @@ namespace PackageHistory {
 
 namespace {
 
-constexpr qint64 kCompareChunk = 1 << 20;
 constexpr qint64 kMebibyte = 1024 * 1024;
 
 const QString kTimeFormat = u"yyyyMMdd-HHmmss-zzz"_s;
@@ -42,7 +43,8 @@ const QList<CauseName>& causeNames()
     static const QList<CauseName> names{
         {Cause::Update, u"update"_s, u"更新项目"_s}, {Cause::UpdateBack, u"updateback"_s, u"更新回"_s},
         {Cause::Restore, u"restore"_s, u"导入"_s},   {Cause::Revert, u"revert"_s, u"恢复版本"_s},
-        {Cause::Undelete, u"undelete"_s, u"还原"_s}, {Cause::Create, u"create"_s, u"新建项目"_s}};
+        {Cause::Undelete, u"undelete"_s, u"还原"_s}, {Cause::Create, u"create"_s, u"新建项目"_s},
+        {Cause::Abandon, u"abandon"_s, u"放弃"_s},   {Cause::Check, u"check"_s, u"检查数据"_s}};
     return names;
 }
 
@@ -104,6 +106,50 @@ QList<Version> versionsIn(const QString& folder)
     return found;
 }
 
+// Where a version kept now goes: its time is now, or a millisecond after the newest version when the clock stands
+// still or runs behind, and later still while a version of that name exists in `folder` or `alsoTaken`.
+QString freeVersionPath(const QString& folder, Cause cause, const QString& packageType, const QString& alsoTaken)
+{
+    // A table made elsewhere may hold any text as a package type; one that cannot stand in a file name is
+    // not kept with the version, which then exports under the dialog's catch-all filter.
+    const QString type = FileSystem::isValidFileName(packageType, 32) ? packageType : QString();
+    QDateTime time = Clock::now();
+    if (const QList<Version> existing = versionsIn(folder); !existing.isEmpty() && time <= existing.first().time)
+        time = existing.first().time.addMSecs(1);
+    const auto taken = [&](const QString& candidate) {
+        const QFileInfo here(folder + u'/' + candidate);
+        return here.exists() || here.isSymLink() ||
+               (!alsoTaken.isEmpty() && QFileInfo::exists(alsoTaken + u'/' + candidate));
+    };
+    QString name = versionName(time, cause, type);
+    while (taken(name)) {
+        time = time.addMSecs(1);
+        name = versionName(time, cause, type);
+    }
+    return folder + u'/' + name;
+}
+
+// Whether a version of the project holds the bytes of `file`; only versions of its size are read.
+bool keptAlready(const QString& number, const QString& file)
+{
+    const qint64 size = QFileInfo(file).size();
+    const QList<Version> kept = versions(number);
+    return std::any_of(kept.cbegin(), kept.cend(),
+                       [&](const Version& v) { return v.size == size && FileMoves::sameBytes(file, v.path); });
+}
+
+QString placingSuffix()
+{
+    return u".placing"_s;
+}
+
+// Beside the stored package: "<number>.fd1.<package type>.placing". The package type, the text after the last dot of
+// a file name, holds no dot itself, so the name says both.
+QString placingPath(const QString& number, const QString& packageType)
+{
+    return ProjectCatalogue::packagePath(number) + u'.' + packageType + placingSuffix();
+}
+
 } // namespace
 
 QString label(Cause cause)
@@ -159,18 +205,7 @@ void setLinksRefused(bool refused)
 
 bool sameBytes(const QString& a, const QString& b)
 {
-    if (FileSystem::sameFile(a, b))
-        return true;
-    QFile first(a);
-    QFile second(b);
-    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) || first.size() != second.size())
-        return false;
-    while (!first.atEnd()) {
-        const QByteArray chunk = first.read(kCompareChunk);
-        if (chunk.isEmpty() || chunk != second.read(kCompareChunk))
-            return false;
-    }
-    return second.atEnd();
+    return FileMoves::sameBytes(a, b);
 }
 
 QString keepFileInto(const QString& current, const QString& folder, Cause cause, const QString& packageType,
@@ -178,25 +213,7 @@ QString keepFileInto(const QString& current, const QString& folder, Cause cause,
 {
     if (!makeFolder(folder))
         return {};
-    // A table made elsewhere may hold any text as a package type; one that cannot stand in a file name is
-    // not kept with the version, which then exports under the dialog's catch-all filter.
-    const QString type = FileSystem::isValidFileName(packageType, 32) ? packageType : QString();
-    // Two versions kept within one millisecond (or under a clock that stands still) still get names of their
-    // own, in the order they were kept.
-    QDateTime time = Clock::now();
-    if (const QList<Version> existing = versionsIn(folder); !existing.isEmpty() && time <= existing.first().time)
-        time = existing.first().time.addMSecs(1);
-    const auto taken = [&](const QString& candidate) {
-        const QFileInfo here(folder + u'/' + candidate);
-        return here.exists() || here.isSymLink() ||
-               (!alsoTaken.isEmpty() && QFileInfo::exists(alsoTaken + u'/' + candidate));
-    };
-    QString name = versionName(time, cause, type);
-    while (taken(name)) {
-        time = time.addMSecs(1);
-        name = versionName(time, cause, type);
-    }
-    const QString path = folder + u'/' + name;
+    const QString path = freeVersionPath(folder, cause, packageType, alsoTaken);
     // A link costs no byte and no time; only a disk without links pays for a complete copy.
     if ((!s_linksRefused && DurableFile::keepAs(current, path)) || FileSystem::copyFile(current, path))
         return path;
@@ -217,8 +234,8 @@ std::optional<QString> keepInto(const QString& history, const QString& number, C
         return QString();
     if (!replacement.isEmpty() && sameBytes(stored, replacement))
         return QString();
-    const QList<Version> kept = versions(number);
-    if (!kept.isEmpty() && sameBytes(stored, kept.first().path))
+    // A package that comes back (恢复此版本, then replaced again) is kept once, not once more each time.
+    if (keptAlready(number, stored))
         return QString();
     const QString folder = history + u'/' + TableSchemas::packageFileOf(number);
     const QString version = keepFileInto(stored, folder, cause, packageTypeOf(number), folderOf(number));
@@ -291,37 +308,153 @@ void prune(const QStringList& spared)
     }
 }
 
+bool adopt(const QString& file, const QString& number, Cause cause, const QString& packageType)
+{
+    if (!TableSchemas::hasPackageFile(number) || !QFileInfo(file).isFile())
+        return false;
+    const QString stored = ProjectCatalogue::packagePath(number);
+    if ((QFileInfo(stored).isFile() && sameBytes(file, stored)) || keptAlready(number, file))
+        return QFile::remove(file);
+    const QString folder = folderOf(number);
+    if (!makeFolder(folder))
+        return false;
+    const QString version = freeVersionPath(folder, cause, packageType, {});
+    if (!FileMoves::moveFile(file, version))
+        return false;
+    DurableFile::syncFolder(folder);
+    return true;
+}
+
+bool adoptVersions(const QString& folder, const QString& number, bool sync)
+{
+    if (!FileSystem::isRealFolder(folder))
+        return true;
+    if (!TableSchemas::hasPackageFile(number) || !makeFolder(rootFolder()))
+        return false;
+    const bool merged = FileMoves::mergeFolder(folder, folderOf(number), &laterName);
+    if (sync) {
+        DurableFile::syncFolder(rootFolder());
+        DurableFile::syncFolder(QFileInfo(folder).absolutePath());
+    }
+    return merged;
+}
+
+QString laterName(const QString& name)
+{
+    const QRegularExpressionMatch match = versionPattern().match(name);
+    const QDateTime time = match.hasMatch() ? QDateTime::fromString(match.captured(1), kTimeFormat) : QDateTime();
+    const auto known = std::find_if(causeNames().cbegin(), causeNames().cend(),
+                                    [&match](const CauseName& n) { return n.token == match.captured(2); });
+    if (!time.isValid() || known == causeNames().cend())
+        return name + u"-1"_s;
+    return versionName(time.addMSecs(1), known->cause, match.captured(3));
+}
+
+PlaceOutcome place(const QString& number, const QString& packageType, Cause cause,
+                   const std::function<bool(const QString& path)>& prepare, const std::function<bool()>& commit)
+{
+    const QString stored = ProjectCatalogue::packagePath(number);
+    const QString placing = placingPath(number, packageType);
+    if (!TableSchemas::hasPackageFile(number) || !FileSystem::isValidFileName(QFileInfo(placing).fileName()))
+        return PlaceOutcome::NotPrepared;
+    WriteSteps::next();
+    QFile::remove(placing);
+    if (!prepare(placing)) {
+        QFile::remove(placing);
+        return PlaceOutcome::NotPrepared;
+    }
+    WriteSteps::next();
+    const std::optional<QString> kept = keep(number, cause, placing);
+    if (!kept) {
+        QFile::remove(placing);
+        return PlaceOutcome::HistoryRefused;
+    }
+    WriteSteps::next();
+    if (!commit()) {
+        QFile::remove(placing);
+        drop(*kept);
+        return PlaceOutcome::RecordRefused;
+    }
+    // The record names the new package now: from here on the next start puts it in place if this does not.
+    WriteSteps::next();
+    if (!DurableFile::replace(placing, stored))
+        return PlaceOutcome::Unfinished;
+    DurableFile::syncFolder(QFileInfo(stored).absolutePath());
+    if (!kept->isEmpty())
+        prune({*kept});
+    return PlaceOutcome::Placed;
+}
+
+QStringList finishPlacing()
+{
+    QStringList finished;
+    const QDir data(AppDir::path() + u'/' + TableSchemas::dataFolderName());
+    const QString fd1 = TableSchemas::packageSuffix();
+    for (const QString& name : data.entryList({u"*"_s + placingSuffix() + u"*"_s}, QDir::Files | QDir::Hidden)) {
+        const QString path = data.filePath(name);
+        if (!name.endsWith(placingSuffix())) {
+            // A copy into the placing name that a kill cut off.
+            if (name.contains(placingSuffix() + u".tmp-"_s))
+                QFile::remove(path);
+            continue;
+        }
+        const QString stem = name.chopped(placingSuffix().size());
+        const qsizetype dot = stem.lastIndexOf(u'.');
+        if (dot < 0 || !stem.left(dot).endsWith(fd1))
+            continue;
+        const QString type = stem.mid(dot + 1);
+        const QString number = stem.left(dot).chopped(fd1.size());
+        const int record = ProjectCatalogue::recordOf(number);
+        const bool committed = record > 0 && ProjectCatalogue::readProject(record).packageType == type;
+        if (committed && keepCurrent(number, Cause::Update, path) &&
+            DurableFile::replace(path, ProjectCatalogue::packagePath(number))) {
+            DurableFile::syncFolder(data.path());
+            finished.append(number);
+        } else if (!committed) {
+            QFile::remove(path);
+        }
+    }
+    return finished;
+}
+
 RevertOutcome revert(int recordNumber, const Version& version)
 {
     const ProjectRecord project = ProjectCatalogue::readProject(recordNumber);
     if (project.number.isEmpty() || !TableSchemas::hasPackageFile(project.number) || !QFileInfo(version.path).isFile())
         return RevertOutcome::Missing;
-    const std::optional<QString> kept = keep(project.number, Cause::Revert, version.path);
-    if (!kept)
-        return RevertOutcome::Failed;
-
-    // The version is given a second name beside the stored package and that name renamed over it, so the
-    // stored package is replaced in one step and the version stays in the history as it was.
-    const QString stored = ProjectCatalogue::packagePath(project.number);
-    if (!QFileInfo(stored).isFile() || !sameBytes(stored, version.path)) {
-        const QString temporary = DurableFile::temporaryBeside(stored);
-        const bool placed =
-            (DurableFile::keepAs(version.path, temporary) || FileSystem::copyFile(version.path, temporary)) &&
-            DurableFile::replace(temporary, stored) && DurableFile::syncFolder(QFileInfo(stored).absolutePath());
-        if (!placed) {
-            QFile::remove(temporary);
-            drop(*kept);
-            return RevertOutcome::Failed;
-        }
-    }
-    prune({*kept});
-
-    ProjectTable projects;
-    if (!projects.open() || !projects.goTo(recordNumber))
+    // The version gets a second name beside the stored package, which takes the stored name once the record names
+    // the version's package type; the version stays in the history as it was.
+    const auto prepare = [&version](const QString& path) {
+        return !s_linksRefused ? FileMoves::linkOrCopy(version.path, path) : FileSystem::copyFile(version.path, path);
+    };
+    const auto commit = [&] {
+        ProjectTable projects;
+        if (!projects.open() || !projects.goTo(recordNumber))
+            return false;
+        ProjectRecord record = projects.readProject();
+        if (record.number != project.number)
+            return false;
+        if (record.packageType == version.packageType)
+            return true;
+        record.packageType = version.packageType;
+        return projects.modifyProject(record);
+    };
+    switch (place(project.number, version.packageType, Cause::Revert, prepare, commit)) {
+    case PlaceOutcome::Placed:
+    case PlaceOutcome::Unfinished:
+        return RevertOutcome::Reverted;
+    case PlaceOutcome::RecordRefused:
         return RevertOutcome::DatabaseError;
-    ProjectRecord record = projects.readProject();
-    record.packageType = version.packageType;
-    return projects.modifyProject(record) ? RevertOutcome::Reverted : RevertOutcome::DatabaseError;
+    case PlaceOutcome::NotPrepared:
+    case PlaceOutcome::HistoryRefused:
+        break;
+    }
+    return RevertOutcome::Failed;
+}
+
+void setBeforeEachStep(std::function<void()> hook)
+{
+    WriteSteps::setBeforeEach(std::move(hook));
 }
 
 } // namespace PackageHistory

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The earlier packages of each project, kept in the data folder (so a backup carries them) whenever a stored
@@ -23,12 +24,14 @@ enum class Cause {
     Revert,     // 恢复此版本: the package that was current then
     Undelete,   // 还原 from the trash over a package that lay in the data folder
     Create,     // 新建项目 over a package that lay in the data folder under the new number
+    Abandon,    // 放弃 of work that differed from the stored package: the work itself, not a replaced package
+    Check, // 检查数据's 删除文件: a package without a project, kept beside the one its entry in the trash has
 };
 QString label(Cause cause);
 
 // Keeps the project's stored package as its newest version before something replaces it. Nothing is kept when
-// there is no stored package, or when it has the same bytes as `replacement` (when given) or as the newest
-// version already kept. False only when a stored package could not be kept: the caller must then not replace
+// there is no stored package, or when it has the same bytes as `replacement` (when given) or as any version
+// already kept. False only when a stored package could not be kept: the caller must then not replace
 // it. Afterwards the oldest versions beyond the limits of the settings go.
 bool keepCurrent(const QString& number, Cause cause, const QString& replacement = {});
 
@@ -78,14 +81,46 @@ void setLinksRefused(bool refused);
 // Whether two files hold the same bytes (the same file through two names, or equal sizes and contents).
 bool sameBytes(const QString& a, const QString& b);
 
+// Moves `file` (a package the trash held) into the project's history as its newest version, of the package type
+// given; when the stored package or a kept version has its bytes, the file just goes. False when it could not be
+// moved; it stays where it was then.
+bool adopt(const QString& file, const QString& number, Cause cause, const QString& packageType);
+// Moves the versions in `folder` (kept by the trash) into the project's history, each under its own name (or, when
+// that name holds other bytes, a millisecond later); a version whose bytes the history holds under its name goes.
+// Without `sync` the caller syncs the history folder and the folder's parent once for many projects.
+bool adoptVersions(const QString& folder, const QString& number, bool sync = true);
+// The name of a version kept a millisecond after the one named `name`.
+QString laterName(const QString& name);
+
+enum class PlaceOutcome {
+    Placed,
+    NotPrepared,    // the new package could not be written beside the stored one; nothing changed
+    HistoryRefused, // the stored package could not be kept in the history; nothing changed
+    RecordRefused,  // the record could not be changed; nothing changed
+    Unfinished,     // the record is changed; the next start puts the package in place
+};
+// Makes a new package the project's stored package together with a change of its record that names
+// `packageType`, so that whatever step a kill ends it at, the next start (finishPlacing) shows the old package with
+// the old record or the new package with the new one. `prepare` writes the new package to the path it is given,
+// beside the stored one; the stored package is kept in the history (cause) unless its bytes are kept already; then
+// `commit` changes the record, answering whether it did; only then the new package takes the stored one's name.
+PlaceOutcome place(const QString& number, const QString& packageType, Cause cause,
+                   const std::function<bool(const QString& path)>& prepare, const std::function<bool()>& commit);
+// At the start: puts in place the packages of placings a kill cut off after their record changed, and removes
+// those of the others. Answers the numbers whose package was put in place.
+QStringList finishPlacing();
+
 enum class RevertOutcome {
     Reverted,
     Missing,       // the version is gone, or the record names no project that can have a package
-    Failed,        // the current package could not be kept, or the version not put in its place
-    DatabaseError, // the package is in place but the record's package type could not be written
+    Failed,        // the current package could not be kept, or the version not put beside it
+    DatabaseError, // the record's package type could not be written; the package is as it was
 };
 // Makes the version the project's stored package, keeping the current one first (cause Revert); the version
-// stays in the history. The record's package type becomes the version's.
+// stays in the history. The record's package type becomes the version's, in the same step (see place).
 RevertOutcome revert(int recordNumber, const Version& version);
+
+// Called before every step of revert and place that changes a file or the table; tests end the process there.
+void setBeforeEachStep(std::function<void()> hook);
 
 } // namespace PackageHistory

@@ -2,9 +2,13 @@
 
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
+#include "projects/FolderPackage.h"
 #include "ui/common/Naming.h"
+#include "ui/common/NoteBox.h"
+#include "ui/common/PackingMessages.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/TypeCombo.h"
+#include "ui/common/WorkProgress.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -13,6 +17,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -33,6 +38,7 @@ QDateEdit* datePicker(QWidget* parent, const QString& name, const QRect& geometr
 } // namespace
 
 ProjectForm::ProjectForm(QDialog* dialog, const Shape& shape)
+    : m_dialog(dialog)
 {
     group = placed(new QGroupBox(dialog), u"分组框1"_s, QRect(9, 5, 346, shape.groupHeight));
     const auto label = [&](Row row, const QString& objectName, const QString& caption, int left = 8) {
@@ -63,6 +69,7 @@ ProjectForm::ProjectForm(QDialog* dialog, const Shape& shape)
     QLabel* notesLabel = placedLabel(group, u"标签6"_s, u"备注："_s, QRect(8, shape.labelTops[NotesRow], 80, 24));
     notes = placed(new QPlainTextEdit(group), u"备注编辑框"_s, QRect(73, shape.boxTops[NotesRow], 262, 152));
     notes->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    tabMovesFocus(notes);
 
     ok =
         placed(new QPushButton(u"确  定"_s, dialog), u"确定按钮"_s, QRect(shape.buttonsLeft, shape.buttonsTop, 97, 32));
@@ -81,11 +88,23 @@ ProjectForm::ProjectForm(QDialog* dialog, const Shape& shape)
     labelFor(notesLabel, notes);
 
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-    QObject::connect(browse, &QPushButton::clicked, dialog, [box = package, dialog, filter = shape.packageFilter] {
+    // A package is a file, or a folder that is packed when the project is stored: the button asks which.
+    browseMenu = named(new QMenu(browse), u"浏览菜单"_s);
+    QAction* chooseFile = browseMenu->addAction(u"&F.选择文件"_s);
+    QAction* chooseFolder = browseMenu->addAction(u"&D.选择文件夹"_s);
+    QObject::connect(browse, &QPushButton::clicked, browseMenu, [button = browse, menu = browseMenu] {
+        menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+    });
+    QObject::connect(chooseFile, &QAction::triggered, dialog, [box = package, dialog, filter = shape.packageFilter] {
         Prompt::FileDialog choice;
         choice.defaultSuffix = u"zip"_s;
         choice.filter = filter;
         const QString path = Prompt::openFile(dialog, choice);
+        if (!path.isEmpty())
+            box->setText(path);
+    });
+    QObject::connect(chooseFolder, &QAction::triggered, dialog, [box = package, dialog] {
+        const QString path = Prompt::browseFolder(dialog, u"请选择项目文件夹："_s);
         if (!path.isEmpty())
             box->setText(path);
     });
@@ -104,4 +123,31 @@ ProjectRecord ProjectForm::edited() const
         project.lastUpdate = QDateTime(lastUpdate->date(), QTime(0, 0));
     project.notes = TextCodec::toCrLf(notes->toPlainText());
     return project;
+}
+
+std::optional<QString> ProjectForm::packageToStore(bool stored, std::unique_ptr<FolderPackage>& packed) const
+{
+    const QString chosen = package->text();
+    if (!FolderPackage::isFolder(chosen))
+        return chosen;
+    if (!stored || number->text().isEmpty() || name->text().isEmpty())
+        return FolderPackage::packageName(chosen);
+    {
+        WorkProgress progress(m_dialog, u"正在压缩项目文件，请稍候……"_s);
+        packed = std::make_unique<FolderPackage>(chosen, progress.callback());
+    }
+    switch (packed->outcome()) {
+    case FolderPackage::Outcome::Packed:
+        return packed->package();
+    case FolderPackage::Outcome::Changing:
+        Prompt::error(m_dialog, u"文件正在被其他程序修改，请关闭后再试！"_s);
+        break;
+    case FolderPackage::Outcome::Unpackable:
+        Prompt::error(m_dialog, PackingMessages::unpackable(packed->unpackable(), u"试"_s));
+        break;
+    case FolderPackage::Outcome::Failed:
+        Prompt::error(m_dialog, u"项目包文件不存在或读取失败！"_s);
+        break;
+    }
+    return std::nullopt;
 }

@@ -43,42 +43,37 @@ AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool 
     if (numberTaken(project.number))
         return AddOutcome::DuplicateNumber;
 
-    // The number names the package file: one that is no valid file name (or would climb out of the data
-    // folder) cannot be stored, which counts as a package that could not be read.
-    const QString package = ProjectCatalogue::packagePath(project.number);
-    const bool hadPackage = QFileInfo::exists(package);
-    // A package a delete left under this number is replaced only once it is kept in the new project's history.
-    std::optional<QString> kept = QString();
-    if (packageRequired) {
-        if (!TableSchemas::hasPackageFile(project.number))
-            return AddOutcome::PackageMissing;
-        kept = PackageHistory::keep(project.number, PackageHistory::Cause::Create, packageSource);
-        if (!kept)
-            return AddOutcome::PackageMissing;
-        if (!FileSystem::copyFile(packageSource, package, progress)) {
-            PackageHistory::drop(*kept);
-            return AddOutcome::PackageMissing;
-        }
-    }
-
     project.packageType = ProjectTable::extensionOf(packageSource);
     project.lastUpdate = project.startTime;
-    bool appended = false;
-    {
+    const auto append = [&project] {
         ProjectTable projects;
-        appended = projects.open() && projects.appendProject(project);
-    }
-    if (!appended) {
-        // The package that lay there before goes back in place; one stored for this record alone goes.
-        if (packageRequired && !kept->isEmpty() && DurableFile::replace(*kept, package)) {
-            DurableFile::syncFolder(QFileInfo(package).absolutePath());
-            PackageHistory::drop(*kept);
-        } else if (packageRequired && !hadPackage)
-            QFile::remove(package);
+        return projects.open() && projects.appendProject(project);
+    };
+    if (packageRequired) {
+        // The number names the package file: one that is no valid file name (or would climb out of the data
+        // folder) cannot be stored, which counts as a package that could not be read.
+        if (!TableSchemas::hasPackageFile(project.number))
+            return AddOutcome::PackageMissing;
+        // The package is copied beside its place first and takes it only once the record is in, so a kill leaves
+        // no project, or the project with its package; a package a delete left under the number goes into the new
+        // project's history first.
+        const auto copy = [&](const QString& path) { return FileSystem::copyFile(packageSource, path, progress); };
+        switch (
+            PackageHistory::place(project.number, project.packageType, PackageHistory::Cause::Create, copy, append)) {
+        case PackageHistory::PlaceOutcome::Placed:
+        case PackageHistory::PlaceOutcome::Unfinished:
+            break;
+        case PackageHistory::PlaceOutcome::NotPrepared:
+        case PackageHistory::PlaceOutcome::HistoryRefused:
+            return AddOutcome::PackageMissing;
+        case PackageHistory::PlaceOutcome::RecordRefused:
+            return AddOutcome::DatabaseError;
+        }
+    } else if (!append()) {
         return AddOutcome::DatabaseError;
     }
-    if (!kept->isEmpty())
-        PackageHistory::prune({*kept});
+    // The number is a project's again: what the trash kept of that number belongs to its history.
+    ProjectTrash::joinCatalogue(PackageHistory::Cause::Create, {project.number});
     return AddOutcome::Added;
 }
 
@@ -128,9 +123,9 @@ UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const
     return projects.modifyProject(record) ? UpdateOutcome::Updated : UpdateOutcome::DatabaseError;
 }
 
-int deleteProjects(const QList<int>& recordNumbers, bool withPackages)
+int deleteProjects(const QList<int>& recordNumbers, bool withPackages, const Progress& progress)
 {
-    const int moved = ProjectTrash::moveIn(recordNumbers, withPackages);
+    const int moved = ProjectTrash::moveIn(recordNumbers, withPackages, progress);
     return moved == ProjectTrash::kMoveFailed ? kDeleteFailed : moved;
 }
 
@@ -157,25 +152,43 @@ Stamp stampLastUpdate(const QString& number, const QString& packageType)
 {
     const QDateTime now = Clock::now();
     Stamp stamp;
-    ProjectTable table;
-    table.open();
-    if (table.findProjectByNumber(number)) {
-        stamp.written = table.writeField(ProjectField::LastUpdate, now);
-    } else {
-        stamp.recreated = true;
-        ProjectRecord project;
-        project.number = number;
-        project.name = u"自动创建项目"_s;
-        project.type = 0;
-        project.version = u"1.0"_s;
-        project.startTime = now;
-        project.lastUpdate = now;
-        project.packageType = packageType;
-        project.notes =
-            ValueText::date(now.date()) + u"在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s;
-        stamp.written = table.appendProject(project);
+    {
+        ProjectTable table;
+        table.open();
+        if (table.findProjectByNumber(number)) {
+            stamp.written = table.writeField(ProjectField::LastUpdate, now);
+            return stamp;
+        }
     }
-    table.close();
+    // Deleted while it was worked on: the project comes out of the trash with its texts, and the package it was
+    // executed from stays in its history.
+    switch (ProjectTrash::takeBack(number, now, packageType)) {
+    case ProjectTrash::TakeBackOutcome::TakenBack:
+        stamp.written = true;
+        stamp.fromTrash = true;
+        return stamp;
+    case ProjectTrash::TakeBackOutcome::DatabaseError:
+        return stamp;
+    case ProjectTrash::TakeBackOutcome::NotInTrash:
+        break;
+    }
+    stamp.recreated = true;
+    ProjectRecord project;
+    project.number = number;
+    project.name = u"自动创建项目"_s;
+    project.type = 0;
+    project.version = u"1.0"_s;
+    project.startTime = now;
+    project.lastUpdate = now;
+    project.packageType = packageType;
+    project.notes =
+        ValueText::date(now.date()) + u"在执行过程中项目文件丢失，此记录为系统自动创建，请您修改此项目的属性。"_s;
+    {
+        ProjectTable table;
+        stamp.written = table.open() && table.appendProject(project);
+    }
+    if (stamp.written)
+        ProjectTrash::joinCatalogue(PackageHistory::Cause::UpdateBack, {number});
     return stamp;
 }
 

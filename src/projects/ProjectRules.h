@@ -23,10 +23,11 @@ enum class AddOutcome {
     DatabaseError,   // the record could not be written; no package of it is left behind
 };
 
-// Adds one project: checks the number and the name, stores a copy of `packageSource` as the project's
-// package (when `packageRequired`), then appends the record. The record's package type is taken from the
-// chosen path and its last update is its start time. A package stored for a record that could not be written
-// is removed again, so no package belongs to no project; one that was there before is left as it was.
+// Adds one project: checks the number and the name, copies `packageSource` beside the project's package (when
+// `packageRequired`), appends the record and only then puts the copy in place (PackageHistory::place), so a kill at
+// any step leaves no project or the project with its package. The record's package type is taken from the chosen
+// path and its last update is its start time. A package a delete left under the number goes into the new
+// project's history, and so do the packages the trash holds under that number.
 AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool packageRequired,
                       const Progress& progress = {});
 
@@ -49,16 +50,19 @@ UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const
 // Only files inside the data folder are ever moved, whatever number a record holds. Answers the number of
 // records deleted, or kDeleteFailed when the table could not be changed; then every record and every package
 // is as it was.
+// Progress counts the projects twice: once as they join the trash, once as they leave the data folder.
 constexpr int kDeleteFailed = -1;
-int deleteProjects(const QList<int>& recordNumbers, bool withPackages);
+int deleteProjects(const QList<int>& recordNumbers, bool withPackages, const Progress& progress = {});
 
 struct Stamp
 {
     bool written = false;
-    bool recreated = false; // the project was gone; its record was made again
+    bool recreated = false; // the project was gone; a record standing in for it was made
+    bool fromTrash = false; // the project was in the trash; it came back with its texts
 };
-// After work on the project was stored back: stamps the last update of the first project with this number,
-// or, when the project was deleted meanwhile, makes its record again so the stored package belongs to one.
+// After work on the project was stored back: stamps the last update of the first project with this number. When
+// the project was deleted meanwhile it comes out of the trash (ProjectTrash::takeBack); when it is nowhere, a record
+// stands in for it, so the stored package belongs to one.
 Stamp stampLastUpdate(const QString& number, const QString& packageType);
 
 // The related-project list as stored: numbers each followed by CR LF. Pieces that are blank are dropped; the

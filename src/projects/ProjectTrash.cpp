@@ -4,57 +4,27 @@
 #include "platform/Clock.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
-#include "projects/PackageHistory.h"
-#include "projects/ProjectCatalogue.h"
+#include "projects/FileMoves.h"
+#include "projects/ProjectNumber.h"
+#include "projects/TrashSteps.h"
+#include "projects/WriteSteps.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
+using TrashBatch::Item;
+
+namespace ProjectTrash {
 
 namespace {
-
-const QString kRecordFile = u"project.json"_s;
-const QString kPackageFile = u"package.fd1"_s;
-// The names an entry has while it is on its way; entries() sees none of them.
-const QString kDeleting = u".deleting-"_s;
-const QString kRestoring = u".restoring-"_s;
-const QString kRemoving = u".removing-"_s;
-
-std::function<void()>& beforeEachStep()
-{
-    static std::function<void()> hook;
-    return hook;
-}
-
-void step()
-{
-    if (beforeEachStep())
-        beforeEachStep()();
-}
-
-QString dataFolder()
-{
-    return AppDir::filePath(TableSchemas::dataFolderName());
-}
-
-QString entryPath(const QString& name)
-{
-    return ProjectTrash::folder() + u'/' + name;
-}
-
-// Where the project's package is stored; empty for a number that names no package file.
-QString storedPackageOf(const QString& number)
-{
-    return TableSchemas::hasPackageFile(number) ? ProjectCatalogue::packagePath(number) : QString();
-}
 
 bool isFile(const QString& path)
 {
@@ -62,382 +32,405 @@ bool isFile(const QString& path)
     return !path.isEmpty() && info.isFile() && !info.isSymLink();
 }
 
-QString dateTimeText(const QDateTime& value)
+bool present(const QString& path)
 {
-    return value.isValid() ? value.toString(Qt::ISODateWithMs) : QString();
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
-QDateTime dateTimeOf(const QJsonValue& value)
+// Reports whole items done of a command's total.
+TrashSteps::Done reporter(const Progress& progress, qint64 offset, qint64 total)
 {
-    return QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+    if (!progress)
+        return {};
+    return [progress, offset, total](qsizetype done) { progress(offset + done, total); };
 }
 
-struct Record
+// The entry an id names, with the batch it lies in.
+struct Located
 {
-    ProjectRecord project;
-    QDateTime deleted;
-    bool withPackage = false; // the package was meant to come along
-    bool hasRecord = true;    // false: a package 检查数据 found without a project
+    QString batch;
+    Item item;
 };
 
-QByteArray toJson(const Record& r)
+class Batches
 {
-    const ProjectRecord& p = r.project;
-    const QJsonObject o{
-        {u"number"_s, p.number},
-        {u"name"_s, p.name},
-        {u"type"_s, p.type},
-        {u"version"_s, p.version},
-        {u"startTime"_s, dateTimeText(p.startTime)},
-        {u"lastUpdate"_s, dateTimeText(p.lastUpdate)},
-        {u"relatedProjects"_s, p.relatedProjects},
-        {u"reserved8"_s, p.reserved8},
-        {u"packageType"_s, p.packageType},
-        {u"upgradeHistory"_s, p.upgradeHistory},
-        {u"bugReport"_s, p.bugReport},
-        {u"reserved12"_s, p.reserved12},
-        {u"notes"_s, p.notes},
-        {u"designPlan"_s, p.designPlan},
-        {u"deleted"_s, dateTimeText(r.deleted)},
-        {u"package"_s, r.withPackage},
-        {u"record"_s, r.hasRecord},
-    };
-    return QJsonDocument(o).toJson();
-}
-
-std::optional<Record> readRecord(const QString& entryFolder)
-{
-    QFile file(entryFolder + u'/' + kRecordFile);
-    if (!file.open(QIODevice::ReadOnly))
+public:
+    std::optional<Located> find(const QString& id)
+    {
+        QString name;
+        int key = -1;
+        if (!TrashBatch::parseId(id, name, key))
+            return std::nullopt;
+        auto it = m_read.find(name);
+        if (it == m_read.end())
+            it = m_read.insert(name, TrashBatch::read(TrashBatch::pathOf(name)).value_or(QList<Item>()));
+        for (const Item& item : std::as_const(it.value())) {
+            if (item.key == key)
+                return Located{name, item};
+        }
         return std::nullopt;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-    if (!document.isObject() || !document.object().value(u"number"_s).isString())
-        return std::nullopt;
-    const QJsonObject o = document.object();
-    Record r;
-    ProjectRecord& p = r.project;
-    p.number = o.value(u"number"_s).toString();
-    p.name = o.value(u"name"_s).toString();
-    p.type = o.value(u"type"_s).toInt();
-    p.version = o.value(u"version"_s).toString();
-    p.startTime = dateTimeOf(o.value(u"startTime"_s));
-    p.lastUpdate = dateTimeOf(o.value(u"lastUpdate"_s));
-    p.relatedProjects = o.value(u"relatedProjects"_s).toString();
-    p.reserved8 = o.value(u"reserved8"_s).toString();
-    p.packageType = o.value(u"packageType"_s).toString();
-    p.upgradeHistory = o.value(u"upgradeHistory"_s).toString();
-    p.bugReport = o.value(u"bugReport"_s).toString();
-    p.reserved12 = o.value(u"reserved12"_s).toString();
-    p.notes = o.value(u"notes"_s).toString();
-    p.designPlan = o.value(u"designPlan"_s).toString();
-    r.deleted = dateTimeOf(o.value(u"deleted"_s));
-    r.withPackage = o.value(u"package"_s).toBool();
-    r.hasRecord = o.value(u"record"_s).toBool(true);
-    return r;
-}
-
-bool renameFolder(const QString& from, const QString& to)
-{
-    return !QFileInfo::exists(to) && QDir().rename(from, to) && DurableFile::syncFolder(ProjectTrash::folder());
-}
-
-// An entry name for a project deleted at `when`, that no entry has in any of its states.
-QString freeName(const QDateTime& when, int& serial)
-{
-    const QString stamp = when.toString(u"yyyyMMddHHmmsszzz"_s);
-    for (;; ++serial) {
-        const QString name = stamp + u'-' + QString::number(serial);
-        const QStringList states{name, kDeleting + name, kRestoring + name, kRemoving + name};
-        if (std::none_of(states.cbegin(), states.cend(),
-                         [](const QString& state) { return QFileInfo::exists(entryPath(state)); }))
-            return name;
     }
-}
 
-// The deleted record's package joins its entry: the data folder's name of a hard link goes, or the file itself
-// is renamed in where the disk has no such links. Then the entry takes its own name.
-bool finishDeleting(const QString& pendingName, const Record& record)
+private:
+    QHash<QString, QList<Item>> m_read;
+};
+
+struct Planned
 {
-    const QString pending = entryPath(pendingName);
-    const QString kept = pending + u'/' + kPackageFile;
-    const QString stored = storedPackageOf(record.project.number);
-    if (record.withPackage && isFile(stored)) {
-        if (!isFile(kept)) {
-            step();
-            if (!DurableFile::replace(stored, kept) || !DurableFile::syncFolder(pending))
-                return false;
-            DurableFile::syncFolder(dataFolder());
-        } else if (FileSystem::sameFile(stored, kept)) {
-            step();
-            if (!QFile::remove(stored) || !DurableFile::syncFolder(dataFolder()))
-                return false;
+    qsizetype request = 0;
+    TrashSteps::Restoring restoring;
+    ProjectRecord record; // appended when the entry has one
+};
+
+enum class Committed { Done, NotWritten, DatabaseError, Unfinished };
+
+// The journal, then the records in one transaction, then the packages: a kill before the records leaves every entry
+// in the trash, one after them leaves the start to finish the moves.
+Committed commitRestore(const QList<Planned>& planned, const Progress& progress)
+{
+    QList<TrashSteps::Restoring> items;
+    QList<QVariantList> records;
+    for (const Planned& p : planned) {
+        items.append(p.restoring);
+        if (p.restoring.hasRecord)
+            records.append(p.record.toValues());
+    }
+    const QString journal = TrashSteps::writeJournal(items);
+    if (journal.isEmpty())
+        return Committed::NotWritten;
+    if (!records.isEmpty()) {
+        ProjectTable projects;
+        WriteSteps::next();
+        if (!projects.open() || !projects.appendRecords(records)) {
+            QFile::remove(journal);
+            DurableFile::syncFolder(folder());
+            return Committed::DatabaseError;
         }
     }
-    step();
-    return renameFolder(pending, entryPath(pendingName.mid(kDeleting.size())));
-}
-
-// The record is still in the catalogue: the entry goes, and its package stays or goes back.
-bool undoDeleting(const QString& pendingName, const QString& number)
-{
-    const QString pending = entryPath(pendingName);
-    const QString kept = pending + u'/' + kPackageFile;
-    const QString stored = storedPackageOf(number);
-    if (isFile(kept) && !stored.isEmpty()) {
-        if (!QFileInfo::exists(stored)) {
-            if (!DurableFile::replace(kept, stored))
-                return false;
-            DurableFile::syncFolder(dataFolder());
-        } else if (!FileSystem::sameFile(stored, kept)) {
-            return false; // two different files: neither is thrown away
-        }
-    }
-    return FileSystem::removeDirectory(pending) && DurableFile::syncFolder(ProjectTrash::folder());
-}
-
-// The record is back in the catalogue: its package goes back in place, the entry goes.
-bool finishRestoring(const QString& pendingName, const QString& number)
-{
-    const QString pending = entryPath(pendingName);
-    const QString kept = pending + u'/' + kPackageFile;
-    const QString stored = storedPackageOf(number);
-    if (isFile(kept) && !stored.isEmpty()) {
-        step();
-        if (!DurableFile::replace(kept, stored) || !DurableFile::syncFolder(dataFolder()))
-            return false;
-    }
-    step();
-    return FileSystem::removeDirectory(pending) && DurableFile::syncFolder(ProjectTrash::folder());
-}
-
-// The entry's folder under its pending name, holding the record; when the record cannot be written the folder
-// goes again, as nothing of the project has moved into it yet.
-bool makePending(const QString& name, const Record& record)
-{
-    step();
-    if (!QDir().mkdir(entryPath(name)))
-        return false;
-    // The folder's own name must be on disk before the table is changed, or a power cut could leave the
-    // record gone and its entry with it.
-    if (DurableFile::write(entryPath(name) + u'/' + kRecordFile, toJson(record)) &&
-        DurableFile::syncFolder(ProjectTrash::folder()))
-        return true;
-    FileSystem::removeDirectory(entryPath(name));
-    return false;
-}
-
-// Renamed first, so an entry cut off while its files go is never seen again half removed.
-bool removeEntry(const QString& name)
-{
-    const QString removing = entryPath(kRemoving + name);
-    step();
-    if (!renameFolder(entryPath(name), removing))
-        return false;
-    step();
-    return FileSystem::removeDirectory(removing);
-}
-
-QStringList folderNames(const QString& prefix)
-{
-    QStringList names = QDir(ProjectTrash::folder()).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.removeIf([&](const QString& name) {
-        if (prefix.isEmpty())
-            return name.startsWith(u'.');
-        return !name.startsWith(prefix);
-    });
-    return names;
+    if (progress)
+        progress(0, planned.size());
+    return TrashSteps::finishRestoring(journal, items, reporter(progress, 0, planned.size())) ? Committed::Done
+                                                                                              : Committed::Unfinished;
 }
 
 } // namespace
 
-namespace ProjectTrash {
-
 QString folder()
 {
-    return dataFolder() + u"/trash"_s;
+    return AppDir::filePath(TableSchemas::dataFolderName()) + u"/trash"_s;
 }
 
-int moveIn(const QList<int>& recordNumbers, bool withPackages)
+int moveIn(const QList<int>& recordNumbers, bool withPackages, const Progress& progress)
 {
     ProjectTable projects;
     if (!projects.open())
         return kMoveFailed;
     QList<int> records;
-    QList<Record> moved;
+    QSet<int> seen;
+    QList<Item> items;
     const QDateTime now = Clock::now();
     for (int recordNumber : recordNumbers) {
-        if (!projects.goTo(recordNumber) || records.contains(recordNumber))
+        if (seen.contains(recordNumber) || !projects.goTo(recordNumber))
             continue;
+        seen.insert(recordNumber);
         records.append(recordNumber);
-        Record r{projects.readProject(), now, false};
-        r.withPackage = withPackages && isFile(storedPackageOf(r.project.number));
-        moved.append(r);
+        Item item;
+        item.key = int(items.size());
+        item.project = projects.readProject();
+        item.deleted = now;
+        item.withPackage = withPackages && isFile(TrashSteps::storedPackageOf(item.project.number));
+        items.append(item);
     }
-    if (records.isEmpty())
+    if (items.isEmpty())
         return 0;
 
-    if (!QDir().mkpath(folder()) || !DurableFile::syncFolder(dataFolder()))
+    const qint64 total = 2 * items.size();
+    const QString name = TrashBatch::freeName(now);
+    const QString pending = TrashBatch::pathOf(TrashBatch::deletingPrefix() + name);
+    if (!TrashSteps::makePending(pending, items))
         return kMoveFailed;
-    QStringList pendings;
-    const auto undoAll = [&] {
-        for (qsizetype i = 0; i < pendings.size(); ++i)
-            undoDeleting(pendings.at(i), moved.at(i).project.number);
+    bool brought = true;
+    for (qsizetype i = 0; i < items.size() && brought; ++i) {
+        brought = TrashSteps::bringIn(pending, items.at(i));
+        if (progress)
+            progress(i + 1, total);
+    }
+    TrashSteps::syncAfterBringingIn(pending);
+    WriteSteps::next();
+    if (!brought || !projects.deleteRecords(records)) {
+        TrashSteps::undoDeleting(pending, items);
         return kMoveFailed;
-    };
-    int serial = 1;
-    for (const Record& r : std::as_const(moved)) {
-        const QString name = kDeleting + freeName(now, serial);
-        if (!makePending(name, r))
-            return undoAll();
-        pendings.append(name);
-        if (r.withPackage) {
-            // Where the disk has no hard links the package is renamed in once its record is gone.
-            step();
-            DurableFile::keepAs(storedPackageOf(r.project.number), entryPath(name) + u'/' + kPackageFile);
+    }
+    projects.close();
+    // What cannot be finished now is finished at the next start.
+    TrashSteps::finishDeleting(pending, items, reporter(progress, items.size(), total));
+    return int(items.size());
+}
+
+QStringList moveOrphansIn(const QStringList& numbers)
+{
+    QStringList failed;
+    QHash<QString, Entry> entryOf; // the newest entry of each number
+    for (const Entry& entry : entries()) {
+        if (!entryOf.contains(entry.project.number))
+            entryOf.insert(entry.project.number, entry);
+    }
+    const QDateTime now = Clock::now();
+    QList<Item> items;
+    QSet<QString> folders;
+    for (const QString& number : numbers) {
+        const QString stored = TrashSteps::storedPackageOf(number);
+        if (!isFile(stored)) {
+            failed.append(number);
+            continue;
+        }
+        const auto entry = entryOf.constFind(number);
+        if (entry == entryOf.constEnd()) {
+            if (std::none_of(items.cbegin(), items.cend(), [&](const Item& i) { return i.project.number == number; })) {
+                Item item;
+                item.key = int(items.size());
+                item.project.number = number;
+                item.deleted = now;
+                item.withPackage = true;
+                item.hasRecord = false;
+                items.append(item);
+            }
+            continue;
+        }
+        // The entry of the same number: the project whose package this was, or an earlier orphan of the number.
+        QString name;
+        int key = 0;
+        TrashBatch::parseId(entry->id, name, key);
+        const QString batch = TrashBatch::pathOf(name);
+        const QString kept = TrashBatch::packageOf(batch, key);
+        bool moved = false;
+        WriteSteps::next();
+        if (!present(kept)) {
+            moved = FileMoves::moveFile(stored, kept);
+        } else if (FileMoves::sameBytes(stored, kept)) {
+            moved = QFile::remove(stored); // the entry holds these very bytes already
+        } else {
+            const QString version = PackageHistory::keepFileInto(stored, TrashBatch::historyOf(batch, key),
+                                                                 PackageHistory::Cause::Check, QString());
+            moved = !version.isEmpty() && QFile::remove(stored);
+        }
+        const QString history = PackageHistory::folderOf(number);
+        if (moved && FileSystem::isRealFolder(history)) {
+            WriteSteps::next();
+            FileMoves::mergeFolder(history, TrashBatch::historyOf(batch, key), &PackageHistory::laterName);
+        }
+        folders.insert(batch);
+        if (!moved)
+            failed.append(number);
+    }
+    for (const QString& batch : std::as_const(folders))
+        DurableFile::syncFolder(batch);
+    DurableFile::syncFolder(AppDir::filePath(TableSchemas::dataFolderName()));
+
+    if (!items.isEmpty()) {
+        const QString pending = TrashBatch::pathOf(TrashBatch::deletingPrefix() + TrashBatch::freeName(now));
+        if (!TrashSteps::makePending(pending, items)) {
+            for (const Item& item : std::as_const(items))
+                failed.append(item.project.number);
+            return failed;
+        }
+        // No record has to go first: the packages move in at once, and a run ended midway is finished at the start.
+        TrashSteps::finishDeleting(pending, items);
+        for (const Item& item : std::as_const(items)) {
+            if (isFile(TrashSteps::storedPackageOf(item.project.number)))
+                failed.append(item.project.number);
         }
     }
-    step();
-    if (!projects.deleteRecords(records))
-        return undoAll();
-    projects.close();
-    // An entry that cannot be finished now is finished at the next start.
-    for (qsizetype i = 0; i < pendings.size(); ++i)
-        finishDeleting(pendings.at(i), moved.at(i));
-    return int(records.size());
+    return failed;
 }
 
 bool moveOrphanIn(const QString& number)
 {
-    const QString stored = storedPackageOf(number);
-    if (!isFile(stored) || !QDir().mkpath(folder()) || !DurableFile::syncFolder(dataFolder()))
-        return false;
-    Record r;
-    r.project.number = number;
-    r.deleted = Clock::now();
-    r.withPackage = true;
-    r.hasRecord = false;
-    int serial = 1;
-    const QString name = kDeleting + freeName(r.deleted, serial);
-    if (!makePending(name, r))
-        return false;
-    // No record has to go first: the package moves in at once, and a run ended midway is finished at the start.
-    return finishDeleting(name, r);
+    return moveOrphansIn({number}).isEmpty();
 }
 
 QList<Entry> entries()
 {
     QList<Entry> list;
-    const QStringList names = folderNames({});
+    const QStringList names = TrashBatch::names();
     for (const QString& name : names) {
-        const std::optional<Record> r = readRecord(entryPath(name));
-        if (!r)
+        const QString batch = TrashBatch::pathOf(name);
+        const std::optional<QList<Item>> items = TrashBatch::read(batch);
+        if (!items)
             continue;
-        list.append({name, r->project, r->deleted, isFile(entryPath(name) + u'/' + kPackageFile), r->hasRecord});
+        const QStringList files = QDir(batch).entryList(QDir::Files | QDir::Hidden);
+        const QSet<QString> present(files.cbegin(), files.cend());
+        for (const Item& item : *items) {
+            const QString package = TrashBatch::packageOf(batch, item.key);
+            const bool withPackage = present.contains(QFileInfo(package).fileName());
+            list.append({TrashBatch::idOf(name, item.key), item.project, item.deleted, withPackage, item.hasRecord,
+                         withPackage ? package : QString()});
+        }
     }
-    std::stable_sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) {
-        return a.deleted != b.deleted ? a.deleted > b.deleted : a.id > b.id;
-    });
+    std::stable_sort(list.begin(), list.end(), [](const Entry& a, const Entry& b) { return a.deleted > b.deleted; });
     return list;
 }
 
-RestoreOutcome restore(const QString& id)
+QList<RestoreOutcome> restore(const QList<RestoreRequest>& requests, const Progress& progress)
 {
-    if (id.isEmpty() || id.startsWith(u'.') || id.contains(u'/') || id.contains(u'\\'))
-        return RestoreOutcome::Gone;
-    const std::optional<Record> r = readRecord(entryPath(id));
-    if (!r)
-        return RestoreOutcome::Gone;
-    ProjectTable projects;
-    if (!projects.open())
-        return RestoreOutcome::DatabaseError;
-    if (projects.findProjectByNumber(r->project.number))
-        return RestoreOutcome::NumberTaken;
-    const QString stored = storedPackageOf(r->project.number);
-    const bool withPackage = isFile(entryPath(id) + u'/' + kPackageFile);
-    if (withPackage && !stored.isEmpty() && (QFileInfo::exists(stored) || QFileInfo(stored).isSymLink()) &&
-        !PackageHistory::keepCurrent(r->project.number, PackageHistory::Cause::Undelete))
-        return RestoreOutcome::HistoryRefused;
-
-    const QString pendingName = kRestoring + id;
-    step();
-    if (!renameFolder(entryPath(id), entryPath(pendingName)))
-        return RestoreOutcome::Failed;
-    step();
-    if (r->hasRecord && !projects.appendProject(r->project)) {
-        renameFolder(entryPath(pendingName), entryPath(id));
-        return RestoreOutcome::DatabaseError;
+    QList<RestoreOutcome> outcomes(requests.size(), RestoreOutcome::Gone);
+    QSet<QString> catalogue;
+    {
+        ProjectTable projects;
+        if (!projects.open()) {
+            outcomes.fill(RestoreOutcome::DatabaseError);
+            return outcomes;
+        }
+        for (const QVariant& number : projects.readColumn(ProjectField::Number))
+            catalogue.insert(number.toString());
     }
-    projects.close();
-    return finishRestoring(pendingName, r->project.number) ? RestoreOutcome::Restored : RestoreOutcome::Failed;
+    Batches batches;
+    QSet<QString> taken;
+    QList<Planned> planned;
+    QList<std::pair<qsizetype, Located>> joining;
+    for (qsizetype i = 0; i < requests.size(); ++i) {
+        const std::optional<Located> found = batches.find(requests.at(i).id);
+        if (!found)
+            continue;
+        const Item& item = found->item;
+        const QString number = requests.at(i).number.isEmpty() ? item.project.number : requests.at(i).number;
+        // Checked as 新建项目 checks a number: a record damaged by hand ("../P1") must not take a package elsewhere.
+        if (item.hasRecord ? !ProjectNumber::isValid(number) : !TableSchemas::hasPackageFile(number)) {
+            outcomes[i] = RestoreOutcome::InvalidNumber;
+            continue;
+        }
+        if (!item.hasRecord && catalogue.contains(number) && requests.at(i).number.isEmpty()) {
+            joining.append({i, *found});
+            continue;
+        }
+        if (catalogue.contains(number) || taken.contains(number)) {
+            outcomes[i] = RestoreOutcome::NumberTaken;
+            continue;
+        }
+        const QString batch = TrashBatch::pathOf(found->batch);
+        const QString stored = TrashSteps::storedPackageOf(number);
+        if (isFile(TrashBatch::packageOf(batch, item.key)) && present(stored)) {
+            WriteSteps::next();
+            if (!PackageHistory::keepCurrent(number, PackageHistory::Cause::Undelete,
+                                             TrashBatch::packageOf(batch, item.key))) {
+                outcomes[i] = RestoreOutcome::HistoryRefused;
+                continue;
+            }
+        }
+        taken.insert(number);
+        ProjectRecord record = item.project;
+        record.number = number;
+        planned.append({i, {found->batch, item.key, number, item.hasRecord, false, {}}, record});
+    }
+
+    if (!planned.isEmpty()) {
+        RestoreOutcome result = RestoreOutcome::Restored;
+        switch (commitRestore(planned, progress)) {
+        case Committed::Done:
+            break;
+        case Committed::NotWritten:
+        case Committed::DatabaseError:
+            result = RestoreOutcome::DatabaseError;
+            break;
+        case Committed::Unfinished:
+            result = RestoreOutcome::Failed;
+            break;
+        }
+        for (const Planned& p : std::as_const(planned))
+            outcomes[p.request] = result;
+    }
+    // A package without a project whose number is a project's again belongs to that project's history.
+    QStringList removing;
+    for (const auto& [request, located] : std::as_const(joining)) {
+        const QString batch = TrashBatch::pathOf(located.batch);
+        const QString number = located.item.project.number;
+        WriteSteps::next();
+        const bool joined = (!isFile(TrashBatch::packageOf(batch, located.item.key)) ||
+                             PackageHistory::adopt(TrashBatch::packageOf(batch, located.item.key), number,
+                                                   PackageHistory::Cause::Undelete, QString())) &&
+                            PackageHistory::adoptVersions(TrashBatch::historyOf(batch, located.item.key), number) &&
+                            TrashSteps::dropKeys(located.batch, {located.item.key}, removing);
+        outcomes[request] = joined ? RestoreOutcome::Restored : RestoreOutcome::Failed;
+    }
+    DurableFile::syncFolder(folder());
+    TrashSteps::removeAll(removing);
+    return outcomes;
 }
 
-bool empty()
+RestoreOutcome restore(const QString& id, const QString& number)
 {
+    return restore(QList<RestoreRequest>{{id, number}}).constFirst();
+}
+
+bool purge(const QStringList& ids, const Progress& progress)
+{
+    QHash<QString, QSet<int>> keysOf;
+    for (const QString& id : ids) {
+        QString name;
+        int key = -1;
+        if (TrashBatch::parseId(id, name, key))
+            keysOf[name].insert(key);
+    }
     bool all = true;
-    const QStringList names = folderNames({});
-    for (const QString& name : names)
-        all = removeEntry(name) && all;
+    QStringList removing;
+    for (auto it = keysOf.cbegin(); it != keysOf.cend(); ++it)
+        all = TrashSteps::dropKeys(it.key(), it.value(), removing) && all;
+    DurableFile::syncFolder(folder());
+    // The entries are gone from the trash now; freeing their bytes is the long part.
+    TrashSteps::removeAll(removing, progress);
     return all;
 }
 
-int expire(const QDateTime& now, int days)
+bool empty(const Progress& progress)
 {
-    int removed = 0;
-    const QList<Entry> list = entries();
-    for (const Entry& entry : list) {
-        if (entry.deleted.isValid() && entry.deleted.addDays(days) < now && removeEntry(entry.id))
-            ++removed;
+    // Every batch goes whole, also one whose records cannot be read: the user asked for the trash to be empty.
+    const QStringList names = TrashBatch::names();
+    bool all = true;
+    QStringList removing;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString aside = TrashBatch::pathOf(TrashBatch::removingPrefix() + names.at(i));
+        WriteSteps::next();
+        if (!present(aside) && QDir().rename(TrashBatch::pathOf(names.at(i)), aside))
+            removing.append(aside);
+        else
+            all = false;
     }
-    return removed;
+    DurableFile::syncFolder(folder());
+    TrashSteps::removeAll(removing, progress);
+    return all;
 }
 
-void recover()
+TakeBackOutcome takeBack(const QString& number, const QDateTime& now, const QString& packageType)
 {
-    const QStringList deleting = folderNames(kDeleting);
-    const QStringList restoring = folderNames(kRestoring);
-    for (const QString& name : folderNames(kRemoving))
-        FileSystem::removeDirectory(entryPath(name));
-    if (deleting.isEmpty() && restoring.isEmpty())
-        return;
-
-    QList<ProjectRecord> catalogue;
-    {
-        ProjectTable projects;
-        if (!projects.open())
-            return; // nothing can be judged; the next start tries again
-        for (projects.goFirst(); !projects.pastLast(); projects.skip())
-            catalogue.append(projects.readProject());
+    const QList<Entry> list = entries();
+    const auto entry = std::find_if(list.cbegin(), list.cend(), [&](const Entry& e) {
+        return e.hasRecord && e.project.number == number && ProjectNumber::isValid(number);
+    });
+    if (entry == list.cend())
+        return TakeBackOutcome::NotInTrash;
+    QString name;
+    int key = 0;
+    TrashBatch::parseId(entry->id, name, key);
+    ProjectRecord record = entry->project;
+    record.lastUpdate = now;
+    record.packageType = packageType;
+    // The stored package holds the work now: the package the work was executed from, and the earlier ones, become
+    // its history, in the same journalled step that brings the record back.
+    switch (commitRestore({{0, {name, key, number, true, true, entry->project.packageType}, record}}, {})) {
+    case Committed::Done:
+    case Committed::Unfinished:
+        return TakeBackOutcome::TakenBack;
+    case Committed::NotWritten:
+    case Committed::DatabaseError:
+        break;
     }
-    const auto hasNumber = [&](const QString& number) {
-        return std::any_of(catalogue.cbegin(), catalogue.cend(),
-                           [&](const ProjectRecord& p) { return p.number == number; });
-    };
-
-    for (const QString& name : deleting) {
-        const std::optional<Record> r = readRecord(entryPath(name));
-        if (!r) {
-            // Cut off before its record was written: nothing of the project has moved yet.
-            FileSystem::removeDirectory(entryPath(name));
-        } else if (r->hasRecord && catalogue.contains(r->project)) {
-            undoDeleting(name, r->project.number);
-        } else {
-            finishDeleting(name, *r);
-        }
-    }
-    // The number was free when 还原 began, so a project with it is the one brought back; a package without a
-    // project has no record to wait for.
-    for (const QString& name : restoring) {
-        const std::optional<Record> r = readRecord(entryPath(name));
-        if (r && (!r->hasRecord || hasNumber(r->project.number)))
-            finishRestoring(name, r->project.number);
-        else
-            renameFolder(entryPath(name), entryPath(name.mid(kRestoring.size())));
-    }
+    return TakeBackOutcome::DatabaseError;
 }
 
 void setBeforeEachStep(std::function<void()> hook)
 {
-    beforeEachStep() = std::move(hook);
+    WriteSteps::setBeforeEach(std::move(hook));
 }
 
 } // namespace ProjectTrash

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 #include <functional>
 
@@ -8,8 +9,9 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 
-// 回收站: the deleted projects, the latest first. The selected ones can be brought back into the catalogue,
-// or the whole trash emptied after one question.
+// 回收站: the deleted projects, the latest first. The selected ones can be brought back into the catalogue (under a
+// new number when theirs is taken) or removed for good, and the whole trash can be emptied; each removal after one
+// question.
 class TrashWindow : public QDialog
 {
     Q_OBJECT
@@ -20,15 +22,22 @@ public:
     // The command behind "回收站": the window, modal; `changed` runs whenever a project came back.
     static void showTrash(QWidget* parent, const std::function<void()>& changed);
 
+    // At the start: names the entries deleted longer ago than the trash keeps them and removes them when the user
+    // says so. A clock that cannot be trusted offers none.
+    static void offerExpired(QWidget* parent);
+
     // Fills the list from the trash as it is now.
     void refresh();
 
 private:
+    QStringList selectedIds() const;
     void restoreSelected();
+    void purgeSelected();
     void emptyTrash();
 
     std::function<void()> m_changed;
     QLabel* m_label;
     QTreeWidget* m_entries;
+    QPushButton* m_purgeButton;
     QPushButton* m_emptyButton;
 };

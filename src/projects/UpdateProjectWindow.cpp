@@ -1,5 +1,6 @@
 #include "projects/UpdateProjectWindow.h"
 
+#include "projects/FolderPackage.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectForm.h"
 #include "projects/ProjectRules.h"
@@ -75,11 +76,15 @@ void UpdateProjectWindow::confirm()
     if (WorkProgress::running())
         return;
     const ProjectRecord edited = m_form->edited();
+    std::unique_ptr<FolderPackage> packedFolder;
+    const std::optional<QString> package = m_form->packageToStore(true, packedFolder);
+    if (!package)
+        return;
 
     ProjectRules::UpdateOutcome outcome;
     {
         WorkProgress progress(this, u"正在复制文件，请稍候……"_s);
-        outcome = ProjectRules::updateProject(m_record, edited, m_form->package->text(), progress.callback());
+        outcome = ProjectRules::updateProject(m_record, edited, *package, progress.callback());
     }
     switch (outcome) {
     case ProjectRules::UpdateOutcome::Updated:

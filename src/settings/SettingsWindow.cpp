@@ -4,6 +4,7 @@
 #include "app/AppSettings.h"
 #include "app/LoginPassword.h"
 #include "execution/ExecutedProjectsWindow.h"
+#include "execution/ExecutionPaths.h"
 #include "settings/ColourButton.h"
 #include "settings/NewTypeWindow.h"
 #include "settings/ProjectTypes.h"
@@ -147,7 +148,7 @@ void SettingsWindow::fillFromSettings()
     else
         showDatabaseError(this);
     m_background->setText(settings.read(SettingsKeys::kBackground));
-    m_executionDir->setText(settings.read(SettingsKeys::kExecutionDir, AppDir::filePath(u"run"_s)));
+    m_executionDir->setText(settings.read(SettingsKeys::kExecutionDir, ExecutionPaths::defaultExecutionDir()));
     m_textColour->setColour(colourOf(settings, SettingsKeys::kTextColour));
     m_textBackColour->setColour(colourOf(settings, SettingsKeys::kTextBackColour));
     m_backColour->setColour(colourOf(settings, SettingsKeys::kBackColour));
@@ -198,7 +199,7 @@ void SettingsWindow::restoreDefaults()
     m_title->setText(defaultTitle());
     m_background->setText(SettingsKeys::kBackground.defaultValue());
     if (!ExecutedProjectsWindow::instance())
-        m_executionDir->setText(AppDir::filePath(u"run"_s));
+        m_executionDir->setText(ExecutionPaths::defaultExecutionDir());
     m_textColour->setColour(defaultColour(SettingsKeys::kTextColour));
     m_textBackColour->setColour(defaultColour(SettingsKeys::kTextBackColour));
     m_backColour->setColour(defaultColour(SettingsKeys::kBackColour));
@@ -212,6 +213,12 @@ void SettingsWindow::restoreDefaults()
 
 void SettingsWindow::confirm()
 {
+    // A backup would carry the work with the catalogue, and a restore would bring old work back.
+    if (m_executionDir->isEnabled() && ExecutionPaths::isInsideDataFolder(m_executionDir->text())) {
+        Prompt::warning(this, u"执行目录不能设在数据目录中，请重新指定！"_s);
+        m_executionDir->setFocus();
+        return;
+    }
     AppSettings settings;
     settings.write(SettingsKeys::kTitle, m_title->text());
     settings.writeFlag(SettingsKeys::kImportOptional, m_importOptional->isChecked());

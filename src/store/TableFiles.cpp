@@ -15,12 +15,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// SQLite takes file names as UTF-8 on Windows, whatever the code page; elsewhere as the system spells them.
+QByteArray sqliteFileName(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return path.toUtf8();
+#else
+    return QFile::encodeName(path);
+#endif
+}
+
 class Connection
 {
 public:
     explicit Connection(const QString& path)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+        if (sqlite3_open_v2(sqliteFileName(path).constData(), &m_db,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
             sqlite3_close(m_db);
             m_db = nullptr;

@@ -4,6 +4,7 @@
 #include "tools/ToolTable.h"
 #include "ui/common/EditorText.h"
 #include "ui/common/Naming.h"
+#include "ui/common/NoteBox.h"
 #include "ui/common/Prompt.h"
 
 #include <QFileInfo>
@@ -37,6 +38,13 @@ ToolEditorWindow::ToolEditorWindow(int recordNumber, QWidget* parent)
     labelFor(nameLabel, m_name);
     labelFor(pathLabel, m_path);
     labelFor(descriptionLabel, m_description);
+
+    // The keyboard goes through the rows as the eye does: name and its 选择程序, path, description, 确定.
+    tabMovesFocus(m_description);
+    setTabOrder(m_name, browse);
+    setTabOrder(browse, m_path);
+    setTabOrder(m_path, m_description);
+    setTabOrder(m_description, ok);
 
     connect(browse, &QPushButton::clicked, this, &ToolEditorWindow::chooseProgram);
     connect(ok, &QPushButton::clicked, this, &ToolEditorWindow::confirm);

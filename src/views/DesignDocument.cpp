@@ -19,8 +19,8 @@ QByteArray bytes(const QStringList& texts, const QDate& created)
     const QString separator = u"\r\n"_s + rule + u"\r\n\r\n"_s;
     const QStringList captions = pageCaptions();
     QString document;
-    // The rules of the sixth page stay out of the document.
-    for (int page = 0; page < 5; ++page) {
+    // Every page is written, the rules of the last one too: what the user typed is never left out.
+    for (int page = 0; page < captions.size(); ++page) {
         if (page > 0)
             document += u"\r\n\r\n"_s;
         document += captions.at(page) + separator + TextCodec::toCrLf(texts.value(page));

@@ -7,6 +7,7 @@
 #include "views/DesignDocument.h"
 
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -141,9 +142,13 @@ bool DesignWizardWindow::save()
     Prompt::FileDialog dialog;
     dialog.title = u"保存"_s;
     dialog.filter = u"文本文件(*.txt)|*.txt|所有文件(*.*)|*.*"_s;
-    const QString path = Prompt::saveFile(this, dialog);
+    dialog.defaultSuffix = u"txt"_s;
+    QString path = Prompt::saveFile(this, dialog);
     if (path.isEmpty())
         return false;
+    // A name typed without an extension is a text document all the same, and opens as one.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += path.endsWith(u'.') ? u"txt"_s : u".txt"_s;
     QStringList texts;
     for (const QPlainTextEdit* text : std::as_const(m_texts))
         texts.append(text->toPlainText());

@@ -1,12 +1,13 @@
 #include "DiskTree.h"
+#include "WindowsSkips.h"
 #include "ZipBuilder.h"
 #include "archive/FreeSpace.h"
 #include "archive/ZipArchive.h"
 #include "archive/ZipCoders.h"
+#include "platform/TextCodec.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -69,7 +70,7 @@ private slots:
 
 private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    static QByteArray gbk(const QString& text) { return QStringEncoder("GB18030").encode(text); }
+    static QByteArray gbk(const QString& text) { return TextCodec::encode(text); }
 
     QTemporaryDir m_dir;
 };
@@ -215,6 +216,9 @@ void ZipUnsafeArchivesTest::extract_unsafeArchive_refusedAndNothingWritten()
 
 void ZipUnsafeArchivesTest::extract_entryThroughLinkInTarget_refusedAndNothingWrittenOutside()
 {
+#ifdef Q_OS_WIN
+    QSKIP(WindowsSkips::kLinks); // QFile::link makes a shortcut there, which no path leads through
+#endif
     QVERIFY(QDir().mkpath(path(u"outside"_s)));
     QVERIFY(QDir().mkpath(path(u"target"_s)));
     QVERIFY(QFile::link(path(u"outside"_s), path(u"target/link"_s)));

@@ -5,7 +5,9 @@
 #include "PowerCut.h"
 #include "ReadOnlyMount.h"
 #include "SmallDisk.h"
+#include "WindowsSkips.h"
 #include "ZipBuilder.h"
+#include "app/AppSettings.h"
 #include "app/StartRecovery.h"
 #include "backup/BackupWindow.h"
 #include "backup/DataBackup.h"
@@ -134,6 +136,8 @@ private Q_SLOTS:
     void restore_dataOnAnotherDisk_undoOnThatDiskOrRefused_data();
     void restore_dataOnAnotherDisk_undoOnThatDiskOrRefused();
     void start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared();
+    void restore_prunesNoEarlierPackage_undoSetHoldsOnlyWhatChanged_data();
+    void restore_prunesNoEarlierPackage_undoSetHoldsOnlyWhatChanged();
 
 private:
     QString data(const QString& relative = {}) const
@@ -243,11 +247,12 @@ void BackupTest::backUpThenRestore_tablesAndPackagesComeBackByteForByte()
         QCOMPARE(now.value(u"P2.fd1"_s), QByteArray("later"));
         QCOMPARE(CatalogBuilder::projectCount(), 1);
         QCOMPARE(ToolTable::toolAt(1).name, u"编辑器"_s);
-        // What the restore replaced is kept beside the data folder, each restore's in a folder of its own.
-        const QMap<QString, QByteArray> kept =
-            filesBelow(DataBackup::keptFolderPath() + (round == 0 ? u"/20261207-093005"_s : u"/20261207-093005-2"_s));
-        QCOMPARE(kept.keys(), backedUp.keys());
-        QCOMPARE(kept.value(u"DB.EDB"_s), round == 0 ? newerTable : backedUp.value(u"DB.EDB"_s));
+        // What the restore replaced by other bytes is kept beside the data folder, and only that: the second restore
+        // of the same backup replaces nothing and keeps nothing.
+        const QMap<QString, QByteArray> kept = filesBelow(DataBackup::keptFolderPath() + u"/20261207-093005"_s);
+        QCOMPARE(kept.keys(), QStringList({u"DB.EDB"_s, u"tool.edb"_s}));
+        QCOMPARE(kept.value(u"DB.EDB"_s), newerTable);
+        QVERIFY(!QFileInfo::exists(DataBackup::keptFolderPath() + u"/20261207-093005-2"_s));
         QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s), settings);
         QCOMPARE(leftovers(), QStringList({u"backups"_s, u"data"_s, u"data-before-restore"_s}));
     }
@@ -264,6 +269,11 @@ void BackupTest::backUp_cancelledOrIntoTheDataFolder_noArchive_data()
     QTest::newRow("into a folder inside it") << u"data/sub/b.fd2"_s << QStringList{u"导出数据失败！"_s};
     QTest::newRow("through a link to it") << u"link/b.fd2"_s << QStringList{u"导出数据失败！"_s};
     QTest::newRow("folder missing") << u"nowhere/b.fd2"_s << QStringList{u"导出数据失败！"_s};
+#ifdef Q_OS_WIN
+    // Windows names one folder in any letter case and with either separator.
+    QTest::newRow("into the data folder in capitals") << u"DATA/b.fd2"_s << QStringList{u"导出数据失败！"_s};
+    QTest::newRow("inside it through backslashes") << u"Data\\sub\\b.fd2"_s << QStringList{u"导出数据失败！"_s};
+#endif
 }
 
 void BackupTest::backUp_cancelledOrIntoTheDataFolder_noArchive()
@@ -271,7 +281,13 @@ void BackupTest::backUp_cancelledOrIntoTheDataFolder_noArchive()
     QFETCH(QString, target);
     QFETCH(QStringList, messages);
     QDir().mkpath(data(u"sub"_s));
+#ifdef Q_OS_WIN
+    // QFile::link makes a shortcut there, which no path leads through.
+    if (target.startsWith(u"link/"))
+        QSKIP(WindowsSkips::kLinks);
+#else
     QVERIFY(QFile::link(data(), m_fixture->app.filePath(u"link"_s)));
+#endif
     const FolderSnapshot before = FolderSnapshot::of(data());
 
     m_prompt->queueSaveFile(target.isEmpty() ? target : m_fixture->app.filePath(target));
@@ -539,19 +555,33 @@ void BackupTest::restore_overATableCutOffMidCommit_neitherTableLosesRecords()
 void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused_data()
 {
     QTest::addColumn<bool>("undoRootElsewhere"); // false: data/ is a link to another disk
-    QTest::newRow("data on another disk") << false;
-    QTest::newRow("undo folder on another disk") << true;
+    QTest::addColumn<bool>("historyElsewhere");  // data/history is a link to another disk
+    QTest::newRow("data on another disk") << false << false;
+    QTest::newRow("undo folder on another disk") << true << false;
+    QTest::newRow("the history of data/ on another disk") << false << true;
 }
 
 void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
 {
     QFETCH(bool, undoRootElsewhere);
+    QFETCH(bool, historyElsewhere);
     if (!ReadOnlyMount::available())
         QSKIP(ReadOnlyMount::unavailableReason());
     const QString other = m_fixture->app.filePath(undoRootElsewhere ? u"data-before-restore"_s : u"other"_s);
     QVERIFY(QDir().mkpath(other));
     SmallDisk disk(other, 16 << 20);
     QVERIFY(disk.isActive());
+    if (historyElsewhere) {
+        m_fixture->app.writeFile(u"other/history/P.fd1/20261201-093005-000-update-zip.fd1"_s, "earlier");
+        QVERIFY(QFile::link(other + u"/history"_s, data(u"history"_s)));
+        const FolderSnapshot before = FolderSnapshot::of(m_fixture->app.path());
+        QVERIFY(!DataBackup::restore(m_fixture->app.writeFile(
+            u"b.fd2"_s, backupOf({u"NEW"_s}, {{"history/P.fd1/20261202-093005-000-update-zip.fd1", "x"}}).bytes())));
+        QFile::remove(m_fixture->app.filePath(u"b.fd2"_s));
+        const QString difference = FolderSnapshot::of(m_fixture->app.path()).differencesFrom(before);
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        return;
+    }
     if (!undoRootElsewhere) {
         QVERIFY(QDir().mkpath(other + u"/data"_s));
         for (const QString& name : QDir(data()).entryList(QDir::Files))
@@ -589,6 +619,61 @@ void BackupTest::start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared
     QCOMPARE(m_prompt->texts(), QStringList());
     QCOMPARE(leftovers(), QStringList({u"data"_s, u"data-before-restore"_s}));
     QCOMPARE(m_fixture->app.readFile(u"data-before-restore/20261207-093005/DB.EDB"_s), QByteArray("latest work"));
+}
+
+void BackupTest::restore_prunesNoEarlierPackage_undoSetHoldsOnlyWhatChanged_data()
+{
+    QTest::addColumn<bool>("otherInstallation"); // false: this installation's own backup, restored at once
+    QTest::newRow("another installation's backup, two versions allowed") << true;
+    QTest::newRow("this installation's own backup") << false;
+}
+
+void BackupTest::restore_prunesNoEarlierPackage_undoSetHoldsOnlyWhatChanged()
+{
+    QFETCH(bool, otherInstallation);
+    QVERIFY(AppSettings().writeNumber(SettingsKeys::kHistoryVersions, 2));
+    QVERIFY(CatalogBuilder::addProject({u"P1"_s, u"甲"_s}));
+    const auto keep = [this](const QByteArray& bytes) {
+        m_fixture->clockTime = m_fixture->clockTime.addSecs(60);
+        // A file of its own each time: the version is a second name of it.
+        const QString earlier = m_fixture->app.writeFile(u"earlier "_s + QString::fromLatin1(bytes), bytes);
+        QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), PackageHistory::Cause::Update,
+                                              u"zip"_s)
+                     .isEmpty());
+    };
+    const auto versions = [] {
+        QByteArrayList found;
+        for (const PackageHistory::Version& v : PackageHistory::versions(u"P1"_s)) {
+            QFile file(v.path);
+            found.append(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    };
+    // The other installation's P1, with its two earlier packages.
+    keep("other 1");
+    keep("other 2");
+    m_fixture->app.writeFile(u"data/P1.fd1"_s, "other P1");
+    const QString archive = m_fixture->app.filePath(u"a.fd2"_s);
+    QVERIFY(DataBackup::backUp(archive));
+    QByteArrayList expected{"other 1", "other 2"};
+    if (otherInstallation) {
+        // This installation's P1 and earlier packages: none of them is in that backup.
+        QVERIFY(QDir(PackageHistory::rootFolder()).removeRecursively());
+        keep("here 1");
+        keep("here 2");
+        m_fixture->app.writeFile(u"data/P1.fd1"_s, "this P1");
+        expected = QByteArrayList{"here 1", "here 2", "other 1", "other 2", "this P1"};
+    }
+
+    QVERIFY(DataBackup::restore(archive));
+
+    QCOMPARE(m_fixture->app.readFile(u"data/P1.fd1"_s), QByteArray("other P1"));
+    // Every earlier package of both is kept, beyond the limit: the next package kept meets it.
+    QCOMPARE(versions(), expected);
+    // The undo set holds what the restore replaced by other bytes, and only that.
+    const QMap<QString, QByteArray> kept = filesBelow(DataBackup::keptFolderPath());
+    QCOMPARE(kept.keys(), otherInstallation ? QStringList{u"20261207-093405/P1.fd1"_s} : QStringList());
 }
 
 TALLYRA_TEST_MAIN_WITH_MOUNTS(BackupTest)

@@ -4,6 +4,7 @@
 #include "ProgramChoice.h"
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
+#include "archive/NativeFs.h"
 #include "execution/ExecutedProjectsWindow.h"
 #include "platform/TextCodec.h"
 
@@ -54,8 +55,8 @@ private Q_SLOTS:
         QCOMPARE(choice.size, QSize(237, 278));
         QVERIFY(choice.toolWindow);
         QCOMPARE(choice.listSize, choice.size);
-        // Files of the folder itself only: no sub-folder content, never the marker.
-        QCOMPARE(choice.offered, QStringList({u"main.e"_s, u"readme.txt"_s}));
+        // The folder first, then the files of the folder itself only: no sub-folder content, never the marker.
+        QCOMPARE(choice.offered, QStringList({u"打开文件夹"_s, u"main.e"_s, u"readme.txt"_s}));
 
         const QString workDir = fx.workDir(u"P01"_s);
         QCOMPARE(fx.prompt.messages().size(), 0);
@@ -136,10 +137,83 @@ private Q_SLOTS:
 
         fx.execute(u"P01"_s);
 
-        QCOMPARE(choice.offered, QStringList({u"主程序.e"_s, u"说明.txt"_s}));
+        QCOMPARE(choice.offered, QStringList({u"打开文件夹"_s, u"主程序.e"_s, u"说明.txt"_s}));
         const QString opened = fx.workDir(u"P01"_s) + u"/主程序.e"_s;
         QCOMPARE(fx.prompt.shellOpened, QStringList{opened});
         QCOMPARE(fx.app.readFile(u"work/P01/主程序.e"_s), QByteArray("main"));
+    }
+
+    // 选择执行程序 offers the folder itself first, then the files to open: those of the folder, or when it holds
+    // none (the package keeps its content in a top folder), those below it by their relative paths.
+    void chooser_offersTheFolderFirstThenTheFilesToOpen_data()
+    {
+        QTest::addColumn<QByteArray>("package");
+        QTest::addColumn<QString>("choose");
+        QTest::addColumn<QStringList>("offered"); // after "打开文件夹"; empty: not compared, see count
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("opened"); // below the working folder, as the disk holds it; empty: the folder
+        const QByteArray topFolder = ZipBuilder()
+                                         .addFile("proj/src/main.c", "int main;")
+                                         .addFile("proj/src/file10.c", "10")
+                                         .addFile("proj/src/file2.c", "2")
+                                         .addFile("proj/README.md", "# proj")
+                                         .addFile("proj/.git/config", "[core]")
+                                         .addFile("proj/Makefile", "all:")
+                                         .addFile("proj/include/a.h", "#pragma once")
+                                         .bytes();
+        const QStringList inTopFolder{u"proj/Makefile"_s,    u"proj/README.md"_s,    u"proj/include/a.h"_s,
+                                      u"proj/src/file2.c"_s, u"proj/src/file10.c"_s, u"proj/src/main.c"_s};
+        QTest::newRow("files at the top") << ExecutionFixture::sourcePackage() << u"main.e"_s
+                                          << QStringList({u"main.e"_s, u"readme.txt"_s}) << 3 << QByteArray("main.e");
+        QTest::newRow("all in one top folder, a file chosen")
+            << topFolder << u"proj/README.md"_s << inTopFolder << 7 << QByteArray("proj/README.md");
+        QTest::newRow("the folder chosen") << topFolder << u"打开文件夹"_s << inTopFolder << 7 << QByteArray();
+        // What unzip on Linux made of a Windows archive, packed back by a Unix tool: GBK bytes, no flag. "誠" ends
+        // in 0x5C, the byte of a backslash, which must not split it into a folder.
+        ZipBuilder gbk;
+        for (const QString& name : {u"子目录/誠.ini"_s, u"子目录/说明.txt"_s})
+            gbk.add(
+                {TextCodec::encode(name), "[ini]", ZipBuilder::kStored, 0, ZipBuilder::kMadeOnUnix, 0100644u << 16});
+        QTest::newRow("names in the Chinese code page")
+            << gbk.bytes() << u"子目录/誠.ini"_s << QStringList({u"子目录/誠.ini"_s, u"子目录/说明.txt"_s}) << 3
+            << TextCodec::encode(u"子目录/誠.ini"_s);
+        ZipBuilder many;
+        for (int i = 1; i <= 600; ++i)
+            many.addFile("proj/file" + QByteArray::number(i) + ".c", "x", ZipBuilder::kStored);
+        QTest::newRow("more files than the list holds")
+            << many.bytes() << u"proj/file2.c"_s << QStringList() << 501 << QByteArray("proj/file2.c");
+        // A bulky folder gets no more than its share: the sources beside it are offered too.
+        many.addFile("proj/src/main.c", "int main;");
+        QTest::newRow("a bulky folder beside the sources")
+            << many.bytes() << u"proj/src/main.c"_s << QStringList() << 501 << QByteArray("proj/src/main.c");
+    }
+
+    void chooser_offersTheFolderFirstThenTheFilesToOpen()
+    {
+        QFETCH(QByteArray, package);
+        QFETCH(QString, choose);
+        QFETCH(QStringList, offered);
+        QFETCH(int, count);
+        QFETCH(QByteArray, opened);
+        ExecutionFixture fx;
+        fx.addProject(u"P01"_s, u"zip"_s, package);
+        ProgramChoice choice(choose);
+
+        fx.execute(u"P01"_s);
+
+        QVERIFY(choice.seen);
+        QCOMPARE(choice.offered.size(), count);
+        QCOMPARE(choice.offered.first(), u"打开文件夹"_s);
+        if (!offered.isEmpty())
+            QCOMPARE(choice.offered.mid(1), offered);
+        const QString workDir = fx.workDir(u"P01"_s);
+        const QString path = opened.isEmpty() ? workDir : workDir + u'/' + NativeFs::decodeName(opened);
+        QCOMPARE(fx.prompt.shellOpened, QStringList{path});
+        QCOMPARE(NativeFs::statusOf(path).kind, opened.isEmpty() ? NativeFs::Kind::Folder : NativeFs::Kind::File);
+        QCOMPARE(panelLines(), QStringList{workDir + u"(zip)"_s});
+        QVERIFY(fx.prompt.messages().isEmpty());
+        // Names Qt cannot spell are beyond the fixture's own clean-up.
+        QVERIFY(NativeFs::removeTree(workDir));
     }
 
     void foreignButSoundPackage_unpackedWithItsNames_data()
@@ -224,6 +298,33 @@ private Q_SLOTS:
         QVERIFY(!ExecutionFixture::panel());
     }
 
+    // A new installation executes in the folder 系统设置 shows, "run" beside the executable, made at its first
+    // execute; no other missing folder is ever made.
+    void defaultExecutionDir_madeAtTheFirstExecute_data()
+    {
+        QTest::addColumn<bool>("keyWritten");
+        QTest::newRow("no setting") << false;
+        QTest::newRow("the default written by 系统设置") << true;
+    }
+
+    void defaultExecutionDir_madeAtTheFirstExecute()
+    {
+        QFETCH(bool, keyWritten);
+        ExecutionFixture fx;
+        QVERIFY(QFile::remove(fx.app.filePath(u"Install.ini"_s)));
+        if (keyWritten)
+            fx.setExecutionDir(fx.app.filePath(u"run"_s));
+        fx.addProject(u"P01"_s, u"e"_s, "module bytes");
+
+        fx.execute(u"P01"_s);
+
+        QVERIFY(fx.prompt.messages().isEmpty());
+        const QString workFile = fx.app.filePath(u"run/P01/P01.e"_s);
+        QCOMPARE(fx.app.readFile(u"run/P01/P01.e"_s), QByteArray("module bytes"));
+        QCOMPARE(fx.prompt.shellOpened, QStringList{workFile});
+        QCOMPARE(panelLines(), QStringList{workFile});
+    }
+
     void missingExecutionDir_createFolderWarning()
     {
         ExecutionFixture fx;
@@ -294,7 +395,7 @@ private Q_SLOTS:
             // An archive without entries may also be refused as unusable; either way nothing is listed.
             QCOMPARE(fx.prompt.texts(), QStringList{u"解压程序文件包失败！"_s});
         } else {
-            QVERIFY(choice.offered.isEmpty());
+            QCOMPARE(choice.offered, QStringList{u"打开文件夹"_s});
             QVERIFY(fx.prompt.messages().isEmpty());
             QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         }

@@ -30,7 +30,7 @@ private Q_SLOTS:
         fx.app.writeFile(u"work/P02/P02.e"_s, "worked module");
         fx.app.writeFile(u"work/P03/main.e"_s, "stray");
         fx.app.writeFile(u"work/P04/other.dll"_s, "stray");
-        fx.app.writeFile(u"work/X99/P_zip.TMP"_s, QByteArray()); // no such project
+        fx.app.writeFile(u"work/X99/P_zip.TMP"_s, QByteArray()); // unpacked work of a project gone for good
         fx.app.writeFile(u"work/P02.e"_s, "a file, not a folder");
         // Packed by update backs that did not get to store them (one of a project that is gone by now).
         fx.app.writeFile(u"P05.zip.update"_s, ZipBuilder().addFile("main.e", "packed").bytes());
@@ -49,6 +49,7 @@ private Q_SLOTS:
         const QStringList expected{fx.workDir(u"P01"_s) + u"(zip)"_s,
                                    fx.workDir(u"P02"_s) + u"/P02.e"_s,
                                    fx.workDir(u"P03"_s) + u"(zip)"_s,
+                                   fx.workDir(u"X99"_s) + u"(zip)"_s,
                                    fx.app.filePath(u"P05.zip(2).update(未存入)"_s),
                                    fx.app.filePath(u"P05.zip.update(未存入)"_s),
                                    fx.app.filePath(u"X98.e.update(未存入)"_s)};

@@ -97,6 +97,34 @@ private Q_SLOTS:
         QVERIFY(line.workFile().isEmpty());
     }
 
+#ifdef Q_OS_WIN
+    // A Windows user writes the execution directory with a drive letter and backslashes, with or without the
+    // last one; the lines built from it read back to the same folder, number and type.
+    void executionDir_driveLetterAndBackslashes_readBackAlike_data()
+    {
+        QTest::addColumn<QString>("configured");
+        QTest::newRow("closing backslash") << u"D:\\项目\\run\\"_s;
+        QTest::newRow("no closing backslash") << u"D:\\项目\\run"_s;
+        QTest::newRow("drive root") << u"D:\\"_s;
+    }
+
+    void executionDir_driveLetterAndBackslashes_readBackAlike()
+    {
+        QFETCH(QString, configured);
+        const QString dir = ExecutionPaths::executionDirFrom(configured);
+        QVERIFY(dir.startsWith(configured));
+        const QString work = ExecutionPaths::workDir(dir, u"P01"_s);
+        const WorkLine zip = WorkLine::parse(WorkLine::zipCaption(work));
+        QVERIFY(zip.isZip());
+        QCOMPARE(zip.workingFolder(), work);
+        QCOMPARE(zip.number(), u"P01"_s);
+        const WorkLine file = WorkLine::parse(WorkLine::fileCaption(ExecutionPaths::workFile(dir, u"P01"_s, u"e"_s)));
+        QCOMPARE(file.workingFolder(), work);
+        QCOMPARE(file.number(), u"P01"_s);
+        QCOMPARE(file.type(), u"e"_s);
+    }
+#endif
+
     void parse_zipTestIsExactAndCaseSensitive()
     {
         QVERIFY(!WorkLine::parse(u"/w/P01(ZIP)"_s).isZip());

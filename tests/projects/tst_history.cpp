@@ -12,6 +12,8 @@
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
+#include "projects/ProjectTrash.h"
+#include "store/ProjectTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,6 +35,43 @@ QByteArray bytesOf(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+struct Killed
+{
+};
+
+// Runs `work` with the process ending before its step `cutAt` (never with -1); answers the steps it took.
+int runCutOff(int cutAt, const std::function<void()>& work)
+{
+    int steps = 0;
+    PackageHistory::setBeforeEachStep([&] {
+        if (steps++ == cutAt)
+            throw Killed{};
+    });
+    try {
+        work();
+    } catch (const Killed&) {
+    }
+    PackageHistory::setBeforeEachStep({});
+    return steps;
+}
+
+QByteArrayList versionBytes(const QString& number)
+{
+    QByteArrayList found;
+    for (const PackageHistory::Version& version : PackageHistory::versions(number))
+        found.append(bytesOf(version.path));
+    return found;
+}
+
+void setPackageType(const QString& type)
+{
+    ProjectTable table;
+    QVERIFY(table.open() && table.goTo(1));
+    ProjectRecord record = table.readProject();
+    record.packageType = type;
+    QVERIFY(table.modifyProject(record));
 }
 
 QStringList column(const QTreeWidget* list, int c)
@@ -104,7 +143,8 @@ private slots:
         } else if (path == u"update back") {
             const QString pending = ExecutionPaths::pendingPackage(u"P1"_s, u"zip"_s);
             QVERIFY(DurableFile::write(pending, incoming));
-            QVERIFY(UpdateBack::store(WorkLine::parse(WorkLine::packageCaption(pending)), pending, {}));
+            QCOMPARE(UpdateBack::run(WorkLine::parse(WorkLine::packageCaption(pending))).outcome,
+                     UpdateBack::Outcome::Updated);
         } else if (path == u"restore") {
             // The backup carries a history of its own, which comes back beside the version the restore keeps.
             const QString earlier = m_fx->app.writeFile(u"earlier.e"_s, "from the backup");
@@ -276,6 +316,117 @@ private slots:
             QCOMPARE(m_fx->prompt.fileDialogs.first().initialPath, u"甲 1.0.e"_s);
             QCOMPARE(m_fx->prompt.fileDialogs.first().filter, u"易程序(*.E)|*.e|*.*|*.*"_s);
         }
+    }
+
+    void keeping_sameBytesAsAnyVersion_makesNoVersion_data()
+    {
+        QTest::addColumn<QString>("road");
+        QTest::addColumn<QByteArrayList>("versions");
+        QTest::newRow("恢复此版本 of the first, then 更新项目")
+            << u"revert"_s << QByteArrayList{"third", "second", "old package"};
+        QTest::newRow("更新项目 back to the first bytes, then again")
+            << u"update"_s << QByteArrayList{"second", "old package"};
+    }
+
+    void keeping_sameBytesAsAnyVersion_makesNoVersion()
+    {
+        QFETCH(QString, road);
+        QFETCH(QByteArrayList, versions);
+        const auto update = [this](const QByteArray& bytes) {
+            m_fx->clockTime = m_fx->clockTime.addSecs(60);
+            const QString source = m_fx->app.writeFile(u"chosen/"_s + QString::fromLatin1(bytes) + u".zip"_s, bytes);
+            QCOMPARE(ProjectRules::updateProject(1, ProjectCatalogue::readProject(1), source),
+                     ProjectRules::UpdateOutcome::Updated);
+        };
+        update("second");
+        if (road == u"revert") {
+            update("third");
+            m_fx->clockTime = m_fx->clockTime.addSecs(60);
+            QCOMPARE(PackageHistory::revert(1, PackageHistory::versions(u"P1"_s).last()),
+                     PackageHistory::RevertOutcome::Reverted);
+            QCOMPARE(bytesOf(stored()), QByteArray("old package"));
+        } else {
+            update("old package");
+        }
+        update("fourth");
+        QCOMPARE(versionBytes(u"P1"_s), versions);
+    }
+
+    void placing_endedBeforeAnyStep_oldOrNewPackageWithItsRecord_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("cutAt");
+        for (const QString& command :
+             {u"新建项目 over a package a delete left"_s, u"恢复此版本 of a ZIP over a C file"_s}) {
+            int steps = 0;
+            {
+                AppFixture counting;
+                QVERIFY(CatalogBuilder::addProject({u"P1"_s, u"甲"_s}));
+                steps = runCutOff(-1, prepare(counting, command));
+            }
+            for (int cut = 0; cut <= steps; ++cut) {
+                const QByteArray when =
+                    cut == steps ? QByteArray("complete") : QByteArray("before step " + QByteArray::number(cut + 1));
+                QTest::addRow("%s, %s", qPrintable(command), when.constData()) << command << cut;
+            }
+        }
+    }
+
+    void placing_endedBeforeAnyStep_oldOrNewPackageWithItsRecord()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, cutAt);
+        const std::function<void()> work = prepare(*m_fx, command);
+        runCutOff(cutAt, work);
+        ProjectTrash::recover(); // the next start
+
+        // No file lies where no window leads to it.
+        const QStringList data = QDir(m_fx->app.filePath(u"data"_s)).entryList(QDir::Files);
+        QVERIFY2(std::none_of(data.cbegin(), data.cend(), [](const QString& n) { return n.contains(u".placing"_s); }),
+                 qPrintable(data.join(u' ')));
+        if (command.startsWith(u"新建项目")) {
+            const int record = ProjectCatalogue::recordOf(u"P1"_s);
+            if (record == 0) { // the old state: the project in the trash, the package it left in place
+                QCOMPARE(bytesOf(stored()), QByteArray("old package"));
+                QCOMPARE(ProjectTrash::entries().size(), 1);
+            } else { // the new: the new project with its package, the one left before in its history
+                QCOMPARE(ProjectCatalogue::readProject(record).name, u"乙"_s);
+                QCOMPARE(ProjectCatalogue::readProject(record).packageType, u"zip"_s);
+                QCOMPARE(bytesOf(stored()), QByteArray("new package"));
+                QVERIFY(versionBytes(u"P1"_s).contains("old package"));
+            }
+        } else {
+            const QString type = ProjectCatalogue::readProject(1).packageType;
+            QVERIFY2(type == u"c" || type == u"zip", qPrintable(type));
+            // The package in place is the one the record names, and the other is in 历史版本.
+            QCOMPARE(bytesOf(stored()), type == u"c" ? QByteArray("c source") : QByteArray("zip bytes"));
+            QVERIFY(versionBytes(u"P1"_s).contains(type == u"c" ? QByteArray("zip bytes") : QByteArray("c source")));
+        }
+    }
+
+private:
+    // The world a placing starts from, and the command.
+    static std::function<void()> prepare(AppFixture& fx, const QString& command)
+    {
+        const QString package = fx.app.filePath(u"data/P1.fd1"_s);
+        if (command.startsWith(u"新建项目")) {
+            fx.app.writeFile(u"data/P1.fd1"_s, "old package");
+            if (ProjectRules::deleteProjects({1}, false) != 1)
+                qFatal("no delete");
+            const QString source = fx.app.writeFile(u"chosen/new.zip"_s, "new package");
+            ProjectRecord project;
+            project.number = u"P1"_s;
+            project.name = u"乙"_s;
+            project.startTime = fx.clockTime;
+            return [project, source] { ProjectRules::addProject(project, source, true); };
+        }
+        fx.app.writeFile(u"data/P1.fd1"_s, "c source");
+        setPackageType(u"c"_s);
+        const QString earlier = fx.app.writeFile(u"earlier.zip"_s, "zip bytes");
+        if (PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"zip"_s).isEmpty())
+            qFatal("no version");
+        fx.clockTime = fx.clockTime.addSecs(1);
+        return [] { PackageHistory::revert(1, PackageHistory::versions(u"P1"_s).first()); };
     }
 };
 

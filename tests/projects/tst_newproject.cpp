@@ -1,7 +1,11 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
+#include "FolderSnapshot.h"
 #include "app/AppSettings.h"
+#include "archive/ZipArchive.h"
 #include "projects/NewProjectWindow.h"
+#include "projects/PackageHistory.h"
+#include "projects/UpdateProjectWindow.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/common/WorkProgress.h"
@@ -14,10 +18,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -41,7 +49,10 @@ private Q_SLOTS:
     void confirm_importOptional_recordsExtensionButStoresNoPackage();
     void confirm_packageTypeIsWhatFollowsTheLastDotOfTheFileName_data();
     void confirm_packageTypeIsWhatFollowsTheLastDotOfTheFileName();
-    void browse_choosesThePathAndRestoresTheCurrentDirectory();
+    void browse_fileOrFolder_choosesThePathAndRestoresTheCurrentDirectory_data();
+    void browse_fileOrFolder_choosesThePathAndRestoresTheCurrentDirectory();
+    void confirm_folderAsPackage_packedIntoAZipPackage_data();
+    void confirm_folderAsPackage_packedIntoAZipPackage();
 
 private:
     struct Dialog
@@ -218,13 +229,17 @@ void NewProjectTest::confirm_packageMissingOrNotAFile_refusedAndNothingWritten()
 {
     Dialog d = open();
     d.name->setText(u"甲"_s);
-    QDir().mkpath(m_app->filePath(u"a-folder.zip"_s));
-    const QStringList paths = {QString(), m_app->filePath(u"nothing-here.zip"_s), m_app->filePath(u"a-folder.zip"_s)};
+    // A folder is a package (it is packed); what is neither a file nor a folder is none.
+    QStringList paths = {QString(), m_app->filePath(u"nothing-here.zip"_s)};
+#ifndef Q_OS_WIN // WindowsSkips::kPipes
+    QVERIFY(::mkfifo(QFile::encodeName(m_app->filePath(u"a-pipe.zip"_s)).constData(), 0600) == 0);
+    paths.append(m_app->filePath(u"a-pipe.zip"_s));
+#endif
     for (const QString& path : paths) {
         d.package->setText(path);
         d.confirm();
     }
-    QCOMPARE(m_prompt->texts(), QStringList(3, u"项目包文件不存在或读取失败！"_s));
+    QCOMPARE(m_prompt->texts(), QStringList(paths.size(), u"项目包文件不存在或读取失败！"_s));
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Error);
     QCOMPARE(CatalogBuilder::projectCount(), 0);
     QCOMPARE(dataFiles(), (QStringList{u"DB.EDB"_s, u"np.edb"_s, u"tool.edb"_s, u"type.edb"_s, u"type.edt"_s}));
@@ -388,20 +403,112 @@ void NewProjectTest::confirm_packageTypeIsWhatFollowsTheLastDotOfTheFileName()
     QTEST(t.readField(ProjectField::PackageType).toString(), "type");
 }
 
-void NewProjectTest::browse_choosesThePathAndRestoresTheCurrentDirectory()
+void NewProjectTest::browse_fileOrFolder_choosesThePathAndRestoresTheCurrentDirectory_data()
 {
+    QTest::addColumn<int>("key"); // the access key of the browse menu's entry
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("a file") << int(Qt::Key_F) << u"/home/u/工程.zip"_s;
+    QTest::newRow("a folder") << int(Qt::Key_D) << u"/home/u/工程"_s;
+}
+
+void NewProjectTest::browse_fileOrFolder_choosesThePathAndRestoresTheCurrentDirectory()
+{
+    QFETCH(int, key);
+    QFETCH(QString, chosen);
     Dialog d = open();
-    m_prompt->queueOpenFile(u"/home/u/工程.zip"_s);
-    m_prompt->queueOpenFile(QString());
+    const bool folder = key == Qt::Key_D;
+    for (const QString& answer : {chosen, QString()}) {
+        if (folder)
+            m_prompt->queueFolder(answer);
+        else
+            m_prompt->queueOpenFile(answer);
+    }
     auto* browse = d.window->findChild<QPushButton*>(u"浏览文件按钮"_s);
-    QDir::setCurrent(QDir::tempPath());
-    QTest::mouseClick(browse, Qt::LeftButton);
-    QCOMPARE(d.package->text(), u"/home/u/工程.zip"_s);
-    QCOMPARE(QDir::currentPath(), QDir(m_app->path()).canonicalPath());
-    QDir::setCurrent(QDir::tempPath());
-    QTest::mouseClick(browse, Qt::LeftButton); // cancelled: the box keeps its path
-    QCOMPARE(d.package->text(), u"/home/u/工程.zip"_s);
-    QCOMPARE(QDir::currentPath(), QDir(m_app->path()).canonicalPath());
+    auto* menu = d.window->findChild<QMenu*>(u"浏览菜单"_s);
+    QCOMPARE(menu->actions().size(), 2);
+    QCOMPARE(menu->actions().at(0)->text(), u"&F.选择文件"_s);
+    QCOMPARE(menu->actions().at(1)->text(), u"&D.选择文件夹"_s);
+    for (int time = 0; time < 2; ++time) { // the second time cancelled: the box keeps its path
+        QDir::setCurrent(QDir::tempPath());
+        QTest::mouseClick(browse, Qt::LeftButton);
+        QTRY_VERIFY(menu->isVisible());
+        QTest::keyClick(menu, Qt::Key(key));
+        QTRY_VERIFY(!menu->isVisible());
+        QCOMPARE(d.package->text(), chosen);
+        QCOMPARE(QDir::currentPath(), QDir(m_app->path()).canonicalPath());
+    }
+    QVERIFY(m_prompt->allAnswersUsed());
+}
+
+// A programmer's project is a folder: named as 文件包 (typed, browsed or dropped) it is packed into a ZIP
+// package, whose type is "zip".
+void NewProjectTest::confirm_folderAsPackage_packedIntoAZipPackage_data()
+{
+    QTest::addColumn<QString>("window"); // 新建项目 or 更新项目
+    QTest::addColumn<bool>("optional");  // no package required
+    QTest::addColumn<bool>("linkOut");   // the folder holds a link out of it
+    QTest::addColumn<QString>("message");
+    QTest::newRow("新建项目") << u"新建项目"_s << false << false << QString();
+    QTest::newRow("更新项目") << u"更新项目"_s << false << false << QString();
+    QTest::newRow("新建项目, no package required: only the type") << u"新建项目"_s << true << false << QString();
+    QTest::newRow("a link out of the folder")
+        << u"新建项目"_s << false << true
+        << u"以下文件无法打包（链接到项目目录以外、管道或设备），请移走后再试：\r\nsrc/hosts"_s;
+}
+
+void NewProjectTest::confirm_folderAsPackage_packedIntoAZipPackage()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, optional);
+    QFETCH(bool, linkOut);
+    QFETCH(QString, message);
+    const QString folder = m_app->filePath(u"工程/记账本 v1.2"_s);
+    m_app->writeFile(u"工程/记账本 v1.2/main.c"_s, "int main(void) { return 0; }");
+    m_app->writeFile(u"工程/记账本 v1.2/src/ledger.c"_s, "/* ledger */");
+    if (linkOut)
+        QVERIFY(QFile::link(u"/etc/hosts"_s, folder + u"/src/hosts"_s));
+    AppSettings().write(SettingsKeys::kImportOptional, optional ? u"1"_s : u"0"_s);
+    const bool update = window == u"更新项目";
+    std::unique_ptr<QDialog> dialog;
+    if (update) {
+        QVERIFY(CatalogBuilder::addProject({u"P1"_s, u"甲"_s, 0, u"1.0"_s, {}, u"e"_s}));
+        m_app->writeFile(u"data/P1.fd1"_s, "the module before");
+        dialog = std::make_unique<UpdateProjectWindow>(1);
+    } else {
+        dialog = std::make_unique<NewProjectWindow>();
+        dialog->findChild<QLineEdit*>(u"编号编辑框"_s)->setText(u"P1"_s);
+        dialog->findChild<QLineEdit*>(u"名称编辑框"_s)->setText(u"记账本"_s);
+    }
+    dialog->show();
+    dialog->findChild<QLineEdit*>(u"文件包编辑框"_s)->setText(folder);
+
+    QTest::mouseClick(dialog->findChild<QPushButton*>(u"确定按钮"_s), Qt::LeftButton);
+
+    QCOMPARE(m_prompt->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    // Nothing packed is left beside data/.
+    QCOMPARE(QDir(m_app->path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Install.ini"_s});
+    if (linkOut) {
+        QCOMPARE(CatalogBuilder::projectCount(), 0);
+        QVERIFY(!QFileInfo::exists(m_app->filePath(u"data/P1.fd1"_s)));
+        return;
+    }
+    const QList<ProjectRecord> projects = CatalogBuilder::allProjects();
+    QCOMPARE(projects.size(), 1);
+    QCOMPARE(projects.first().packageType, u"zip"_s);
+    if (optional) {
+        QVERIFY(!QFileInfo::exists(m_app->filePath(u"data/P1.fd1"_s)));
+        return;
+    }
+    QTemporaryDir unpacked;
+    QCOMPARE(ZipArchive::extract(m_app->filePath(u"data/P1.fd1"_s), unpacked.path()), ZipArchive::kOk);
+    QCOMPARE(FolderSnapshot::of(unpacked.path()).fileNames(), QStringList({u"main.c"_s, u"src/"_s, u"src/ledger.c"_s}));
+    QFile ledger(unpacked.filePath(u"src/ledger.c"_s));
+    QVERIFY(ledger.open(QIODevice::ReadOnly));
+    QCOMPARE(ledger.readAll(), QByteArray("/* ledger */"));
+    // The folder is the user's own: it stays as it was.
+    QCOMPARE(m_app->readFile(u"工程/记账本 v1.2/main.c"_s), QByteArray("int main(void) { return 0; }"));
+    if (update)
+        QCOMPARE(PackageHistory::versions(u"P1"_s).size(), 1);
 }
 
 QTEST_MAIN(NewProjectTest)

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -179,6 +180,7 @@ private Q_SLOTS:
         AppSettings().write(SettingsKeys::kDeleteWithPackage, withPackages ? u"1"_s : u"0"_s);
         DeleteProjectWindow w({2, 4}, nullptr);
         QCOMPARE(w.findChild<QCheckBox*>(u"关联文件选择框"_s)->isChecked(), withPackages);
+        QCOMPARE(w.findChild<QLabel*>(u"数量标签"_s)->text(), u"将删除 2 个项目"_s);
         QTest::mouseClick(button(w, u"确定按钮"_s), Qt::LeftButton);
 
         QCOMPARE(w.result(), int(QDialog::Accepted));
@@ -196,7 +198,7 @@ private Q_SLOTS:
         for (const ProjectTrash::Entry& entry : trash) {
             QCOMPARE(entry.project, fullRecord(entry.project.number));
             QCOMPARE(entry.withPackage, withPackages);
-            QCOMPARE(QFileInfo::exists(ProjectTrash::folder() + u'/' + entry.id + u"/package.fd1"_s), withPackages);
+            QCOMPARE(QFileInfo::exists(entry.packagePath), withPackages);
         }
         QCOMPARE(AppSettings().read(SettingsKeys::kDeleteWithPackage), withPackages ? u"1"_s : u"0"_s);
     }

@@ -9,7 +9,10 @@
 #include "app/AppDir.h"
 #include "app/StartRecovery.h"
 #include "backup/DataBackup.h"
+#include "execution/AbandonWork.h"
 #include "execution/StrandedWork.h"
+#include "execution/UpdateBack.h"
+#include "execution/WorkLine.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
@@ -71,7 +74,17 @@ const std::map<QString, Command>& commands()
          [](const QStringList& a) {
              return ProjectTrash::restore(trashIdOf(a.value(0))) == ProjectTrash::RestoreOutcome::Restored;
          }},
+        // trash-restore-as NUMBER NEW: 还原 under a new number
+        {u"trash-restore-as"_s,
+         [](const QStringList& a) {
+             return ProjectTrash::restore(trashIdOf(a.value(0)), a.value(1)) == ProjectTrash::RestoreOutcome::Restored;
+         }},
+        // trash-purge NUMBER: 彻底删除 of one entry
+        {u"trash-purge"_s, [](const QStringList& a) { return ProjectTrash::purge({trashIdOf(a.value(0))}); }},
         {u"trash-empty"_s, [](const QStringList&) { return ProjectTrash::empty(); }},
+        // stamp NUMBER TYPE: what update back does once the work is stored
+        {u"stamp"_s,
+         [](const QStringList& a) { return ProjectRules::stampLastUpdate(a.value(0), a.value(1)).written; }},
         // orphan NUMBER: 检查数据's 删除文件 of a package no project has
         {u"orphan"_s, [](const QStringList& a) { return ProjectTrash::moveOrphanIn(a.value(0)); }},
         // add NUMBER SOURCE
@@ -101,6 +114,19 @@ const std::map<QString, Command>& commands()
                  return false;
              return PackageHistory::revert(recordAt(a, 0), versions.at(index)) ==
                     PackageHistory::RevertOutcome::Reverted;
+         }},
+        // update-back CAPTION: 更新 of the panel's line, deleting what else the folder holds
+        {u"update-back"_s,
+         [](const QStringList& a) {
+             UpdateBack::Calls calls;
+             calls.deleteOtherFiles = [] { return true; };
+             return UpdateBack::run(WorkLine::parse(a.value(0)), calls).outcome == UpdateBack::Outcome::Updated;
+         }},
+        // abandon CAPTION: 放弃 of the panel's line
+        {u"abandon"_s,
+         [](const QStringList& a) {
+             return AbandonWork::run(WorkLine::parse(a.value(0)), AbandonWork::Keep::Work).outcome ==
+                    AbandonWork::Outcome::Abandoned;
          }},
         // restore-backup ARCHIVE: 导入
         {u"restore-backup"_s, [](const QStringList& a) { return DataBackup::restore(a.value(0)); }},

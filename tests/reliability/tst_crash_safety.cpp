@@ -117,7 +117,12 @@ int writePackage(const QString& folder, int fd)
 int runWriter(const QString& kind, const QString& folder)
 {
     const QByteArray logPath = QFile::encodeName(folder + u"/log"_s);
+#ifdef O_BINARY
+    // The log's lines end in "\n" alone, also on Windows.
+    const int fd = ::open(logPath.constData(), O_WRONLY | O_APPEND | O_CREAT | O_BINARY, 0644);
+#else
     const int fd = ::open(logPath.constData(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+#endif
     if (fd < 0)
         return 3;
     if (kind == u"table")
@@ -266,7 +271,11 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(log.filePath()).size() > before, 20000);
         QThread::msleep(QRandomGenerator::global()->bounded(150));
         QCOMPARE(writer.state(), QProcess::Running);
+#ifdef Q_OS_WIN
+        writer.kill(); // TerminateProcess: like SIGKILL, the writer finishes nothing
+#else
         ::kill(pid_t(writer.processId()), SIGKILL);
+#endif
         QVERIFY(writer.waitForFinished());
         QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
     }

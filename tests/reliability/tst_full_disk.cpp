@@ -248,6 +248,8 @@ private Q_SLOTS:
         if (write == Restore) {
             QVERIFY(DataBackup::backUp(backup));
             fx.app.writeFile(u"data/P2.fd1"_s, "a package of today");
+            // So the restore has a file to replace: one the data folder holds unchanged it leaves alone.
+            fx.app.writeFile(u"data/P1.fd1"_s, "P1 of today");
         } else if (write == UpdateBack) {
             ProgramChoice choice(u"main.e"_s);
             fx.execute(u"P1"_s);

@@ -2,10 +2,12 @@
 #include "TempAppDir.h"
 #include "app/AppDir.h"
 #include "backup/DataBackup.h"
+#include "execution/WorkLine.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
+#include "projects/TrashBatch.h"
 #include "store/TableSchemas.h"
 
 #include <QCryptographicHash>
@@ -41,8 +43,9 @@ struct Scenario
     QList<QByteArray> kept;
     // Files the scenario itself puts outside the data folder (the file a command stores from).
     QStringList sources = {};
-    // A scenario's own rule of what must agree after a start; answers what disagrees.
-    std::function<QString()> agrees = {};
+    // A scenario's own rule of what must agree after a start, given the work the start lists; answers what
+    // disagrees.
+    std::function<QString(const QStringList& startLines)> agrees = {};
 };
 
 QByteArray packageBytes(const QString& number, int version = 1)
@@ -77,6 +80,8 @@ struct World
 {
     QStringList catalogue;
     QStringList trash;
+    // Each project as "number name": a project typed in under the number of one in the trash is another project.
+    QStringList projects;
     QSet<QByteArray> reachable; // hashes of package bytes
     QStringList stranded;
 };
@@ -95,20 +100,35 @@ World look(const QString& appDir, const QStringList& startLines, const QStringLi
     World world;
     world.catalogue = CatalogBuilder::projectNumbers();
     std::sort(world.catalogue.begin(), world.catalogue.end());
+    for (const ProjectRecord& project : CatalogBuilder::allProjects())
+        world.projects.append(project.number + u' ' + project.name);
     QSet<QString> known(world.catalogue.cbegin(), world.catalogue.cend());
     QSet<QString> trashFiles;
     const QList<ProjectTrash::Entry> entries = ProjectTrash::entries();
     for (const ProjectTrash::Entry& entry : entries) {
-        if (entry.hasRecord)
+        if (entry.hasRecord) {
             world.trash.append(entry.project.number);
+            world.projects.append(entry.project.number + u' ' + entry.project.name);
+        }
         known.insert(entry.project.number);
-        const QString entryFolder = ProjectTrash::folder() + u'/' + entry.id;
-        trashFiles.insert(entryFolder + u"/project.json"_s);
+        // Its batch's records, its package and its earlier packages.
+        QString batch;
+        int key = 0;
+        TrashBatch::parseId(entry.id, batch, key);
+        const QString batchFolder = TrashBatch::pathOf(batch);
+        trashFiles.insert(batchFolder + u"/records.json"_s);
         if (entry.withPackage) {
-            trashFiles.insert(entryFolder + u"/package.fd1"_s);
-            world.reachable.insert(hashOf(fileBytes(entryFolder + u"/package.fd1"_s)));
+            trashFiles.insert(entry.packagePath);
+            world.reachable.insert(hashOf(fileBytes(entry.packagePath)));
+        }
+        const QDir history(TrashBatch::historyOf(batchFolder, key));
+        for (const QString& name : history.entryList(QDir::Files | QDir::Hidden)) {
+            trashFiles.insert(history.filePath(name));
+            world.reachable.insert(hashOf(fileBytes(history.filePath(name))));
         }
     }
+    // When the trash last judged the age of its entries.
+    trashFiles.insert(ProjectTrash::folder() + u"/last-start"_s);
     std::sort(world.trash.begin(), world.trash.end());
 
     const QString data = appDir + u"/data"_s;
@@ -137,8 +157,11 @@ World look(const QString& appDir, const QStringList& startLines, const QStringLi
         } else if (relative.startsWith(u"data-before-restore/"_s)) {
             leads = true; // the undo sets of a restore, which the README tells the user how to use
         } else {
-            leads = std::any_of(startLines.cbegin(), startLines.cend(),
-                                [&](const QString& line) { return line.startsWith(path); });
+            // Work the panel lists: the package that was not stored, or anything in the working folder.
+            leads = std::any_of(startLines.cbegin(), startLines.cend(), [&](const QString& caption) {
+                const WorkLine line = WorkLine::parse(caption);
+                return line.isPackage() ? path == line.package() : path.startsWith(line.workingFolder() + u'/');
+            });
         }
         if (!leads)
             world.stranded.append(relative);
@@ -187,6 +210,14 @@ QString lineOf(const QString& logFile, qint64 k)
         return {};
     const QList<QByteArray> lines = file.readAll().split('\n');
     return k >= 1 && k <= lines.size() ? QString::fromUtf8(lines.at(k - 1)) : QString();
+}
+
+QStringList inFolder(const QStringList& command, const QString& appDir)
+{
+    QStringList arguments;
+    for (const QString& argument : command)
+        arguments.append(argument.contains(u"%1"_s) ? argument.arg(appDir) : argument);
+    return arguments;
 }
 
 QStringList sorted(QStringList list)
@@ -250,6 +281,34 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost_data()
                                                              abc,
                                                              packagesAbc,
                                                              {u"new/B.zip"_s}};
+    // The work is in the catalogue, or still where the panel lists it again (or both, when the kill came after
+    // the store and before the folder went).
+    const auto workFound = [](const QByteArray& before) {
+        return [before](const QStringList& startLines) {
+            const bool stored = fileBytes(ProjectCatalogue::packagePath(u"A"_s)) != before;
+            return stored || !startLines.isEmpty() ? QString() : u"the work is lost"_s;
+        };
+    };
+    const auto work = [](const TempAppDir& app) {
+        addProjects(app, {u"A"_s});
+        app.writeFile(u"run/A/P_zip.TMP"_s, {});
+        app.writeFile(u"run/A/src/main.c"_s, QByteArrayLiteral("int main(void) { return 1; }\n"));
+        app.writeFile(u"run/A/README"_s, QByteArrayLiteral("edited\n"));
+    };
+    QTest::newRow("update back") << Scenario{
+        work, {u"update-back"_s, u"%1/run/A(zip)"_s}, {u"A"_s}, {u"A"_s}, {packageBytes(u"A"_s)},
+        {},   workFound(packageBytes(u"A"_s))};
+    // 放弃 keeps the work in the history, or it is still listed.
+    QTest::newRow("放弃") << Scenario{work,
+                                      {u"abandon"_s, u"%1/run/A(zip)"_s},
+                                      {u"A"_s},
+                                      {u"A"_s},
+                                      {packageBytes(u"A"_s)},
+                                      {},
+                                      [](const QStringList& startLines) {
+                                          const bool kept = !PackageHistory::versions(u"A"_s).isEmpty();
+                                          return kept || !startLines.isEmpty() ? QString() : u"the work is lost"_s;
+                                      }};
     QTest::newRow("导入 of a backup") << Scenario{
         [=](const TempAppDir& app) {
             addProjects(app, {u"A"_s, u"B"_s});
@@ -264,6 +323,107 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost_data()
         {u"A"_s, u"B"_s},
         {packageBytes(u"A"_s), packageBytes(u"B"_s), packageBytes(u"B"_s, 2), packageBytes(u"C"_s)},
         {u"new/B.zip"_s, u"backup.fd2"_s}};
+    QTest::newRow("导入 of last week's backup over a project in the trash")
+        << Scenario{[=](const TempAppDir& app) {
+                        addProjects(app, {u"A"_s, u"B"_s});
+                        QVERIFY(DataBackup::backUp(app.filePath(u"backup.fd2"_s)));
+                        const QString source = app.writeFile(u"new/B.zip"_s, packageBytes(u"B"_s, 2));
+                        QCOMPARE(ProjectRules::updateProject(2, ProjectCatalogue::readProject(2), source),
+                                 ProjectRules::UpdateOutcome::Updated);
+                        QCOMPARE(ProjectRules::deleteProjects({2}, true), 1);
+                    },
+                    {u"restore-backup"_s, u"backup.fd2"_s},
+                    {u"A"_s},
+                    {u"A"_s, u"B"_s},
+                    {packageBytes(u"A"_s), packageBytes(u"B"_s), packageBytes(u"B"_s, 2)},
+                    {u"new/B.zip"_s, u"backup.fd2"_s}};
+    QTest::newRow("新建项目 over a package a delete left")
+        << Scenario{[=](const TempAppDir& app) {
+                        addProjects(app, abc);
+                        QCOMPARE(ProjectRules::deleteProjects({2}, false), 1);
+                        app.writeFile(u"new/B.zip"_s, packageBytes(u"B"_s, 2));
+                    },
+                    {u"add"_s, u"B"_s, u"new/B.zip"_s},
+                    {u"A"_s, u"C"_s},
+                    abc,
+                    packagesAbc,
+                    {u"new/B.zip"_s}};
+    QTest::newRow("恢复此版本 of a ZIP over a C file")
+        << Scenario{[=](const TempAppDir& app) {
+                        CatalogBuilder::Project project;
+                        project.number = u"A"_s;
+                        project.name = u"项目A"_s;
+                        project.packageType = u"c"_s;
+                        QVERIFY(CatalogBuilder::addProject(project));
+                        app.writeFile(u"data/A.fd1"_s, packageBytes(u"A"_s));
+                        const QString earlier = app.writeFile(u"earlier.zip"_s, packageBytes(u"A"_s, 2));
+                        QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"A"_s),
+                                                              PackageHistory::Cause::Update, u"zip"_s)
+                                     .isEmpty());
+                        QVERIFY(QFile::remove(earlier));
+                    },
+                    {u"revert"_s, u"1"_s, u"0"_s},
+                    {u"A"_s},
+                    {u"A"_s},
+                    {packageBytes(u"A"_s), packageBytes(u"A"_s, 2)},
+                    {},
+                    [](const QStringList&) {
+                        // The package in place is the one its record names.
+                        const QString type = ProjectCatalogue::readProject(1).packageType;
+                        const QByteArray stored = fileBytes(ProjectCatalogue::packagePath(u"A"_s));
+                        const QByteArray named = type == u"c" ? packageBytes(u"A"_s) : packageBytes(u"A"_s, 2);
+                        return stored == named ? QString()
+                                               : u"the record says %1 but another package is in place"_s.arg(type);
+                    }};
+    QTest::newRow("还原 under a new number")
+        << Scenario{[=](const TempAppDir& app) {
+                        addProjects(app, abc);
+                        QCOMPARE(ProjectRules::deleteProjects({2}, true), 1);
+                        CatalogBuilder::Project other;
+                        other.number = u"B"_s;
+                        other.name = u"另一个B"_s;
+                        QVERIFY(CatalogBuilder::addProject(other));
+                        app.writeFile(u"data/B.fd1"_s, packageBytes(u"B"_s, 2));
+                    },
+                    {u"trash-restore-as"_s, u"B"_s, u"B2"_s},
+                    {u"A"_s, u"B"_s, u"C"_s},
+                    {u"A"_s, u"B"_s, u"B2"_s, u"C"_s},
+                    {packageBytes(u"A"_s), packageBytes(u"B"_s), packageBytes(u"B"_s, 2), packageBytes(u"C"_s)}};
+    QTest::newRow("update back of a project in the trash")
+        << Scenario{[=](const TempAppDir& app) {
+                        addProjects(app, abc);
+                        QCOMPARE(ProjectRules::deleteProjects({2}, true), 1);
+                        app.writeFile(u"data/B.fd1"_s, packageBytes(u"B"_s, 2)); // the work, stored before the stamp
+                    },
+                    {u"stamp"_s, u"B"_s, u"zip"_s},
+                    {u"A"_s, u"C"_s},
+                    abc,
+                    {packageBytes(u"A"_s), packageBytes(u"B"_s), packageBytes(u"B"_s, 2), packageBytes(u"C"_s)}};
+    QTest::newRow("检查数据's 删除文件 of the package a delete left")
+        << Scenario{[=](const TempAppDir& app) {
+                        addProjects(app, abc);
+                        QCOMPARE(ProjectRules::deleteProjects({2}, false), 1);
+                    },
+                    {u"orphan"_s, u"B"_s},
+                    {u"A"_s, u"C"_s},
+                    {u"A"_s, u"C"_s},
+                    packagesAbc};
+    QTest::newRow("彻底删除 of one entry") << Scenario{[=](const TempAppDir& app) {
+                                                           addProjects(app, abc);
+                                                           QCOMPARE(ProjectRules::deleteProjects({1, 2}, true), 2);
+                                                       },
+                                                       {u"trash-purge"_s, u"A"_s},
+                                                       {u"C"_s},
+                                                       {u"C"_s},
+                                                       {packageBytes(u"B"_s), packageBytes(u"C"_s)}};
+    QTest::newRow("清空回收站") << Scenario{[=](const TempAppDir& app) {
+                                                addProjects(app, abc);
+                                                QCOMPARE(ProjectRules::deleteProjects({1, 2}, true), 2);
+                                            },
+                                            {u"trash-empty"_s},
+                                            {u"C"_s},
+                                            {u"C"_s},
+                                            {packageBytes(u"C"_s)}};
 }
 
 void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost()
@@ -283,8 +443,8 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost()
         scenario.prepare(app);
         if (QTest::currentTestFailed())
             return;
-        const Run whole =
-            runDriver(app.path(), scenario.command, 0, logs.filePath(u"calls"_s), logs.filePath(u"count"_s));
+        const Run whole = runDriver(app.path(), inFolder(scenario.command, app.path()), 0, logs.filePath(u"calls"_s),
+                                    logs.filePath(u"count"_s));
         QVERIFY(!whole.killed);
         calls = fileBytes(logs.filePath(u"count"_s)).trimmed().toLongLong();
         QVERIFY2(calls > 0, "the preloaded library counted no call");
@@ -294,7 +454,7 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost()
     for (qint64 k = 1; k <= calls; ++k) {
         TempAppDir app;
         scenario.prepare(app);
-        runDriver(app.path(), scenario.command, k);
+        runDriver(app.path(), inFolder(scenario.command, app.path()), k);
         const Run start = runDriver(app.path(), {u"start"_s}, 0);
         const World world = look(app.path(), start.output, scenario.sources);
         const QString where =
@@ -302,17 +462,22 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost()
 
         QVERIFY2(world.catalogue == before || world.catalogue == after,
                  qPrintable(where + u"\ncatalogue: "_s + world.catalogue.join(u' ')));
-        QStringList everyProject = world.catalogue + world.trash;
+        QStringList everyProject = world.projects;
         everyProject.removeDuplicates();
-        QVERIFY2(everyProject.size() == world.catalogue.size() + world.trash.size(),
+        QVERIFY2(everyProject.size() == world.projects.size(),
                  qPrintable(where + u"\na project is in the catalogue and in the trash: "_s +
                             world.catalogue.join(u' ') + u" / "_s + world.trash.join(u' ')));
         for (const QByteArray& package : std::as_const(scenario.kept))
             QVERIFY2(world.reachable.contains(hashOf(package)),
                      qPrintable(where + u"\na package is lost: "_s + QString::fromUtf8(package.left(30))));
+        QStringList listedNumbers;
+        for (const QString& line : std::as_const(start.output))
+            listedNumbers.append(WorkLine::parse(line).number());
+        QVERIFY2(listedNumbers.size() == QSet<QString>(listedNumbers.cbegin(), listedNumbers.cend()).size(),
+                 qPrintable(where + u"\na project's work is listed twice: "_s + start.output.join(u", "_s)));
         QVERIFY2(world.stranded.isEmpty(), qPrintable(where + u"\nstranded: "_s + world.stranded.join(u", "_s)));
         if (scenario.agrees) {
-            const QString disagreement = scenario.agrees();
+            const QString disagreement = scenario.agrees(start.output);
             QVERIFY2(disagreement.isEmpty(), qPrintable(where + u"\n"_s + disagreement));
         }
     }

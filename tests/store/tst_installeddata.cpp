@@ -170,9 +170,21 @@ private slots:
         QVERIFY2(after == before, qPrintable(after.differencesFrom(before)));
     }
 
+    // A program folder named in Chinese is usual on a Chinese desktop; SQLite must be given its name in UTF-8
+    // on Windows, whatever the code page.
+    void installMissingData_emptyAppDir_tablesOpenByTheirProgramPaths_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("plain folder") << QString();
+        QTest::newRow("folder named in Chinese") << u"记账 程序"_s;
+    }
+
     void installMissingData_emptyAppDir_tablesOpenByTheirProgramPaths()
     {
-        QTemporaryDir appDir;
+        QFETCH(QString, folder);
+        QTemporaryDir temporary;
+        const QDir appDir(folder.isEmpty() ? temporary.path() : temporary.filePath(folder));
+        QVERIFY(QDir().mkpath(appDir.path()));
         QVERIFY(installMissingData(appDir.path()));
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(appDir.path()));

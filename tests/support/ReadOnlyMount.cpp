@@ -2,6 +2,35 @@
 
 #include <QFile>
 
+#ifdef Q_OS_WIN
+
+// Windows has no bind mounts. A read-only folder there is an access-control list that denies writes, which
+// Wine, where the suite runs, does not enforce; the read-only attribute of a folder does not stop writes in it.
+bool ReadOnlyMount::enterPrivateNamespace()
+{
+    return false;
+}
+
+bool ReadOnlyMount::available()
+{
+    return false;
+}
+
+const char* ReadOnlyMount::unavailableReason()
+{
+    return "read-only cases need a read-only bind mount; Windows has none, and Wine does not enforce the "
+           "access-control lists that would stand in for it";
+}
+
+ReadOnlyMount::ReadOnlyMount(const QString& folder)
+    : m_path(QFile::encodeName(folder))
+{
+}
+
+ReadOnlyMount::~ReadOnlyMount() = default;
+
+#else
+
 #include <sched.h>
 #include <sys/mount.h>
 
@@ -48,3 +77,5 @@ ReadOnlyMount::~ReadOnlyMount()
     if (m_active)
         umount2(m_path.constData(), MNT_DETACH);
 }
+
+#endif

@@ -1,9 +1,19 @@
 #include "TempAppDir.h"
+#include "platform/FileIcons.h"
 #include "tools/ToolIcon.h"
 
 #include <QImage>
 #include <QPixmap>
 #include <QTest>
+
+#ifdef Q_OS_WIN
+#include <QDir>
+#include <QScopeGuard>
+#include <QSettings>
+#include <qt_windows.h>
+
+#include <shellapi.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +29,10 @@ private Q_SLOTS:
     void iconOf_firstSourceWithAnIconWins_data();
     void iconOf_firstSourceWithAnIconWins();
     void iconOf_pictureOrDesktopEntryOnDisk_ownIcon();
+#ifdef Q_OS_WIN
+    void registeredIcon_defaultIconOfTheFileType_data();
+    void registeredIcon_defaultIconOfTheFileType();
+#endif
     void shellTarget_addressWithoutSchemeOpensAsHttp_data();
     void shellTarget_addressWithoutSchemeOpensAsHttp();
 };
@@ -102,8 +116,62 @@ void ToolIconTest::iconOf_firstSourceWithAnIconWins()
     QCOMPARE(asked.contains(u"type:"_s + path), !hasOwn && !ToolIcon::isWebAddress(path));
 }
 
+#ifdef Q_OS_WIN
+
+namespace {
+
+// A library of Windows itself that holds many icons.
+QString systemIcons()
+{
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return QDir::fromNativeSeparators(QString::fromWCharArray(folder, int(length))) + u"/shell32.dll"_s;
+}
+
+// The picture of icon `index` inside `file`, as the system hands it out.
+QImage iconInFile(const QString& file, int index)
+{
+    HICON icon = nullptr;
+    if (ExtractIconExW(reinterpret_cast<LPCWSTR>(QDir::toNativeSeparators(file).utf16()), index, &icon, nullptr, 1) !=
+            1 ||
+        !icon)
+        return {};
+    const QImage image = QImage::fromHICON(icon);
+    DestroyIcon(icon);
+    return image;
+}
+
+} // namespace
+
+#endif
+
 void ToolIconTest::iconOf_pictureOrDesktopEntryOnDisk_ownIcon()
 {
+#ifdef Q_OS_WIN
+    // Windows: the icon inside the file (an icon file, a program, a library); a picture is no icon of its own.
+    TempAppDir dir(false);
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    const QString iconFile = dir.filePath(u"logo.ico"_s);
+    QVERIFY(image.save(iconFile, "ICO"));
+    const QString picture = dir.filePath(u"logo.png"_s);
+    QVERIFY(image.save(picture));
+    const QString plain = dir.writeFile(u"plain.bin"_s, QByteArray(100, '\0'));
+
+    const ToolIcon icons;
+    ToolIcon::Kind kind{};
+    const QIcon own = icons.iconOf(iconFile, &kind);
+    QCOMPARE(kind, ToolIcon::Kind::Own);
+    QCOMPARE(QColor(own.pixmap(32, 32).toImage().pixel(16, 16)), QColor(Qt::blue));
+    icons.iconOf(systemIcons(), &kind);
+    QCOMPARE(kind, ToolIcon::Kind::Own);
+    icons.iconOf(picture, &kind);
+    QVERIFY(kind != ToolIcon::Kind::Own);
+    icons.iconOf(plain, &kind);
+    QVERIFY(kind != ToolIcon::Kind::Own);
+    icons.iconOf(dir.filePath(u"missing.com"_s), &kind);
+    QCOMPARE(kind, ToolIcon::Kind::WebAddress);
+#else
     TempAppDir dir(false);
     QImage image(64, 48, QImage::Format_ARGB32);
     image.fill(Qt::blue);
@@ -123,7 +191,71 @@ void ToolIconTest::iconOf_pictureOrDesktopEntryOnDisk_ownIcon()
     QVERIFY(kind != ToolIcon::Kind::Own);
     icons.iconOf(dir.filePath(u"missing.com"_s), &kind);
     QCOMPARE(kind, ToolIcon::Kind::WebAddress);
+#endif
 }
+
+#ifdef Q_OS_WIN
+
+// HKEY_CLASSES_ROOT\.ext names a class, whose DefaultIcon "file,number" names the icon. The keys are written
+// for the current user, whose classes Windows shows in HKEY_CLASSES_ROOT too.
+void ToolIconTest::registeredIcon_defaultIconOfTheFileType_data()
+{
+    QTest::addColumn<QString>("defaultIcon"); // "%1": the system's library of icons
+    QTest::addColumn<int>("index");           // the icon expected from it; -1: none
+    QTest::newRow("file and number") << u"%1,3"_s << 3;
+    QTest::newRow("number with a fraction") << u"%1,4.7"_s << 4;
+    QTest::newRow("first icon") << u"%1,0"_s << 0;
+    QTest::newRow("no comma") << u"%1"_s << -1;
+    QTest::newRow("no such file") << u"C:\\nowhere\\icons.dll,0"_s << -1;
+    QTest::newRow("no DefaultIcon") << QString() << -1;
+}
+
+void ToolIconTest::registeredIcon_defaultIconOfTheFileType()
+{
+    QFETCH(QString, defaultIcon);
+    QFETCH(int, index);
+    // Windows shows the current user's classes in HKEY_CLASSES_ROOT; Wine does not, and there the keys go into
+    // HKEY_CLASSES_ROOT itself.
+    QStringList roots{u"HKEY_CURRENT_USER\\Software\\Classes"_s};
+    const auto removeKeys = [&] {
+        for (const QString& root : std::as_const(roots)) {
+            QSettings(root, QSettings::NativeFormat).remove(u".tallyratest"_s);
+            QSettings(root, QSettings::NativeFormat).remove(u"Tallyra.TestFile"_s);
+        }
+    };
+    const auto writeKeys = [&](const QString& root) {
+        QSettings(root + u"\\.tallyratest"_s, QSettings::NativeFormat).setValue(u"Default"_s, u"Tallyra.TestFile"_s);
+        if (!defaultIcon.isEmpty()) {
+            QSettings(root + u"\\Tallyra.TestFile\\DefaultIcon"_s, QSettings::NativeFormat)
+                .setValue(u"Default"_s, QString(defaultIcon).replace(u"%1"_s, QDir::toNativeSeparators(systemIcons())));
+        }
+    };
+    const auto cleanup = qScopeGuard(removeKeys);
+    writeKeys(roots.constFirst());
+    const QSettings classesRoot(u"HKEY_CLASSES_ROOT\\.tallyratest"_s, QSettings::NativeFormat);
+    if (classesRoot.value(u"Default"_s).toString().isEmpty()) {
+        roots.append(u"HKEY_CLASSES_ROOT"_s);
+        writeKeys(roots.constLast());
+    }
+
+    const QIcon icon = FileIcons::registeredIcon(u"C:/docs/plan.tallyratest"_s);
+    const ToolIcon::Kind expectedKind = index < 0 ? ToolIcon::Kind::Default : ToolIcon::Kind::FileType;
+    ToolIcon::Kind kind{};
+    ToolIcon().iconOf(u"C:/docs/plan.tallyratest"_s, &kind);
+    QCOMPARE(kind, expectedKind);
+    if (index < 0) {
+        QVERIFY(icon.isNull());
+        return;
+    }
+    const QImage expected = iconInFile(systemIcons(), index);
+    QVERIFY(!expected.isNull());
+    QCOMPARE(icon.pixmap(expected.size()).toImage().convertToFormat(QImage::Format_ARGB32),
+             expected.convertToFormat(QImage::Format_ARGB32));
+    // Another icon of the same library looks otherwise, or the comparison proves nothing.
+    QVERIFY(iconInFile(systemIcons(), index + 1) != expected);
+}
+
+#endif
 
 void ToolIconTest::shellTarget_addressWithoutSchemeOpensAsHttp_data()
 {

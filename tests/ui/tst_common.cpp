@@ -2,16 +2,26 @@
 #include "CatalogBuilder.h"
 #include "Modal.h"
 #include "Spoken.h"
+#include "archive/NativeName.h"
 #include "projects/CatalogueCheckWindow.h"
+#include "projects/NewProjectWindow.h"
+#include "projects/UpdateProjectWindow.h"
+#include "tools/ToolEditorWindow.h"
+#include "ui/common/DesktopPromptBackend.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectItemDelegate.h"
 #include "ui/main/ProjectListView.h"
 #include "views/DesignWizardWindow.h"
 
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +39,13 @@ private Q_SLOTS:
     void mainWindowTitle_shownAsWritten();
     void projectCaption_longInTwoLinesAndWholeAsTooltip_data();
     void projectCaption_longInTwoLinesAndWholeAsTooltip();
+    void keyboard_tabGoesThroughTheRowsAndOutOfTheNotes_data();
+    void keyboard_tabGoesThroughTheRowsAndOutOfTheNotes();
+    void shellUrl_nameInOtherBytesReachesTheDesktopAsThoseBytes_data();
+    void shellUrl_nameInOtherBytesReachesTheDesktopAsThoseBytes();
+#ifdef Q_OS_WIN
+    void sounds_playedFromMemoryWithoutWaiting();
+#endif
 };
 
 void CommonTest::qtFilter_eachPatternShownOnce_data()
@@ -136,7 +153,8 @@ void CommonTest::projectCaption_longInTwoLinesAndWholeAsTooltip_data()
     QTest::addColumn<int>("lines");
     QTest::addColumn<bool>("cut");
     QTest::newRow("short") << u"Alpha"_s << 1 << false;
-    QTest::newRow("two lines of Chinese") << u"一个名字很长"_s << 2 << false;
+    // Clearly too long for one line and short enough for two, whatever the font engine rounds.
+    QTest::newRow("two lines of Chinese") << u"一个名字很长的"_s << 2 << false;
     QTest::newRow("long Chinese") << u"一个名字很长很长的项目用来看两行显示"_s << 2 << true;
     QTest::newRow("long Latin word") << u"AVeryLongLatinProjectNameWithoutAnyBreaks"_s << 2 << true;
     QTest::newRow("emoji") << u"表情😀🎉"_s << 1 << false;
@@ -175,6 +193,106 @@ void CommonTest::projectCaption_longInTwoLinesAndWholeAsTooltip()
     QCOMPARE(QToolTip::text(), cut ? caption : QString());
     QToolTip::hideText();
 }
+
+// Tab walks a form row by row; a box of notes lets it pass instead of typing it, and Ctrl+Tab types a tab.
+void CommonTest::keyboard_tabGoesThroughTheRowsAndOutOfTheNotes_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QStringList>("chain"); // the controls Tab reaches, from the first
+    QTest::newRow("tool editor") << u"ToolEditorWindow"_s
+                                 << QStringList{u"名称编辑框"_s, u"浏览目录按钮"_s, u"路径编辑框"_s, u"备注编辑框"_s,
+                                                u"确定按钮"_s};
+    QTest::newRow("新建项目") << u"NewProjectWindow"_s
+                              << QStringList{u"文件包编辑框"_s, u"浏览文件按钮"_s, u"备注编辑框"_s, u"确定按钮"_s,
+                                             u"取消按钮"_s};
+    QTest::newRow("更新项目") << u"UpdateProjectWindow"_s
+                              << QStringList{u"文件包编辑框"_s, u"浏览按钮"_s, u"备注编辑框"_s, u"确定按钮"_s,
+                                             u"取消按钮"_s};
+}
+
+void CommonTest::keyboard_tabGoesThroughTheRowsAndOutOfTheNotes()
+{
+    QFETCH(QString, window);
+    QFETCH(QStringList, chain);
+    AppFixture fixture;
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s}));
+    std::unique_ptr<QWidget> w;
+    if (window == u"ToolEditorWindow")
+        w = std::make_unique<ToolEditorWindow>(0);
+    else if (window == u"NewProjectWindow")
+        w = std::make_unique<NewProjectWindow>();
+    else
+        w = std::make_unique<UpdateProjectWindow>(1);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+
+    child<QWidget>(w.get(), chain.first())->setFocus();
+    QStringList reached{QApplication::focusWidget()->objectName()};
+    for (qsizetype i = 1; i < chain.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(reached, chain);
+
+    auto* notes = child<QPlainTextEdit>(w.get(), u"备注编辑框"_s);
+    notes->setFocus();
+    QTest::keyClick(notes, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(notes->toPlainText(), u"\t"_s);
+    QCOMPARE(QApplication::focusWidget(), notes);
+    QTest::keyClick(notes, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget()->objectName(), chain.at(chain.indexOf(u"备注编辑框"_s) - 1));
+}
+
+// A name the disk holds in bytes that are not UTF-8 opens by those bytes; any other path as a file URL.
+void CommonTest::shellUrl_nameInOtherBytesReachesTheDesktopAsThoseBytes_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("url");
+    QTest::newRow("GBK bytes with a 0x5C trail")
+        << NativeFs::decodeName("/work/P01/\xd7\xd3\xc4\xbf\xc2\xbc/\xd5\x5c.ini")
+        << QByteArray("file:///work/P01/%D7%D3%C4%BF%C2%BC/%D5%5C.ini");
+    QTest::newRow("UTF-8") << u"/work/P01/子目录/说明.txt"_s
+                           << QByteArray("file:///work/P01/%E5%AD%90%E7%9B%AE%E5%BD%95/%E8%AF%B4%E6%98%8E.txt");
+}
+
+void CommonTest::shellUrl_nameInOtherBytesReachesTheDesktopAsThoseBytes()
+{
+    QFETCH(QString, path);
+#ifdef Q_OS_WIN
+    if (NativeFs::hasStrayBytes(path))
+        QSKIP("Windows holds every name in UTF-16: no name there is made of other bytes");
+#endif
+    QFETCH(QByteArray, url);
+    QCOMPARE(DesktopPromptBackend::urlFor(path).toEncoded(), url);
+}
+#ifdef Q_OS_WIN
+// Windows plays the program's own sounds with PlaySound from memory: whole RIFF files of 16-bit PCM, handed over
+// without waiting, one cutting off the other, silently here where Wine has no audio device.
+void CommonTest::sounds_playedFromMemoryWithoutWaiting()
+{
+    for (const QString& resource : {u":/sounds/click.wav"_s, u":/sounds/delete.wav"_s}) {
+        QFile file(resource);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray wav = file.readAll();
+        QCOMPARE(wav.left(4), QByteArray("RIFF"));
+        QCOMPARE(qFromLittleEndian<quint32>(wav.constData() + 4), quint32(wav.size() - 8));
+        QCOMPARE(wav.mid(8, 8), QByteArray("WAVEfmt "));
+        QCOMPARE(qFromLittleEndian<quint16>(wav.constData() + 20), quint16(1));  // PCM
+        QCOMPARE(qFromLittleEndian<quint16>(wav.constData() + 34), quint16(16)); // bits a sample
+    }
+    DesktopPromptBackend desktop;
+    QTimer later;
+    bool eventsRan = false;
+    later.callOnTimeout(&later, [&] { eventsRan = true; });
+    later.start(0);
+    desktop.play(Prompt::Sound::Click);
+    desktop.play(Prompt::Sound::Delete);
+    desktop.play(Prompt::Sound::Click);
+    QVERIFY(!eventsRan);
+    QTRY_VERIFY(eventsRan);
+}
+#endif
 
 QTEST_MAIN(CommonTest)
 #include "tst_common.moc"

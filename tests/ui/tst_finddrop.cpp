@@ -34,14 +34,15 @@ private Q_SLOTS:
     void find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain();
     void find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems();
     void find_selectAll_textPageProposesTheVisibleProjectsName();
-    void drop_refusals_data();
-    void drop_refusals();
-    void drop_oneFile_opensNewProjectWithPathAndName();
+    void drop_takesLocalFilesAndFolders_data();
+    void drop_takesLocalFilesAndFolders();
+    void drop_severalPackages_openNewProjectForEachInTurnAfterTheDrop();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
     QStringList visibleCaptions(const ProjectListView* list) const;
-    static void drop(ProjectListView* list, const QList<QUrl>& urls);
+    // Answers whether the drop was accepted.
+    static bool drop(ProjectListView* list, const QList<QUrl>& urls);
 
     std::unique_ptr<AppFixture> m_fx;
 };
@@ -81,7 +82,7 @@ QStringList FindDropTest::visibleCaptions(const ProjectListView* list) const
     return captions;
 }
 
-void FindDropTest::drop(ProjectListView* list, const QList<QUrl>& urls)
+bool FindDropTest::drop(ProjectListView* list, const QList<QUrl>& urls)
 {
     QMimeData data;
     data.setUrls(urls);
@@ -90,6 +91,7 @@ void FindDropTest::drop(ProjectListView* list, const QList<QUrl>& urls)
     QApplication::sendEvent(list->viewport(), &enter);
     QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &event);
+    return event.isAccepted();
 }
 
 void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
@@ -186,56 +188,75 @@ void FindDropTest::find_selectAll_textPageProposesTheVisibleProjectsName()
     QCOMPARE(child<TextPage>(w.get())->proposedFileName(), u"Snake游戏 2.1 设计规划"_s);
 }
 
-void FindDropTest::drop_refusals_data()
+void FindDropTest::drop_takesLocalFilesAndFolders_data()
 {
     QTest::addColumn<QStringList>("urls"); // "file:" entries are made relative to appDir
-    QTest::addColumn<bool>("taken");
-    QTest::newRow("one file") << QStringList{u"file:pkg.zip"_s} << true;
-    QTest::newRow("a folder") << QStringList{u"file:data"_s} << false;
-    QTest::newRow("two files") << QStringList{u"file:pkg.zip"_s, u"file:other.e"_s} << false;
-    QTest::newRow("web address") << QStringList{u"https://example.cn/pkg.zip"_s} << false;
+    QTest::addColumn<QStringList>("taken");
+    QTest::newRow("one file") << QStringList{u"file:pkg.zip"_s} << QStringList{u"pkg.zip"_s};
+    QTest::newRow("a folder") << QStringList{u"file:proj"_s} << QStringList{u"proj"_s};
+    QTest::newRow("two files") << QStringList{u"file:pkg.zip"_s, u"file:other.e"_s}
+                               << QStringList{u"pkg.zip"_s, u"other.e"_s};
+    QTest::newRow("web address") << QStringList{u"https://example.cn/pkg.zip"_s} << QStringList();
+    QTest::newRow("a file and a web address")
+        << QStringList{u"https://example.cn/x.zip"_s, u"file:other.e"_s} << QStringList{u"other.e"_s};
+    QTest::newRow("nothing there") << QStringList{u"file:gone.zip"_s} << QStringList();
 }
 
-void FindDropTest::drop_refusals()
+void FindDropTest::drop_takesLocalFilesAndFolders()
 {
     QFETCH(QStringList, urls);
-    QFETCH(bool, taken);
-    for (const QString& name : {u"pkg.zip"_s, u"other.e"_s}) {
-        QFile f(m_fx->app.filePath(name));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
+    QFETCH(QStringList, taken);
+    m_fx->app.writeFile(u"pkg.zip"_s, "zip");
+    m_fx->app.writeFile(u"other.e"_s, "module");
+    m_fx->app.writeFile(u"proj/main.c"_s, "int main;");
     QList<QUrl> dropped;
     for (const QString& u : urls)
         dropped << (u.startsWith(u"file:") ? QUrl::fromLocalFile(m_fx->app.filePath(u.mid(5))) : QUrl(u));
 
     ProjectListView list;
-    QSignalSpy spy(&list, &ProjectListView::packageDropped);
-    drop(&list, dropped);
-    QCOMPARE(spy.size(), taken ? 1 : 0);
-    if (taken)
-        QCOMPARE(spy.at(0).at(0).toString(), m_fx->app.filePath(u"pkg.zip"_s));
+    QSignalSpy spy(&list, &ProjectListView::packagesDropped);
+    const bool accepted = drop(&list, dropped);
+    // The drop is answered at once; what it asks for comes after it has returned.
+    QCOMPARE(accepted, !taken.isEmpty());
+    QCOMPARE(spy.size(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(spy.size(), taken.isEmpty() ? 0 : 1);
+    if (!taken.isEmpty()) {
+        QStringList paths;
+        for (const QString& name : std::as_const(taken))
+            paths << m_fx->app.filePath(name);
+        QCOMPARE(spy.at(0).at(0).toStringList(), paths);
+    }
     QVERIFY(m_fx->prompt.messages().isEmpty());
 }
 
-void FindDropTest::drop_oneFile_opensNewProjectWithPathAndName()
+void FindDropTest::drop_severalPackages_openNewProjectForEachInTurnAfterTheDrop()
 {
-    const QString path = m_fx->app.filePath(u"仓库管理 v2.zip"_s);
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
+    const QString file = m_fx->app.writeFile(u"仓库管理 v2.zip"_s, "zip");
+    m_fx->app.writeFile(u"工程/记账本 v1.2/main.c"_s, "int main;");
+    const QString folder = m_fx->app.filePath(u"工程/记账本 v1.2"_s);
     auto w = makeWindow();
-    QString package, name, number;
-    whenModal<NewProjectWindow>([&](NewProjectWindow* dialog) {
-        package = child<QLineEdit>(dialog, u"文件包编辑框"_s)->text();
-        name = child<QLineEdit>(dialog, u"名称编辑框"_s)->text();
-        number = child<QLineEdit>(dialog, u"编号编辑框"_s)->text();
-        child<QPushButton>(dialog, u"取消按钮"_s)->click();
+    bool dropReturned = false;
+    QStringList opened; // package, name and number of each 新建项目, and whether the drop had returned
+    const auto look = [&](NewProjectWindow* dialog) {
+        opened << child<QLineEdit>(dialog, u"文件包编辑框"_s)->text()
+               << child<QLineEdit>(dialog, u"名称编辑框"_s)->text() << child<QLineEdit>(dialog, u"编号编辑框"_s)->text()
+               << (dropReturned ? u"after"_s : u"during"_s);
+    };
+    whenModal<NewProjectWindow>([&](NewProjectWindow* first) {
+        look(first);
+        whenModal<NewProjectWindow>([&](NewProjectWindow* second) {
+            look(second);
+            child<QPushButton>(second, u"取消按钮"_s)->click();
+        });
+        child<QPushButton>(first, u"取消按钮"_s)->click();
     });
-    drop(child<ProjectListView>(w.get()), {QUrl::fromLocalFile(path)});
-    QCOMPARE(package, path);
-    QCOMPARE(name, u"仓库管理 v2"_s);
-    QCOMPARE(number, u"261207_093005"_s);
+    QVERIFY(drop(child<ProjectListView>(w.get()), {QUrl::fromLocalFile(file), QUrl::fromLocalFile(folder)}));
+    dropReturned = true;
+
+    QTRY_COMPARE(opened.size(), 8);
+    QCOMPARE(opened, QStringList({file, u"仓库管理 v2"_s, u"261207_093005"_s, u"after"_s, folder, u"记账本 v1.2"_s,
+                                  u"261207_093005"_s, u"after"_s}));
     QCOMPARE(CatalogBuilder::projectCount(), 3);
 }
 

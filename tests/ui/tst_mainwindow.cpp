@@ -69,6 +69,8 @@ private Q_SLOTS:
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone();
     void contextMenu_nothingSelected_disablesExactlyTheTenSelectionEntries();
+    void keysAndSystemToolButtons_reachTheirCommands_data();
+    void keysAndSystemToolButtons_reachTheirCommands();
     void help_opensTheDocumentBesideTheExecutable();
     void aboutWindow_showsVersionAndOpensTheWebAddress();
 
@@ -144,6 +146,8 @@ void MainWindowTest::controls_everyControl_carriesItsNameAndCaption()
         {u"系统配置按钮"_s, u"系统配置"_s},
         {u"工具资源按钮"_s, u"工具资源"_s},
         {u"数据库按钮"_s, u"数 据 库"_s},
+        {u"回收站按钮"_s, u"回 收 站"_s},
+        {u"检查数据按钮"_s, u"检查数据"_s},
         {u"关于按钮"_s, u"帮    助"_s},
         {u"关于按钮1"_s, u"关    于"_s},
         {u"退出按钮"_s, u"退    出"_s},
@@ -373,7 +377,7 @@ void MainWindowTest::commands_whileLongWorkRuns_startNothing()
         if (!button->objectName().contains(u"分类按钮"_s))
             button->click();
     }
-    Q_EMIT child<ProjectListView>(w.get())->packageDropped(m_app->filePath(u"data/P01.fd1"_s));
+    Q_EMIT child<ProjectListView>(w.get())->packagesDropped({m_app->filePath(u"data/P01.fd1"_s)});
     QTest::qWait(20);
     QVERIFY(!dialogs.opened);
     QVERIFY(w->isVisible());
@@ -464,6 +468,55 @@ void MainWindowTest::contextMenu_nothingSelected_disablesExactlyTheTenSelectionE
                                    u"&M.导出项目"_s, u"&H.历史版本"_s, u"-"_s, u"&I.详细信息"_s, u"&F.设计规划"_s,
                                    u"&S.BUG报告"_s, u"&U.升级历史"_s, u"-"_s, u"&L.查看关联项目"_s, u"&V.排列方式"_s,
                                    u"&Q.查找"_s, u"-"_s, u"&T.切换到工具或资源面板"_s}));
+}
+
+// The daily commands have keys, and the windows of the data folder a button where a user looks for them.
+void MainWindowTest::keysAndSystemToolButtons_reachTheirCommands_data()
+{
+    QTest::addColumn<QString>("press"); // keys pressed on the project list, or a button of the 系统工具 page
+    QTest::addColumn<QString>("opens"); // the window that opens; empty: the project is executed
+    QTest::newRow("Ctrl+N adds a project") << u"Ctrl+N"_s << u"NewProjectWindow"_s;
+    QTest::newRow("Ctrl+H shows 历史版本") << u"Ctrl+H"_s << u"HistoryWindow"_s;
+    QTest::newRow("Delete deletes") << u"Del"_s << u"DeleteProjectWindow"_s;
+    QTest::newRow("Enter executes") << u"Return"_s << QString();
+    QTest::newRow("回收站 on the 系统工具 page") << u"回收站按钮"_s << u"TrashWindow"_s;
+    QTest::newRow("检查数据 on the 系统工具 page") << u"检查数据按钮"_s << u"CatalogueCheckWindow"_s;
+}
+
+void MainWindowTest::keysAndSystemToolButtons_reachTheirCommands()
+{
+    QFETCH(QString, press);
+    QFETCH(QString, opens);
+    QVERIFY(CatalogBuilder::addProject({u"P01"_s, u"甲"_s, 0, u"1.0"_s, {}, u"e"_s}));
+    m_app->writeFile(u"data/P01.fd1"_s, "module");
+    auto w = makeWindow();
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    ProjectListView* list = child<ProjectListView>(w.get());
+    list->setCurrentRow(0);
+    list->setFocus();
+    QString opened;
+    QObject waiting;
+    whenModal<QWidget>(
+        [&](QWidget* modal) {
+            opened = modal->objectName();
+            modal->close();
+        },
+        &waiting);
+
+    if (press.endsWith(u"按钮"_s)) {
+        QTest::mouseClick(child<QPushButton>(w.get(), u"系统工具分类按钮"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w.get(), press), Qt::LeftButton);
+    } else {
+        QTest::keySequence(list, QKeySequence::fromString(press));
+    }
+
+    if (opens.isEmpty()) {
+        QCOMPARE(m_prompt->shellOpened, QStringList{m_app->filePath(u"run/P01/P01.e"_s)});
+        QVERIFY(m_prompt->messages().isEmpty());
+    } else {
+        QTRY_COMPARE(opened, opens);
+    }
 }
 
 void MainWindowTest::help_opensTheDocumentBesideTheExecutable()

@@ -1,13 +1,14 @@
 #include "AppFixture.h"
+#include "platform/TextCodec.h"
 #include "views/DesignWizardWindow.h"
 
 #include <QAccessible>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QStringEncoder>
 #include <QTabWidget>
 #include <QTest>
 
@@ -19,8 +20,7 @@ const QStringList kBoxes = {u"基本信息框"_s, u"目的框"_s, u"架构框"_s
 
 QByteArray gb18030(const QString& text)
 {
-    QStringEncoder encoder("GB18030");
-    return encoder.encode(text);
+    return TextCodec::encode(text);
 }
 
 } // namespace
@@ -36,6 +36,8 @@ private Q_SLOTS:
     void buttons_stepThroughTheSixPages();
     void save_writesTheDocumentBytes_data();
     void save_writesTheDocumentBytes();
+    void save_nameWithoutExtension_savedAsTxt_data();
+    void save_nameWithoutExtension_savedAsTxt();
     void save_cancelledOrUnwritable_staysOnTheLastPageWithItsTexts();
     void insertDate_twice_appendsTwoDatesWithoutBreaks();
     void leave_typedTextGoesOnlyAfterAQuestion_data();
@@ -110,12 +112,15 @@ void DesignWizardTest::save_writesTheDocumentBytes_data()
     const QString end = u"\r\n\r\n\r\n"_s + QString(45, u'-') + u"\r\n创建时间：2026年12月7日"_s;
     QTest::newRow("every page empty") << QStringList(6)
                                       << u"基本信息"_s + sep + u"\r\n\r\n目的与对象"_s + sep + u"\r\n\r\n整体架构"_s +
-                                             sep + u"\r\n\r\n步骤"_s + sep + u"\r\n\r\n时间规划"_s + sep + end;
+                                             sep + u"\r\n\r\n步骤"_s + sep + u"\r\n\r\n时间规划"_s + sep +
+                                             u"\r\n\r\n规则定义"_s + sep + end;
+    // Every page is written, the rules of the last one too.
     QTest::newRow("filled pages") << QStringList{u"名称：账本"_s,     u"记账\n对账"_s, u"三层"_s,
-                                                 u"1. 表\n2. 窗口"_s, u"十二月"_s,     u"不写出的规则"_s}
+                                                 u"1. 表\n2. 窗口"_s, u"十二月"_s,     u"金额\n保留两位"_s}
                                   << u"基本信息"_s + sep + u"名称：账本\r\n\r\n目的与对象"_s + sep +
                                          u"记账\r\n对账\r\n\r\n整体架构"_s + sep + u"三层\r\n\r\n步骤"_s + sep +
-                                         u"1. 表\r\n2. 窗口\r\n\r\n时间规划"_s + sep + u"十二月"_s + end;
+                                         u"1. 表\r\n2. 窗口\r\n\r\n时间规划"_s + sep + u"十二月\r\n\r\n规则定义"_s +
+                                         sep + u"金额\r\n保留两位"_s + end;
 }
 
 void DesignWizardTest::save_writesTheDocumentBytes()
@@ -134,6 +139,31 @@ void DesignWizardTest::save_writesTheDocumentBytes()
     QVERIFY(!written.endsWith('\n'));
     QTRY_VERIFY(!m_wizard);
     QCOMPARE(QDir::currentPath(), m_fixture->app.path());
+}
+
+void DesignWizardTest::save_nameWithoutExtension_savedAsTxt_data()
+{
+    QTest::addColumn<QString>("chosen"); // below appDir
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no extension") << u"docs/设计"_s << u"docs/设计.txt"_s;
+    QTest::newRow("a dot in the folder only") << u"v1.2/设计"_s << u"v1.2/设计.txt"_s;
+    QTest::newRow("ends with a dot") << u"docs/设计."_s << u"docs/设计.txt"_s;
+    QTest::newRow("an extension of its own") << u"docs/设计.md"_s << u"docs/设计.md"_s;
+}
+
+void DesignWizardTest::save_nameWithoutExtension_savedAsTxt()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QVERIFY(QDir().mkpath(m_fixture->app.filePath(QFileInfo(chosen).path())));
+    box(0)->setPlainText(u"账本"_s);
+    m_fixture->prompt.queueSaveFile(m_fixture->app.filePath(chosen));
+    pressNext(6);
+
+    QTRY_VERIFY(!m_wizard);
+    QVERIFY(m_fixture->app.readFile(written).startsWith(gb18030(u"基本信息"_s)));
+    QCOMPARE(QFileInfo::exists(m_fixture->app.filePath(chosen)), chosen == written);
+    QCOMPARE(m_fixture->prompt.fileDialogs.constLast().defaultSuffix, u"txt"_s);
 }
 
 void DesignWizardTest::save_cancelledOrUnwritable_staysOnTheLastPageWithItsTexts()

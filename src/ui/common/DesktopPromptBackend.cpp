@@ -1,13 +1,22 @@
 #include "ui/common/DesktopPromptBackend.h"
 
+#include "archive/NativeName.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSoundEffect>
 #include <QUrl>
+
+#ifdef Q_OS_WIN
+#include "platform/WaveSound.h"
+
+#include <QFile>
+#else
+#include <QSoundEffect>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -18,13 +27,36 @@ QString programName()
     return u"Tallyra"_s;
 }
 
-QUrl urlFor(const QString& pathOrAddress)
+} // namespace
+
+QUrl DesktopPromptBackend::urlFor(const QString& pathOrAddress)
 {
+#ifndef Q_OS_WIN
+    if (NativeFs::hasStrayBytes(pathOrAddress)) {
+        const QByteArray bytes = NativeFs::encodeName(QFileInfo(pathOrAddress).absoluteFilePath());
+        return QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"));
+    }
+#endif
     const QUrl asUrl(pathOrAddress, QUrl::StrictMode);
     if (asUrl.isValid() && asUrl.scheme().size() > 1 && !QFileInfo::exists(pathOrAddress))
         return asUrl;
     return QUrl::fromLocalFile(QFileInfo(pathOrAddress).absoluteFilePath());
 }
+
+namespace {
+
+QString soundResource(Prompt::Sound sound)
+{
+    return sound == Prompt::Sound::Click ? u":/sounds/click.wav"_s : u":/sounds/delete.wav"_s;
+}
+
+#ifdef Q_OS_WIN
+QByteArray readSound(Prompt::Sound sound)
+{
+    QFile file(soundResource(sound));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+#endif
 
 } // namespace
 
@@ -110,6 +142,20 @@ void DesktopPromptBackend::openWithShell(const QString& pathOrAddress)
     QDesktopServices::openUrl(urlFor(pathOrAddress));
 }
 
+#ifdef Q_OS_WIN
+
+void DesktopPromptBackend::play(Prompt::Sound sound)
+{
+    // PlaySound reads the WAV from memory while it plays, also while the program ends, so the bytes are never
+    // freed; stopping the sound at exit instead would wait for the system's sound thread there.
+    static const QByteArray* const click = new QByteArray(readSound(Prompt::Sound::Click));
+    static const QByteArray* const remove = new QByteArray(readSound(Prompt::Sound::Delete));
+    // Without an audio device the system declines, and the program goes on silently.
+    WaveSound::play(sound == Prompt::Sound::Click ? *click : *remove);
+}
+
+#else
+
 QSoundEffect* DesktopPromptBackend::effect(Prompt::Sound sound)
 {
     // Made on first use: a machine without an audio device then costs nothing until a sound is asked for,
@@ -118,7 +164,7 @@ QSoundEffect* DesktopPromptBackend::effect(Prompt::Sound sound)
     QPointer<QSoundEffect>& slot = sound == Prompt::Sound::Click ? m_click : m_delete;
     if (!slot) {
         slot = new QSoundEffect(QCoreApplication::instance());
-        slot->setSource(QUrl(sound == Prompt::Sound::Click ? u"qrc:/sounds/click.wav"_s : u"qrc:/sounds/delete.wav"_s));
+        slot->setSource(QUrl(u"qrc"_s + soundResource(sound)));
         slot->setVolume(0.6f);
     }
     return slot.data();
@@ -131,3 +177,5 @@ void DesktopPromptBackend::play(Prompt::Sound sound)
         e->stop();
     e->play();
 }
+
+#endif

@@ -2,8 +2,11 @@
 
 #include "ui/common/Prompt.h"
 
+#ifndef Q_OS_WIN
 #include <QPointer>
 #include <QSoundEffect>
+#endif
+#include <QUrl>
 
 // The real message boxes, dialogs, shell and sound output.
 class DesktopPromptBackend final : public Prompt::Backend
@@ -19,9 +22,15 @@ public:
     void openWithShell(const QString& pathOrAddress) override;
     void play(Prompt::Sound sound) override;
 
+    // What openWithShell hands the desktop: a web address as it is, a path as a file URL. A name the disk holds
+    // in bytes that are not UTF-8 (NativeFs's stray-byte form) reaches the desktop as those bytes, percent-encoded.
+    static QUrl urlFor(const QString& pathOrAddress);
+
 private:
+#ifndef Q_OS_WIN
     QSoundEffect* effect(Prompt::Sound sound);
 
     QPointer<QSoundEffect> m_click;
     QPointer<QSoundEffect> m_delete;
+#endif
 };

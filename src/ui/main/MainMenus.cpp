@@ -6,6 +6,17 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+void setKeys(QAction* action, const QList<QKeySequence>& keys, Qt::ShortcutContext context)
+{
+    action->setShortcuts(keys);
+    action->setShortcutContext(context);
+    action->setShortcutVisibleInContextMenu(true);
+}
+
+} // namespace
+
 MainMenus::MainMenus(QWidget* owner)
     : QObject(owner)
     , m_project(new QMenu(u"项目"_s, owner))
@@ -30,8 +41,12 @@ MainMenus::MainMenus(QWidget* owner)
     arrangeTop = arrange->addAction(u"&T.顶对齐"_s);
     arrangeLeft = arrange->addAction(u"&L.左对齐"_s);
     find = m_project->addAction(u"&Q.查找"_s);
-    find->setShortcut(QKeySequence::Find);
-    find->setShortcutContext(Qt::WindowShortcut);
+    setKeys(find, {QKeySequence::Find}, Qt::WindowShortcut);
+    setKeys(addProject, {QKeySequence(Qt::CTRL | Qt::Key_N)}, Qt::WindowShortcut);
+    setKeys(history, {QKeySequence(Qt::CTRL | Qt::Key_H)}, Qt::WindowShortcut);
+    // Only on the list: Enter and Delete keep their meaning in every box of the window.
+    setKeys(execute, {QKeySequence(Qt::Key_Enter), QKeySequence(Qt::Key_Return)}, Qt::WidgetShortcut);
+    setKeys(deleteProject, {QKeySequence(QKeySequence::Delete)}, Qt::WidgetShortcut);
     m_project->addSeparator();
     toolPanel = m_project->addAction(u"&T.切换到工具或资源面板"_s);
 

@@ -7,7 +7,9 @@ class QMenu;
 class QWidget;
 
 // The two context menus of the main window: "项目" over the project list and "工具" over the tool list.
-// Their entries run the same commands as the navigation buttons; the main window binds them.
+// Their entries run the same commands as the navigation buttons; the main window binds them. The keys of the
+// daily commands are written beside their entries, where a user finds them: Ctrl+N 添加项目 and Ctrl+H 历史版本
+// anywhere in the main window, Enter 执行 and Delete 删除项目 on the project list.
 class MainMenus : public QObject
 {
     Q_OBJECT
@@ -19,12 +21,12 @@ public:
     QMenu* toolMenu() const { return m_tool; }
 
     // "项目" entries
-    QAction* addProject = nullptr;
-    QAction* deleteProject = nullptr;
-    QAction* execute = nullptr;
+    QAction* addProject = nullptr;    // Ctrl+N
+    QAction* deleteProject = nullptr; // Delete on the project list
+    QAction* execute = nullptr;       // Enter on the project list
     QAction* update = nullptr;
     QAction* exportProject = nullptr;
-    QAction* history = nullptr;
+    QAction* history = nullptr; // Ctrl+H
     QAction* details = nullptr;
     QAction* designPlan = nullptr;
     QAction* bugReport = nullptr;

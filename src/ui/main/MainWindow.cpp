@@ -54,7 +54,8 @@ MainWindow::MainWindow(QWidget* parent)
     named(this, u"MainWindow"_s);
     setWindowIcon(QIcon(u":/icons/app.svg"_s));
     setGeometry(50, 50, 640, 537);
-    setMinimumSize(480, 360);
+    // Tall enough for every button of the 系统工具 page.
+    setMinimumSize(480, 420);
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
@@ -93,7 +94,7 @@ void MainWindow::startUp()
     m_projects->setArrangement(
         settings.readNumber(SettingsKeys::kListArrangement, SettingsKeys::kListArrangement.defaultValue()));
     applyListAppearance();
-    ProjectTrash::expire(Clock::now());
+    TrashWindow::offerExpired(this);
     m_projects->loadProjectList();
     // Work that an earlier run left in the execution directory can still be updated back or abandoned.
     listWork(StrandedWork::findLines());
@@ -214,9 +215,9 @@ void MainWindow::bindCommands()
          [this](const QList<int>&) { ToolCommands::viewNote(this, m_toolPage); }},
         {m_menus->showPath, nullptr, Needs::Nothing,
          [this](const QList<int>&) { ToolCommands::showPath(this, m_toolPage); }},
-        {m_menus->checkData, nullptr, Needs::Nothing,
+        {m_menus->checkData, buttons.checkData, Needs::Nothing,
          [this](const QList<int>&) { CatalogueCheckWindow::checkCatalogue(this); }},
-        {m_menus->trash, nullptr, Needs::Nothing,
+        {m_menus->trash, buttons.trash, Needs::Nothing,
          [this](const QList<int>&) { TrashWindow::showTrash(this, catalogueNotice()); }},
         {nullptr, buttons.wizard, Needs::Nothing, [this](const QList<int>&) { DesignWizardWindow::open(this); }},
         {nullptr, buttons.settings, Needs::Nothing,
@@ -271,11 +272,16 @@ void MainWindow::bindCommands()
             m_projectSelectionEntries.append(command.action);
     }
 
-    // The find entry's Ctrl+F works wherever the focus is in the main window, not only in the open menu.
-    addAction(m_menus->find);
-    connect(m_projects, &ProjectListView::packageDropped, this, [this](const QString& path) {
-        whenIdle(
-            [&] { NewProjectWindow::addProjects(this, catalogueNotice(), path, DroppedPackage::suggestedName(path)); });
+    // The keys of the menu entries work wherever the focus is in the main window, not only in the open menu;
+    // Enter and Delete only on the project list.
+    addActions({m_menus->find, m_menus->addProject, m_menus->history});
+    m_projects->addActions({m_menus->execute, m_menus->deleteProject});
+    // Several packages dropped at once are added one after another, each in a 新建项目 window of its own.
+    connect(m_projects, &ProjectListView::packagesDropped, this, [this](const QStringList& paths) {
+        whenIdle([&] {
+            for (const QString& path : paths)
+                NewProjectWindow::addProjects(this, catalogueNotice(), path, DroppedPackage::suggestedName(path));
+        });
     });
     // A double click anywhere in the list runs execute, which warns when no project is selected.
     connect(m_projects, &ProjectListView::listDoubleClicked, m_menus->execute, &QAction::trigger);

@@ -76,9 +76,12 @@ NavigationBar::NavigationBar(QWidget* parent)
     c.settings = addButton(page2, u"系统配置按钮"_s, u"系统配置"_s, 100, false);
     c.tools = addButton(page2, u"工具资源按钮"_s, u"工具资源"_s, 132, false);
     c.database = addButton(page2, u"数据库按钮"_s, u"数 据 库"_s, 164, false);
-    c.help = addButton(page2, u"关于按钮"_s, u"帮    助"_s, 196, false);
-    c.about = addButton(page2, u"关于按钮1"_s, u"关    于"_s, 228, false);
-    c.quit = addButton(page2, u"退出按钮"_s, u"退    出"_s, 260, false);
+    // The trash and the check of the data folder belong with the data: a user looks for them here.
+    c.trash = addButton(page2, u"回收站按钮"_s, u"回 收 站"_s, 196, false);
+    c.checkData = addButton(page2, u"检查数据按钮"_s, u"检查数据"_s, 228, false);
+    c.help = addButton(page2, u"关于按钮"_s, u"帮    助"_s, 260, false);
+    c.about = addButton(page2, u"关于按钮1"_s, u"关    于"_s, 292, false);
+    c.quit = addButton(page2, u"退出按钮"_s, u"退    出"_s, 324, false);
 
     // A category's own heading button does nothing, not even the click sound.
     connect(manage0, &QPushButton::clicked, this, [this] {

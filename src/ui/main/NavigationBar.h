@@ -37,6 +37,8 @@ public:
         QPushButton* settings;       // 系统配置按钮
         QPushButton* tools;          // 工具资源按钮
         QPushButton* database;       // 数据库按钮
+        QPushButton* trash;          // 回收站按钮
+        QPushButton* checkData;      // 检查数据按钮
         QPushButton* help;           // 关于按钮 "帮    助"
         QPushButton* about;          // 关于按钮1
         QPushButton* quit;           // 退出按钮

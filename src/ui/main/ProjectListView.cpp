@@ -288,7 +288,7 @@ void ProjectListView::dragEnterEvent(QDragEnterEvent* event)
 void ProjectListView::dragMoveEvent(QDragMoveEvent* event)
 {
     // Only what a drop would take is offered the drop.
-    if (!DroppedPackage::pathOf(event->mimeData()->urls()).isEmpty())
+    if (!DroppedPackage::pathsOf(event->mimeData()->urls()).isEmpty())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -296,14 +296,17 @@ void ProjectListView::dragMoveEvent(QDragMoveEvent* event)
 
 void ProjectListView::dropEvent(QDropEvent* event)
 {
-    // A folder, several files or a web address is passed over without a word.
-    const QString path = DroppedPackage::pathOf(event->mimeData()->urls());
-    if (path.isEmpty()) {
+    // A web address is passed over without a word.
+    const QStringList paths = DroppedPackage::pathsOf(event->mimeData()->urls());
+    if (paths.isEmpty()) {
         event->ignore();
         return;
     }
+    // The drop is answered now; the windows it asks for open after the drop event has returned, so the file
+    // manager's drag ends at once instead of waiting for them (on Windows it would freeze Explorer meanwhile).
     event->acceptProposedAction();
-    Q_EMIT packageDropped(path);
+    QMetaObject::invokeMethod(
+        this, [this, paths] { Q_EMIT packagesDropped(paths); }, Qt::QueuedConnection);
 }
 
 void ProjectListView::setTypeIcons(const QList<QIcon>& icons)

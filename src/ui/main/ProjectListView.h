@@ -75,8 +75,9 @@ Q_SIGNALS:
     void statusTextChanged(const QString& text);
     // A double click anywhere in the list, on an item or on empty space: the execute command decides.
     void listDoubleClicked();
-    // One local file was dropped on the list: the user wants it added as a new project's package.
-    void packageDropped(const QString& path);
+    // Local files or folders were dropped on the list: the user wants each added as a new project's package.
+    // Sent once the drop has been answered, so the file manager is never held while the windows are open.
+    void packagesDropped(const QStringList& paths);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
