@@ -208,7 +208,7 @@ void ZipRoundTripTest::compress_result_readWholeByEveryTool()
 {
     QFETCH(QString, tool);
     if (!hasTool(tool)) {
-        QSKIP(qPrintable(tool + u" is not installed (CI installs it)"_s));
+        QSKIP(TOOL_MISSING(qPrintable(tool + u" is not installed (CI installs it)"_s)));
     }
     makeMixedTree(path(u"source"_s));
     makeLargeFiles(path(u"source"_s));
