@@ -168,7 +168,7 @@ int extractArchive(const uint8_t* data, size_t size)
     require(QDir().mkpath(root));
     require(writeFile(archive, bytesOf(data, size)));
 
-    const bool extracted = ZipArchive::extract(archive, target) == ZipArchive::kOk;
+    const bool extracted = ZipArchive::extract(archive, target) == ZipArchive::Outcome::Ok;
     // A refused archive leaves nothing: not even the folder it would have made.
     require(extracted || !QFileInfo::exists(target));
 

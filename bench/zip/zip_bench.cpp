@@ -257,9 +257,9 @@ std::function<bool(const QString&, const QString&)> ours(bool zlibOnly, bool pac
 {
     return [zlibOnly, packing](const QString& from, const QString& to) {
         ZipCoders::setZlibOnly(zlibOnly);
-        const int status = packing ? ZipArchive::compress(from, to) : ZipArchive::extract(from, to);
+        const ZipArchive::Outcome status = packing ? ZipArchive::compress(from, to) : ZipArchive::extract(from, to);
         ZipCoders::setZlibOnly(false);
-        return status == ZipArchive::kOk;
+        return status == ZipArchive::Outcome::Ok;
     };
 }
 

@@ -24,7 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kFailed = 0;
 using CompressionChoice::kPieceSize;
 constexpr quint32 kUnixFile = 0100000;
 constexpr quint32 kUnixFolder = 0040000;
@@ -327,7 +326,7 @@ QString reserveTemporaryName(const QString& folder)
 
 namespace ZipArchive {
 
-int compress(const QString& sourceDir, const QString& archivePath, const Progress& progress)
+Outcome compress(const QString& sourceDir, const QString& archivePath, const Progress& progress)
 {
     return pack(sourceDir, archivePath, PackOptions{}, progress).status;
 }
@@ -353,7 +352,7 @@ Packing pack(const QString& sourceDir, const QString& archivePath, const PackOpt
         return packing;
     }
     const QSet<QString> skipped{targetPath, temporary};
-    const auto fail = [&](int status) {
+    const auto fail = [&](Outcome status) {
         QFile::remove(temporary);
         packing.status = status;
         return packing;
@@ -368,27 +367,27 @@ Packing pack(const QString& sourceDir, const QString& archivePath, const PackOpt
         const Listing listing = collectEntries(root, skipped, leftOut, true);
         packing.unpackable = listing.unpackable;
         if (listing.unreadable || (options.refuseUnpackable && !listing.unpackable.isEmpty())) {
-            return fail(options.refuseUnpackable ? kUnpackable : kFailed);
+            return fail(options.refuseUnpackable ? Outcome::Unpackable : Outcome::Failed);
         }
         if (listing.vanished) {
             continue;
         }
         const Written written = writeArchive(listing.entries, temporary, progress);
         if (written == Written::Failed) {
-            return fail(kFailed);
+            return fail(Outcome::Failed);
         }
         unchanged = written == Written::Complete && collectEntries(root, skipped, leftOut, false).sameAs(listing);
     }
     if (!unchanged) {
-        return fail(kChanging);
+        return fail(Outcome::Changing);
     }
     if (!ZipReadBack::everyEntryReadsBack(temporary) || !NativeFs::setMode(temporary, mode) ||
         !DurableFile::syncFile(temporary) || !DurableFile::replace(temporary, targetPath)) {
-        return fail(kFailed);
+        return fail(Outcome::Failed);
     }
     // The archive is complete either way; a folder that cannot be synced only weakens the crash guarantee.
     DurableFile::syncFolder(targetFolder);
-    packing.status = kOk;
+    packing.status = Outcome::Ok;
     return packing;
 }
 

@@ -207,8 +207,8 @@ void ZipUnsafeArchivesTest::extract_unsafeArchive_refusedAndNothingWritten()
     // With the program's own inflater and with zlib's, which a build without ISA-L uses.
     for (const bool zlibOnly : {false, true}) {
         ZipCoders::setZlibOnly(zlibOnly);
-        QVERIFY(ZipArchive::extract(path(u"bad.zip"_s), path(u"existing"_s)) != ZipArchive::kOk);
-        QVERIFY(ZipArchive::extract(path(u"bad.zip"_s), path(u"absent/target"_s)) != ZipArchive::kOk);
+        QVERIFY(ZipArchive::extract(path(u"bad.zip"_s), path(u"existing"_s)) != ZipArchive::Outcome::Ok);
+        QVERIFY(ZipArchive::extract(path(u"bad.zip"_s), path(u"absent/target"_s)) != ZipArchive::Outcome::Ok);
         QCOMPARE(DiskTree::snapshot(m_dir.path()), before);
     }
     QVERIFY(!QFileInfo::exists(u"/tmp/evil.txt"_s) || DiskTree::readFile(u"/tmp/evil.txt"_s) != "evil");
@@ -224,13 +224,13 @@ void ZipUnsafeArchivesTest::extract_entryThroughLinkInTarget_refusedAndNothingWr
     QVERIFY(QFile::link(path(u"outside"_s), path(u"target/link"_s)));
     QVERIFY(ZipBuilder().addFile("link/evil.txt", "evil").writeTo(path(u"a.zip"_s)));
 
-    QVERIFY(ZipArchive::extract(path(u"a.zip"_s), path(u"target"_s)) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::extract(path(u"a.zip"_s), path(u"target"_s)) != ZipArchive::Outcome::Ok);
     QVERIFY(DiskTree::snapshot(path(u"outside"_s)).isEmpty());
     QCOMPARE(DiskTree::snapshot(path(u"target"_s)).keys(), QStringList{u"link"_s});
 
     // A link of the archive that leads through the target's link ends outside as well.
     QVERIFY(ZipBuilder().addFile("ok.txt", "fine").addLink("through", "link/x").writeTo(path(u"b.zip"_s)));
-    QVERIFY(ZipArchive::extract(path(u"b.zip"_s), path(u"target"_s)) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::extract(path(u"b.zip"_s), path(u"target"_s)) != ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"target"_s)).keys(), QStringList{u"link"_s});
 }
 
@@ -245,12 +245,12 @@ void ZipUnsafeArchivesTest::extract_contentLargerThanFreeSpace_refusedUntilItFit
         askedAbout = folder;
         return qint64(69999);
     });
-    QVERIFY(ZipArchive::extract(path(u"a.zip"_s), path(u"new/target"_s)) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::extract(path(u"a.zip"_s), path(u"new/target"_s)) != ZipArchive::Outcome::Ok);
     QCOMPARE(askedAbout, QDir(m_dir.path()).absolutePath()); // the nearest folder that exists
     QVERIFY(!QFileInfo::exists(path(u"new"_s)));
 
     FreeSpace::setQuery([](const QString&) { return qint64(70000); });
-    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"new/target"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"new/target"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::readFile(path(u"new/target/b.txt"_s)), DiskTree::text(30000, 2));
 }
 
@@ -262,7 +262,7 @@ void ZipUnsafeArchivesTest::extract_gbkNamesWithoutFlag_getChineseNames()
                 .addFile(gbk(u"项目资料\\需求说明.txt"_s), "需求")
                 .addFile(gbk(u"图标/主图标.ico"_s), "icon", ZipBuilder::kStored)
                 .writeTo(path(u"a.zip"_s)));
-    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)), (QMap<QString, QByteArray>{{u"图标/"_s, {}},
                                                                           {u"图标/主图标.ico"_s, "icon"},
                                                                           {u"项目资料/"_s, {}},
@@ -280,7 +280,7 @@ void ZipUnsafeArchivesTest::extract_gbkNamesThatLookLikeUtf8_decodedAsOneArchive
                 .addFile(gbk(u"中文.txt"_s), "2")
                 .add(flagged)
                 .writeTo(path(u"a.zip"_s)));
-    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
              (QMap<QString, QByteArray>{{u"中文.txt"_s, "2"}, {u"标记.txt"_s, "3"}, {u"浣犲ソ.txt"_s, "1"}}));
 }
@@ -290,7 +290,7 @@ void ZipUnsafeArchivesTest::extract_loneGbkNameThatIsValidUtf8_getsChineseName()
     // GBK "目录" is C4 BF C2 BC, which is also UTF-8 for "Ŀ¼".
     QCOMPARE(QString::fromUtf8(gbk(u"目录"_s)), u"Ŀ¼"_s);
     QVERIFY(ZipBuilder().addFile("readme.txt", "r").addFile(gbk(u"目录\\b.txt"_s), "b").writeTo(path(u"a.zip"_s)));
-    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
              (QMap<QString, QByteArray>{{u"readme.txt"_s, "r"}, {u"目录/"_s, {}}, {u"目录/b.txt"_s, "b"}}));
 }
@@ -299,7 +299,7 @@ void ZipUnsafeArchivesTest::extract_utf8NamesWithoutFlag_decodedAsUtf8()
 {
     ZipBuilder::Entry flagged{u"标记.txt"_s.toUtf8(), "1", ZipBuilder::kStored, ZipBuilder::kUtf8Flag};
     QVERIFY(ZipBuilder().addFile(u"你好.txt"_s.toUtf8(), "2").add(flagged).writeTo(path(u"a.zip"_s)));
-    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)), (QMap<QString, QByteArray>{{u"你好.txt"_s, "2"}, {u"标记.txt"_s, "1"}}));
 }
 
@@ -311,7 +311,7 @@ void ZipUnsafeArchivesTest::extract_harmlessOddNames_normalisedBelowTarget()
                 .addFile("e\\f.txt", "f")
                 .addUnix("run.sh", "#!/bin/sh\n", 0100755)
                 .writeTo(path(u"a.zip"_s)));
-    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)), (QMap<QString, QByteArray>{{u"a.txt"_s, "a"},
                                                                           {u"b/"_s, {}},
                                                                           {u"b/c/"_s, {}},
@@ -325,7 +325,7 @@ void ZipUnsafeArchivesTest::extract_zip64EndRecords_extracts()
 {
     QVERIFY(
         ZipBuilder().addFile("a.txt", "a").addFile(gbk(u"目录/b.txt"_s), "b").useZip64End().writeTo(path(u"a.zip"_s)));
-    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
              (QMap<QString, QByteArray>{{u"a.txt"_s, "a"}, {u"目录/"_s, {}}, {u"目录/b.txt"_s, "b"}}));
 }
