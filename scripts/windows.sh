@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds Tallyra for 64-bit Windows on Debian 12 (a MinGW-w64 cross-build) and lays out the portable folder.
-# Usage: scripts/windows.sh [build|test]   (default: build)
+# Usage: scripts/windows.sh [prepare|build|test|suite]   (default: build)
+#   prepare  the packages and the toolchain only (what needs apt, so a build can then run beside other work)
 #   build  packages, toolchain, the program and the tests, build-windows/app/ (the folder a Windows user unpacks
 #          and starts) and build-windows/Tallyra-windows-x86_64.zip of it
 #   test   the same, then every test program under Wine through CTest
+#   suite  the tests under Wine only, of what build made
 #
 # The toolchain (Qt 6.4.2, SQLite and libzip built for Windows) comes as two archives from the folder named by
 # TALLYRA_WINDOWS_TOOLCHAINS, else from ../shared/toolchains beside the clone; without either it is built from
@@ -11,7 +13,7 @@
 # build-windows/toolchain once and used from there.
 set -euo pipefail
 mode="${1:-build}"
-case "$mode" in build | test) ;; *) echo "usage: $0 [build|test]" >&2; exit 2 ;; esac
+case "$mode" in prepare | build | test | suite) ;; *) echo "usage: $0 [prepare|build|test|suite]" >&2; exit 2 ;; esac
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 jobs="${TALLYRA_JOBS:-$(nproc)}"
@@ -21,6 +23,13 @@ took() {
     echo "windows.sh: $1 took $((SECONDS - step_start)) s"
     step_start=$SECONDS
 }
+
+export WINEDEBUG=-all
+if [ "$mode" = suite ]; then
+    ctest --preset windows -j "$jobs"
+    took "the suite under Wine"
+    exit 0
+fi
 
 packages=(
     g++-mingw-w64-x86-64 mingw-w64-tools   # the compiler (GCC 12 with POSIX threads) and its tools
@@ -59,9 +68,9 @@ if [ ! -f "$toolchain/qt6-mingw/lib/cmake/Qt6/qt.toolchain.cmake" ] || [ ! -f "$
     tar xzf "$archives/$deps_archive" -C "$toolchain"
 fi
 took "the toolchain"
+[ "$mode" = prepare ] && exit 0
 
 # --- the build -----------------------------------------------------------------------------------------------
-export WINEDEBUG=-all
 cmake --preset windows >/dev/null
 # The default target also lays out app/data with the data installer, run under Wine.
 nice cmake --build --preset windows -j "$jobs"

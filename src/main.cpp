@@ -1,9 +1,9 @@
 #include "app/AppDir.h"
 #include "app/InstanceLock.h"
-#include "app/LoginWindow.h"
-#include "app/ProgramRun.h"
 #include "app/StartRecovery.h"
-#include "backup/BackupWindow.h"
+#include "app/ui/LoginWindow.h"
+#include "app/ui/ProgramRun.h"
+#include "backup/ui/BackupWindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -12,7 +12,7 @@
 #include "store/ProjectTable.h"
 #include "ui/main/ProjectListView.h"
 #include "views/ProjectTexts.h"
-#include "views/TextPage.h"
+#include "views/ui/TextPage.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,8 +7,8 @@
 #include "app/AppDir.h"
 #include "platform/FileIcons.h"
 #include "store/DataInstaller.h"
-#include "tools/ToolPage.h"
 #include "tools/ToolTable.h"
+#include "tools/ui/ToolPage.h"
 
 #include <QApplication>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "projects/PackageHistory.h"
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
-#include "projects/TrashWindow.h"
+#include "projects/ui/TrashWindow.h"
 #include "store/DataInstaller.h"
 #include "store/ProjectRecord.h"
 #include "store/ProjectTable.h"

@@ -4,6 +4,7 @@
 #include "platform/DurableFile.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectTrash.h"
+#include "store/DataFolder.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -17,7 +18,7 @@ namespace {
 // file, the restore's journal), the data folder (tables, packages), each project's history and each trash entry.
 QStringList foldersWrittenDurably()
 {
-    const QString data = AppDir::filePath(TableSchemas::dataFolderName());
+    const QString data = DataFolder::path();
     QStringList folders{AppDir::path(), data};
     for (const QString& root : {PackageHistory::rootFolder(), ProjectTrash::folder()}) {
         const QDir dir(root);

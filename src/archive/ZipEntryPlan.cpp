@@ -26,8 +26,11 @@ constexpr zip_uint16_t kExtendedTimestamp = 0x5455;
 #ifdef Q_OS_WIN
 // Making a link needs privileges there, and a link unpacked as a plain file would be packed back as one.
 constexpr bool kRestoresLinks = false;
+// Names there are UTF-16 text: bytes of a Unix file system are read in the archive's code page like any other.
+constexpr bool kKeepsNameBytes = false;
 #else
 constexpr bool kRestoresLinks = true;
+constexpr bool kKeepsNameBytes = true;
 #endif
 
 struct RawEntry
@@ -189,8 +192,8 @@ std::optional<QList<PlannedEntry>> plan(zip_t* archive, const QString& archivePa
         // libzip hands over the Info-ZIP Unicode Path field in place of the stored bytes; that is UTF-8 too.
         const QByteArray bytes(name);
         const bool knownUtf8 = record.nameIsUtf8() || bytes != record.rawName;
-        const bool fileSystemBytes =
-            !knownUtf8 && record.madeOnUnix() && NativeFs::hasStrayBytes(NativeFs::decodeName(bytes));
+        const bool fileSystemBytes = kKeepsNameBytes && !knownUtf8 && record.madeOnUnix() &&
+                                     NativeFs::hasStrayBytes(NativeFs::decodeName(bytes));
         raw.append({bytes, knownUtf8, fileSystemBytes});
         if (!knownUtf8 && !fileSystemBytes) {
             unflagged.append(bytes);

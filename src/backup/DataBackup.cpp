@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectTrash.h"
+#include "store/DataFolder.h"
 #include "store/RecordTable.h"
 #include "store/TableFiles.h"
 #include "store/TableSchemas.h"
@@ -29,7 +30,7 @@ constexpr int kUndoSetsKept = 3;
 
 QString dataFolderPath()
 {
-    return AppDir::filePath(TableSchemas::dataFolderName());
+    return DataFolder::path();
 }
 
 // The real data folder and the folder that holds it, where the stage, the journal and the undo sets live.
@@ -201,10 +202,11 @@ bool keepReplacedPackages(const QString& stage)
     for (const QString& name : staged.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
         if (!TableSchemas::isPackageFileName(name))
             continue;
-        const std::optional<QString> version =
-            PackageHistory::keepInto(stage + u"/history"_s, name.chopped(TableSchemas::packageSuffix().size()),
-                                     PackageHistory::Cause::Restore, staged.filePath(name));
-        if (!version)
+        // Neither committed nor undone here: the stage goes whole when the restore cannot go on, and its move-in
+        // prunes nothing (see restore).
+        if (!PackageHistory::Replacing::beginInto(DataFolder::historyIn(stage),
+                                                  name.chopped(TableSchemas::packageSuffix().size()),
+                                                  PackageHistory::Cause::Restore, staged.filePath(name)))
             return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include "app/AppDir.h"
 #include "app/AppSettings.h"
 #include "platform/FileSystem.h"
+#include "store/DataFolder.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -44,7 +45,7 @@ QString executionDirFrom(const QString& configured)
 
 bool isInsideDataFolder(const QString& executionDir)
 {
-    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    const QString data = QFileInfo(DataFolder::path()).canonicalFilePath();
     if (data.isEmpty() || executionDir.trimmed().isEmpty())
         return false;
     // The nearest folder that exists decides, through its links, where the rest would be made.

@@ -72,24 +72,25 @@ bool store(const QString& number, const QString& package, const Progress& progre
     // The stored package gets its second name in the history before anything replaces it: a kill after the
     // link leaves it in both places, one after the rename in the history, never in neither.
     step();
-    const std::optional<QString> kept = PackageHistory::keep(number, PackageHistory::Cause::UpdateBack, package);
-    if (!kept)
+    std::optional<PackageHistory::Replacing> replacing =
+        PackageHistory::Replacing::begin(number, PackageHistory::Cause::UpdateBack, package);
+    if (!replacing)
         return false;
     // Beside data/ the package is one rename away; a data folder on another disk gets a complete copy.
     step();
     if (DurableFile::replace(package, stored)) {
         DurableFile::syncFolder(dataFolder);
         DurableFile::syncFolder(QFileInfo(package).absolutePath());
-        PackageHistory::prune({*kept});
+        replacing->commit();
         return true;
     }
     if (!FileSystem::copyFile(package, stored, progress)) {
-        PackageHistory::drop(*kept);
+        replacing->undo();
         return false;
     }
     DurableFile::syncFolder(dataFolder);
     QFile::remove(package);
-    PackageHistory::prune({*kept});
+    replacing->commit();
     return true;
 }
 

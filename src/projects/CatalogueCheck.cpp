@@ -3,6 +3,7 @@
 #include "app/AppDir.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectTrash.h"
+#include "store/DataFolder.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -16,7 +17,7 @@ namespace {
 
 QString dataFolder()
 {
-    return AppDir::filePath(TableSchemas::dataFolderName());
+    return DataFolder::path();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/AppDir.h"
 #include "archive/ZipArchive.h"
 #include "platform/FileSystem.h"
+#include "store/DataFolder.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -30,7 +31,7 @@ QString FolderPackage::leftoverPattern()
 FolderPackage::FolderPackage(const QString& folder, const Progress& progress)
 {
     // The data folder, a folder inside it or one holding it would pack the catalogue into one of its packages.
-    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    const QString data = QFileInfo(DataFolder::path()).canonicalFilePath();
     const QString chosen = QFileInfo(folder).canonicalFilePath();
     if (chosen.isEmpty() ||
         (!data.isEmpty() && (FileSystem::isInside(chosen, data) || FileSystem::isInside(data, chosen))))

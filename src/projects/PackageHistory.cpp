@@ -8,6 +8,7 @@
 #include "projects/FileMoves.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/WriteSteps.h"
+#include "store/DataFolder.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -138,18 +139,6 @@ bool keptAlready(const QString& number, const QString& file)
                        [&](const Version& v) { return v.size == size && FileMoves::sameBytes(file, v.path); });
 }
 
-QString placingSuffix()
-{
-    return u".placing"_s;
-}
-
-// Beside the stored package: "<number>.fd1.<package type>.placing". The package type, the text after the last dot of
-// a file name, holds no dot itself, so the name says both.
-QString placingPath(const QString& number, const QString& packageType)
-{
-    return ProjectCatalogue::packagePath(number) + u'.' + packageType + placingSuffix();
-}
-
 } // namespace
 
 QString label(Cause cause)
@@ -159,12 +148,12 @@ QString label(Cause cause)
 
 QString rootFolder()
 {
-    return AppDir::path() + u'/' + TableSchemas::dataFolderName() + u"/history"_s;
+    return DataFolder::historyRoot();
 }
 
 QString folderOf(const QString& number)
 {
-    return rootFolder() + u'/' + TableSchemas::packageFileOf(number);
+    return DataFolder::historyOf(number);
 }
 
 QString versionName(const QDateTime& time, Cause cause, const QString& packageType)
@@ -220,10 +209,7 @@ QString keepFileInto(const QString& current, const QString& folder, Cause cause,
     return {};
 }
 
-std::optional<QString> keep(const QString& number, Cause cause, const QString& replacement)
-{
-    return keepInto(rootFolder(), number, cause, replacement);
-}
+namespace {
 
 std::optional<QString> keepInto(const QString& history, const QString& number, Cause cause, const QString& replacement)
 {
@@ -259,13 +245,44 @@ void drop(const QString& version)
         DurableFile::syncFolder(QDir().exists(folder) ? folder : root);
 }
 
+} // namespace
+
+Replacing::Replacing(QString version)
+    : m_version(std::move(version))
+{
+}
+
+std::optional<Replacing> Replacing::begin(const QString& number, Cause cause, const QString& replacement)
+{
+    return beginInto(rootFolder(), number, cause, replacement);
+}
+
+std::optional<Replacing> Replacing::beginInto(const QString& history, const QString& number, Cause cause,
+                                              const QString& replacement)
+{
+    std::optional<QString> version = keepInto(history, number, cause, replacement);
+    if (!version)
+        return std::nullopt;
+    return Replacing(std::move(*version));
+}
+
+void Replacing::commit()
+{
+    if (!m_version.isEmpty())
+        prune({m_version});
+}
+
+void Replacing::undo()
+{
+    drop(m_version);
+}
+
 bool keepCurrent(const QString& number, Cause cause, const QString& replacement)
 {
-    const std::optional<QString> version = keep(number, cause, replacement);
-    if (!version)
+    std::optional<Replacing> replacing = Replacing::begin(number, cause, replacement);
+    if (!replacing)
         return false;
-    if (!version->isEmpty())
-        prune({*version});
+    replacing->commit();
     return true;
 }
 
@@ -354,7 +371,7 @@ PlaceOutcome place(const QString& number, const QString& packageType, Cause caus
                    const std::function<bool(const QString& path)>& prepare, const std::function<bool()>& commit)
 {
     const QString stored = ProjectCatalogue::packagePath(number);
-    const QString placing = placingPath(number, packageType);
+    const QString placing = DataFolder::placingPath(number, packageType);
     if (!TableSchemas::hasPackageFile(number) || !FileSystem::isValidFileName(QFileInfo(placing).fileName()))
         return PlaceOutcome::NotPrepared;
     WriteSteps::next();
@@ -364,15 +381,15 @@ PlaceOutcome place(const QString& number, const QString& packageType, Cause caus
         return PlaceOutcome::NotPrepared;
     }
     WriteSteps::next();
-    const std::optional<QString> kept = keep(number, cause, placing);
-    if (!kept) {
+    std::optional<Replacing> replacing = Replacing::begin(number, cause, placing);
+    if (!replacing) {
         QFile::remove(placing);
         return PlaceOutcome::HistoryRefused;
     }
     WriteSteps::next();
     if (!commit()) {
         QFile::remove(placing);
-        drop(*kept);
+        replacing->undo();
         return PlaceOutcome::RecordRefused;
     }
     // The record names the new package now: from here on the next start puts it in place if this does not.
@@ -380,30 +397,26 @@ PlaceOutcome place(const QString& number, const QString& packageType, Cause caus
     if (!DurableFile::replace(placing, stored))
         return PlaceOutcome::Unfinished;
     DurableFile::syncFolder(QFileInfo(stored).absolutePath());
-    if (!kept->isEmpty())
-        prune({*kept});
+    replacing->commit();
     return PlaceOutcome::Placed;
 }
 
 QStringList finishPlacing()
 {
     QStringList finished;
-    const QDir data(AppDir::path() + u'/' + TableSchemas::dataFolderName());
-    const QString fd1 = TableSchemas::packageSuffix();
-    for (const QString& name : data.entryList({u"*"_s + placingSuffix() + u"*"_s}, QDir::Files | QDir::Hidden)) {
+    const QDir data(DataFolder::path());
+    const QString suffix = DataFolder::placingSuffix();
+    for (const QString& name : data.entryList({u"*"_s + suffix + u"*"_s}, QDir::Files | QDir::Hidden)) {
         const QString path = data.filePath(name);
-        if (!name.endsWith(placingSuffix())) {
+        DataFolder::Placing placing;
+        if (!DataFolder::parsePlacing(name, placing)) {
             // A copy into the placing name that a kill cut off.
-            if (name.contains(placingSuffix() + u".tmp-"_s))
+            if (name.contains(suffix + u".tmp-"_s))
                 QFile::remove(path);
             continue;
         }
-        const QString stem = name.chopped(placingSuffix().size());
-        const qsizetype dot = stem.lastIndexOf(u'.');
-        if (dot < 0 || !stem.left(dot).endsWith(fd1))
-            continue;
-        const QString type = stem.mid(dot + 1);
-        const QString number = stem.left(dot).chopped(fd1.size());
+        const QString& type = placing.packageType;
+        const QString& number = placing.number;
         const int record = ProjectCatalogue::recordOf(number);
         const bool committed = record > 0 && ProjectCatalogue::readProject(record).packageType == type;
         if (committed && keepCurrent(number, Cause::Update, path) &&

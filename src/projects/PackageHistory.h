@@ -29,21 +29,37 @@ enum class Cause {
 };
 QString label(Cause cause);
 
+// Replacing a stored package, in one shape for every command that does it: the stored package is kept in the
+// history first (begin), then the caller replaces it, then either commit (the history is pruned, sparing the
+// version just kept) or undo (that version goes again, so a replacement that failed leaves the history as it
+// found it). A kill anywhere in between leaves the old package stored or in the history, and the new one stored or
+// still where it came from.
+class Replacing
+{
+public:
+    // Nothing when the stored package could not be kept: the caller must not replace it then. Nothing needs
+    // keeping when there is no stored package, or when it has the bytes of `replacement` (when given) or of a
+    // version kept already.
+    static std::optional<Replacing> begin(const QString& number, Cause cause, const QString& replacement = {});
+    // The same, into the history folder `history` of a restore's stage, under a name the data folder's history
+    // does not hold either: the restore's move-in carries the version into data/history/.
+    static std::optional<Replacing> beginInto(const QString& history, const QString& number, Cause cause,
+                                              const QString& replacement);
+    void commit();
+    void undo();
+    // Where the kept version lies (in the data folder's history), empty when nothing needed keeping.
+    const QString& version() const { return m_version; }
+
+private:
+    explicit Replacing(QString version);
+    QString m_version;
+};
+
 // Keeps the project's stored package as its newest version before something replaces it. Nothing is kept when
 // there is no stored package, or when it has the same bytes as `replacement` (when given) or as any version
 // already kept. False only when a stored package could not be kept: the caller must then not replace
 // it. Afterwards the oldest versions beyond the limits of the settings go.
 bool keepCurrent(const QString& number, Cause cause, const QString& replacement = {});
-
-// keepCurrent without the pruning, for a caller that may still fail to replace the package: the path of the
-// version just kept, an empty text when nothing needed keeping, nothing when the package could not be kept.
-// Once the replacement is done the caller prunes, sparing that version; when it failed it drops the version.
-std::optional<QString> keep(const QString& number, Cause cause, const QString& replacement = {});
-// keep into the history folder `history` instead of the data folder's, under a name the data folder's history
-// does not hold either: the restore keeps into the history of its stage, which its move-in carries into
-// data/history/. Answers where the version lies once there.
-std::optional<QString> keepInto(const QString& history, const QString& number, Cause cause, const QString& replacement);
-void drop(const QString& version);
 
 // Removes the oldest versions beyond the limits of the settings (versions per project, megabytes of the
 // whole history), never one of `spared`.

@@ -3,13 +3,15 @@
 #include "app/AppDir.h"
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
-#include "projects/ProjectRules.h"
+#include "store/DataFolder.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 namespace ProjectCatalogue {
 
@@ -58,7 +60,7 @@ Columns readColumns(int columns)
 
 QString packagePath(const QString& number)
 {
-    return AppDir::path() + u'/' + TableSchemas::dataFolderName() + u'/' + TableSchemas::packageFileOf(number);
+    return DataFolder::packagePath(number);
 }
 
 QString storedPackage(const ProjectRecord& project)
@@ -70,7 +72,7 @@ QString storedPackage(const ProjectRecord& project)
 // The target's folder and, when it exists, the target itself are judged after every link is followed.
 bool isInsideDataFolder(const QString& target)
 {
-    const QString data = QFileInfo(AppDir::filePath(TableSchemas::dataFolderName())).canonicalFilePath();
+    const QString data = QFileInfo(DataFolder::path()).canonicalFilePath();
     if (data.isEmpty())
         return false;
     const QFileInfo file(target);
@@ -128,6 +130,25 @@ int recordOf(const QString& number)
     return 0;
 }
 
+QStringList parseRelated(const QString& stored)
+{
+    QStringList numbers;
+    const QStringList pieces = stored.split(u"\r\n"_s);
+    for (const QString& piece : pieces) {
+        if (!QString(piece).remove(u' ').isEmpty())
+            numbers.append(piece);
+    }
+    return numbers;
+}
+
+QString joinRelated(const QStringList& numbers)
+{
+    QString text;
+    for (const QString& number : numbers)
+        text += number + u"\r\n"_s;
+    return text;
+}
+
 QList<Related> readRelated(int recordNumber)
 {
     ProjectTable projects;
@@ -135,7 +156,7 @@ QList<Related> readRelated(int recordNumber)
     const QString stored =
         projects.goTo(recordNumber) ? projects.readField(ProjectField::RelatedProjects).toString() : QString();
     QList<Related> related;
-    for (const QString& number : ProjectRules::parseRelated(stored)) {
+    for (const QString& number : parseRelated(stored)) {
         std::optional<QString> name;
         if (projects.findProjectByNumber(number))
             name = projects.readField(ProjectField::Name).toString();
@@ -148,7 +169,7 @@ bool writeRelated(int recordNumber, const QStringList& numbers)
 {
     ProjectTable projects;
     return projects.open() && projects.goTo(recordNumber) &&
-           projects.writeField(ProjectField::RelatedProjects, ProjectRules::joinRelated(numbers));
+           projects.writeField(ProjectField::RelatedProjects, joinRelated(numbers));
 }
 
 } // namespace ProjectCatalogue

@@ -57,6 +57,11 @@ int recordOf(const QString& number);
 
 // The projects related to the record's project, in stored order: each number with the name of the project
 // that has it, or no name when none has.
+// The related-project list as stored: numbers each followed by CR LF. Pieces that are blank are dropped; the
+// others keep their blanks (they name no project then, and the user sees that).
+QStringList parseRelated(const QString& stored);
+QString joinRelated(const QStringList& numbers);
+
 struct Related
 {
     QString number;

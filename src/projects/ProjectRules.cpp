@@ -85,67 +85,54 @@ UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const
     bool newPackage = !packageSource.isEmpty();
     if (newPackage) {
         // A number from a table made elsewhere may be no file name ("../x"): its package cannot be stored.
-        const QString package = ProjectCatalogue::packagePath(edited.number);
         if (!QFileInfo(packageSource).isFile() || !TableSchemas::hasPackageFile(edited.number))
             return UpdateOutcome::PackageMissing;
         // The stored package chosen as its own replacement is already in place, and its type is still its type.
-        if (QFileInfo(packageSource).canonicalFilePath() == QFileInfo(package).canonicalFilePath()) {
-            newPackage = false;
-        } else {
-            // The package it replaces goes into the history first; a copy that fails leaves it in place, so
-            // the version kept for it would only be a second name of the same bytes.
-            const std::optional<QString> kept =
-                PackageHistory::keep(edited.number, PackageHistory::Cause::Update, packageSource);
-            if (!kept)
-                return UpdateOutcome::PackageMissing;
-            if (!FileSystem::copyFile(packageSource, package, progress)) {
-                PackageHistory::drop(*kept);
-                return UpdateOutcome::PackageMissing;
-            }
-            PackageHistory::prune({*kept});
-        }
+        const QString package = ProjectCatalogue::packagePath(edited.number);
+        newPackage = QFileInfo(packageSource).canonicalFilePath() != QFileInfo(package).canonicalFilePath();
     }
 
-    ProjectTable projects;
-    if (!projects.open() || !projects.goTo(recordNumber))
-        return UpdateOutcome::DatabaseError;
-    ProjectRecord record = projects.readProject();
-    record.name = edited.name;
-    record.type = edited.type;
-    record.version = edited.version;
-    record.startTime = edited.startTime;
-    record.lastUpdate = edited.lastUpdate;
-    record.notes = edited.notes;
-    if (newPackage) {
-        record.number = edited.number;
-        record.packageType = ProjectTable::extensionOf(packageSource);
+    const auto write = [&] {
+        ProjectTable projects;
+        if (!projects.open() || !projects.goTo(recordNumber))
+            return false;
+        ProjectRecord record = projects.readProject();
+        record.name = edited.name;
+        record.type = edited.type;
+        record.version = edited.version;
+        record.startTime = edited.startTime;
+        record.lastUpdate = edited.lastUpdate;
+        record.notes = edited.notes;
+        if (newPackage) {
+            record.number = edited.number;
+            record.packageType = ProjectTable::extensionOf(packageSource);
+        }
+        return projects.modifyProject(record);
+    };
+    if (!newPackage)
+        return write() ? UpdateOutcome::Updated : UpdateOutcome::DatabaseError;
+    // The new package is copied beside the stored one and takes its place only once the record names its type, so
+    // a kill leaves the old package with the old record or the new one with the new record; a copy that fails
+    // half-way leaves the old one.
+    const auto copy = [&](const QString& path) { return FileSystem::copyFile(packageSource, path, progress); };
+    switch (PackageHistory::place(edited.number, ProjectTable::extensionOf(packageSource),
+                                  PackageHistory::Cause::Update, copy, write)) {
+    case PackageHistory::PlaceOutcome::Placed:
+    case PackageHistory::PlaceOutcome::Unfinished:
+        return UpdateOutcome::Updated;
+    case PackageHistory::PlaceOutcome::NotPrepared:
+    case PackageHistory::PlaceOutcome::HistoryRefused:
+        return UpdateOutcome::PackageMissing;
+    case PackageHistory::PlaceOutcome::RecordRefused:
+        break;
     }
-    return projects.modifyProject(record) ? UpdateOutcome::Updated : UpdateOutcome::DatabaseError;
+    return UpdateOutcome::DatabaseError;
 }
 
 int deleteProjects(const QList<int>& recordNumbers, bool withPackages, const Progress& progress)
 {
     const int moved = ProjectTrash::moveIn(recordNumbers, withPackages, progress);
     return moved == ProjectTrash::kMoveFailed ? kDeleteFailed : moved;
-}
-
-QStringList parseRelated(const QString& stored)
-{
-    QStringList numbers;
-    const QStringList pieces = stored.split(u"\r\n"_s);
-    for (const QString& piece : pieces) {
-        if (!QString(piece).remove(u' ').isEmpty())
-            numbers.append(piece);
-    }
-    return numbers;
-}
-
-QString joinRelated(const QStringList& numbers)
-{
-    QString text;
-    for (const QString& number : numbers)
-        text += number + u"\r\n"_s;
-    return text;
 }
 
 Stamp stampLastUpdate(const QString& number, const QString& packageType)

@@ -65,9 +65,4 @@ struct Stamp
 // stands in for it, so the stored package belongs to one.
 Stamp stampLastUpdate(const QString& number, const QString& packageType);
 
-// The related-project list as stored: numbers each followed by CR LF. Pieces that are blank are dropped; the
-// others keep their blanks (they name no project then, and the user sees that).
-QStringList parseRelated(const QString& stored);
-QString joinRelated(const QStringList& numbers);
-
 } // namespace ProjectRules

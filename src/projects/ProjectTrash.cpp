@@ -8,6 +8,7 @@
 #include "projects/ProjectNumber.h"
 #include "projects/TrashSteps.h"
 #include "projects/WriteSteps.h"
+#include "store/DataFolder.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -118,7 +119,7 @@ Committed commitRestore(const QList<Planned>& planned, const Progress& progress)
 
 QString folder()
 {
-    return AppDir::filePath(TableSchemas::dataFolderName()) + u"/trash"_s;
+    return DataFolder::trashRoot();
 }
 
 int moveIn(const QList<int>& recordNumbers, bool withPackages, const Progress& progress)
@@ -226,7 +227,7 @@ QStringList moveOrphansIn(const QStringList& numbers)
     }
     for (const QString& batch : std::as_const(folders))
         DurableFile::syncFolder(batch);
-    DurableFile::syncFolder(AppDir::filePath(TableSchemas::dataFolderName()));
+    DurableFile::syncFolder(DataFolder::path());
 
     if (!items.isEmpty()) {
         const QString pending = TrashBatch::pathOf(TrashBatch::deletingPrefix() + TrashBatch::freeName(now));

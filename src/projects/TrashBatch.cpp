@@ -34,27 +34,28 @@ QDateTime dateTimeOf(const QJsonValue& value)
 
 QJsonObject toJson(const Item& item)
 {
-    const ProjectRecord& p = item.project;
-    return QJsonObject{
+    QJsonObject object{
         {u"key"_s, item.key},
-        {u"number"_s, p.number},
-        {u"name"_s, p.name},
-        {u"type"_s, p.type},
-        {u"version"_s, p.version},
-        {u"startTime"_s, dateTimeText(p.startTime)},
-        {u"lastUpdate"_s, dateTimeText(p.lastUpdate)},
-        {u"relatedProjects"_s, p.relatedProjects},
-        {u"reserved8"_s, p.reserved8},
-        {u"packageType"_s, p.packageType},
-        {u"upgradeHistory"_s, p.upgradeHistory},
-        {u"bugReport"_s, p.bugReport},
-        {u"reserved12"_s, p.reserved12},
-        {u"notes"_s, p.notes},
-        {u"designPlan"_s, p.designPlan},
         {u"deleted"_s, dateTimeText(item.deleted)},
         {u"package"_s, item.withPackage},
         {u"record"_s, item.hasRecord},
     };
+    for (const ProjectRecord::Field& field : ProjectRecord::fields()) {
+        const QVariant value = field.get(item.project);
+        switch (field.kind) {
+        case FieldKind::Integer:
+            object.insert(field.name, value.toInt());
+            break;
+        case FieldKind::DateTime:
+            object.insert(field.name, dateTimeText(value.toDateTime()));
+            break;
+        case FieldKind::Text:
+        case FieldKind::Bytes:
+            object.insert(field.name, value.toString());
+            break;
+        }
+    }
+    return object;
 }
 
 std::optional<Item> itemOf(const QJsonObject& o)
@@ -63,21 +64,21 @@ std::optional<Item> itemOf(const QJsonObject& o)
         return std::nullopt;
     Item item;
     item.key = o.value(u"key"_s).toInt(-1);
-    ProjectRecord& p = item.project;
-    p.number = o.value(u"number"_s).toString();
-    p.name = o.value(u"name"_s).toString();
-    p.type = o.value(u"type"_s).toInt();
-    p.version = o.value(u"version"_s).toString();
-    p.startTime = dateTimeOf(o.value(u"startTime"_s));
-    p.lastUpdate = dateTimeOf(o.value(u"lastUpdate"_s));
-    p.relatedProjects = o.value(u"relatedProjects"_s).toString();
-    p.reserved8 = o.value(u"reserved8"_s).toString();
-    p.packageType = o.value(u"packageType"_s).toString();
-    p.upgradeHistory = o.value(u"upgradeHistory"_s).toString();
-    p.bugReport = o.value(u"bugReport"_s).toString();
-    p.reserved12 = o.value(u"reserved12"_s).toString();
-    p.notes = o.value(u"notes"_s).toString();
-    p.designPlan = o.value(u"designPlan"_s).toString();
+    for (const ProjectRecord::Field& field : ProjectRecord::fields()) {
+        const QJsonValue value = o.value(field.name);
+        switch (field.kind) {
+        case FieldKind::Integer:
+            field.set(item.project, value.toInt());
+            break;
+        case FieldKind::DateTime:
+            field.set(item.project, dateTimeOf(value));
+            break;
+        case FieldKind::Text:
+        case FieldKind::Bytes:
+            field.set(item.project, value.toString());
+            break;
+        }
+    }
     item.deleted = dateTimeOf(o.value(u"deleted"_s));
     item.withPackage = o.value(u"package"_s).toBool();
     item.hasRecord = o.value(u"record"_s).toBool(true);

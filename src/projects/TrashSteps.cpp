@@ -9,6 +9,7 @@
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectTrash.h"
 #include "projects/WriteSteps.h"
+#include "store/DataFolder.h"
 #include "store/TableSchemas.h"
 
 #include <QDir>
@@ -33,7 +34,7 @@ const QString kJournalSuffix = u".json"_s;
 
 QString dataFolder()
 {
-    return AppDir::filePath(TableSchemas::dataFolderName());
+    return DataFolder::path();
 }
 
 bool isFile(const QString& path)

@@ -1,38 +1,62 @@
 #include "store/ProjectRecord.h"
 
-#include "store/TableSchemas.h"
+using namespace Qt::StringLiterals;
 
-namespace {
-
-QVariant at(const QVariantList& values, int field)
+const QList<ProjectRecord::Field>& ProjectRecord::fields()
 {
-    return field <= values.size() ? values.at(field - 1) : QVariant();
+    using R = ProjectRecord;
+    static const QList<Field> list{
+        {u"number"_s, FieldKind::Text, &R::number},
+        {u"name"_s, FieldKind::Text, &R::name},
+        {u"type"_s, FieldKind::Integer, &R::type},
+        {u"version"_s, FieldKind::Text, &R::version},
+        {u"startTime"_s, FieldKind::DateTime, &R::startTime},
+        {u"lastUpdate"_s, FieldKind::DateTime, &R::lastUpdate},
+        {u"relatedProjects"_s, FieldKind::Text, &R::relatedProjects},
+        {u"reserved8"_s, FieldKind::Text, &R::reserved8},
+        {u"packageType"_s, FieldKind::Text, &R::packageType},
+        {u"upgradeHistory"_s, FieldKind::Text, &R::upgradeHistory},
+        {u"bugReport"_s, FieldKind::Text, &R::bugReport},
+        {u"reserved12"_s, FieldKind::Text, &R::reserved12},
+        {u"notes"_s, FieldKind::Text, &R::notes},
+        {u"designPlan"_s, FieldKind::Text, &R::designPlan},
+    };
+    return list;
 }
 
-} // namespace
+QVariant ProjectRecord::Field::get(const ProjectRecord& record) const
+{
+    return std::visit([&record](auto m) { return QVariant::fromValue(record.*m); }, member);
+}
+
+void ProjectRecord::Field::set(ProjectRecord& record, const QVariant& value) const
+{
+    std::visit(
+        [&](auto m) {
+            using Value = std::remove_reference_t<decltype(record.*m)>;
+            if constexpr (std::is_same_v<Value, QString>)
+                record.*m = value.toString();
+            else if constexpr (std::is_same_v<Value, int>)
+                record.*m = value.toInt();
+            else
+                record.*m = value.toDateTime();
+        },
+        member);
+}
 
 QVariantList ProjectRecord::toValues() const
 {
-    return {number,    name,        type,           version,   startTime,  lastUpdate, relatedProjects,
-            reserved8, packageType, upgradeHistory, bugReport, reserved12, notes,      designPlan};
+    QVariantList values;
+    values.reserve(fields().size());
+    for (const Field& field : fields())
+        values.append(field.get(*this));
+    return values;
 }
 
 ProjectRecord ProjectRecord::fromValues(const QVariantList& values)
 {
-    ProjectRecord r;
-    r.number = at(values, ProjectField::Number).toString();
-    r.name = at(values, ProjectField::Name).toString();
-    r.type = at(values, ProjectField::Type).toInt();
-    r.version = at(values, ProjectField::Version).toString();
-    r.startTime = at(values, ProjectField::StartTime).toDateTime();
-    r.lastUpdate = at(values, ProjectField::LastUpdate).toDateTime();
-    r.relatedProjects = at(values, ProjectField::RelatedProjects).toString();
-    r.reserved8 = at(values, ProjectField::Reserved8).toString();
-    r.packageType = at(values, ProjectField::PackageType).toString();
-    r.upgradeHistory = at(values, ProjectField::UpgradeHistory).toString();
-    r.bugReport = at(values, ProjectField::BugReport).toString();
-    r.reserved12 = at(values, ProjectField::Reserved12).toString();
-    r.notes = at(values, ProjectField::Notes).toString();
-    r.designPlan = at(values, ProjectField::DesignPlan).toString();
-    return r;
+    ProjectRecord record;
+    for (qsizetype i = 0; i < fields().size(); ++i)
+        fields().at(i).set(record, values.value(i));
+    return record;
 }

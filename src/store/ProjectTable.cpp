@@ -17,8 +17,9 @@ bool ProjectTable::open()
 ProjectRecord ProjectTable::readProject() const
 {
     QVariantList values;
-    values.reserve(ProjectField::DesignPlan);
-    for (int field = ProjectField::Number; field <= ProjectField::DesignPlan; ++field)
+    const qsizetype count = ProjectRecord::fields().size();
+    values.reserve(count);
+    for (int field = 1; field <= count; ++field)
         values.append(readField(field));
     return ProjectRecord::fromValues(values);
 }

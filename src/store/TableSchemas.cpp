@@ -1,6 +1,7 @@
 #include "TableSchemas.h"
 
 #include "platform/FileSystem.h"
+#include "store/ProjectRecord.h"
 
 using namespace Qt::StringLiterals;
 
@@ -89,15 +90,10 @@ QString initialLoginPassword()
 
 QList<FieldDef> projectFields()
 {
-    return {
-        {u"number"_s, FieldKind::Text},          {u"name"_s, FieldKind::Text},
-        {u"type"_s, FieldKind::Integer},         {u"version"_s, FieldKind::Text},
-        {u"startTime"_s, FieldKind::DateTime},   {u"lastUpdate"_s, FieldKind::DateTime},
-        {u"relatedProjects"_s, FieldKind::Text}, {u"reserved8"_s, FieldKind::Text},
-        {u"packageType"_s, FieldKind::Text},     {u"upgradeHistory"_s, FieldKind::Text},
-        {u"bugReport"_s, FieldKind::Text},       {u"reserved12"_s, FieldKind::Text},
-        {u"notes"_s, FieldKind::Text},           {u"designPlan"_s, FieldKind::Text},
-    };
+    QList<FieldDef> defs;
+    for (const ProjectRecord::Field& field : ProjectRecord::fields())
+        defs.append({field.name, field.kind});
+    return defs;
 }
 
 QList<FieldDef> typeFields()

@@ -1,6 +1,6 @@
 #include "AppFixture.h"
 #include "app/LoginPassword.h"
-#include "app/LoginWindow.h"
+#include "app/ui/LoginWindow.h"
 #include "store/RecordTable.h"
 #include "store/TableSchemas.h"
 

@@ -3,8 +3,8 @@
 #include "app/AppDir.h"
 #include "app/AppSettings.h"
 #include "app/InstanceLock.h"
-#include "app/ProgramRun.h"
-#include "execution/ExecutedProjectsWindow.h"
+#include "app/ui/ProgramRun.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
 #include "store/DataInstaller.h"
 #include "ui/main/MainWindow.h"
 

@@ -3,7 +3,7 @@
 #include "Modal.h"
 #include "ZipBuilder.h"
 #include "app/AppSettings.h"
-#include "execution/ExecutedProjectsWindow.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "store/ProjectTable.h"

@@ -1,6 +1,6 @@
 #include "ProgramChoice.h"
 
-#include "execution/ChooseProgramWindow.h"
+#include "execution/ui/ChooseProgramWindow.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -5,7 +5,7 @@
 #include "ReadOnlyMount.h"
 #include "ZipBuilder.h"
 #include "archive/NativeFs.h"
-#include "execution/ExecutedProjectsWindow.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
 #include "platform/TextCodec.h"
 
 #include <QApplication>
@@ -176,7 +176,11 @@ private Q_SLOTS:
                 {TextCodec::encode(name), "[ini]", ZipBuilder::kStored, 0, ZipBuilder::kMadeOnUnix, 0100644u << 16});
         QTest::newRow("names in the Chinese code page")
             << gbk.bytes() << u"子目录/誠.ini"_s << QStringList({u"子目录/誠.ini"_s, u"子目录/说明.txt"_s}) << 3
+#ifdef Q_OS_WIN
+            << u"子目录/誠.ini"_s.toUtf8(); // Windows keeps names as text: the decoded name is the one on disk
+#else
             << TextCodec::encode(u"子目录/誠.ini"_s);
+#endif
         ZipBuilder many;
         for (int i = 1; i <= 600; ++i)
             many.addFile("proj/file" + QByteArray::number(i) + ".c", "x", ZipBuilder::kStored);

@@ -1,8 +1,8 @@
 #include "ExecutionFixture.h"
 #include "ZipBuilder.h"
 #include "archive/ZipArchive.h"
-#include "execution/ExecutedProjectsWindow.h"
 #include "execution/StrandedWork.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
 #include "store/TableSchemas.h"
 #include "ui/main/MainWindow.h"
 

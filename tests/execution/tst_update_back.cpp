@@ -8,10 +8,10 @@
 #include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
 #include "execution/AbandonWork.h"
-#include "execution/ExecutedProjectsWindow.h"
 #include "execution/StrandedWork.h"
 #include "execution/UpdateBack.h"
 #include "execution/WorkLine.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectTrash.h"
 #include "store/TableSchemas.h"
@@ -680,6 +680,9 @@ private Q_SLOTS:
 
     void abandon_workThatCannotBeKept_goesOnlyWhenTheUserSaysSo()
     {
+#ifdef Q_OS_WIN
+        QSKIP(WindowsSkips::kPipes); // a pipe is the work that no package can hold
+#else
         QFETCH(bool, throwAway);
         ExecutionFixture fx;
         const QString line = executeZip(fx);
@@ -700,6 +703,7 @@ private Q_SLOTS:
         QVERIFY(PackageHistory::versions(u"P01"_s).isEmpty());
         QCOMPARE(fx.storedBytes(u"P01"_s), ExecutionFixture::sourcePackage());
         QCOMPARE(QDir(fx.app.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Install.ini"_s});
+#endif
     }
 
     // The program ended before some step of 放弃: the next start lists the work again, or it is in the history;

@@ -1,9 +1,9 @@
 #include "AppFixture.h"
 #include "ReadOnlyMount.h"
 #include "WindowsSkips.h"
-#include "projects/ExportProject.h"
 #include "projects/ProjectRules.h"
-#include "projects/RelatedProjectsWindow.h"
+#include "projects/ui/ExportProject.h"
+#include "projects/ui/RelatedProjectsWindow.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 

@@ -2,10 +2,10 @@
 #include "CatalogBuilder.h"
 #include "Spoken.h"
 #include "projects/CatalogueCheck.h"
-#include "projects/CatalogueCheckWindow.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectFilter.h"
 #include "projects/ProjectTrash.h"
+#include "projects/ui/CatalogueCheckWindow.h"
 
 #include <QAccessible>
 #include <QDir>

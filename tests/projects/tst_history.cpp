@@ -8,11 +8,11 @@
 #include "execution/WorkLine.h"
 #include "platform/DurableFile.h"
 #include "platform/ValueText.h"
-#include "projects/HistoryWindow.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
+#include "projects/ui/HistoryWindow.h"
 #include "store/ProjectTable.h"
 
 #include <QDir>

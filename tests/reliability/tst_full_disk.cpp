@@ -5,12 +5,12 @@
 #include "ReadOnlyMount.h"
 #include "SmallDisk.h"
 #include "ZipBuilder.h"
-#include "backup/BackupWindow.h"
 #include "backup/DataBackup.h"
-#include "execution/ExecutedProjectsWindow.h"
-#include "projects/ExportProject.h"
-#include "projects/NewProjectWindow.h"
-#include "projects/UpdateProjectWindow.h"
+#include "backup/ui/BackupWindow.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
+#include "projects/ui/ExportProject.h"
+#include "projects/ui/NewProjectWindow.h"
+#include "projects/ui/UpdateProjectWindow.h"
 #include "store/ProjectTable.h"
 
 #include <QApplication>

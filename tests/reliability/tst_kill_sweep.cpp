@@ -281,6 +281,29 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost_data()
                                                              abc,
                                                              packagesAbc,
                                                              {u"new/B.zip"_s}};
+    QTest::newRow("更新项目 with a package of another type")
+        << Scenario{[=](const TempAppDir& app) {
+                        CatalogBuilder::Project project;
+                        project.number = u"A"_s;
+                        project.name = u"项目A"_s;
+                        project.packageType = u"c"_s;
+                        QVERIFY(CatalogBuilder::addProject(project));
+                        app.writeFile(u"data/A.fd1"_s, packageBytes(u"A"_s));
+                        app.writeFile(u"new/A.zip"_s, packageBytes(u"A"_s, 2));
+                    },
+                    {u"update-package"_s, u"1"_s, u"new/A.zip"_s},
+                    {u"A"_s},
+                    {u"A"_s},
+                    {packageBytes(u"A"_s)},
+                    {u"new/A.zip"_s},
+                    [](const QStringList&) {
+                        // The package in place is the one its record names.
+                        const QString type = ProjectCatalogue::readProject(1).packageType;
+                        const QByteArray stored = fileBytes(ProjectCatalogue::packagePath(u"A"_s));
+                        const QByteArray named = type == u"c" ? packageBytes(u"A"_s) : packageBytes(u"A"_s, 2);
+                        return stored == named ? QString()
+                                               : u"the record says %1 but another package is in place"_s.arg(type);
+                    }};
     // The work is in the catalogue, or still where the panel lists it again (or both, when the kill came after
     // the store and before the folder went).
     const auto workFound = [](const QByteArray& before) {

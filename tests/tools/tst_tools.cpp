@@ -1,10 +1,10 @@
 #include "AppFixture.h"
 #include "Modal.h"
-#include "tools/NoteViewerWindow.h"
-#include "tools/ToolCommands.h"
-#include "tools/ToolEditorWindow.h"
-#include "tools/ToolPage.h"
 #include "tools/ToolTable.h"
+#include "tools/ui/NoteViewerWindow.h"
+#include "tools/ui/ToolCommands.h"
+#include "tools/ui/ToolEditorWindow.h"
+#include "tools/ui/ToolPage.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
 
@@ -161,7 +161,7 @@ void ToolsTest::deleteTools_selectedRecordsGoAfterOneQuestion()
     if (answer >= 0)
         m_prompt->queueAnswer(Prompt::Answer(answer));
 
-    ToolCommands::deleteTools(m_page.get(), m_page.get());
+    ToolCommands::deleteTools(m_page->selectedRecordNumbers(), m_page.get(), [this] { m_page->loadToolList(); });
 
     QCOMPARE(m_prompt->texts(), messages);
     QCOMPARE(tableNames(), left);
@@ -183,8 +183,11 @@ void ToolsTest::commands_nothingSelected_warnAndOpenNothing()
     QFETCH(int, command);
     QFETCH(QString, warning);
     m_page->loadToolList();
-    const std::array commands = {&ToolCommands::editTool, &ToolCommands::viewNote, &ToolCommands::showPath};
-    commands.at(command)(m_page.get(), m_page.get());
+    const int record = m_page->currentRecordNumber();
+    const std::array<std::function<void()>, 3> commands = {
+        [&] { ToolCommands::editTool(record, m_page.get(), [this] { m_page->loadToolList(); }); },
+        [&] { ToolCommands::viewNote(record, m_page.get()); }, [&] { ToolCommands::showPath(record, m_page.get()); }};
+    commands.at(command)();
     QCOMPARE(m_prompt->texts(), QStringList{warning});
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Warning);
     QVERIFY(QApplication::topLevelWidgets().size() <= 1);
@@ -324,7 +327,7 @@ void ToolsTest::noteViewerAndPathMessage_showTheSelectedTool()
     QCOMPARE(viewer.windowTitle(), u"文档"_s);
     QCOMPARE(viewer.shownText(), u"第一行\n第二行\n\n路径：/home/u/说明.txt"_s);
 
-    ToolCommands::showPath(m_page.get(), m_page.get());
+    ToolCommands::showPath(m_page->currentRecordNumber(), m_page.get());
     QCOMPARE(m_prompt->texts(), QStringList{u"/home/u/说明.txt"_s});
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Information);
     QCOMPARE(m_prompt->messages().last().title, u"路径"_s);

@@ -3,20 +3,20 @@
 #include "Modal.h"
 #include "Spoken.h"
 #include "archive/NativeName.h"
-#include "projects/CatalogueCheckWindow.h"
-#include "projects/NewProjectWindow.h"
-#include "projects/UpdateProjectWindow.h"
-#include "tools/ToolEditorWindow.h"
+#include "projects/ui/CatalogueCheckWindow.h"
+#include "projects/ui/NewProjectWindow.h"
+#include "projects/ui/UpdateProjectWindow.h"
+#include "tools/ui/ToolEditorWindow.h"
 #include "ui/common/DesktopPromptBackend.h"
 #include "ui/common/Prompt.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectItemDelegate.h"
 #include "ui/main/ProjectListView.h"
-#include "views/DesignWizardWindow.h"
+#include "views/ui/DesignWizardWindow.h"
 
 #include <QApplication>
-#include <QPlainTextEdit>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -248,12 +248,12 @@ void CommonTest::keyboard_tabGoesThroughTheRowsAndOutOfTheNotes()
 void CommonTest::shellUrl_nameInOtherBytesReachesTheDesktopAsThoseBytes_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<QByteArray>("url");
+    QTest::addColumn<QByteArray>("url"); // after file:///work
     QTest::newRow("GBK bytes with a 0x5C trail")
         << NativeFs::decodeName("/work/P01/\xd7\xd3\xc4\xbf\xc2\xbc/\xd5\x5c.ini")
-        << QByteArray("file:///work/P01/%D7%D3%C4%BF%C2%BC/%D5%5C.ini");
+        << QByteArray("/P01/%D7%D3%C4%BF%C2%BC/%D5%5C.ini");
     QTest::newRow("UTF-8") << u"/work/P01/子目录/说明.txt"_s
-                           << QByteArray("file:///work/P01/%E5%AD%90%E7%9B%AE%E5%BD%95/%E8%AF%B4%E6%98%8E.txt");
+                           << QByteArray("/P01/%E5%AD%90%E7%9B%AE%E5%BD%95/%E8%AF%B4%E6%98%8E.txt");
 }
 
 void CommonTest::shellUrl_nameInOtherBytesReachesTheDesktopAsThoseBytes()
@@ -264,7 +264,9 @@ void CommonTest::shellUrl_nameInOtherBytesReachesTheDesktopAsThoseBytes()
         QSKIP("Windows holds every name in UTF-16: no name there is made of other bytes");
 #endif
     QFETCH(QByteArray, url);
-    QCOMPARE(DesktopPromptBackend::urlFor(path).toEncoded(), url);
+    // "/work" is a folder of the current drive on Windows: file:///Z:/work there.
+    const QByteArray work = QUrl::fromLocalFile(QFileInfo(u"/work"_s).absoluteFilePath()).toEncoded();
+    QCOMPARE(DesktopPromptBackend::urlFor(path).toEncoded(), work + url);
 }
 #ifdef Q_OS_WIN
 // Windows plays the program's own sounds with PlaySound from memory: whole RIFF files of 16-bit PCM, handed over

@@ -2,12 +2,12 @@
 #include "CatalogBuilder.h"
 #include "Modal.h"
 #include "Spoken.h"
-#include "projects/NewProjectWindow.h"
+#include "projects/ui/NewProjectWindow.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectFindBar.h"
 #include "ui/main/ProjectListView.h"
-#include "views/TextPage.h"
+#include "views/ui/TextPage.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -4,14 +4,14 @@
 #include "Spoken.h"
 #include "app/AppSettings.h"
 #include "projects/ProjectRules.h"
-#include "tools/ToolPage.h"
+#include "tools/ui/ToolPage.h"
 #include "ui/common/WorkProgress.h"
 #include "ui/main/AboutWindow.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
-#include "views/DesignWizardWindow.h"
+#include "views/ui/DesignWizardWindow.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "AppFixture.h"
 #include "platform/TextCodec.h"
-#include "views/DesignWizardWindow.h"
+#include "views/ui/DesignWizardWindow.h"
 
 #include <QAccessible>
 #include <QDateEdit>

@@ -6,7 +6,7 @@
 #include "store/TableSchemas.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/ProjectListView.h"
-#include "views/TextPage.h"
+#include "views/ui/TextPage.h"
 
 #include <QFile>
 #include <QLabel>

@@ -3,24 +3,24 @@
 #include "app/AppDir.h"
 #include "app/AppSettings.h"
 #include "app/ListAppearance.h"
-#include "backup/BackupWindow.h"
-#include "execution/ExecuteCommand.h"
-#include "execution/ExecutedProjectsWindow.h"
+#include "backup/ui/BackupWindow.h"
 #include "execution/StrandedWork.h"
+#include "execution/ui/ExecuteCommand.h"
+#include "execution/ui/ExecutedProjectsWindow.h"
 #include "platform/Clock.h"
-#include "projects/CatalogueCheckWindow.h"
-#include "projects/DeleteProjectWindow.h"
 #include "projects/DroppedPackage.h"
-#include "projects/ExportProject.h"
-#include "projects/HistoryWindow.h"
-#include "projects/NewProjectWindow.h"
 #include "projects/ProjectTrash.h"
-#include "projects/RelatedProjectsWindow.h"
-#include "projects/TrashWindow.h"
-#include "projects/UpdateProjectWindow.h"
-#include "settings/SettingsWindow.h"
-#include "tools/ToolCommands.h"
-#include "tools/ToolPage.h"
+#include "projects/ui/CatalogueCheckWindow.h"
+#include "projects/ui/DeleteProjectWindow.h"
+#include "projects/ui/ExportProject.h"
+#include "projects/ui/HistoryWindow.h"
+#include "projects/ui/NewProjectWindow.h"
+#include "projects/ui/RelatedProjectsWindow.h"
+#include "projects/ui/TrashWindow.h"
+#include "projects/ui/UpdateProjectWindow.h"
+#include "settings/ui/SettingsWindow.h"
+#include "tools/ui/ToolCommands.h"
+#include "tools/ui/ToolPage.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/WorkProgress.h"
@@ -31,8 +31,8 @@
 #include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListPage.h"
 #include "ui/main/ProjectListView.h"
-#include "views/DesignWizardWindow.h"
-#include "views/TextPage.h"
+#include "views/ui/DesignWizardWindow.h"
+#include "views/ui/TextPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -206,15 +206,19 @@ void MainWindow::bindCommands()
              m_content->setCurrentIndex(ToolListTab);
          }},
         {m_menus->addTool, m_toolPage->addButton(), Needs::Nothing,
-         [this](const QList<int>&) { ToolCommands::addTools(this, m_toolPage); }},
+         [this](const QList<int>&) { ToolCommands::addTools(this, toolsChanged()); }},
         {m_menus->editTool, m_toolPage->editButton(), Needs::Nothing,
-         [this](const QList<int>&) { ToolCommands::editTool(this, m_toolPage); }},
+         [this](const QList<int>&) {
+             ToolCommands::editTool(m_toolPage->currentRecordNumber(), this, toolsChanged());
+         }},
         {m_menus->deleteTool, m_toolPage->deleteButton(), Needs::Tool,
-         [this](const QList<int>&) { ToolCommands::deleteTools(this, m_toolPage); }},
+         [this](const QList<int>&) {
+             ToolCommands::deleteTools(m_toolPage->selectedRecordNumbers(), this, toolsChanged());
+         }},
         {m_menus->viewNote, m_toolPage->noteButton(), Needs::Tool,
-         [this](const QList<int>&) { ToolCommands::viewNote(this, m_toolPage); }},
+         [this](const QList<int>&) { ToolCommands::viewNote(m_toolPage->currentRecordNumber(), this); }},
         {m_menus->showPath, nullptr, Needs::Nothing,
-         [this](const QList<int>&) { ToolCommands::showPath(this, m_toolPage); }},
+         [this](const QList<int>&) { ToolCommands::showPath(m_toolPage->currentRecordNumber(), this); }},
         {m_menus->checkData, buttons.checkData, Needs::Nothing,
          [this](const QList<int>&) { CatalogueCheckWindow::checkCatalogue(this); }},
         {m_menus->trash, buttons.trash, Needs::Nothing,
@@ -308,6 +312,11 @@ void MainWindow::bindCommands()
         showContextMenu(m_menus->toolMenu(), m_toolSelectionEntries, m_toolPage->currentRecordNumber() > 0,
                         m_toolPage->list()->viewport()->mapToGlobal(position));
     });
+}
+
+std::function<void()> MainWindow::toolsChanged()
+{
+    return [this] { m_toolPage->loadToolList(); };
 }
 
 std::function<void()> MainWindow::catalogueNotice()

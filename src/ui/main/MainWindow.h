@@ -65,6 +65,8 @@ private:
     void arrange(int arrangement);
     void whenIdle(const std::function<void()>& command);
     std::function<void()> catalogueNotice();
+    // What the tool commands call after a change: the tool list is filled again.
+    std::function<void()> toolsChanged();
     void executeProject(int record);
     void showContextMenu(QMenu* menu, const QList<QAction*>& selectionEntries, bool selected,
                          const QPoint& globalPosition);

@@ -1,0 +1,37 @@
+#include "app/ui/ProgramRun.h"
+
+#include "app/InstanceLock.h"
+#include "platform/TerminationSignals.h"
+#include "ui/common/Prompt.h"
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+
+using namespace Qt::StringLiterals;
+
+namespace ProgramRun {
+
+bool mayRun(const InstanceLock& lock)
+{
+    if (lock.state() != InstanceLock::State::HeldByOther)
+        return true;
+    Prompt::warning(nullptr, u"程序已经在运行！"_s);
+    return false;
+}
+
+int runMainWindow()
+{
+    MainWindow window;
+    window.startUp();
+    window.showMaximized();
+
+    // Qt's own quit asks every window to close first, and the executed-projects panel never agrees (it goes
+    // only when its last line does), so a quit would leave the process running without its main window.
+    // exit() cannot be refused.
+    QObject::connect(&window, &MainWindow::closed, qApp, [] { QCoreApplication::exit(0); });
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &MainWindow::endProgram);
+    return QApplication::exec();
+}
+
+} // namespace ProgramRun
