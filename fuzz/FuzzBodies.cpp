@@ -2,17 +2,18 @@
 
 #include "app/IniFile.h"
 #include "app/SettingsKeys.h"
+#include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
 #include "archive/ZipEntryName.h"
 #include "store/RecordTable.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include <functional>
 
 namespace FuzzBodies {
 
@@ -75,6 +76,20 @@ QList<std::pair<QString, QString>> keysToAsk(const QByteArray& bytes)
 bool isInside(const QString& path, const QString& root)
 {
     return path == root || path.startsWith(root + u'/');
+}
+
+// Every entry below folder, with its status, by the names the file system holds.
+void walk(const QString& folder, const std::function<void(const QString&, const NativeFs::Status&)>& visit)
+{
+    const std::optional<QStringList> names = NativeFs::listFolder(folder);
+    require(names.has_value());
+    for (const QString& name : *names) {
+        const QString path = folder + u'/' + name;
+        const NativeFs::Status status = NativeFs::statusOf(path);
+        visit(path, status);
+        if (status.kind == NativeFs::Kind::Folder)
+            walk(path, visit);
+    }
 }
 
 } // namespace
@@ -148,30 +163,34 @@ int extractArchive(const uint8_t* data, size_t size)
     const QString root = folder + QStringLiteral("/out");
     const QString target = root + QStringLiteral("/target");
     const QString archive = folder + QStringLiteral("/in.zip");
-    QDir(root).removeRecursively();
+    // Unpacked names need not be UTF-8, and Qt cannot name those: the file system's own calls look and remove.
+    require(NativeFs::removeTree(root) || !QFileInfo::exists(root));
     require(QDir().mkpath(root));
     require(writeFile(archive, bytesOf(data, size)));
 
-    const bool extracted = ZipArchive::extract(archive, target) == ZipArchive::kOk;
+    const bool extracted = ZipArchive::extract(archive, target) == ZipArchive::Outcome::Ok;
     // A refused archive leaves nothing: not even the folder it would have made.
     require(extracted || !QFileInfo::exists(target));
 
     const QString canonicalTarget = QFileInfo(target).canonicalFilePath();
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo entry(it.next());
-        require(isInside(entry.absoluteFilePath(), target));
-        if (entry.isSymLink()) {
-            const QString resolved = QDir::cleanPath(entry.symLinkTarget());
+    walk(root, [&](const QString& path, const NativeFs::Status& status) {
+        require(isInside(path, target));
+        if (status.kind == NativeFs::Kind::Link) {
+            const std::optional<QByteArray> stored = NativeFs::linkTarget(path);
+            require(stored.has_value());
+            const QString linkTarget = NativeFs::decodeName(*stored);
+            // Not QDir::isAbsolutePath: to Qt a name that starts with ':' is a resource, and absolute.
+            const QString resolved = QDir::cleanPath(
+                linkTarget.startsWith(u'/') ? linkTarget : path.left(path.lastIndexOf(u'/') + 1) + linkTarget);
             require(isInside(resolved, target) || (!canonicalTarget.isEmpty() && isInside(resolved, canonicalTarget)));
         }
-    }
+    });
     // Nothing beside the scratch files either.
     const QStringList beside = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString& name : beside)
         require(name == u"in.zip" || name == u"out");
-    QDir(root).removeRecursively();
+    // Whatever was unpacked can be removed again, or the next input would find it.
+    require(NativeFs::removeTree(root));
     return 0;
 }
 

@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 
 # clang with its libFuzzer runtime, and the libraries the targets link.
 scripts/install_packages.sh clang libclang-rt-14-dev cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev \
-    qt6-multimedia-dev libzip-dev libsqlite3-dev zlib1g-dev
+    qt6-multimedia-dev libzip-dev libsqlite3-dev zlib1g-dev libisal-dev libdeflate-dev
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)"

@@ -58,7 +58,7 @@ bool makePackage(const QString& package, int index, const QString& scratch)
     writeNoise(tree.filePath(u"app.exe"_s), 5 * kMiB + index * 4096, 1000 + index);
     writeNoise(tree.filePath(u"logo.png"_s), kMiB, 5000 + index);
     writeSource(tree.filePath(u"src/main.cpp"_s), 2 * kMiB, index);
-    return ZipArchive::compress(tree.path(), package) == ZipArchive::kOk;
+    return ZipArchive::compress(tree.path(), package) == ZipArchive::Outcome::Ok;
 }
 
 bool run(const QString& program, const QStringList& arguments, const QString& dir)

@@ -85,8 +85,8 @@ int main(int argc, char** argv)
     const QString package = root.filePath(u"P1.fd1"_s);
     const QString work = root.filePath(u"work"_s);
     writeTree(source, files);
-    if (ZipArchive::compress(source, package) != ZipArchive::kOk ||
-        ZipArchive::extract(package, work) != ZipArchive::kOk) {
+    if (ZipArchive::compress(source, package) != ZipArchive::Outcome::Ok ||
+        ZipArchive::extract(package, work) != ZipArchive::Outcome::Ok) {
         std::fprintf(stderr, "could not pack or unpack the tree\n");
         return 1;
     }

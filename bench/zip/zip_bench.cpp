@@ -1,10 +1,12 @@
-// Times compress and extract against Info-ZIP's zip and unzip on generated trees, in one run, so that the ratios
-// hold on a busy machine where absolute times do not. Two trees: "mixed" (source text, pictures, archives and a few
-// large binaries, about 2,700 files) and "small" (about 11,000 small source files in nested folders, where the cost
-// per entry counts more than the bytes). Run: zip_bench [mixed|small|both, default both] [size in MB, default 200
-// for mixed and 230 for small].
+// Times compress and extract against Info-ZIP's zip and unzip (and bsdtar and 7-Zip's 7z, where installed, unpacking)
+// on generated trees, in one run, so that the ratios hold on a busy machine where absolute times do not. The program
+// runs twice: with the coders it was built with and with zlib alone, as a build without ISA-L and libdeflate would. Two
+// trees: "mixed" (source text, pictures, archives and a few large binaries, about 2,700 files) and "small" (about
+// 11,000 small source files in nested folders, where the cost per entry counts more than the bytes). Run: zip_bench
+// [mixed|small|both, default both] [size in MB, default 200 for mixed and 230 for small].
 
 #include "archive/ZipArchive.h"
+#include "archive/ZipCoders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -209,8 +211,14 @@ bool run(const QString& program, const QStringList& arguments, const QString& wo
 {
     QProcess process;
     process.setWorkingDirectory(workDir);
+    process.setStandardOutputFile(QProcess::nullDevice());
     process.start(program, arguments);
     return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool installed(const QString& program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 qint64 peakResidentKiB()
@@ -227,80 +235,134 @@ qint64 peakResidentKiB()
     return -1;
 }
 
-struct Figures
+QByteArray loadAverage()
 {
-    double compressOurs = 0, compressTheirs = 0, extractOurs = 0, extractTheirs = 0;
-    double compressOursCpu = 0, compressTheirsCpu = 0, extractOursCpu = 0, extractTheirsCpu = 0;
-    double sizeOurs = 0, sizeTheirs = 0;
+    QFile file(u"/proc/loadavg"_s);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').mid(0, 3).join(' ') : QByteArray("?");
+}
+
+// One way to pack or unpack, timed on every run.
+struct Step
+{
+    QString name;
+    // Packs the tree into the archive, or unpacks the archive into the folder.
+    std::function<bool(const QString& from, const QString& to)> work;
+    bool ours = false;
+    std::vector<Time> times;
+    QString lastOutput;
 };
+
+// The program's own coders, or zlib alone (what a build without ISA-L and libdeflate runs).
+std::function<bool(const QString&, const QString&)> ours(bool zlibOnly, bool packing)
+{
+    return [zlibOnly, packing](const QString& from, const QString& to) {
+        ZipCoders::setZlibOnly(zlibOnly);
+        const ZipArchive::Outcome status = packing ? ZipArchive::compress(from, to) : ZipArchive::extract(from, to);
+        ZipCoders::setZlibOnly(false);
+        return status == ZipArchive::Outcome::Ok;
+    };
+}
 
 // Nothing is deleted between timed steps: ext4 (without a journal, as here) scans past every inode freed in the
 // last minutes before it hands out a new one, so whatever runs just after a deletion of thousands of files pays
-// for it. Each step writes into fresh names, the order alternates, and written data is flushed before each step.
-Figures measure(const QString& tree, const QString& work)
+// for it. Each step writes into fresh names, the order turns from run to run, and written data is flushed before
+// each step. Every unpacker unpacks the same archive, the one zip made.
+void measure(const QString& tree, const QString& work)
 {
-    std::vector<Time> compressOurs, compressTheirs, extractOurs, extractTheirs;
-    QString ours;
-    QString theirs;
-    for (int i = 0; i < kRuns; ++i) {
-        ours = work + u"/ours-%1.zip"_s.arg(i);
-        theirs = work + u"/theirs-%1.zip"_s.arg(i);
-        const QString outOurs = work + u"/out-ours-%1"_s.arg(i);
-        const QString outTheirs = work + u"/out-theirs-%1"_s.arg(i);
-        QDir().mkpath(outTheirs);
-        const std::function<void()> packOurs = [&] {
-            compressOurs.push_back(seconds([&] { return ZipArchive::compress(tree, ours) == ZipArchive::kOk; }));
-        };
-        const std::function<void()> packTheirs = [&] {
-            compressTheirs.push_back(seconds([&] { return run(u"zip"_s, {u"-q"_s, u"-r"_s, theirs, u"."_s}, tree); }));
-        };
-        // Both unpack the same archive, the one zip made.
-        const std::function<void()> unpackOurs = [&] {
-            extractOurs.push_back(seconds([&] { return ZipArchive::extract(theirs, outOurs) == ZipArchive::kOk; }));
-        };
-        const std::function<void()> unpackTheirs = [&] {
-            extractTheirs.push_back(seconds([&] {
-                return run(u"unzip"_s, {u"-q"_s, u"-o"_s, theirs, u"-d"_s, outTheirs}, tree);
-            }));
-        };
-        const bool oursFirst = i % 2 == 0;
-        for (const auto& step : {oursFirst ? packOurs : packTheirs, oursFirst ? packTheirs : packOurs}) {
+    std::vector<Step> packers;
+    packers.push_back({u"compress: tallyra"_s, ours(false, true), true, {}, {}});
+    if (ZipCoders::builtWithIsal() || ZipCoders::builtWithLibdeflate()) {
+        packers.push_back({u"compress: tallyra, zlib only"_s, ours(true, true), true, {}, {}});
+    }
+    packers.push_back({u"compress: zip -r"_s,
+                       [&](const QString& from, const QString& to) {
+                           return run(u"zip"_s, {u"-q"_s, u"-r"_s, to, u"."_s}, from);
+                       },
+                       false,
+                       {},
+                       {}});
+    std::vector<Step> unpackers;
+    unpackers.push_back({u"extract: tallyra"_s, ours(false, false), true, {}, {}});
+    if (ZipCoders::builtWithIsal() || ZipCoders::builtWithLibdeflate()) {
+        unpackers.push_back({u"extract: tallyra, zlib only"_s, ours(true, false), true, {}, {}});
+    }
+    unpackers.push_back({u"extract: unzip"_s,
+                         [&](const QString& from, const QString& to) {
+                             return run(u"unzip"_s, {u"-q"_s, u"-o"_s, from, u"-d"_s, to}, work);
+                         },
+                         false,
+                         {},
+                         {}});
+    if (installed(u"bsdtar"_s)) {
+        unpackers.push_back({u"extract: bsdtar"_s,
+                             [&](const QString& from, const QString& to) {
+                                 return QDir().mkpath(to) && run(u"bsdtar"_s, {u"-xf"_s, from, u"-C"_s, to}, work);
+                             },
+                             false,
+                             {},
+                             {}});
+    }
+    if (installed(u"7z"_s)) {
+        unpackers.push_back({u"extract: 7z"_s,
+                             [&](const QString& from, const QString& to) {
+                                 return run(u"7z"_s, {u"x"_s, u"-y"_s, u"-bd"_s, u"-o"_s + to, from}, work);
+                             },
+                             false,
+                             {},
+                             {}});
+    }
+
+    const auto timeAll = [&](std::vector<Step>& steps, int turn, const QString& input, const QString& kind) {
+        for (size_t k = 0; k < steps.size(); ++k) {
+            Step& step = steps[(k + size_t(turn)) % steps.size()];
+            const QString output = work + u"/%1-%2-%3"_s.arg(kind).arg(&step - steps.data()).arg(turn) +
+                                   (kind == u"zip" ? u".zip"_s : QString());
             flushWrites();
-            step();
+            step.times.push_back(seconds([&] { return step.work(input.isEmpty() ? step.lastOutput : input, output); }));
+            step.lastOutput = output;
         }
-        for (const auto& step : {oursFirst ? unpackOurs : unpackTheirs, oursFirst ? unpackTheirs : unpackOurs}) {
-            flushWrites();
-            step();
+    };
+    for (int i = 0; i < kRuns; ++i) {
+        timeAll(packers, i, tree, u"zip"_s);
+        timeAll(unpackers, i, packers.back().lastOutput, u"out"_s); // zip's archive of this run
+    }
+
+    const Step& zip = packers.back();
+    const Step& unzip = *std::find_if(unpackers.begin(), unpackers.end(),
+                                      [](const Step& step) { return step.name == u"extract: unzip"_s; });
+    double fastestPeer = 1e300;
+    for (const Step& step : unpackers) {
+        if (!step.ours) {
+            fastestPeer = std::min(fastestPeer, median(step.times, &Time::wall));
         }
     }
-    Figures figures;
-    figures.compressOurs = median(compressOurs, &Time::wall);
-    figures.compressTheirs = median(compressTheirs, &Time::wall);
-    figures.extractOurs = median(extractOurs, &Time::wall);
-    figures.extractTheirs = median(extractTheirs, &Time::wall);
-    figures.compressOursCpu = median(compressOurs, &Time::cpu);
-    figures.compressTheirsCpu = median(compressTheirs, &Time::cpu);
-    figures.extractOursCpu = median(extractOurs, &Time::cpu);
-    figures.extractTheirsCpu = median(extractTheirs, &Time::cpu);
-    figures.sizeOurs = double(QFileInfo(ours).size()) / double(kMiB);
-    figures.sizeTheirs = double(QFileInfo(theirs).size()) / double(kMiB);
-    return figures;
-}
-
-void print(const Figures& f)
-{
-    std::printf("\n| median of %d         | tallyra   | zip/unzip | ratio |\n", kRuns);
-    std::printf("|---------------------|-----------|-----------|-------|\n");
-    std::printf("| compress time       | %7.2f s | %7.2f s | %5.2f |\n", f.compressOurs, f.compressTheirs,
-                f.compressOurs / f.compressTheirs);
-    std::printf("| archive size        | %6.1f MiB| %6.1f MiB| %5.3f |\n", f.sizeOurs, f.sizeTheirs,
-                f.sizeOurs / f.sizeTheirs);
-    std::printf("| extract time        | %7.2f s | %7.2f s | %5.2f |\n", f.extractOurs, f.extractTheirs,
-                f.extractOurs / f.extractTheirs);
-    std::printf("| compress CPU time   | %7.2f s | %7.2f s | %5.2f |\n", f.compressOursCpu, f.compressTheirsCpu,
-                f.compressOursCpu / f.compressTheirsCpu);
-    std::printf("| extract CPU time    | %7.2f s | %7.2f s | %5.2f |\n", f.extractOursCpu, f.extractTheirsCpu,
-                f.extractOursCpu / f.extractTheirsCpu);
+    std::printf("\n| median of %d | wall | CPU | archive | wall / zip or unzip | wall / fastest unpacker |\n", kRuns);
+    std::printf("|---|---:|---:|---:|---:|---:|\n");
+    for (const std::vector<Step>* steps : {&packers, &unpackers}) {
+        const bool packing = steps == &packers;
+        const Step& peer = packing ? zip : unzip;
+        for (const Step& step : *steps) {
+            const double wall = median(step.times, &Time::wall);
+            const QString size =
+                packing ? u"%1 MiB"_s.arg(double(QFileInfo(step.lastOutput).size()) / double(kMiB), 0, 'f', 1)
+                        : QString();
+            const QString toFastest = packing ? QString() : QString::number(wall / fastestPeer, 'f', 2);
+            std::printf("| %s | %.2f s | %.2f s | %s | %.2f | %s |\n", qPrintable(step.name), wall,
+                        median(step.times, &Time::cpu), qPrintable(size), wall / median(peer.times, &Time::wall),
+                        qPrintable(toFastest));
+        }
+    }
+    const double sizeRatio =
+        double(QFileInfo(packers.front().lastOutput).size()) / double(QFileInfo(zip.lastOutput).size());
+    std::printf("\narchive size, tallyra / zip: %.3f\n", sizeRatio);
+    std::printf("wall-time ratios of every run, tallyra / zip or unzip:\n");
+    for (const auto& [ourStep, peer] : {std::pair{&packers.front(), &zip}, std::pair{&unpackers.front(), &unzip}}) {
+        std::printf("  %s:", qPrintable(ourStep->name));
+        for (int i = 0; i < kRuns; ++i) {
+            std::printf(" %.2f", ourStep->times[size_t(i)].wall / peer->times[size_t(i)].wall);
+        }
+        std::printf("\n");
+    }
 }
 
 } // namespace
@@ -335,7 +397,9 @@ int main(int argc, char** argv)
                     double(maker.bytes()) / double(kMiB));
         const QString outputs = work.filePath(QString::fromLatin1(kind + "-out"));
         QDir().mkpath(outputs);
-        print(measure(tree, outputs));
+        std::printf("load average before measuring: %s\n", loadAverage().constData());
+        measure(tree, outputs);
+        std::printf("load average after measuring: %s\n", loadAverage().constData());
         std::printf("\npeak resident memory: %lld KiB after making the tree, %lld KiB after measuring\n", afterTree,
                     peakResidentKiB());
         std::fflush(stdout);

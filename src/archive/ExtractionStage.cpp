@@ -30,9 +30,14 @@ ExtractionStage::ExtractionStage(const QString& targetDir, const QList<PlannedEn
 
 ExtractionStage::~ExtractionStage()
 {
-    m_stage.reset();
+    // Qt cannot name an entry that the file system holds under bytes that are not UTF-8 (an archive's file-system
+    // name), so it could not empty the stage or the folders made for it: they are removed byte for byte.
+    if (m_stage) {
+        m_stage->setAutoRemove(false);
+        NativeFs::removeTree(m_stage->path());
+    }
     if (!m_committed && !m_createdTop.isEmpty()) {
-        QDir(m_createdTop).removeRecursively();
+        NativeFs::removeTree(m_createdTop);
     }
 }
 

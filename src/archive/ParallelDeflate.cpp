@@ -1,7 +1,13 @@
 #include "archive/ParallelDeflate.h"
 
+#include "archive/DeflateJoin.h"
+
 #include <algorithm>
 #include <zlib.h>
+
+#ifdef TALLYRA_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 namespace {
 
@@ -10,8 +16,8 @@ constexpr qint64 kDictionarySize = 32 * 1024;
 constexpr qint64 kMaxBytesWaiting = 4 * 1024 * 1024;
 constexpr qsizetype kMaxJobsWaiting = 64;
 
-bool deflatePiece(const char* dictionary, qint64 dictionaryLength, const char* data, qint64 length, bool last,
-                  int level, QByteArray& out)
+bool zlibDeflate(const char* dictionary, qint64 dictionaryLength, const char* data, qint64 length, bool last, int level,
+                 QByteArray& out)
 {
     z_stream stream{};
     if (deflateInit2(&stream, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
@@ -34,11 +40,111 @@ bool deflatePiece(const char* dictionary, qint64 dictionaryLength, const char* d
     return ok;
 }
 
+quint32 crc32Of(const char* data, qint64 length)
+{
+#ifdef TALLYRA_HAVE_LIBDEFLATE
+    return quint32(libdeflate_crc32(0, data, size_t(length))); // two to three times as fast as zlib's
+#else
+    return quint32(crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data), size_t(length)));
+#endif
+}
+
 } // namespace
 
-ParallelDeflate::ParallelDeflate(QList<Job> jobs, int level)
+// What one thread deflates with, kept from piece to piece.
+class ParallelDeflate::Worker
+{
+public:
+    explicit Worker(CompressionChoice::Deflater deflater)
+        : m_deflater(deflater)
+    {
+#ifdef TALLYRA_HAVE_LIBDEFLATE
+        if (m_deflater.library == CompressionChoice::Deflater::Library::Libdeflate) {
+            m_compressor = libdeflate_alloc_compressor(m_deflater.level);
+        }
+#endif
+    }
+
+    ~Worker()
+    {
+#ifdef TALLYRA_HAVE_LIBDEFLATE
+        libdeflate_free_compressor(m_compressor);
+#endif
+    }
+
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+
+    Piece process(const Job& job);
+
+private:
+    bool deflate(const QByteArray& raw, qint64 dictionary, qint64 length, bool last, QByteArray& out);
+
+    const CompressionChoice::Deflater m_deflater;
+#ifdef TALLYRA_HAVE_LIBDEFLATE
+    libdeflate_compressor* m_compressor = nullptr;
+#endif
+};
+
+bool ParallelDeflate::Worker::deflate(const QByteArray& raw, qint64 dictionary, qint64 length, bool last,
+                                      QByteArray& out)
+{
+    const char* data = raw.constData() + dictionary;
+#ifdef TALLYRA_HAVE_LIBDEFLATE
+    if (m_deflater.library == CompressionChoice::Deflater::Library::Libdeflate) {
+        if (!m_compressor) {
+            return false;
+        }
+        out.resize(qsizetype(libdeflate_deflate_compress_bound(m_compressor, size_t(length))));
+        const size_t size =
+            libdeflate_deflate_compress(m_compressor, data, size_t(length), out.data(), size_t(out.size()));
+        out.truncate(qsizetype(size));
+        return size > 0 && (last || DeflateJoin::leaveOpen(out));
+    }
+#endif
+    return zlibDeflate(raw.constData(), dictionary, data, length, last, m_deflater.level, out);
+}
+
+ParallelDeflate::Piece ParallelDeflate::Worker::process(const Job& job)
+{
+    Piece piece;
+    piece.length = job.length;
+    // zlib carries the window over from the piece before; libdeflate cannot be given one.
+    const bool primed = job.deflate && m_deflater.library == CompressionChoice::Deflater::Library::Zlib;
+    const qint64 dictionary = primed ? std::min(kDictionarySize, job.offset) : 0;
+    QByteArray raw;
+    // Even an empty file is opened: that is where it is seen to be the file the listing found.
+    const bool read = job.file->read(job.offset - dictionary, job.length + dictionary, raw);
+    job.file->pieceDone();
+    if (!read) {
+        return piece;
+    }
+    const char* data = raw.constData() + dictionary;
+    piece.crc = crc32Of(data, job.length);
+    if (!job.deflate) {
+        piece.stored = true;
+        piece.data = dictionary == 0 ? raw : raw.mid(dictionary);
+        piece.ok = true;
+        return piece;
+    }
+    if (!deflate(raw, dictionary, job.length, job.last, piece.data)) {
+        return piece;
+    }
+    if (piece.data.size() >= job.length) {
+        if (job.single) {
+            piece.stored = true;
+            piece.data = raw;
+        } else if (!zlibDeflate(nullptr, 0, data, job.length, job.last, 0, piece.data)) {
+            return piece; // level 0 writes stored blocks: a piece that does not shrink grows by a few bytes only
+        }
+    }
+    piece.ok = true;
+    return piece;
+}
+
+ParallelDeflate::ParallelDeflate(QList<Job> jobs, CompressionChoice::Deflater deflater)
     : m_jobs(std::move(jobs))
-    , m_level(level)
+    , m_deflater(deflater)
 {
     const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     const int workers = int(std::min<qsizetype>(cores, std::max<qsizetype>(1, m_jobs.size())));
@@ -69,6 +175,7 @@ bool ParallelDeflate::mayStart(qsizetype job) const
 
 void ParallelDeflate::work()
 {
+    Worker worker(m_deflater);
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_roomChanged.wait(lock, [&] { return m_stopping || m_nextJob >= m_jobs.size() || mayStart(m_nextJob); });
@@ -78,7 +185,7 @@ void ParallelDeflate::work()
         const qsizetype job = m_nextJob++;
         m_bytesWaiting += m_jobs.at(job).length;
         lock.unlock();
-        Piece piece = process(m_jobs.at(job));
+        Piece piece = worker.process(m_jobs.at(job));
         lock.lock();
         m_ready.emplace(job, std::move(piece));
         m_readyChanged.notify_all();
@@ -96,40 +203,5 @@ ParallelDeflate::Piece ParallelDeflate::next()
     ++m_nextPiece;
     lock.unlock();
     m_roomChanged.notify_all();
-    return piece;
-}
-
-ParallelDeflate::Piece ParallelDeflate::process(const Job& job) const
-{
-    Piece piece;
-    piece.length = job.length;
-    const qint64 dictionary = job.deflate ? std::min(kDictionarySize, job.offset) : 0;
-    QByteArray raw;
-    // Even an empty file is opened: that is where it is seen to be the file the listing found.
-    const bool read = job.file->read(job.offset - dictionary, job.length + dictionary, raw);
-    job.file->pieceDone();
-    if (!read) {
-        return piece;
-    }
-    const char* data = raw.constData() + dictionary;
-    piece.crc = quint32(crc32_z(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(data), size_t(job.length)));
-    if (!job.deflate) {
-        piece.stored = true;
-        piece.data = dictionary == 0 ? raw : raw.mid(dictionary);
-        piece.ok = true;
-        return piece;
-    }
-    if (!deflatePiece(raw.constData(), dictionary, data, job.length, job.last, m_level, piece.data)) {
-        return piece;
-    }
-    if (piece.data.size() >= job.length) {
-        if (job.single) {
-            piece.stored = true;
-            piece.data = raw;
-        } else if (!deflatePiece(nullptr, 0, data, job.length, job.last, 0, piece.data)) {
-            return piece; // level 0 writes stored blocks: a piece that does not shrink grows by a few bytes only
-        }
-    }
-    piece.ok = true;
     return piece;
 }

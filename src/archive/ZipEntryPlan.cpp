@@ -123,13 +123,16 @@ std::optional<QByteArray> readLinkTarget(zip_t* archive, zip_uint64_t index, zip
     if (!data) {
         return std::nullopt;
     }
-    QByteArray target(qsizetype(size) + 1, Qt::Uninitialized);
-    const zip_int64_t read = zip_fread(data, target.data(), zip_uint64_t(target.size()));
+    // libzip compares the checksum only when a read finds the end, and a read that got bytes before that drops
+    // the error: the content is read by its size, and a read of its own must then find the end, cleanly.
+    QByteArray target(qsizetype(size), Qt::Uninitialized);
+    const zip_int64_t read = zip_fread(data, target.data(), size);
+    char beyond = 0;
+    const bool ended = read == zip_int64_t(size) && zip_fread(data, &beyond, 1) == 0;
     const bool closed = zip_fclose(data) == 0;
-    if (!closed || read != zip_int64_t(size)) {
+    if (!closed || !ended) {
         return std::nullopt;
     }
-    target.truncate(qsizetype(size));
     if (target.contains('\0')) {
         return std::nullopt;
     }
@@ -228,6 +231,7 @@ std::optional<QList<PlannedEntry>> plan(zip_t* archive, const QString& archivePa
             planned.linkTarget = *target;
         }
         planned.modified = modificationTime(archive, i, stat);
+        planned.stat = stat;
         entries.append(planned);
     }
     if (clashes(entries)) {

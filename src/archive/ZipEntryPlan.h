@@ -20,6 +20,7 @@ struct PlannedEntry
     int mode = -1;                  // permission bits (never set-id or sticky); -1 when the archive does not say
     std::optional<qint64> modified; // seconds since the epoch, when the archive says
     QByteArray linkTarget;          // a link's target as stored, read and checked before anything is written
+    zip_stat_t stat{};              // what the central directory says of it; reading checks the content against it
 
     bool isFolder() const { return kind == Kind::Folder; }
 };

@@ -1,7 +1,8 @@
 #include "archive/ZipEntryWriter.h"
 
-#include "archive/LibzipPath.h"
 #include "archive/NativeFs.h"
+#include "archive/ZipEntryReader.h"
+#include "archive/ZipFileSource.h"
 
 #include <chrono>
 #include <memory>
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr qsizetype kChunkSize = 256 * 1024;
 // Entries taken at a time: each thread reads runs of neighbouring entries, nearly in file order, but never
 // several large ones, which would leave the other threads idle at the end.
 constexpr qsizetype kBatch = 16;
@@ -43,10 +43,8 @@ bool ZipEntryWriter::run(const Progress& progress)
     std::vector<std::thread> threads;
     for (int i = 0; i < helpers; ++i) {
         threads.emplace_back([this, &helpersRunning] {
-            int error = 0;
             // The plan already checked the archive whole; this handle only reads it again.
-            const std::unique_ptr<zip_t, ArchiveCloser> own(
-                zip_open(libzipPath(m_archivePath).constData(), ZIP_RDONLY, &error));
+            const std::unique_ptr<zip_t, ArchiveCloser> own(ZipFileSource::open(m_archivePath, 0));
             if (!own || !work(own.get(), nullptr)) {
                 m_stop = true;
             }
@@ -78,7 +76,7 @@ bool ZipEntryWriter::advance(qint64 bytes, const Progress* progress)
 
 bool ZipEntryWriter::work(zip_t* archive, const Progress* progress)
 {
-    std::vector<char> buffer(kChunkSize);
+    ZipEntryReader reader;
     for (;;) {
         qsizetype first = 0;
         qsizetype last = 0;
@@ -110,37 +108,25 @@ bool ZipEntryWriter::work(zip_t* archive, const Progress* progress)
                 if (!advance(qint64(entry.size), progress)) {
                     return false;
                 }
-            } else if (!writeFile(archive, entry, path, buffer, progress)) {
+            } else if (!writeFile(archive, reader, entry, path, progress)) {
                 return false;
             }
         }
     }
 }
 
-// libzip checks the CRC only once the last byte is read, and reports it from zip_fread or zip_fclose; the size is
-// checked here so that a lying header cannot fill the disk.
-bool ZipEntryWriter::writeFile(zip_t* archive, const PlannedEntry& entry, const QString& path,
-                               std::vector<char>& buffer, const Progress* progress)
+bool ZipEntryWriter::writeFile(zip_t* archive, ZipEntryReader& reader, const PlannedEntry& entry, const QString& path,
+                               const Progress* progress)
 {
-    zip_file_t* data = zip_fopen_index(archive, entry.index, 0);
-    if (!data) {
-        return false;
-    }
     // The owner can always read what was unpacked, or it could not be packed back.
     const int mode = entry.mode >= 0 ? entry.mode | kOwnerCanRead : NativeFs::kDefaultFileMode;
     NativeFs::NewFile out;
-    bool ok = out.create(path, mode);
-    zip_uint64_t written = 0;
-    while (ok) {
-        const zip_int64_t read = zip_fread(data, buffer.data(), buffer.size());
-        if (read <= 0) {
-            ok = read == 0 && written == entry.size;
-            break;
-        }
-        written += zip_uint64_t(read);
-        ok = written <= entry.size && out.write(buffer.data(), read) && advance(read, progress);
+    if (!out.create(path, mode)) {
+        return false;
     }
-    ok = zip_fclose(data) == 0 && ok;
+    bool ok = reader.read(archive, entry.stat, [&](const char* data, qint64 size) {
+        return out.write(data, size) && advance(size, progress);
+    });
     if (ok && entry.modified) {
         out.setModified(*entry.modified);
     }

@@ -2,6 +2,8 @@
 
 #include "archive/ZipEntryPlan.h"
 
+class ZipEntryReader;
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -30,7 +32,7 @@ public:
 
 private:
     bool work(zip_t* archive, const Progress* progress);
-    bool writeFile(zip_t* archive, const PlannedEntry& entry, const QString& path, std::vector<char>& buffer,
+    bool writeFile(zip_t* archive, ZipEntryReader& reader, const PlannedEntry& entry, const QString& path,
                    const Progress* progress);
     bool advance(qint64 bytes, const Progress* progress);
 

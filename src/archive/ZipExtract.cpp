@@ -1,9 +1,9 @@
 #include "archive/ExtractionStage.h"
 #include "archive/FreeSpace.h"
-#include "archive/LibzipPath.h"
 #include "archive/ZipArchive.h"
 #include "archive/ZipEntryPlan.h"
 #include "archive/ZipEntryWriter.h"
+#include "archive/ZipFileSource.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,7 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kFailed = 0;
 constexpr qint64 kProgressIntervalMs = 50;
 
 struct ArchiveCloser
@@ -59,23 +58,22 @@ private:
 
 namespace ZipArchive {
 
-int extract(const QString& archivePath, const QString& targetDir, const Progress& progress)
+Outcome extract(const QString& archivePath, const QString& targetDir, const Progress& progress)
 {
     if (archivePath.isEmpty() || targetDir.isEmpty() || !QFileInfo(archivePath).isFile()) {
-        return kFailed;
+        return Outcome::Failed;
     }
-    int error = 0;
-    ArchiveHandle archive(zip_open(libzipPath(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
+    ArchiveHandle archive(ZipFileSource::open(archivePath, ZIP_CHECKCONS));
     if (!archive) {
-        return kFailed;
+        return Outcome::Failed;
     }
     const std::optional<QList<PlannedEntry>> entries = ZipEntryPlan::plan(archive.get(), archivePath);
     if (!entries) {
-        return kFailed;
+        return Outcome::Failed;
     }
     const QString target = QDir::cleanPath(QFileInfo(targetDir).absoluteFilePath());
     if (QFileInfo(target).exists() && !QFileInfo(target).isDir()) {
-        return kFailed;
+        return Outcome::Failed;
     }
     qint64 total = 0;
     for (const PlannedEntry& entry : *entries) {
@@ -84,16 +82,16 @@ int extract(const QString& archivePath, const QString& targetDir, const Progress
     // A file system that cannot tell its free space (-1) is not held against the archive.
     const qint64 available = FreeSpace::availableAt(target);
     if ((available >= 0 && total > available) || !ZipEntryPlan::linksStayInside(*entries, target)) {
-        return kFailed;
+        return Outcome::Failed;
     }
     ExtractionStage stage(target, *entries);
     if (!stage.survey()) {
-        return kFailed;
+        return Outcome::Failed;
     }
 
     ProgressReporter reporter(progress, total);
     if (!reporter.report(0) || !stage.open()) {
-        return kFailed;
+        return Outcome::Failed;
     }
     // Every folder is made here, once, before any thread writes into them.
     QStringList stagedPaths(entries->size());
@@ -103,14 +101,14 @@ int extract(const QString& archivePath, const QString& targetDir, const Progress
         }
         stagedPaths[i] = stage.stagedPath(i);
         if (stagedPaths.at(i).isEmpty()) {
-            return kFailed;
+            return Outcome::Failed;
         }
     }
     ZipEntryWriter writer(archive.get(), archivePath, *entries, stagedPaths);
     if (!writer.run([&](qint64 done) { return reporter.update(done); }) || !reporter.report(total) || !stage.commit()) {
-        return kFailed;
+        return Outcome::Failed;
     }
-    return kOk;
+    return Outcome::Ok;
 }
 
 } // namespace ZipArchive

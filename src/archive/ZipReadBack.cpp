@@ -1,6 +1,7 @@
 #include "archive/ZipReadBack.h"
 
-#include "archive/LibzipPath.h"
+#include "archive/ZipEntryReader.h"
+#include "archive/ZipFileSource.h"
 
 #include <zip.h>
 
@@ -12,31 +13,15 @@
 
 namespace {
 
-constexpr zip_uint64_t kChunkSize = 256 * 1024;
-
 struct ArchiveCloser
 {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
 using ArchiveHandle = std::unique_ptr<zip_t, ArchiveCloser>;
 
-ArchiveHandle openArchive(const QString& path)
+ArchiveHandle openArchive(const QString& path, int flags)
 {
-    int error = 0;
-    return ArchiveHandle(zip_open(libzipPath(path).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &error));
-}
-
-bool readsToTheEnd(zip_t* archive, zip_uint64_t index, std::vector<char>& buffer)
-{
-    zip_file_t* data = zip_fopen_index(archive, index, 0);
-    if (!data) {
-        return false;
-    }
-    zip_int64_t read = 0;
-    do {
-        read = zip_fread(data, buffer.data(), buffer.size());
-    } while (read > 0);
-    return zip_fclose(data) == 0 && read == 0;
+    return ArchiveHandle(ZipFileSource::open(path, flags));
 }
 
 } // namespace
@@ -45,7 +30,8 @@ namespace ZipReadBack {
 
 bool everyEntryReadsBack(const QString& archivePath)
 {
-    const ArchiveHandle first = openArchive(archivePath);
+    // The first handle checks every local header against the central directory; the others only read again.
+    const ArchiveHandle first = openArchive(archivePath, ZIP_CHECKCONS);
     if (!first) {
         return false;
     }
@@ -57,9 +43,12 @@ bool everyEntryReadsBack(const QString& archivePath)
     std::atomic<zip_int64_t> next{0};
     std::atomic<bool> failed{false};
     const auto work = [&](zip_t* archive) {
-        std::vector<char> buffer(kChunkSize);
+        ZipEntryReader reader;
+        const ZipEntryReader::Sink nowhere = [](const char*, qint64) { return true; };
         for (zip_int64_t index = next++; index < count && !failed; index = next++) {
-            if (!readsToTheEnd(archive, zip_uint64_t(index), buffer)) {
+            zip_stat_t stat;
+            zip_stat_init(&stat);
+            if (zip_stat_index(archive, zip_uint64_t(index), 0, &stat) != 0 || !reader.read(archive, stat, nowhere)) {
                 failed = true;
             }
         }
@@ -69,7 +58,7 @@ bool everyEntryReadsBack(const QString& archivePath)
     std::vector<std::thread> threads;
     for (int i = 0; i < helpers; ++i) {
         threads.emplace_back([&] {
-            const ArchiveHandle own = openArchive(archivePath);
+            const ArchiveHandle own = openArchive(archivePath, 0);
             if (!own) {
                 failed = true;
                 return;

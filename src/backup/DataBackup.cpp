@@ -256,7 +256,7 @@ bool backUp(const QString& archivePath, const Progress& progress, QStringList* l
             *links = found;
         return false;
     }
-    return ZipArchive::compress(dataFolderPath(), archivePath, progress) == ZipArchive::kOk;
+    return ZipArchive::compress(dataFolderPath(), archivePath, progress) == ZipArchive::Outcome::Ok;
 }
 
 bool restore(const QString& archivePath, const Progress& progress)
@@ -283,7 +283,8 @@ bool restore(const QString& archivePath, const Progress& progress)
         clearStage(stage);
         return false;
     };
-    if (ZipArchive::extract(archivePath, stage, progress) != ZipArchive::kOk || !isBackup(stage) || !syncTree(stage))
+    if (ZipArchive::extract(archivePath, stage, progress) != ZipArchive::Outcome::Ok || !isBackup(stage) ||
+        !syncTree(stage))
         return discardStage();
 
     // No journal of data/ may be left to be played later into a file it does not belong to.

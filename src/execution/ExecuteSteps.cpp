@@ -37,7 +37,7 @@ Work prepare(int recordNumber)
 
 bool unpack(const Work& work, const Progress& progress)
 {
-    if (ZipArchive::extract(work.storedPackage, work.workDir, progress) != ZipArchive::kOk) {
+    if (ZipArchive::extract(work.storedPackage, work.workDir, progress) != ZipArchive::Outcome::Ok) {
         discard(work);
         return false;
     }

@@ -78,22 +78,22 @@ ZipArchive::Packing copyWorkedFile(const QString& source, const QString& target,
     }
     if (copied != Copied::Complete || !DurableFile::syncFile(temporary) || !DurableFile::replace(temporary, target)) {
         QFile::remove(temporary);
-        packing.status = copied == Copied::Changed ? ZipArchive::kChanging : 0;
+        packing.status = copied == Copied::Changed ? ZipArchive::Outcome::Changing : ZipArchive::Outcome::Failed;
         return packing;
     }
     DurableFile::syncFolder(QFileInfo(target).absolutePath());
-    packing.status = ZipArchive::kOk;
+    packing.status = ZipArchive::Outcome::Ok;
     return packing;
 }
 
-Outcome outcomeOf(int status)
+Outcome outcomeOf(ZipArchive::Outcome status)
 {
     switch (status) {
-    case ZipArchive::kOk:
+    case ZipArchive::Outcome::Ok:
         return Outcome::Packed;
-    case ZipArchive::kChanging:
+    case ZipArchive::Outcome::Changing:
         return Outcome::Changing;
-    case ZipArchive::kUnpackable:
+    case ZipArchive::Outcome::Unpackable:
         return Outcome::Unpackable;
     default:
         return Outcome::Failed;

@@ -49,14 +49,14 @@ FolderPackage::FolderPackage(const QString& folder, const Progress& progress)
     options.refuseUnpackable = true;
     const ZipArchive::Packing packing = ZipArchive::pack(folder, target, options, progress);
     switch (packing.status) {
-    case ZipArchive::kOk:
+    case ZipArchive::Outcome::Ok:
         m_outcome = Outcome::Packed;
         m_package = target;
         return;
-    case ZipArchive::kChanging:
+    case ZipArchive::Outcome::Changing:
         m_outcome = Outcome::Changing;
         break;
-    case ZipArchive::kUnpackable:
+    case ZipArchive::Outcome::Unpackable:
         m_outcome = Outcome::Unpackable;
         m_unpackable = packing.unpackable;
         break;

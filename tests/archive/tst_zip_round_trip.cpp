@@ -1,9 +1,11 @@
 #include "DiskTree.h"
 #include "WindowsSkips.h"
 #include "ZipBuilder.h"
+#include "archive/CompressionChoice.h"
 #include "archive/LibzipPath.h"
 #include "archive/NativeFs.h"
 #include "archive/ZipArchive.h"
+#include "archive/ZipCoders.h"
 #include "archive/ZipWriter.h"
 
 #include <QDir>
@@ -36,8 +38,13 @@ class ZipRoundTripTest : public QObject
 
 private slots:
     void init();
+    void cleanup();
 
     void roundTrip_mixedTree_restoredByteForByte();
+    void roundTrip_eachDeflaterAndInflater_restoredByteForByte_data();
+    void roundTrip_eachDeflaterAndInflater_restoredByteForByte();
+    void compress_result_readWholeByEveryTool_data();
+    void compress_result_readWholeByEveryTool();
     void roundTrip_projectTree_keepsModesLinksAndTimes_data();
     void roundTrip_projectTree_keepsModesLinksAndTimes();
     void extract_unixModes_followArchiveUnderUmask_data();
@@ -70,6 +77,7 @@ private:
     static int runTool(const QString& program, const QStringList& arguments, const QString& workDir,
                        QByteArray* output = nullptr);
     void makeMixedTree(const QString& root);
+    void makeLargeFiles(const QString& root);
     void makeProjectTree(const QString& root, bool withOutsideLinks);
 
     QTemporaryDir m_dir;
@@ -97,6 +105,11 @@ void ZipRoundTripTest::init()
     QDir().mkpath(m_dir.path());
 }
 
+void ZipRoundTripTest::cleanup()
+{
+    ZipCoders::setZlibOnly(false);
+}
+
 void ZipRoundTripTest::makeMixedTree(const QString& root)
 {
     // Files made a while ago, so that a restored time cannot pass just because everything is new.
@@ -117,8 +130,8 @@ void ZipRoundTripTest::makeMixedTree(const QString& root)
 void ZipRoundTripTest::roundTrip_mixedTree_restoredByteForByte()
 {
     makeMixedTree(path(u"source"_s));
-    QCOMPARE(ZipArchive::compress(path(u"source"_s), path(u"p.zip"_s)), ZipArchive::kOk);
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out/target"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"source"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out/target"_s)), ZipArchive::Outcome::Ok);
 
     const auto restored = DiskTree::snapshot(path(u"out/target"_s));
     QCOMPARE(restored, DiskTree::snapshot(path(u"source"_s)));
@@ -128,6 +141,94 @@ void ZipRoundTripTest::roundTrip_mixedTree_restoredByteForByte()
     // ZIP keeps times to two seconds.
     const QDateTime written = QFileInfo(path(u"source/src/main.cpp"_s)).lastModified();
     QVERIFY(qAbs(QFileInfo(path(u"out/target/src/main.cpp"_s)).lastModified().secsTo(written)) <= 2);
+}
+
+// Files deflated in several pieces joined into one stream: sizes at the edges of a piece, pieces that shrink next to
+// pieces that do not (stored blocks in the middle of the stream), and a long run of one byte.
+void ZipRoundTripTest::makeLargeFiles(const QString& root)
+{
+    constexpr qsizetype kPiece = CompressionChoice::kPieceSize;
+    QVERIFY(DiskTree::writeFile(root + u"/edges/one piece less a byte.txt"_s, DiskTree::text(kPiece - 1, 31)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/one piece.txt"_s, DiskTree::text(kPiece, 32)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/one piece and a byte.txt"_s, DiskTree::text(kPiece + 1, 33)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/two pieces.txt"_s, DiskTree::text(2 * kPiece, 34)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/many pieces.log"_s, DiskTree::text(5 * kPiece + 12345, 35)));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/zeros.img"_s, QByteArray(3 * kPiece + 7, '\0')));
+    QVERIFY(DiskTree::writeFile(root + u"/edges/alternating.db"_s,
+                                DiskTree::text(kPiece, 36) + DiskTree::noise(kPiece, 37) + DiskTree::text(kPiece, 38) +
+                                    DiskTree::noise(kPiece / 3, 39) + DiskTree::text(1000, 40)));
+}
+
+void ZipRoundTripTest::roundTrip_eachDeflaterAndInflater_restoredByteForByte_data()
+{
+    QTest::addColumn<QString>("tree");
+    QTest::newRow("mixed tree") << u"mixed"_s;
+    QTest::newRow("files of several pieces") << u"large"_s;
+}
+
+// Packed with the program's own deflater and with zlib alone (what a build without libdeflate runs), each archive
+// unpacked with the program's own inflater and with zlib's: the same tree every time, and libdeflate's archive is
+// no larger than zlib's.
+void ZipRoundTripTest::roundTrip_eachDeflaterAndInflater_restoredByteForByte()
+{
+    QFETCH(QString, tree);
+    const QString source = path(u"source"_s);
+    if (tree == u"mixed"_s) {
+        makeMixedTree(source);
+    } else {
+        makeLargeFiles(source);
+    }
+    const auto expected = DiskTree::snapshot(source);
+    for (const bool zlibPacks : {false, true}) {
+        ZipCoders::setZlibOnly(zlibPacks);
+        const QString archive = path(zlibPacks ? u"zlib.zip"_s : u"built.zip"_s);
+        QCOMPARE(ZipArchive::compress(source, archive), ZipArchive::Outcome::Ok);
+        for (const bool zlibUnpacks : {false, true}) {
+            ZipCoders::setZlibOnly(zlibUnpacks);
+            const QString target = path(u"out-%1-%2"_s.arg(int(zlibPacks)).arg(int(zlibUnpacks)));
+            QCOMPARE(ZipArchive::extract(archive, target), ZipArchive::Outcome::Ok);
+            QVERIFY2(DiskTree::snapshot(target) == expected, qPrintable(target));
+        }
+    }
+    QVERIFY(QFileInfo(path(u"built.zip"_s)).size() <= QFileInfo(path(u"zlib.zip"_s)).size());
+}
+
+void ZipRoundTripTest::compress_result_readWholeByEveryTool_data()
+{
+    QTest::addColumn<QString>("tool");
+    QTest::newRow("Info-ZIP unzip") << u"unzip"_s;
+    QTest::newRow("bsdtar") << u"bsdtar"_s;
+    QTest::newRow("7-Zip") << u"7z"_s;
+    QTest::newRow("Python zipfile") << u"python3"_s;
+}
+
+// Other tools unpack what the program packed, every byte checked against the tree: files of one piece and of many,
+// stored and deflated, empty folders, Chinese names.
+void ZipRoundTripTest::compress_result_readWholeByEveryTool()
+{
+    QFETCH(QString, tool);
+    if (!hasTool(tool)) {
+        QSKIP(TOOL_MISSING(qPrintable(tool + u" is not installed (CI installs it)"_s)));
+    }
+    makeMixedTree(path(u"source"_s));
+    makeLargeFiles(path(u"source"_s));
+    QCOMPARE(ZipArchive::compress(path(u"source"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
+
+    const QString out = path(u"out"_s);
+    QVERIFY(QDir().mkpath(out));
+    QStringList arguments;
+    if (tool == u"unzip"_s) {
+        arguments = {u"-q"_s, path(u"p.zip"_s), u"-d"_s, out};
+    } else if (tool == u"bsdtar"_s) {
+        arguments = {u"-xf"_s, path(u"p.zip"_s), u"-C"_s, out};
+    } else if (tool == u"7z"_s) {
+        arguments = {u"x"_s, u"-y"_s, u"-bd"_s, u"-o"_s + out, path(u"p.zip"_s)};
+    } else {
+        arguments = {u"-c"_s, u"import zipfile, sys\nzipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])"_s,
+                     path(u"p.zip"_s), out};
+    }
+    QCOMPARE(runTool(tool, arguments, m_dir.path()), 0);
+    QCOMPARE(DiskTree::snapshot(out), DiskTree::snapshot(path(u"source"_s)));
 }
 
 // What project trees hold and "zip -r -y" keeps: executables, a read-only file, a private folder, an empty folder,
@@ -200,12 +301,12 @@ void ZipRoundTripTest::roundTrip_projectTree_keepsModesLinksAndTimes()
     const bool ours = packer == u"ours"_s;
     makeProjectTree(path(u"s"_s), ours);
     if (ours) {
-        QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+        QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
     } else {
         QCOMPARE(runTool(u"zip"_s, {u"-q"_s, u"-r"_s, u"-y"_s, path(u"p.zip"_s), u"."_s}, path(u"s"_s)), 0);
     }
     if (unpacker == u"ours"_s) {
-        QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out/t"_s)), ZipArchive::kOk);
+        QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out/t"_s)), ZipArchive::Outcome::Ok);
     } else {
         QVERIFY(QDir().mkpath(path(u"out/t"_s))); // unzip makes one folder level only
         QCOMPARE(runTool(u"unzip"_s, {u"-q"_s, path(u"p.zip"_s), u"-d"_s, path(u"out/t"_s)}, m_dir.path()), 0);
@@ -231,8 +332,8 @@ void ZipRoundTripTest::roundTrip_projectTree_keepsModesLinksAndTimes()
 
     // Packing what was unpacked gives the same archive content again.
     if (unpacker == u"ours"_s) {
-        QCOMPARE(ZipArchive::compress(path(u"out/t"_s), path(u"again.zip"_s)), ZipArchive::kOk);
-        QCOMPARE(ZipArchive::extract(path(u"again.zip"_s), path(u"again"_s)), ZipArchive::kOk);
+        QCOMPARE(ZipArchive::compress(path(u"out/t"_s), path(u"again.zip"_s)), ZipArchive::Outcome::Ok);
+        QCOMPARE(ZipArchive::extract(path(u"again.zip"_s), path(u"again"_s)), ZipArchive::Outcome::Ok);
         QCOMPARE(DiskTree::details(path(u"again"_s), {u"build/empty"_s}), restored);
     }
 }
@@ -280,9 +381,9 @@ void ZipRoundTripTest::extract_unixModes_followArchiveUnderUmask()
     QVERIFY(archive.writeTo(path(u"a.zip"_s)));
 
     ::umask(mode_t(umask));
-    const int status = ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s));
+    const ZipArchive::Outcome status = ZipArchive::extract(path(u"a.zip"_s), path(u"t"_s));
     ::umask(022);
-    QCOMPARE(status, ZipArchive::kOk);
+    QCOMPARE(status, ZipArchive::Outcome::Ok);
     const NativeFs::Status restored =
         NativeFs::statusOf(path(u"t/"_s) + QString::fromUtf8(name.chopped(folder ? 1 : 0)));
     QCOMPARE(QString::number(restored.mode, 8), QString::number(expected, 8));
@@ -298,14 +399,14 @@ void ZipRoundTripTest::compress_archiveMode_usualForNewKeptWhenReplaced()
 #endif
     QVERIFY(DiskTree::writeFile(path(u"s/a.txt"_s), "a"));
     ::umask(027);
-    const int status = ZipArchive::compress(path(u"s"_s), path(u"new.zip"_s));
+    const ZipArchive::Outcome status = ZipArchive::compress(path(u"s"_s), path(u"new.zip"_s));
     ::umask(022);
-    QCOMPARE(status, ZipArchive::kOk);
+    QCOMPARE(status, ZipArchive::Outcome::Ok);
     QCOMPARE(QString::number(NativeFs::statusOf(path(u"new.zip"_s)).mode, 8), u"640"_s);
 
     QVERIFY(DiskTree::writeFile(path(u"shared.zip"_s), "old"));
     QVERIFY(::chmod(QFile::encodeName(path(u"shared.zip"_s)).constData(), 0664) == 0);
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"shared.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"shared.zip"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(QString::number(NativeFs::statusOf(path(u"shared.zip"_s)).mode, 8), u"664"_s);
 }
 
@@ -318,7 +419,7 @@ void ZipRoundTripTest::compress_readOnlyWritableAndFolder_recordedWithTheirModes
     QVERIFY(QFile::setPermissions(path(u"s/ro.txt"_s),
                                   QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QVERIFY(QDir().mkpath(path(u"s/empty"_s)));
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
 
     int error = 0;
     zip_t* archive = zip_open(libzipPath(path(u"p.zip"_s)).constData(), ZIP_RDONLY, &error);
@@ -365,7 +466,7 @@ void ZipRoundTripTest::compress_result_passesUnzipTestWithUtf8Names()
         QSKIP(TOOL_MISSING("unzip is not installed (CI installs it)"));
     }
     makeMixedTree(path(u"source"_s));
-    QCOMPARE(ZipArchive::compress(path(u"source"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"source"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(runTool(u"unzip"_s, {u"-tq"_s, path(u"p.zip"_s)}, m_dir.path()), 0);
 
     QByteArray listing;
@@ -389,7 +490,7 @@ void ZipRoundTripTest::compress_compressedAndPlainFiles_storedAndDeflated()
     QVERIFY(DiskTree::writeFile(path(u"s/d.txt"_s), "abcd"));
     QVERIFY(DiskTree::writeFile(path(u"s/e.bin"_s), DiskTree::noise(2000, 10)));
     QVERIFY(DiskTree::writeFile(path(u"s/f.txt"_s), DiskTree::text(3000, 11)));
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
 
     QByteArray listing;
     const QString script = u"import zipfile,sys\n"
@@ -401,12 +502,12 @@ void ZipRoundTripTest::compress_compressedAndPlainFiles_storedAndDeflated()
 void ZipRoundTripTest::compress_emptyFolder_validEmptyArchiveThatExtracts()
 {
     QVERIFY(QDir().mkpath(path(u"empty"_s)));
-    QCOMPARE(ZipArchive::compress(path(u"empty"_s), path(u"e.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"empty"_s), path(u"e.zip"_s)), ZipArchive::Outcome::Ok);
     const QByteArray archive = DiskTree::readFile(path(u"e.zip"_s));
     QCOMPARE(archive.size(), 22);
     QVERIFY(archive.startsWith("PK\x05\x06"));
 
-    QCOMPARE(ZipArchive::extract(path(u"e.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"e.zip"_s), path(u"out"_s)), ZipArchive::Outcome::Ok);
     QVERIFY(DiskTree::snapshot(path(u"out"_s)).isEmpty());
 }
 
@@ -414,17 +515,17 @@ void ZipRoundTripTest::compress_existingArchive_replacedByNewContent()
 {
     QVERIFY(DiskTree::writeFile(path(u"p.zip"_s), "old archive"));
     QVERIFY(DiskTree::writeFile(path(u"s/new.txt"_s), "new"));
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"out"_s)), (QMap<QString, QByteArray>{{u"new.txt"_s, "new"}}));
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"p.zip"_s});
 }
 
 void ZipRoundTripTest::compress_missingSource_failsAndWritesNothing()
 {
-    QVERIFY(ZipArchive::compress(path(u"nowhere"_s), path(u"p.zip"_s)) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::compress(path(u"nowhere"_s), path(u"p.zip"_s)) != ZipArchive::Outcome::Ok);
     QVERIFY(DiskTree::writeFile(path(u"s/a.txt"_s), "a"));
-    QVERIFY(ZipArchive::compress(path(u"s"_s), path(u"missing-folder/p.zip"_s)) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::compress(path(u"s"_s), path(u"missing-folder/p.zip"_s)) != ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(m_dir.path()), (QMap<QString, QByteArray>{{u"s/"_s, {}}, {u"s/a.txt"_s, "a"}}));
 }
 
@@ -436,7 +537,7 @@ void ZipRoundTripTest::compress_cancelled_oldArchiveIntactAndNoTemporaryLeft()
 
     int calls = 0;
     const auto cancelSoon = [&](qint64, qint64) { return ++calls < 3; };
-    QVERIFY(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s), cancelSoon) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s), cancelSoon) != ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(m_dir.path()), before);
 }
 
@@ -448,7 +549,7 @@ void ZipRoundTripTest::compress_progress_endsAtTotal()
         reports.append({done, total});
         return true;
     };
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s), record), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s), record), ZipArchive::Outcome::Ok);
     QVERIFY(reports.size() >= 2);
     const qint64 total = reports.constLast().second;
     QCOMPARE(reports.constLast().first, total);
@@ -458,7 +559,7 @@ void ZipRoundTripTest::compress_progress_endsAtTotal()
     }
 
     reports.clear();
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s), record), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s), record), ZipArchive::Outcome::Ok);
     QVERIFY(reports.size() >= 2);
     QCOMPARE(reports.constLast(), qMakePair(total, total));
 }
@@ -467,12 +568,12 @@ void ZipRoundTripTest::compress_treeChangedWhilePacked_packedAgainOrRefused_data
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<int>("changes"); // how many progress reports change the tree; -1: every one
-    QTest::addColumn<int>("status");
-    QTest::newRow("saved over by a rename") << u"save"_s << 1 << ZipArchive::kOk;
-    QTest::newRow("log appended to") << u"append"_s << 1 << ZipArchive::kOk;
-    QTest::newRow("large file rewritten in place, same size") << u"rewrite"_s << 1 << ZipArchive::kOk;
-    QTest::newRow("file added beside") << u"add"_s << 1 << ZipArchive::kOk;
-    QTest::newRow("log appended to all the time") << u"append"_s << -1 << ZipArchive::kChanging;
+    QTest::addColumn<ZipArchive::Outcome>("status");
+    QTest::newRow("saved over by a rename") << u"save"_s << 1 << ZipArchive::Outcome::Ok;
+    QTest::newRow("log appended to") << u"append"_s << 1 << ZipArchive::Outcome::Ok;
+    QTest::newRow("large file rewritten in place, same size") << u"rewrite"_s << 1 << ZipArchive::Outcome::Ok;
+    QTest::newRow("file added beside") << u"add"_s << 1 << ZipArchive::Outcome::Ok;
+    QTest::newRow("log appended to all the time") << u"append"_s << -1 << ZipArchive::Outcome::Changing;
 }
 
 // Another program goes on working in the tree while it is packed: the archive holds the tree exactly as it is
@@ -517,7 +618,7 @@ void ZipRoundTripTest::compress_treeChangedWhilePacked_packedAgainOrRefused()
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"p.zip"_s});
         return;
     }
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"out"_s)), DiskTree::snapshot(path(u"s"_s)));
 }
 
@@ -537,14 +638,14 @@ void ZipRoundTripTest::pack_unpackableEntries_refusedAndNamed()
     ZipArchive::PackOptions refuse;
     refuse.refuseUnpackable = true;
     const ZipArchive::Packing refused = ZipArchive::pack(path(u"s"_s), path(u"p.zip"_s), refuse);
-    QCOMPARE(refused.status, ZipArchive::kUnpackable);
+    QCOMPARE(refused.status, ZipArchive::Outcome::Unpackable);
     QCOMPARE(refused.unpackable, QStringList({u"hosts"_s, u"pipe"_s, u"sub/out"_s}));
     QCOMPARE(DiskTree::readFile(path(u"p.zip"_s)), QByteArray("the old package"));
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"p.zip"_s});
 
     // Without the refusal (the backup) they are left out and the rest is packed.
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"out"_s)).keys(), QStringList({u"main.c"_s, u"sub/"_s}));
 #endif
 }
@@ -586,8 +687,8 @@ void ZipRoundTripTest::roundTrip_namesNotUtf8_comeBackByteForByte()
         ::close(fd);
     }
 
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::Outcome::Ok);
 
     const QByteArray out = QFile::encodeName(path(u"out"_s)) + '/';
     for (const QByteArray& name : names) {
@@ -612,7 +713,7 @@ void ZipRoundTripTest::extract_infoZipArchive_extracts()
     }
     makeMixedTree(path(u"s"_s));
     QCOMPARE(runTool(u"zip"_s, {u"-q"_s, u"-r"_s, path(u"p.zip"_s), u"."_s}, path(u"s"_s)), 0);
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"out"_s)), DiskTree::snapshot(path(u"s"_s)));
 }
 
@@ -628,7 +729,7 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
     z.writestr('空/', '')
 )"_s;
     QCOMPARE(runTool(u"python3"_s, {u"-c"_s, script, path(u"p.zip"_s)}, m_dir.path()), 0);
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"out"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"out"_s)),
              (QMap<QString, QByteArray>{{u"readme.txt"_s, QByteArray("hello ").repeated(1000)},
                                         {u"源码/"_s, {}},
@@ -640,11 +741,11 @@ void ZipRoundTripTest::extract_existingFiles_overwrittenOthersKept()
 {
     QVERIFY(DiskTree::writeFile(path(u"s/a.txt"_s), "new a"));
     QVERIFY(DiskTree::writeFile(path(u"s/sub/b.txt"_s), "new b"));
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
     QVERIFY(DiskTree::writeFile(path(u"t/a.txt"_s), "old a, longer than the new one"));
     QVERIFY(DiskTree::writeFile(path(u"t/keep.txt"_s), "kept"));
 
-    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"t"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"p.zip"_s), path(u"t"_s)), ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)),
              (QMap<QString, QByteArray>{
                  {u"a.txt"_s, "new a"}, {u"keep.txt"_s, "kept"}, {u"sub/"_s, {}}, {u"sub/b.txt"_s, "new b"}}));
@@ -653,7 +754,7 @@ void ZipRoundTripTest::extract_existingFiles_overwrittenOthersKept()
 void ZipRoundTripTest::extract_emptyArchive_succeedsWithEmptyTarget()
 {
     QVERIFY(DiskTree::writeFile(path(u"e.zip"_s), QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0')));
-    QCOMPARE(ZipArchive::extract(path(u"e.zip"_s), path(u"out"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(path(u"e.zip"_s), path(u"out"_s)), ZipArchive::Outcome::Ok);
     QVERIFY(QFileInfo(path(u"out"_s)).isDir());
     QVERIFY(DiskTree::snapshot(path(u"out"_s)).isEmpty());
 }
@@ -661,20 +762,20 @@ void ZipRoundTripTest::extract_emptyArchive_succeedsWithEmptyTarget()
 void ZipRoundTripTest::extract_cancelled_targetAsBeforeOrAbsent()
 {
     makeMixedTree(path(u"s"_s));
-    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::compress(path(u"s"_s), path(u"p.zip"_s)), ZipArchive::Outcome::Ok);
     QVERIFY(DiskTree::writeFile(path(u"t/big.bin"_s), "old"));
     QVERIFY(DiskTree::writeFile(path(u"t/mine.txt"_s), "mine"));
     const auto before = DiskTree::snapshot(path(u"t"_s));
 
     const auto cancelAtOnce = [](qint64, qint64) { return false; };
-    QVERIFY(ZipArchive::extract(path(u"p.zip"_s), path(u"t"_s), cancelAtOnce) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::extract(path(u"p.zip"_s), path(u"t"_s), cancelAtOnce) != ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)), before);
 
     // Cancelling once most bytes are written must undo them as well.
     const auto cancelLate = [](qint64 done, qint64 total) { return done < total / 2; };
-    QVERIFY(ZipArchive::extract(path(u"p.zip"_s), path(u"t"_s), cancelLate) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::extract(path(u"p.zip"_s), path(u"t"_s), cancelLate) != ZipArchive::Outcome::Ok);
     QCOMPARE(DiskTree::snapshot(path(u"t"_s)), before);
-    QVERIFY(ZipArchive::extract(path(u"p.zip"_s), path(u"new/t"_s), cancelLate) != ZipArchive::kOk);
+    QVERIFY(ZipArchive::extract(path(u"p.zip"_s), path(u"new/t"_s), cancelLate) != ZipArchive::Outcome::Ok);
     QVERIFY(!QFileInfo::exists(path(u"new/t"_s)));
 }
 

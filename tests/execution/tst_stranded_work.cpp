@@ -138,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(fx.prompt.lastText(), u"更新项目成功！"_s);
         QVERIFY(!QDir(fx.workDir(u"P01"_s)).exists());
         QTemporaryDir unpacked;
-        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), unpacked.path()), ZipArchive::kOk);
+        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), unpacked.path()), ZipArchive::Outcome::Ok);
         QFile main(unpacked.filePath(u"main.e"_s));
         QVERIFY(main.open(QIODevice::ReadOnly));
         QCOMPARE(main.readAll(), QByteArray("finished after a restart"));

@@ -51,7 +51,7 @@ QMap<QString, QByteArray> contentOf(const QString& package)
 {
     QTemporaryDir target;
     QMap<QString, QByteArray> files;
-    if (ZipArchive::extract(package, target.path()) != ZipArchive::kOk)
+    if (ZipArchive::extract(package, target.path()) != ZipArchive::Outcome::Ok)
         return files;
     const QDir root(target.path());
     QStringList pending{target.path()};
@@ -123,7 +123,7 @@ private:
         DiskTree::writeFile(tree.filePath(u"readme.txt"_s), "notes");
         DiskTree::writeFile(tree.filePath(u"lib/util.e"_s), "helper");
         QTemporaryDir packed;
-        if (ZipArchive::compress(tree.path(), packed.filePath(u"p.zip"_s)) != ZipArchive::kOk)
+        if (ZipArchive::compress(tree.path(), packed.filePath(u"p.zip"_s)) != ZipArchive::Outcome::Ok)
             return {};
         return DiskTree::readFile(packed.filePath(u"p.zip"_s));
     }
@@ -184,7 +184,7 @@ private Q_SLOTS:
         const QMap<QString, QString> expected = DiskTree::details(root, {u"empty"_s});
         QTemporaryDir packed;
         const QString package = packed.filePath(u"p.zip"_s);
-        QCOMPARE(ZipArchive::compress(root, package), ZipArchive::kOk);
+        QCOMPARE(ZipArchive::compress(root, package), ZipArchive::Outcome::Ok);
         fx.addProject(u"P01"_s, u"zip"_s, DiskTree::readFile(package));
         {
             ProgramChoice choice(u"main.e"_s);
@@ -202,7 +202,7 @@ private Q_SLOTS:
         fx.clickUpdate(fx.workDir(u"P01"_s) + u"(zip)"_s);
         QCOMPARE(fx.prompt.texts(), QStringList({kConfirmUpdate, kUpdated}));
         QTemporaryDir back;
-        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::kOk);
+        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::Outcome::Ok);
         QCOMPARE(DiskTree::details(back.path(), {u"empty"_s}), expectedBack);
     }
 
@@ -246,7 +246,7 @@ private Q_SLOTS:
         QCOMPARE(fx.prompt.lastText(), kUpdated);
         QVERIFY(!QFileInfo::exists(fx.workDir(u"P01"_s)));
         QTemporaryDir back;
-        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::kOk);
+        QCOMPARE(ZipArchive::extract(fx.storedPackage(u"P01"_s), back.path()), ZipArchive::Outcome::Ok);
 #ifndef Q_OS_WIN
         struct stat info
         {

@@ -505,7 +505,7 @@ void NewProjectTest::confirm_folderAsPackage_packedIntoAZipPackage()
         return;
     }
     QTemporaryDir unpacked;
-    QCOMPARE(ZipArchive::extract(m_app->filePath(u"data/P1.fd1"_s), unpacked.path()), ZipArchive::kOk);
+    QCOMPARE(ZipArchive::extract(m_app->filePath(u"data/P1.fd1"_s), unpacked.path()), ZipArchive::Outcome::Ok);
     QCOMPARE(FolderSnapshot::of(unpacked.path()).fileNames(), QStringList({u"main.c"_s, u"src/"_s, u"src/ledger.c"_s}));
     QFile ledger(unpacked.filePath(u"src/ledger.c"_s));
     QVERIFY(ledger.open(QIODevice::ReadOnly));
