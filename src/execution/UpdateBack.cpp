@@ -63,11 +63,14 @@ void cleanUp(const WorkLine& line, bool keepOtherFiles)
 }
 
 // Whether the work holds just what the stored package holds; work that cannot be compared is taken as changed.
+// The answer lets the work go unstored, so every file is read: an edit that kept the size and the time (a tool
+// that puts times back) still counts.
 bool unchanged(const WorkLine& line, const Calls& calls)
 {
     PackageChanges::Comparison compared;
-    WorkPacking::runLong(calls.longStep, WorkPacking::LongStep::Comparing,
-                         [&](const Progress& progress) { compared = WorkChanges::of(line, progress); });
+    WorkPacking::runLong(calls.longStep, WorkPacking::LongStep::Comparing, [&](const Progress& progress) {
+        compared = WorkChanges::of(line, progress, PackageChanges::Check::Content);
+    });
     return compared.outcome == PackageChanges::Outcome::Compared && compared.changes.isEmpty();
 }
 

@@ -9,7 +9,8 @@
 
 namespace WorkChanges {
 
-PackageChanges::Comparison of(const WorkLine& line, const PackageChanges::Progress& progress)
+PackageChanges::Comparison of(const WorkLine& line, const PackageChanges::Progress& progress,
+                              PackageChanges::Check check)
 {
     // A number that can name no package file has nothing stored to compare with.
     if (!TableSchemas::hasPackageFile(line.number()))
@@ -21,7 +22,7 @@ PackageChanges::Comparison of(const WorkLine& line, const PackageChanges::Progre
         return PackageChanges::between({stored, zip, name}, {line.package(), zip, name});
     }
     if (line.isZip())
-        return PackageChanges::ofFolder(line.workingFolder(), stored, ExecutionPaths::markerName(), progress);
+        return PackageChanges::ofFolder(line.workingFolder(), stored, ExecutionPaths::markerName(), progress, check);
     return PackageChanges::ofFile(line.workFile(), {stored, false, QFileInfo(line.workFile()).fileName()});
 }
 

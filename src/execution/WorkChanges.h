@@ -9,6 +9,7 @@ class WorkLine;
 // show it before they ask, and update back stores nothing new for work that changed nothing.
 namespace WorkChanges {
 
-PackageChanges::Comparison of(const WorkLine& line, const PackageChanges::Progress& progress = {});
+PackageChanges::Comparison of(const WorkLine& line, const PackageChanges::Progress& progress = {},
+                              PackageChanges::Check check = PackageChanges::Check::SizeAndTime);
 
 } // namespace WorkChanges

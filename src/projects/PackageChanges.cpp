@@ -199,7 +199,7 @@ QList<Entry> entriesOf(const Package& package, bool& readable)
 } // namespace
 
 Comparison ofFolder(const QString& folder, const QString& package, const QString& leftOutWhenEmpty,
-                    const Progress& progress)
+                    const Progress& progress, Check check)
 {
     Comparison comparison;
     bool readable = true;
@@ -223,7 +223,7 @@ Comparison ofFolder(const QString& folder, const QString& package, const QString
             const std::optional<QByteArray> target = NativeFs::linkTarget(folder + u'/' + file.path);
             return target && crcOfBytes(*target) == entry.crc;
         }
-        if (entry.modified && file.modified && *entry.modified == *file.modified)
+        if (check == Check::SizeAndTime && entry.modified && file.modified && *entry.modified == *file.modified)
             return true;
         toRead.append(file.path);
         bytesToRead += file.size;

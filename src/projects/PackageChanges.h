@@ -43,12 +43,18 @@ struct Package
     QString fileName; // a single-file package's one file, as the lists name it ("P01.e")
 };
 
-// A working folder against the ZIP package it was unpacked from. A file whose size and modification time (to the
-// second) match its entry is taken as unchanged; any other of the same size is read and its CRC-32 compared with
-// the entry's. `leftOutWhenEmpty` (the marker) counts on neither side while it holds no bytes. Links compare by
-// their targets; a pipe or another thing no package holds always counts.
+// How far a file of the same size as its entry is trusted.
+enum class Check {
+    SizeAndTime, // the same modification time (to the second) says unchanged: what a question shows
+    Content,     // every file is read: what decides that work may go without being stored
+};
+
+// A working folder against the ZIP package it was unpacked from. A file of another size is changed; one of the same
+// size is read and its CRC-32 compared with the entry's, unless `check` lets a matching modification time answer.
+// `leftOutWhenEmpty` (the marker) counts on neither side while it holds no bytes. Links compare by their targets; a
+// pipe or another thing no package holds always counts.
 Comparison ofFolder(const QString& folder, const QString& package, const QString& leftOutWhenEmpty,
-                    const Progress& progress = {});
+                    const Progress& progress = {}, Check check = Check::SizeAndTime);
 
 // A worked file against a single-file package: changed unless they hold the same bytes.
 Comparison ofFile(const QString& file, const Package& package);

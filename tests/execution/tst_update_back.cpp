@@ -884,6 +884,28 @@ private Q_SLOTS:
 
     // Work that changed nothing is not stored again: no new package, no version, no new time in the record; the
     // work goes as after an update. Ended before any step, the next start lists it again or finds it gone.
+    // A tool that puts a file's time back after changing it leaves its size and time as unpacked: the question may
+    // call the work unchanged, but update back reads every file before it lets work go unstored.
+    void updateBack_editThatKeptSizeAndTime_stored()
+    {
+        ExecutionFixture fx;
+        const QString caption = executeZip(fx);
+        QFile file(fx.workDir(u"P01"_s) + u"/main.e"_s);
+        const QDateTime unpacked = QFileInfo(file).lastModified();
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(file.write("PROGRAM TEXT"), qint64(12));
+        QVERIFY(file.setFileTime(unpacked, QFileDevice::FileModificationTime));
+        file.close();
+        fx.prompt.clear();
+        fx.prompt.queueAnswer(Prompt::Answer::Yes);
+
+        fx.clickUpdate(caption);
+
+        QCOMPARE(fx.prompt.texts(), QStringList({kConfirmUpdate, kUpdated}));
+        QCOMPARE(contentOf(fx.storedPackage(u"P01"_s)).value(u"main.e"_s), QByteArray("PROGRAM TEXT"));
+        QCOMPARE(PackageHistory::versions(u"P01"_s).size(), 1);
+    }
+
     void updateBack_unchangedWork_storesNothingNew_data()
     {
         QTest::addColumn<QString>("work");
