@@ -31,5 +31,8 @@ inline constexpr Key kHistoryMegabytes{u"System", u"HistorySize", u"2048"}; // a
 inline constexpr Key kNavigationPage{u"Install", u"Ts", u"0"};
 inline constexpr Key kListArrangement{u"Install", u"TL", u"0"};
 inline constexpr Key kDeleteWithPackage{u"Install", u"Del", u"0"};
+// The layout of this file; absent is 1. A later program that changes a key's meaning raises it, and an earlier one
+// then neither reads nor writes the file.
+inline constexpr Key kFormat{u"Install", u"Format", u"1"};
 
 } // namespace SettingsKeys

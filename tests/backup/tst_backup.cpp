@@ -410,7 +410,8 @@ void BackupTest::restore_keepsWhatItReplacesInItsOwnFolder_lastThreeStay()
     QStringList replaced;
     for (int n = 1; n <= restores; ++n) {
         replaced.append(CatalogBuilder::projectNumbers().join(u','));
-        QVERIFY(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"R%1"_s.arg(n)}).bytes())));
+        QCOMPARE(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"R%1"_s.arg(n)}).bytes())),
+                 DataBackup::RestoreOutcome::Restored);
         QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"R%1"_s.arg(n)});
     }
     const QString root = DataBackup::keptFolderPath();
@@ -437,8 +438,9 @@ void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt_data()
         QVERIFY(CatalogBuilder::addProject({u"OLD"_s, u"旧"_s}));
         counting.app.writeFile(u"data/P1.fd1"_s, "old package");
         RestoreTransaction::setBeforeEachMove([&moves] { ++moves; });
-        QVERIFY(DataBackup::restore(counting.app.writeFile(
-            u"b.fd2"_s, backupOf({u"NEW"_s}, {{"P1.fd1", "new package"}, {"sub/P2.fd1", "p2"}}).bytes())));
+        QCOMPARE(DataBackup::restore(counting.app.writeFile(
+                     u"b.fd2"_s, backupOf({u"NEW"_s}, {{"P1.fd1", "new package"}, {"sub/P2.fd1", "p2"}}).bytes())),
+                 DataBackup::RestoreOutcome::Restored);
         RestoreTransaction::setBeforeEachMove({});
     }
     for (int cut = 0; cut < moves; ++cut) {
@@ -477,7 +479,7 @@ void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt()
         QVERIFY(QFile::remove(staged.next()));
     }
 
-    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run());
+    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run().restore);
 
     if (stagedFileLost) {
         QCOMPARE(m_prompt->texts(), QStringList{u"上次导入数据被中断，已恢复为导入前的数据！"_s});
@@ -540,7 +542,7 @@ void BackupTest::restore_overATableCutOffMidCommit_neitherTableLosesRecords()
     QVERIFY(QFileInfo::exists(data(table + u"-journal"_s)));
     const QByteArray archive = backupOf({u"NEW"_s}).bytes();
 
-    QVERIFY(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, archive)));
+    QCOMPARE(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, archive)), DataBackup::RestoreOutcome::Restored);
 
     QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"NEW"_s});
     QCOMPARE(contents(data(table)).size(), table == TableSchemas::projectTableFileName() ? 1 : committed.size());
@@ -575,8 +577,10 @@ void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
         m_fixture->app.writeFile(u"other/history/P.fd1/20261201-093005-000-update-zip.fd1"_s, "earlier");
         QVERIFY(QFile::link(other + u"/history"_s, data(u"history"_s)));
         const FolderSnapshot before = FolderSnapshot::of(m_fixture->app.path());
-        QVERIFY(!DataBackup::restore(m_fixture->app.writeFile(
-            u"b.fd2"_s, backupOf({u"NEW"_s}, {{"history/P.fd1/20261202-093005-000-update-zip.fd1", "x"}}).bytes())));
+        QCOMPARE_NE(
+            DataBackup::restore(m_fixture->app.writeFile(
+                u"b.fd2"_s, backupOf({u"NEW"_s}, {{"history/P.fd1/20261202-093005-000-update-zip.fd1", "x"}}).bytes())),
+            DataBackup::RestoreOutcome::Restored);
         QFile::remove(m_fixture->app.filePath(u"b.fd2"_s));
         const QString difference = FolderSnapshot::of(m_fixture->app.path()).differencesFrom(before);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
@@ -591,7 +595,8 @@ void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
     }
     const FolderSnapshot before = FolderSnapshot::of(data());
 
-    const bool restored = DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"NEW"_s}).bytes()));
+    const bool restored = DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"NEW"_s}).bytes())) ==
+                          DataBackup::RestoreOutcome::Restored;
 
     if (undoRootElsewhere) {
         QVERIFY(!restored);
@@ -614,7 +619,7 @@ void BackupTest::start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared
     m_fixture->app.writeFile(u".data-before-restore-d4E5f6/DB.EDB"_s, "latest work");
     QVERIFY(QDir().mkpath(m_fixture->app.filePath(u".data-before-restore-g7H8i9"_s)));
 
-    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run());
+    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run().restore);
 
     QCOMPARE(m_prompt->texts(), QStringList());
     QCOMPARE(leftovers(), QStringList({u"data"_s, u"data-before-restore"_s}));
@@ -666,7 +671,7 @@ void BackupTest::restore_prunesNoEarlierPackage_undoSetHoldsOnlyWhatChanged()
         expected = QByteArrayList{"here 1", "here 2", "other 1", "other 2", "this P1"};
     }
 
-    QVERIFY(DataBackup::restore(archive));
+    QCOMPARE(DataBackup::restore(archive), DataBackup::RestoreOutcome::Restored);
 
     QCOMPARE(m_fixture->app.readFile(u"data/P1.fd1"_s), QByteArray("other P1"));
     // Every earlier package of both is kept, beyond the limit: the next package kept meets it.
