@@ -305,47 +305,60 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<QByteArray>("archive"); // empty: the dialog is cancelled
-    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("refusal");    // empty: no archive was read
+    const QString failed = u"导入数据库失败！"_s;
     const QByteArray good = ZipBuilder().addFile("DB.EDB", "x").addFile("new.fd1", QByteArray(5000, 'n')).bytes();
     ZipBuilder::Entry badCrc{"P9.fd1", QByteArray(70000, 'c'), ZipBuilder::kDeflated};
     badCrc.wrongCrc = true;
-    QTest::newRow("question cancelled") << int(Prompt::Answer::Cancel) << QByteArray() << false;
-    QTest::newRow("dialog cancelled") << int(Prompt::Answer::Ok) << QByteArray() << false;
+    QTest::newRow("question cancelled") << int(Prompt::Answer::Cancel) << QByteArray() << QString();
+    QTest::newRow("dialog cancelled") << int(Prompt::Answer::Ok) << QByteArray() << QString();
     QTest::newRow("damaged entry last") << int(Prompt::Answer::Ok)
-                                        << ZipBuilder().addFile("DB.EDB", "x").add(badCrc).bytes() << true;
-    QTest::newRow("truncated") << int(Prompt::Answer::Ok) << good.left(good.size() - 30) << true;
+                                        << ZipBuilder().addFile("DB.EDB", "x").add(badCrc).bytes() << failed;
+    QTest::newRow("truncated") << int(Prompt::Answer::Ok) << good.left(good.size() - 30) << failed;
     QTest::newRow("climbs out") << int(Prompt::Answer::Ok)
-                                << ZipBuilder().addFile("DB.EDB", "x").addFile("../Install.ini", "x").bytes() << true;
-    QTest::newRow("not an archive") << int(Prompt::Answer::Ok) << QByteArray(4096, 'z') << true;
+                                << ZipBuilder().addFile("DB.EDB", "x").addFile("../Install.ini", "x").bytes() << failed;
+    QTest::newRow("not an archive") << int(Prompt::Answer::Ok) << QByteArray(4096, 'z') << failed;
     for (const HostileArchives::Case& hostile : HostileArchives::all())
-        QTest::newRow(hostile.name) << int(Prompt::Answer::Ok) << hostile.bytes << true;
+        QTest::newRow(hostile.name) << int(Prompt::Answer::Ok) << hostile.bytes << failed;
     // Sound archives that are no backup of the program.
     for (const HostileArchives::SoundCase& sound : HostileArchives::foreignButSound())
-        QTest::newRow(sound.name) << int(Prompt::Answer::Ok) << sound.bytes << true;
-    QTest::newRow("no project table") << int(Prompt::Answer::Ok) << ZipBuilder().addFile("P1.fd1", "x").bytes() << true;
-    QTest::newRow("project table that is no table") << int(Prompt::Answer::Ok) << good << true;
+        QTest::newRow(sound.name) << int(Prompt::Answer::Ok) << sound.bytes << failed;
+    QTest::newRow("no project table") << int(Prompt::Answer::Ok) << ZipBuilder().addFile("P1.fd1", "x").bytes()
+                                      << failed;
+    QTest::newRow("project table that is no table") << int(Prompt::Answer::Ok) << good << failed;
     QTest::newRow("a link among the packages")
-        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}).addLink("P1.fd1", "DB.EDB").bytes() << true;
+        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}).addLink("P1.fd1", "DB.EDB").bytes() << failed;
     {
         QTemporaryDir folder;
         RecordTable::create(folder.filePath(u"t.edb"_s), TableSchemas::toolFields());
         QFile tools(folder.filePath(u"t.edb"_s));
         tools.open(QIODevice::ReadOnly);
         QTest::newRow("project table of another kind")
-            << int(Prompt::Answer::Ok) << ZipBuilder().addFile("DB.EDB", tools.readAll()).bytes() << true;
+            << int(Prompt::Answer::Ok) << ZipBuilder().addFile("DB.EDB", tools.readAll()).bytes() << failed;
     }
     QTest::newRow("a journal without its table")
         << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"tool.edb-journal", QByteArray(4096, 'j')}}).bytes()
-        << true;
+        << failed;
+    {
+        // The project table of a later program, with a field this one does not know.
+        QTemporaryDir folder;
+        RecordTable::create(folder.filePath(u"DB.EDB"_s),
+                            TableSchemas::projectFields() + QList<FieldDef>{{u"reviewer"_s, FieldKind::Text}});
+        QFile later(folder.filePath(u"DB.EDB"_s));
+        later.open(QIODevice::ReadOnly);
+        QTest::newRow("backup of a later program")
+            << int(Prompt::Answer::Ok) << ZipBuilder().addFile("DB.EDB", later.readAll()).bytes()
+            << u"备份来自更新版本的程序，无法导入！"_s;
+    }
     QTest::newRow("type pictures without their table")
-        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"type.edt", QByteArray(4096, 't')}}).bytes() << true;
+        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"type.edt", QByteArray(4096, 't')}}).bytes() << failed;
 }
 
 void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()
 {
     QFETCH(int, answer);
     QFETCH(QByteArray, archive);
-    QFETCH(bool, refused);
+    QFETCH(QString, refusal);
     const FolderSnapshot before = FolderSnapshot::of(data());
     const QByteArray settings = m_fixture->app.readFile(u"Install.ini"_s);
     const QString path = m_fixture->app.writeFile(u"bad.fd2"_s, archive);
@@ -356,8 +369,8 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()
     QVERIFY(!press(u"导入按钮"_s));
 
     QStringList messages{u"您确定要要导入数据吗？这会将当前数据覆盖！"_s};
-    if (refused)
-        messages << u"导入数据库失败！"_s;
+    if (!refusal.isEmpty())
+        messages << refusal;
     QCOMPARE(m_prompt->texts(), messages);
     QVERIFY2(FolderSnapshot::of(data()) == before, qPrintable(FolderSnapshot::of(data()).differencesFrom(before)));
     QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s), settings);
