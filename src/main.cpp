@@ -35,7 +35,10 @@ int main(int argc, char* argv[])
         return 0;
 
     // Only the run that holds the folder may finish or undo what an earlier run left half done.
-    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run());
+    const StartRecovery::Outcome recovered = StartRecovery::run();
+    BackupWindow::tellInterruptedRestore(nullptr, recovered.restore);
+    if (!ProgramRun::mayOpenData(recovered.data))
+        return 0;
 
     // Nobody gets past this point without the login password; 取消 ends the program before anything is written.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -83,6 +83,11 @@ QColor AppSettings::readColour(const SettingsKeys::Key& key, const QString& defa
     return toColour(readNumber(key, defaultValue));
 }
 
+bool AppSettings::isFromNewerProgram() const
+{
+    return readNumber(SettingsKeys::kFormat, SettingsKeys::kFormat.defaultValue()) > kFormatVersion;
+}
+
 bool AppSettings::write(const QString& section, const QString& key, const QString& value)
 {
     QByteArray existing;
@@ -95,6 +100,11 @@ bool AppSettings::write(const QString& section, const QString& key, const QStrin
         }
     }
     IniFile ini = IniFile::fromBytes(existing);
+    bool found = false;
+    const QString format = ini.value(QString::fromUtf16(SettingsKeys::kFormat.section),
+                                     QString::fromUtf16(SettingsKeys::kFormat.key), &found);
+    if (found && toNumber(format) > kFormatVersion)
+        return false;
     ini.setValue(section, key, value);
 
     return DurableFile::write(m_path, ini.toBytes());

@@ -26,6 +26,11 @@ public:
     int readLimit(const SettingsKeys::Key& key) const;
     QColor readColour(const SettingsKeys::Key& key, const QString& defaultValue) const;
 
+    // The kFormat this program writes. Format 1 is the first, so no older file needs bringing up to date.
+    static constexpr int kFormatVersion = 1;
+    // Written by a later program (kFormat above kFormatVersion): never written to, as its keys may mean otherwise.
+    bool isFromNewerProgram() const;
+
     bool write(const SettingsKeys::Key& key, const QString& value);
     bool write(const QString& section, const QString& key, const QString& value);
     bool writeNumber(const SettingsKeys::Key& key, int value);

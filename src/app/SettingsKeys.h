@@ -33,5 +33,8 @@ inline constexpr Key kListArrangement{u"Install", u"TL", u"0"};     // 0 top-ali
 inline constexpr Key kListSortColumn{u"Install", u"TLSort", u"-1"}; // details view: column sorted by; -1 record order
 inline constexpr Key kListSortOrder{u"Install", u"TLOrder", u"0"};  // 1: descending
 inline constexpr Key kDeleteWithPackage{u"Install", u"Del", u"0"};
+// The layout of this file; absent is 1. A later program that changes a key's meaning raises it, and an earlier one
+// then neither reads nor writes the file.
+inline constexpr Key kFormat{u"Install", u"Format", u"1"};
 
 } // namespace SettingsKeys

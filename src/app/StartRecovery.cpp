@@ -1,6 +1,7 @@
 #include "app/StartRecovery.h"
 
 #include "app/AppDir.h"
+#include "app/AppSettings.h"
 #include "platform/DurableFile.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectTrash.h"
@@ -30,9 +31,18 @@ QStringList foldersWrittenDurably()
 
 } // namespace
 
-DataBackup::Interrupted run()
+Outcome run()
 {
-    const DataBackup::Interrupted restore = DataBackup::finishInterruptedRestore();
+    Outcome outcome;
+    outcome.restore = DataBackup::finishInterruptedRestore();
+    // Settings or tables a later program wrote are neither read by halves nor changed.
+    if (AppSettings().isFromNewerProgram()) {
+        outcome.data = DataFormat::Outcome::Newer;
+        return outcome;
+    }
+    outcome.data = DataFormat::upgrade(DataFolder::path());
+    if (outcome.data == DataFormat::Outcome::Newer || outcome.data == DataFormat::Outcome::Failed)
+        return outcome;
     {
         ProjectTable projects;
         projects.open();
@@ -40,7 +50,7 @@ DataBackup::Interrupted run()
     ProjectTrash::recover();
     for (const QString& folder : foldersWrittenDurably())
         DurableFile::removeLeftovers(folder);
-    return restore;
+    return outcome;
 }
 
 } // namespace StartRecovery

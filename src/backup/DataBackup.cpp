@@ -9,6 +9,7 @@
 #include "projects/PackageHistory.h"
 #include "projects/ProjectTrash.h"
 #include "store/DataFolder.h"
+#include "store/DataFormat.h"
 #include "store/RecordTable.h"
 #include "store/TableFiles.h"
 #include "store/TableSchemas.h"
@@ -51,22 +52,6 @@ Home home()
     return {real, QFileInfo(real).path()};
 }
 
-struct Table
-{
-    QString fileName;
-    QString password;
-    QList<FieldDef> fields;
-};
-
-QList<Table> tables()
-{
-    return {{TableSchemas::projectTableFileName(), {}, TableSchemas::projectFields()},
-            {TableSchemas::typeTableFileName(), {}, TableSchemas::typeFields()},
-            {TableSchemas::toolTableFileName(), {}, TableSchemas::toolFields()},
-            {TableSchemas::passwordTableFileName(), TableSchemas::passwordTableAccessPassword(),
-             TableSchemas::passwordFields()}};
-}
-
 // The table file whose side file this is (its journal, the side files of another journal mode, the
 // super-journal of a commit over a table and its companion), or an empty text for any other file.
 QString tableOfSideFile(const QString& fileName)
@@ -75,17 +60,16 @@ QString tableOfSideFile(const QString& fileName)
     const QRegularExpressionMatch match = sideFile.match(fileName);
     if (!match.hasMatch())
         return {};
-    for (const Table& table : tables()) {
+    for (const TableSchemas::Table& table : TableSchemas::tables()) {
         if (match.captured(1) == table.fileName || match.captured(1) == TableFiles::companionPath(table.fileName))
             return match.captured(1);
     }
     return {};
 }
 
-// A backup holds the project table, every table in it opens as that table (SQLite recovering it first when
-// its journal came along), and nothing but plain files and folders. A journal whose table is missing would be
-// played into the table of data/ that stays, so it makes the archive no backup.
-bool isBackup(const QString& stage)
+// A backup holds the project table and nothing but plain files and folders. A journal whose table is missing would
+// be played into the table of data/ that stays, so it makes the archive no backup.
+bool isBackupShaped(const QString& stage)
 {
     QDirIterator it(stage, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
@@ -97,19 +81,37 @@ bool isBackup(const QString& stage)
         if (!table.isEmpty() && !QFileInfo(stage + u'/' + table).isFile())
             return false;
     }
-    if (!QFileInfo(stage + u'/' + TableSchemas::projectTableFileName()).isFile())
-        return false;
-    for (const Table& table : tables()) {
+    return QFileInfo(stage + u'/' + TableSchemas::projectTableFileName()).isFile();
+}
+
+// Every table of a backup opens as that table (SQLite recovering it first when its journal came along). An older
+// backup's tables get the fields this program added, here in the stage, which goes whole when the restore cannot go
+// on; a backup holding a table of a later program is refused before any is changed.
+DataBackup::RestoreOutcome checkBackup(const QString& stage)
+{
+    using DataBackup::RestoreOutcome;
+    if (!isBackupShaped(stage))
+        return RestoreOutcome::Failed;
+    switch (DataFormat::upgrade(stage)) {
+    case DataFormat::Outcome::Newer:
+        return RestoreOutcome::FromNewerProgram;
+    case DataFormat::Outcome::Failed:
+        return RestoreOutcome::Failed;
+    case DataFormat::Outcome::Current:
+    case DataFormat::Outcome::Upgraded:
+        break;
+    }
+    for (const TableSchemas::Table& table : TableSchemas::tables()) {
         const QString path = stage + u'/' + table.fileName;
         const bool withBytes = TableFiles::hasBytesField(table.fields);
         if (!QFileInfo::exists(path) && !(withBytes && QFileInfo::exists(TableFiles::companionPath(path))))
             continue;
         RecordTable opened;
         // Marks an older run left in the backup's tables go here, so a restored table never holds any.
-        if (!opened.open(path, table.password) || opened.fields() != table.fields || !opened.pack())
-            return false;
+        if (!opened.open(path, table.accessPassword) || opened.fields() != table.fields || !opened.pack())
+            return RestoreOutcome::Failed;
     }
-    return true;
+    return RestoreOutcome::Restored;
 }
 
 bool syncTree(const QString& folder)
@@ -259,10 +261,11 @@ bool backUp(const QString& archivePath, const Progress& progress, QStringList* l
     return ZipArchive::compress(dataFolderPath(), archivePath, progress) == ZipArchive::Outcome::Ok;
 }
 
-bool restore(const QString& archivePath, const Progress& progress)
+RestoreOutcome restore(const QString& archivePath, const Progress& progress)
 {
+    constexpr RestoreOutcome failed = RestoreOutcome::Failed;
     if (!QDir().mkpath(dataFolderPath()))
-        return false;
+        return failed;
     const Home place = home();
     // Every move must be a rename on one disk: the folder beside the data folder and an existing undo root
     // are checked before anything is unpacked. A restore cut off earlier is finished first, at start.
@@ -271,20 +274,23 @@ bool restore(const QString& archivePath, const Progress& progress)
         (QFileInfo(undoRoot).isSymLink() ||
          (QFileInfo::exists(undoRoot) &&
           (!FileSystem::isRealFolder(undoRoot) || !FileSystem::sameDisk(undoRoot, place.data)))))
-        return false;
+        return failed;
     // A folder of data/ that is a link to another disk (a history moved there) cannot take a renamed file; the
     // restore is refused before anything is unpacked, as a restore whose undo folder lies elsewhere is.
     if (!linksIn(place.data).isEmpty())
-        return false;
+        return failed;
     const QString stage = place.stage();
     if (!clearStage(stage))
-        return false;
-    const auto discardStage = [&stage] {
+        return failed;
+    const auto discardStage = [&stage](RestoreOutcome outcome = RestoreOutcome::Failed) {
         clearStage(stage);
-        return false;
+        return outcome;
     };
-    if (ZipArchive::extract(archivePath, stage, progress) != ZipArchive::Outcome::Ok || !isBackup(stage) ||
-        !syncTree(stage))
+    if (ZipArchive::extract(archivePath, stage, progress) != ZipArchive::Outcome::Ok)
+        return discardStage();
+    if (const RestoreOutcome checked = checkBackup(stage); checked != RestoreOutcome::Restored)
+        return discardStage(checked);
+    if (!syncTree(stage))
         return discardStage();
 
     // No journal of data/ may be left to be played later into a file it does not belong to.
@@ -305,10 +311,10 @@ bool restore(const QString& archivePath, const Progress& progress)
     if (!move.moveIn()) {
         if (move.moveBack() && move.close())
             dropEmptyUndoRoot(undoRoot);
-        return false;
+        return failed;
     }
     if (!move.close())
-        return false;
+        return failed;
     if (FileSystem::isRealFolder(move.places().undo))
         pruneUndoSets(undoRoot);
     else
@@ -316,7 +322,7 @@ bool restore(const QString& archivePath, const Progress& progress)
     // Nothing is pruned here: a version the undo set does not hold would be gone for good. The merged history
     // meets the limits at the next package kept. Projects that are back take what the trash kept of them.
     settleTrash();
-    return true;
+    return RestoreOutcome::Restored;
 }
 
 Interrupted finishInterruptedRestore()

@@ -25,9 +25,15 @@ bool backUp(const QString& archivePath, const Progress& progress = {}, QStringLi
 // are the files moved into the data folder, as one transaction that survives a kill (see
 // finishInterruptedRestore); the files it replaces by other bytes go to a new folder below keptFolderPath(), the
 // ones it holds with the same bytes stay as they are. Files the archive does not hold stay, and no earlier package
-// is pruned. Answers true once everything is in place and synced; on any failure the data folder is as
-// it was.
-bool restore(const QString& archivePath, const Progress& progress = {});
+// is pruned. An older backup's tables get the fields this program added before anything is moved; a backup
+// holding a table of a later program is refused whole. Answers Restored once everything is in place and synced;
+// otherwise the data folder is as it was.
+enum class RestoreOutcome {
+    Restored,
+    FromNewerProgram, // a table of the backup comes from a later program
+    Failed,           // no backup, or it could not be unpacked or moved in
+};
+RestoreOutcome restore(const QString& archivePath, const Progress& progress = {});
 
 enum class Interrupted {
     None,       // no restore was cut off

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -54,6 +55,7 @@ QSet<QString>& packedTables()
 bool RecordTable::open(const QString& path, const QString& accessPassword)
 {
     d->close();
+    d->newerFormat = false;
     if (d->openChecked(path, accessPassword)) {
         d->absolutePath = QFileInfo(path).absoluteFilePath();
         d->moveTo(1);
@@ -61,6 +63,67 @@ bool RecordTable::open(const QString& path, const QString& accessPassword)
     }
     d->close();
     return false;
+}
+
+namespace {
+
+bool startsWith(const QList<FieldDef>& fields, const QList<FieldDef>& first)
+{
+    return first.size() < fields.size() && std::equal(first.begin(), first.end(), fields.begin());
+}
+
+} // namespace
+
+RecordTable::Shape RecordTable::shapeOf(const QString& path, const QString& accessPassword,
+                                        const QList<FieldDef>& fields)
+{
+    RecordTable table;
+    if (!table.open(path, accessPassword))
+        return table.d->newerFormat ? Shape::Newer : Shape::Other;
+    const QList<FieldDef> held = table.fields();
+    if (held == fields)
+        return Shape::Current;
+    if (startsWith(fields, held))
+        return Shape::Older;
+    return startsWith(held, fields) ? Shape::Newer : Shape::Other;
+}
+
+RecordTable::Upgrade RecordTable::upgrade(const QString& path, const QString& accessPassword,
+                                          const QList<FieldDef>& fields)
+{
+    switch (shapeOf(path, accessPassword, fields)) {
+    case Shape::Current:
+        return Upgrade::Current;
+    case Shape::Newer:
+        return Upgrade::Newer;
+    case Shape::Other:
+        return Upgrade::Other;
+    case Shape::Older:
+        break;
+    }
+    RecordTable table;
+    if (!table.open(path, accessPassword))
+        return Upgrade::Failed;
+    const qsizetype held = table.fields().size();
+    for (qsizetype i = held; i < fields.size(); ++i) {
+        if (fields.at(i).kind == FieldKind::Bytes && !table.d->hasBytes)
+            return Upgrade::Failed;
+    }
+    // The new columns and their entries in the field list go in one commit of the table and its companion.
+    const bool ok = table.d->transaction([&] {
+        for (qsizetype i = held; i < fields.size(); ++i) {
+            const int field = int(i) + 1;
+            const bool inBytes = fields.at(i).kind == FieldKind::Bytes;
+            const QByteArray alter = QByteArray("ALTER TABLE ") + (inBytes ? "edt.bytes" : "main.records") +
+                                     " ADD COLUMN " + TableFiles::columnName(field).toUtf8();
+            if (!table.d->exec(alter.constData()) ||
+                !table.d->step("INSERT INTO main.fields VALUES(?1, ?2, ?3)",
+                               {qlonglong(field), fields.at(i).name, FieldCodec::kindName(fields.at(i).kind)}))
+                return false;
+        }
+        return true;
+    });
+    return ok ? Upgrade::Upgraded : Upgrade::Failed;
 }
 
 void RecordTable::close()

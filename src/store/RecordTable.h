@@ -42,6 +42,16 @@ public:
     static bool create(const QString& path, const QList<FieldDef>& fields, const QString& accessPassword = {});
 
     bool open(const QString& path, const QString& accessPassword = {});
+
+    // How a table's fields stand to the fields this program gives it. A table made before a field was added holds
+    // the program's first fields and lacks the rest (Older); one a later program made holds them and more, or
+    // carries a later file format (Newer), and is never opened for writing.
+    enum class Shape { Current, Older, Newer, Other };
+    static Shape shapeOf(const QString& path, const QString& accessPassword, const QList<FieldDef>& fields);
+    enum class Upgrade { Current, Upgraded, Newer, Other, Failed };
+    // Adds the fields an Older table lacks, empty in every record, in one transaction: a kill leaves the table as
+    // it was or with every field added. A Bytes field the companion cannot take (a table without one) fails.
+    static Upgrade upgrade(const QString& path, const QString& accessPassword, const QList<FieldDef>& fields);
     void close();
     bool isOpen() const;
 

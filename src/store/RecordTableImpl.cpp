@@ -213,8 +213,13 @@ bool RecordTable::Impl::openChecked(const QString& path, const QString& accessPa
                        !SqliteFileProbe::isTableFile(path, SqliteFileProbe::kTableApplicationId)))
         return false;
 
-    if (textQuery("SELECT value FROM main.meta WHERE key = 'format'") != u"tallyra.records"_s ||
-        textQuery("SELECT value FROM main.meta WHERE key = 'version'") != QString::number(TableFiles::kFormatVersion))
+    if (textQuery("SELECT value FROM main.meta WHERE key = 'format'") != u"tallyra.records"_s)
+        return false;
+    // Format 1 is the first, so no older one is met; a later one is told apart, as the user is told it is newer.
+    bool isNumber = false;
+    const int version = textQuery("SELECT value FROM main.meta WHERE key = 'version'").toInt(&isNumber);
+    newerFormat = isNumber && version > TableFiles::kFormatVersion;
+    if (!isNumber || version != TableFiles::kFormatVersion)
         return false;
     // Compared exactly: the access password is a lock against opening the wrong table, not a secret.
     if (textQuery("SELECT value FROM main.meta WHERE key = 'password'") != accessPassword)

@@ -17,6 +17,7 @@ struct RecordTable::Impl
     QString absolutePath; // of the table file as opened
     QList<FieldDef> fields;
     bool hasBytes = false;
+    bool newerFormat = false; // the last open failed on a file format this program does not know yet
     int count = 0;
     int position = 1; // 1..count on a record, count + 1 past the last
     QHash<QByteArray, sqlite3_stmt*> statements;

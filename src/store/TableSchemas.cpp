@@ -88,6 +88,31 @@ QString initialLoginPassword()
     return u"739"_s;
 }
 
+namespace {
+
+QList<Table>& tablesForTest()
+{
+    static QList<Table> tables;
+    return tables;
+}
+
+} // namespace
+
+QList<Table> tables()
+{
+    if (!tablesForTest().isEmpty())
+        return tablesForTest();
+    return {{projectTableFileName(), {}, projectFields()},
+            {typeTableFileName(), {}, typeFields()},
+            {toolTableFileName(), {}, toolFields()},
+            {passwordTableFileName(), passwordTableAccessPassword(), passwordFields()}};
+}
+
+void setTablesForTest(const QList<Table>& tables)
+{
+    tablesForTest() = tables;
+}
+
 QList<FieldDef> projectFields()
 {
     QList<FieldDef> defs;

@@ -38,6 +38,18 @@ QString passwordTableAccessPassword(); // "739"
 // The login password an installation starts with.
 QString initialLoginPassword(); // "739"
 
+// A table of the data folder as this program lays it out: its file, the access password it opens with, its fields.
+struct Table
+{
+    QString fileName;
+    QString accessPassword;
+    QList<FieldDef> fields;
+};
+// The project, type, tool and password tables.
+QList<Table> tables();
+// Tests stand in a later program here, whose tables have a field more; an empty list brings back this program's.
+void setTablesForTest(const QList<Table>& tables);
+
 QList<FieldDef> projectFields();  // 14 fields, see ProjectField
 QList<FieldDef> typeFields();     // 名称 (text), 图标 (bytes)
 QList<FieldDef> toolFields();     // name, path, description (texts)

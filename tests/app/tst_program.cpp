@@ -113,6 +113,8 @@ class ProgramTest : public QObject
 
 private Q_SLOTS:
     void endedByTheSystemAtLogin_exitsCleanlyAndWritesNothing();
+    void start_dataOfALaterProgramOrNotUpgraded_saysSoAndEnds_data();
+    void start_dataOfALaterProgramOrNotUpgraded_saysSoAndEnds();
     void secondStart_refusedOnlyWhileAnotherRunHoldsTheFolder_data();
     void secondStart_refusedOnlyWhileAnotherRunHoldsTheFolder();
     void quit_withWorkListed_endsTheProcessAndTheWorkIsListedAgain_data();
@@ -148,6 +150,27 @@ void ProgramTest::endedByTheSystemAtLogin_exitsCleanlyAndWritesNothing()
 
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QCOMPARE(ini.readAll(), QByteArray("; kept\r\n[Install]\r\nTs=x\r\nTL=1\r\n"));
+}
+
+void ProgramTest::start_dataOfALaterProgramOrNotUpgraded_saysSoAndEnds_data()
+{
+    QTest::addColumn<DataFormat::Outcome>("data");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("this program's") << DataFormat::Outcome::Current << QStringList();
+    QTest::newRow("an earlier program's, upgraded") << DataFormat::Outcome::Upgraded << QStringList();
+    QTest::newRow("a later program's") << DataFormat::Outcome::Newer
+                                       << QStringList{u"数据来自更新版本的程序，无法打开！"_s};
+    QTest::newRow("upgrade failed") << DataFormat::Outcome::Failed
+                                    << QStringList{u"数据升级失败！请关闭程序后检查数据目录！"_s};
+}
+
+void ProgramTest::start_dataOfALaterProgramOrNotUpgraded_saysSoAndEnds()
+{
+    QFETCH(DataFormat::Outcome, data);
+    AppFixture fx;
+    QFETCH(QStringList, messages);
+    QCOMPARE(ProgramRun::mayOpenData(data), messages.isEmpty());
+    QCOMPARE(fx.prompt.texts(), messages);
 }
 
 void ProgramTest::secondStart_refusedOnlyWhileAnotherRunHoldsTheFolder_data()

@@ -305,47 +305,60 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas_data()
 {
     QTest::addColumn<int>("answer");
     QTest::addColumn<QByteArray>("archive"); // empty: the dialog is cancelled
-    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QString>("refusal");    // empty: no archive was read
+    const QString failed = u"导入数据库失败！"_s;
     const QByteArray good = ZipBuilder().addFile("DB.EDB", "x").addFile("new.fd1", QByteArray(5000, 'n')).bytes();
     ZipBuilder::Entry badCrc{"P9.fd1", QByteArray(70000, 'c'), ZipBuilder::kDeflated};
     badCrc.wrongCrc = true;
-    QTest::newRow("question cancelled") << int(Prompt::Answer::Cancel) << QByteArray() << false;
-    QTest::newRow("dialog cancelled") << int(Prompt::Answer::Ok) << QByteArray() << false;
+    QTest::newRow("question cancelled") << int(Prompt::Answer::Cancel) << QByteArray() << QString();
+    QTest::newRow("dialog cancelled") << int(Prompt::Answer::Ok) << QByteArray() << QString();
     QTest::newRow("damaged entry last") << int(Prompt::Answer::Ok)
-                                        << ZipBuilder().addFile("DB.EDB", "x").add(badCrc).bytes() << true;
-    QTest::newRow("truncated") << int(Prompt::Answer::Ok) << good.left(good.size() - 30) << true;
+                                        << ZipBuilder().addFile("DB.EDB", "x").add(badCrc).bytes() << failed;
+    QTest::newRow("truncated") << int(Prompt::Answer::Ok) << good.left(good.size() - 30) << failed;
     QTest::newRow("climbs out") << int(Prompt::Answer::Ok)
-                                << ZipBuilder().addFile("DB.EDB", "x").addFile("../Install.ini", "x").bytes() << true;
-    QTest::newRow("not an archive") << int(Prompt::Answer::Ok) << QByteArray(4096, 'z') << true;
+                                << ZipBuilder().addFile("DB.EDB", "x").addFile("../Install.ini", "x").bytes() << failed;
+    QTest::newRow("not an archive") << int(Prompt::Answer::Ok) << QByteArray(4096, 'z') << failed;
     for (const HostileArchives::Case& hostile : HostileArchives::all())
-        QTest::newRow(hostile.name) << int(Prompt::Answer::Ok) << hostile.bytes << true;
+        QTest::newRow(hostile.name) << int(Prompt::Answer::Ok) << hostile.bytes << failed;
     // Sound archives that are no backup of the program.
     for (const HostileArchives::SoundCase& sound : HostileArchives::foreignButSound())
-        QTest::newRow(sound.name) << int(Prompt::Answer::Ok) << sound.bytes << true;
-    QTest::newRow("no project table") << int(Prompt::Answer::Ok) << ZipBuilder().addFile("P1.fd1", "x").bytes() << true;
-    QTest::newRow("project table that is no table") << int(Prompt::Answer::Ok) << good << true;
+        QTest::newRow(sound.name) << int(Prompt::Answer::Ok) << sound.bytes << failed;
+    QTest::newRow("no project table") << int(Prompt::Answer::Ok) << ZipBuilder().addFile("P1.fd1", "x").bytes()
+                                      << failed;
+    QTest::newRow("project table that is no table") << int(Prompt::Answer::Ok) << good << failed;
     QTest::newRow("a link among the packages")
-        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}).addLink("P1.fd1", "DB.EDB").bytes() << true;
+        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}).addLink("P1.fd1", "DB.EDB").bytes() << failed;
     {
         QTemporaryDir folder;
         RecordTable::create(folder.filePath(u"t.edb"_s), TableSchemas::toolFields());
         QFile tools(folder.filePath(u"t.edb"_s));
         tools.open(QIODevice::ReadOnly);
         QTest::newRow("project table of another kind")
-            << int(Prompt::Answer::Ok) << ZipBuilder().addFile("DB.EDB", tools.readAll()).bytes() << true;
+            << int(Prompt::Answer::Ok) << ZipBuilder().addFile("DB.EDB", tools.readAll()).bytes() << failed;
     }
     QTest::newRow("a journal without its table")
         << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"tool.edb-journal", QByteArray(4096, 'j')}}).bytes()
-        << true;
+        << failed;
+    {
+        // The project table of a later program, with a field this one does not know.
+        QTemporaryDir folder;
+        RecordTable::create(folder.filePath(u"DB.EDB"_s),
+                            TableSchemas::projectFields() + QList<FieldDef>{{u"reviewer"_s, FieldKind::Text}});
+        QFile later(folder.filePath(u"DB.EDB"_s));
+        later.open(QIODevice::ReadOnly);
+        QTest::newRow("backup of a later program")
+            << int(Prompt::Answer::Ok) << ZipBuilder().addFile("DB.EDB", later.readAll()).bytes()
+            << u"备份来自更新版本的程序，无法导入！"_s;
+    }
     QTest::newRow("type pictures without their table")
-        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"type.edt", QByteArray(4096, 't')}}).bytes() << true;
+        << int(Prompt::Answer::Ok) << backupOf({u"P1"_s}, {{"type.edt", QByteArray(4096, 't')}}).bytes() << failed;
 }
 
 void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()
 {
     QFETCH(int, answer);
     QFETCH(QByteArray, archive);
-    QFETCH(bool, refused);
+    QFETCH(QString, refusal);
     const FolderSnapshot before = FolderSnapshot::of(data());
     const QByteArray settings = m_fixture->app.readFile(u"Install.ini"_s);
     const QString path = m_fixture->app.writeFile(u"bad.fd2"_s, archive);
@@ -356,8 +369,8 @@ void BackupTest::restore_cancelledOrBadArchive_dataFolderAsItWas()
     QVERIFY(!press(u"导入按钮"_s));
 
     QStringList messages{u"您确定要要导入数据吗？这会将当前数据覆盖！"_s};
-    if (refused)
-        messages << u"导入数据库失败！"_s;
+    if (!refusal.isEmpty())
+        messages << refusal;
     QCOMPARE(m_prompt->texts(), messages);
     QVERIFY2(FolderSnapshot::of(data()) == before, qPrintable(FolderSnapshot::of(data()).differencesFrom(before)));
     QCOMPARE(m_fixture->app.readFile(u"Install.ini"_s), settings);
@@ -410,7 +423,8 @@ void BackupTest::restore_keepsWhatItReplacesInItsOwnFolder_lastThreeStay()
     QStringList replaced;
     for (int n = 1; n <= restores; ++n) {
         replaced.append(CatalogBuilder::projectNumbers().join(u','));
-        QVERIFY(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"R%1"_s.arg(n)}).bytes())));
+        QCOMPARE(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"R%1"_s.arg(n)}).bytes())),
+                 DataBackup::RestoreOutcome::Restored);
         QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"R%1"_s.arg(n)});
     }
     const QString root = DataBackup::keptFolderPath();
@@ -437,8 +451,9 @@ void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt_data()
         QVERIFY(CatalogBuilder::addProject({u"OLD"_s, u"旧"_s}));
         counting.app.writeFile(u"data/P1.fd1"_s, "old package");
         RestoreTransaction::setBeforeEachMove([&moves] { ++moves; });
-        QVERIFY(DataBackup::restore(counting.app.writeFile(
-            u"b.fd2"_s, backupOf({u"NEW"_s}, {{"P1.fd1", "new package"}, {"sub/P2.fd1", "p2"}}).bytes())));
+        QCOMPARE(DataBackup::restore(counting.app.writeFile(
+                     u"b.fd2"_s, backupOf({u"NEW"_s}, {{"P1.fd1", "new package"}, {"sub/P2.fd1", "p2"}}).bytes())),
+                 DataBackup::RestoreOutcome::Restored);
         RestoreTransaction::setBeforeEachMove({});
     }
     for (int cut = 0; cut < moves; ++cut) {
@@ -477,7 +492,7 @@ void BackupTest::restore_cutOffAtAnyMove_nextStartFinishesOrUndoesIt()
         QVERIFY(QFile::remove(staged.next()));
     }
 
-    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run());
+    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run().restore);
 
     if (stagedFileLost) {
         QCOMPARE(m_prompt->texts(), QStringList{u"上次导入数据被中断，已恢复为导入前的数据！"_s});
@@ -540,7 +555,7 @@ void BackupTest::restore_overATableCutOffMidCommit_neitherTableLosesRecords()
     QVERIFY(QFileInfo::exists(data(table + u"-journal"_s)));
     const QByteArray archive = backupOf({u"NEW"_s}).bytes();
 
-    QVERIFY(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, archive)));
+    QCOMPARE(DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, archive)), DataBackup::RestoreOutcome::Restored);
 
     QCOMPARE(CatalogBuilder::projectNumbers(), QStringList{u"NEW"_s});
     QCOMPARE(contents(data(table)).size(), table == TableSchemas::projectTableFileName() ? 1 : committed.size());
@@ -575,8 +590,10 @@ void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
         m_fixture->app.writeFile(u"other/history/P.fd1/20261201-093005-000-update-zip.fd1"_s, "earlier");
         QVERIFY(QFile::link(other + u"/history"_s, data(u"history"_s)));
         const FolderSnapshot before = FolderSnapshot::of(m_fixture->app.path());
-        QVERIFY(!DataBackup::restore(m_fixture->app.writeFile(
-            u"b.fd2"_s, backupOf({u"NEW"_s}, {{"history/P.fd1/20261202-093005-000-update-zip.fd1", "x"}}).bytes())));
+        QCOMPARE_NE(
+            DataBackup::restore(m_fixture->app.writeFile(
+                u"b.fd2"_s, backupOf({u"NEW"_s}, {{"history/P.fd1/20261202-093005-000-update-zip.fd1", "x"}}).bytes())),
+            DataBackup::RestoreOutcome::Restored);
         QFile::remove(m_fixture->app.filePath(u"b.fd2"_s));
         const QString difference = FolderSnapshot::of(m_fixture->app.path()).differencesFrom(before);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
@@ -591,7 +608,8 @@ void BackupTest::restore_dataOnAnotherDisk_undoOnThatDiskOrRefused()
     }
     const FolderSnapshot before = FolderSnapshot::of(data());
 
-    const bool restored = DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"NEW"_s}).bytes()));
+    const bool restored = DataBackup::restore(m_fixture->app.writeFile(u"b.fd2"_s, backupOf({u"NEW"_s}).bytes())) ==
+                          DataBackup::RestoreOutcome::Restored;
 
     if (undoRootElsewhere) {
         QVERIFY(!restored);
@@ -614,7 +632,7 @@ void BackupTest::start_hiddenFoldersOfAKilledOlderRestore_keptAsUndoSetOrCleared
     m_fixture->app.writeFile(u".data-before-restore-d4E5f6/DB.EDB"_s, "latest work");
     QVERIFY(QDir().mkpath(m_fixture->app.filePath(u".data-before-restore-g7H8i9"_s)));
 
-    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run());
+    BackupWindow::tellInterruptedRestore(nullptr, StartRecovery::run().restore);
 
     QCOMPARE(m_prompt->texts(), QStringList());
     QCOMPARE(leftovers(), QStringList({u"data"_s, u"data-before-restore"_s}));
@@ -666,7 +684,7 @@ void BackupTest::restore_prunesNoEarlierPackage_undoSetHoldsOnlyWhatChanged()
         expected = QByteArrayList{"here 1", "here 2", "other 1", "other 2", "this P1"};
     }
 
-    QVERIFY(DataBackup::restore(archive));
+    QCOMPARE(DataBackup::restore(archive), DataBackup::RestoreOutcome::Restored);
 
     QCOMPARE(m_fixture->app.readFile(u"data/P1.fd1"_s), QByteArray("other P1"));
     // Every earlier package of both is kept, beyond the limit: the next package kept meets it.

@@ -157,7 +157,7 @@ private slots:
             QVERIFY(DataBackup::backUp(archive));
             QVERIFY(QDir(PackageHistory::rootFolder()).removeRecursively());
             store("old package");
-            QVERIFY(DataBackup::restore(archive));
+            QCOMPARE(DataBackup::restore(archive), DataBackup::RestoreOutcome::Restored);
         } else {
             const QString earlier = m_fx->app.writeFile(u"earlier.e"_s, incoming);
             QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s)

@@ -17,6 +17,7 @@
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
+#include "store/TableSchemas.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -57,10 +58,21 @@ bool start(const QStringList&)
     return true;
 }
 
+// A later program, whose project table has a field more, starting where this one left its tables.
+bool startWithAFieldAdded(const QStringList& arguments)
+{
+    QList<TableSchemas::Table> tables = TableSchemas::tables();
+    tables[0].fields.append({u"reviewer"_s, FieldKind::Text});
+    TableSchemas::setTablesForTest(tables);
+    return start(arguments);
+}
+
 const std::map<QString, Command>& commands()
 {
     static const std::map<QString, Command> table{
         {u"start"_s, start},
+        // start-with-a-field-added: a start of the later program above
+        {u"start-with-a-field-added"_s, startWithAFieldAdded},
         // delete WITH_PACKAGES RECORD...
         {u"delete"_s,
          [](const QStringList& a) {
@@ -129,7 +141,8 @@ const std::map<QString, Command>& commands()
                     AbandonWork::Outcome::Abandoned;
          }},
         // restore-backup ARCHIVE: 导入
-        {u"restore-backup"_s, [](const QStringList& a) { return DataBackup::restore(a.value(0)); }},
+        {u"restore-backup"_s,
+         [](const QStringList& a) { return DataBackup::restore(a.value(0)) == DataBackup::RestoreOutcome::Restored; }},
     };
     return table;
 }

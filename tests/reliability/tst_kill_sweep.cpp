@@ -8,6 +8,7 @@
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
 #include "projects/TrashBatch.h"
+#include "store/RecordTable.h"
 #include "store/TableSchemas.h"
 
 #include <QCryptographicHash>
@@ -46,6 +47,8 @@ struct Scenario
     // A scenario's own rule of what must agree after a start, given the work the start lists; answers what
     // disagrees.
     std::function<QString(const QStringList& startLines)> agrees = {};
+    // What runs as the next start after a kill.
+    QStringList restart = {u"start"_s};
 };
 
 QByteArray packageBytes(const QString& number, int version = 1)
@@ -332,6 +335,23 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost_data()
                                           const bool kept = !PackageHistory::versions(u"A"_s).isEmpty();
                                           return kept || !startLines.isEmpty() ? QString() : u"the work is lost"_s;
                                       }};
+    // A program with a project field more starts on this program's table, and starts again after the kill.
+    QTest::newRow("a start that adds a field to the project table")
+        << Scenario{[=](const TempAppDir& app) { addProjects(app, abc); },
+                    {u"start-with-a-field-added"_s},
+                    abc,
+                    abc,
+                    packagesAbc,
+                    {},
+                    [](const QStringList&) {
+                        RecordTable table;
+                        const bool added = table.open(TableSchemas::projectTablePath()) &&
+                                           table.fields() == TableSchemas::projectFields() +
+                                                                 QList<FieldDef>{{u"reviewer"_s, FieldKind::Text}} &&
+                                           table.recordCount() == 3;
+                        return added ? QString() : u"the project table has not got the added field"_s;
+                    },
+                    {u"start-with-a-field-added"_s}};
     QTest::newRow("导入 of a backup") << Scenario{
         [=](const TempAppDir& app) {
             addProjects(app, {u"A"_s, u"B"_s});
@@ -478,7 +498,7 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost()
         TempAppDir app;
         scenario.prepare(app);
         runDriver(app.path(), inFolder(scenario.command, app.path()), k);
-        const Run start = runDriver(app.path(), {u"start"_s}, 0);
+        const Run start = runDriver(app.path(), scenario.restart, 0);
         const World world = look(app.path(), start.output, scenario.sources);
         const QString where =
             u"killed before call %1 of %2: %3"_s.arg(k).arg(calls).arg(lineOf(logs.filePath(u"calls"_s), k));

@@ -19,6 +19,22 @@ bool mayRun(const InstanceLock& lock)
     return false;
 }
 
+bool mayOpenData(DataFormat::Outcome data)
+{
+    switch (data) {
+    case DataFormat::Outcome::Current:
+    case DataFormat::Outcome::Upgraded:
+        return true;
+    case DataFormat::Outcome::Newer:
+        Prompt::error(nullptr, u"数据来自更新版本的程序，无法打开！"_s);
+        return false;
+    case DataFormat::Outcome::Failed:
+        Prompt::error(nullptr, u"数据升级失败！请关闭程序后检查数据目录！"_s);
+        return false;
+    }
+    return false;
+}
+
 int runMainWindow()
 {
     MainWindow window;

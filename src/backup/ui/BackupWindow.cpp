@@ -105,12 +105,18 @@ void BackupWindow::restore()
     const QString path = Prompt::openFile(this, dialog);
     if (path.isEmpty())
         return;
-    bool done = false;
+    DataBackup::RestoreOutcome outcome = DataBackup::RestoreOutcome::Failed;
     {
         WorkProgress progress(this, u"正在导入数据，请稍候……"_s);
-        done = DataBackup::restore(path, progress.callback());
+        outcome = DataBackup::restore(path, progress.callback());
     }
-    if (!done) {
+    switch (outcome) {
+    case DataBackup::RestoreOutcome::Restored:
+        break;
+    case DataBackup::RestoreOutcome::FromNewerProgram:
+        Prompt::error(this, u"备份来自更新版本的程序，无法导入！"_s);
+        return;
+    case DataBackup::RestoreOutcome::Failed:
         Prompt::error(this, u"导入数据库失败！"_s);
         return;
     }
