@@ -2,6 +2,7 @@
 
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "platform/StepHook.h"
 #include "projects/FileMoves.h"
 #include "store/TableFiles.h"
 
@@ -19,11 +20,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::function<void()>& beforeEachMove()
-{
-    static std::function<void()> hook;
-    return hook;
-}
+StepHook beforeEachMove;
 
 bool present(const QString& path)
 {
@@ -57,13 +54,12 @@ bool staysInside(const QStringList& relatives)
 
 void RestoreTransaction::setBeforeEachMove(std::function<void()> hook)
 {
-    beforeEachMove() = std::move(hook);
+    beforeEachMove.set(std::move(hook));
 }
 
 bool RestoreTransaction::move(const QString& from, const QString& to)
 {
-    if (beforeEachMove())
-        beforeEachMove()();
+    beforeEachMove();
     // A rename, never a copy: across file systems it fails at once and leaves both places as they were.
     return DurableFile::replace(from, to);
 }

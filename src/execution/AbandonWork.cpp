@@ -2,6 +2,7 @@
 
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkLine.h"
+#include "platform/StepHook.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "store/TableSchemas.h"
@@ -13,16 +14,11 @@ namespace AbandonWork {
 
 namespace {
 
-std::function<void()>& beforeEachStep()
-{
-    static std::function<void()> hook;
-    return hook;
-}
+StepHook beforeEachStep;
 
 void step()
 {
-    if (beforeEachStep())
-        beforeEachStep()();
+    beforeEachStep();
 }
 
 // Work with the bytes of the stored package, or of the newest version, is in the catalogue already: the user
@@ -123,7 +119,7 @@ Result run(const WorkLine& line, Keep keep, const WorkPacking::LongStepRunner& l
 
 void setBeforeEachStep(std::function<void()> hook)
 {
-    beforeEachStep() = std::move(hook);
+    beforeEachStep.set(std::move(hook));
 }
 
 } // namespace AbandonWork

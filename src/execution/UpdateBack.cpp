@@ -5,6 +5,7 @@
 #include "execution/WorkLine.h"
 #include "platform/DurableFile.h"
 #include "platform/FileSystem.h"
+#include "platform/StepHook.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
@@ -16,16 +17,11 @@ namespace UpdateBack {
 
 namespace {
 
-std::function<void()>& beforeEachStep()
-{
-    static std::function<void()> hook;
-    return hook;
-}
+StepHook beforeEachStep;
 
 void step()
 {
-    if (beforeEachStep())
-        beforeEachStep()();
+    beforeEachStep();
 }
 
 Outcome outcomeOf(WorkPacking::Outcome packed)
@@ -168,7 +164,7 @@ Result run(const WorkLine& line, const Calls& calls)
 
 void setBeforeEachStep(std::function<void()> hook)
 {
-    beforeEachStep() = std::move(hook);
+    beforeEachStep.set(std::move(hook));
 }
 
 } // namespace UpdateBack

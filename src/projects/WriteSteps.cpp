@@ -1,26 +1,23 @@
 #include "projects/WriteSteps.h"
 
+#include "platform/StepHook.h"
+
 namespace WriteSteps {
 
 namespace {
 
-std::function<void()>& hook()
-{
-    static std::function<void()> beforeEach;
-    return beforeEach;
-}
+StepHook beforeEach;
 
 } // namespace
 
 void next()
 {
-    if (hook())
-        hook()();
+    beforeEach();
 }
 
-void setBeforeEach(std::function<void()> beforeEach)
+void setBeforeEach(std::function<void()> hook)
 {
-    hook() = std::move(beforeEach);
+    beforeEach.set(std::move(hook));
 }
 
 } // namespace WriteSteps

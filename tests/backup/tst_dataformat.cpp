@@ -18,7 +18,7 @@
 using namespace Qt::StringLiterals;
 
 // Data this program wrote opens in a later one that added a field, and data a later program wrote is never read by
-// halves here. The later program is this one with one more project field, described in the test alone.
+// halves here. The later program is this one with one more project field, listed in the test alone.
 namespace {
 
 const QString kFormat1 = QStringLiteral(TALLYRA_FORMAT1_DATA);

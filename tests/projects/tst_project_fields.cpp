@@ -26,19 +26,19 @@ private Q_SLOTS:
     {
         QFETCH(qsizetype, field);
         TempAppDir app;
-        const ProjectRecord::Field& described = ProjectRecord::fields().at(field);
+        const ProjectRecord::Field& listed = ProjectRecord::fields().at(field);
         ProjectRecord project;
         project.number = u"P1"_s;
-        switch (described.kind) {
+        switch (listed.kind) {
         case FieldKind::Integer:
-            described.set(project, 7);
+            listed.set(project, 7);
             break;
         case FieldKind::DateTime:
-            described.set(project, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)));
+            listed.set(project, QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7)));
             break;
         case FieldKind::Text:
         case FieldKind::Bytes:
-            described.set(project, field == 0 ? u"P1"_s : u"字段\r\n%1"_s.arg(described.name));
+            listed.set(project, field == 0 ? u"P1"_s : u"字段\r\n%1"_s.arg(listed.name));
             break;
         }
         {
