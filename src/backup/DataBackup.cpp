@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectTrash.h"
+#include "store/CatalogueNotice.h"
 #include "store/DataFolder.h"
 #include "store/DataFormat.h"
 #include "store/RecordTable.h"
@@ -263,6 +264,7 @@ bool backUp(const QString& archivePath, const Progress& progress, QStringList* l
 
 RestoreOutcome restore(const QString& archivePath, const Progress& progress)
 {
+    const CatalogueNotice::Hold oneNotice; // the list is filled once, after the last write
     constexpr RestoreOutcome failed = RestoreOutcome::Failed;
     if (!QDir().mkpath(dataFolderPath()))
         return failed;
@@ -313,6 +315,9 @@ RestoreOutcome restore(const QString& archivePath, const Progress& progress)
             dropEmptyUndoRoot(undoRoot);
         return failed;
     }
+    // The tables are the backup's from here on, whatever the rest of the restore meets.
+    CatalogueNotice::announce(CatalogueNotice::Part::Projects);
+    CatalogueNotice::announce(CatalogueNotice::Part::Tools);
     if (!move.close())
         return failed;
     if (FileSystem::isRealFolder(move.places().undo))

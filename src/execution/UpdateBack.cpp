@@ -9,6 +9,7 @@
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
+#include "store/CatalogueNotice.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -124,6 +125,7 @@ bool store(const QString& number, const QString& package, const Progress& progre
 
 Result run(const WorkLine& line, const Calls& calls)
 {
+    const CatalogueNotice::Hold oneNotice; // the list is filled once, after the last write
     if (unchanged(line, calls))
         return cleanUpUnchanged(line, calls);
     Result result;

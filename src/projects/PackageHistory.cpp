@@ -8,6 +8,7 @@
 #include "projects/FileMoves.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/WriteSteps.h"
+#include "store/CatalogueNotice.h"
 #include "store/DataFolder.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -268,6 +269,8 @@ std::optional<Replacing> Replacing::beginInto(const QString& history, const QStr
 
 void Replacing::commit()
 {
+    // A stored package was replaced: the list shows its size.
+    CatalogueNotice::announce(CatalogueNotice::Part::Projects);
     if (!m_version.isEmpty())
         prune({m_version});
 }
@@ -432,6 +435,7 @@ QStringList finishPlacing()
 
 RevertOutcome revert(int recordNumber, const Version& version)
 {
+    const CatalogueNotice::Hold oneNotice; // the list is filled once, after the last write
     const ProjectRecord project = ProjectCatalogue::readProject(recordNumber);
     if (project.number.isEmpty() || !TableSchemas::hasPackageFile(project.number) || !QFileInfo(version.path).isFile())
         return RevertOutcome::Missing;

@@ -8,6 +8,7 @@
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectNumber.h"
 #include "projects/ProjectTrash.h"
+#include "store/CatalogueNotice.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -33,6 +34,7 @@ bool numberTaken(const QString& number)
 AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool packageRequired,
                       const Progress& progress)
 {
+    const CatalogueNotice::Hold oneNotice; // the list is filled once, after the last write
     if (project.number.isEmpty() || project.name.isEmpty())
         return AddOutcome::Incomplete;
     if (packageRequired && (packageSource.isEmpty() || !QFileInfo(packageSource).isFile()))
@@ -80,6 +82,7 @@ AddOutcome addProject(ProjectRecord project, const QString& packageSource, bool 
 UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const QString& packageSource,
                             const Progress& progress)
 {
+    const CatalogueNotice::Hold oneNotice; // the list is filled once, after the last write
     if (edited.number.isEmpty() || edited.name.isEmpty())
         return UpdateOutcome::Incomplete;
     bool newPackage = !packageSource.isEmpty();
@@ -131,6 +134,7 @@ UpdateOutcome updateProject(int recordNumber, const ProjectRecord& edited, const
 
 int deleteProjects(const QList<int>& recordNumbers, bool withPackages, const Progress& progress)
 {
+    const CatalogueNotice::Hold oneNotice; // the list is filled once, after the last write
     const int moved = ProjectTrash::moveIn(recordNumbers, withPackages, progress);
     return moved == ProjectTrash::kMoveFailed ? kDeleteFailed : moved;
 }

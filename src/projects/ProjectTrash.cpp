@@ -8,6 +8,7 @@
 #include "projects/ProjectNumber.h"
 #include "projects/TrashSteps.h"
 #include "projects/WriteSteps.h"
+#include "store/CatalogueNotice.h"
 #include "store/DataFolder.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
@@ -275,6 +276,7 @@ QList<Entry> entries()
 
 QList<RestoreOutcome> restore(const QList<RestoreRequest>& requests, const Progress& progress)
 {
+    const CatalogueNotice::Hold oneNotice; // the list is filled once, after the last write
     QList<RestoreOutcome> outcomes(requests.size(), RestoreOutcome::Gone);
     QSet<QString> catalogue;
     {

@@ -68,6 +68,8 @@ bool writeDefaultTypeTable(const QString& dataDir)
     if (!ok) {
         QFile::remove(tempTable);
         QFile::remove(tempBytes);
+        return false;
     }
-    return ok;
+    CatalogueNotice::announce(CatalogueNotice::Part::Projects); // the list shows the types' icons
+    return true;
 }

@@ -6,6 +6,10 @@
 
 bool ProjectTable::open()
 {
+    // The list shows neither the related projects, the notes nor the three texts.
+    announceWritesAs(CatalogueNotice::Part::Projects,
+                     {ProjectField::RelatedProjects, ProjectField::Notes, ProjectField::DesignPlan,
+                      ProjectField::BugReport, ProjectField::UpgradeHistory});
     if (!RecordTable::open(TableSchemas::projectTablePath()))
         return false;
     // A delete that an older run marked but never packed is finished now, so no command shows a deleted
@@ -54,5 +58,7 @@ QString ProjectTable::extensionOf(const QString& path)
 
 bool TypeTable::open()
 {
+    // The list shows each project with its type's icon.
+    announceWritesAs(CatalogueNotice::Part::Projects);
     return RecordTable::open(TableSchemas::typeTablePath());
 }

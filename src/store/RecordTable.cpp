@@ -247,6 +247,8 @@ bool RecordTable::writeField(int field, const QVariant& value)
     if (!stored || !d->update({field}, {*stored}))
         return false;
     d->rowLoaded = false;
+    if (!d->unlisted.contains(field))
+        written();
     return true;
 }
 
@@ -279,6 +281,7 @@ bool RecordTable::appendRecords(const QList<QVariantList>& records)
         return false;
     d->count += int(stored.size());
     d->moveTo(d->count);
+    written();
     return true;
 }
 
@@ -297,6 +300,7 @@ bool RecordTable::modifyRecord(const QVariantList& values)
     if (!d->update(fieldNumbers, *stored))
         return false;
     d->rowLoaded = false;
+    written();
     return true;
 }
 
@@ -307,8 +311,10 @@ bool RecordTable::deleteRecord()
     const bool ok = d->transaction(
         [&] { return d->step("UPDATE main.records SET deleted = 1 WHERE pos = ?1", {qlonglong(d->position)}); });
     d->rowLoaded = false;
-    if (ok)
+    if (ok) {
         packedTables().remove(d->absolutePath);
+        written();
+    }
     return ok;
 }
 
@@ -333,6 +339,7 @@ bool RecordTable::pack()
         return false;
     d->count -= removed;
     d->moveTo(1);
+    written();
     return true;
 }
 
@@ -365,7 +372,20 @@ bool RecordTable::deleteRecords(const QList<int>& recordNumbers)
     if (!ok)
         return false;
     d->count -= removed;
+    written();
     return true;
+}
+
+void RecordTable::announceWritesAs(CatalogueNotice::Part part, const QList<int>& unlisted)
+{
+    d->announces = part;
+    d->unlisted = unlisted;
+}
+
+void RecordTable::written()
+{
+    if (d->announces)
+        CatalogueNotice::announce(*d->announces);
 }
 
 bool RecordTable::find(const std::function<bool(const RecordTable&)>& condition)

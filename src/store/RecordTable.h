@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/CatalogueNotice.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -97,7 +99,14 @@ public:
     // find() with the condition "field equals value exactly" (byte for byte for text).
     bool findEqual(int field, const QVariant& value);
 
+protected:
+    // A table the windows list announces each write it commits (see CatalogueNotice), except a write of one of
+    // `unlisted` alone: a field no list shows (a text typed on the text page) fills no list again.
+    void announceWritesAs(CatalogueNotice::Part part, const QList<int>& unlisted = {});
+
 private:
+    void written();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

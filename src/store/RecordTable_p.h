@@ -17,6 +17,8 @@ struct RecordTable::Impl
     QString absolutePath; // of the table file as opened
     QList<FieldDef> fields;
     bool hasBytes = false;
+    std::optional<CatalogueNotice::Part> announces; // for the tables the windows list
+    QList<int> unlisted;                            // fields whose own writes are not announced
     bool newerFormat = false; // the last open failed on a file format this program does not know yet
     int count = 0;
     int position = 1; // 1..count on a record, count + 1 past the last

@@ -5,6 +5,7 @@
 
 bool ToolTable::open()
 {
+    announceWritesAs(CatalogueNotice::Part::Tools);
     return RecordTable::open(TableSchemas::toolTablePath());
 }
 

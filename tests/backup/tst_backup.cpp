@@ -13,6 +13,7 @@
 #include "backup/RestoreTransaction.h"
 #include "backup/ui/BackupWindow.h"
 #include "projects/PackageHistory.h"
+#include "store/CatalogueNotice.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "tools/ToolTable.h"
@@ -169,7 +170,7 @@ bool BackupTest::press(const QString& button, int* restored)
     BackupWindow window;
     window.show();
     if (restored)
-        connect(&window, &BackupWindow::catalogueChanged, this, [restored] { ++*restored; });
+        connect(&CatalogueNotice::instance(), &CatalogueNotice::projectsChanged, &window, [restored] { ++*restored; });
     QTest::mouseClick(window.findChild<QPushButton*>(button), Qt::LeftButton);
     return !window.isVisible();
 }

@@ -13,6 +13,7 @@
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
 #include "projects/ui/HistoryWindow.h"
+#include "store/CatalogueNotice.h"
 #include "store/ProjectTable.h"
 
 #include <QDir>
@@ -239,7 +240,7 @@ private slots:
             times.prepend(ValueText::dateTime(m_fx->clockTime));
         }
 
-        HistoryWindow window(1, {});
+        HistoryWindow window(1);
         QCOMPARE(window.objectName(), u"HistoryWindow"_s);
         QCOMPARE(window.windowTitle(), u"历史版本 - 甲"_s);
         const auto* list = child<QTreeWidget>(&window, u"版本列表框"_s);
@@ -288,7 +289,10 @@ private slots:
         store("current");
         m_fx->clockTime = m_fx->clockTime.addSecs(1);
         int notices = 0;
-        HistoryWindow window(1, [&notices] { ++notices; });
+        const QMetaObject::Connection counting = QObject::connect(
+            &CatalogueNotice::instance(), &CatalogueNotice::projectsChanged, [&notices] { ++notices; });
+        const auto disconnect = qScopeGuard([&] { QObject::disconnect(counting); });
+        HistoryWindow window(1);
         auto* list = child<QTreeWidget>(&window, u"版本列表框"_s);
         if (row >= 0)
             list->setCurrentItem(list->topLevelItem(row));

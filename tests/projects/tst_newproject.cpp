@@ -7,6 +7,7 @@
 #include "projects/PackageHistory.h"
 #include "projects/ui/NewProjectWindow.h"
 #include "projects/ui/UpdateProjectWindow.h"
+#include "store/CatalogueNotice.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 #include "ui/common/WorkProgress.h"
@@ -100,7 +101,8 @@ NewProjectTest::Dialog NewProjectTest::open()
     Dialog d;
     d.window = std::make_unique<NewProjectWindow>();
     NewProjectWindow* w = d.window.get();
-    QObject::connect(w, &NewProjectWindow::catalogueChanged, m_list.get(), &ProjectListView::loadProjectList);
+    QObject::connect(&CatalogueNotice::instance(), &CatalogueNotice::projectsChanged, w,
+                     [this] { m_list->loadProjectList(); });
     d.number = w->findChild<QLineEdit*>(u"编号编辑框"_s);
     d.name = w->findChild<QLineEdit*>(u"名称编辑框"_s);
     d.type = w->findChild<QComboBox*>(u"选择类型组合框"_s);

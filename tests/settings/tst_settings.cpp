@@ -4,7 +4,7 @@
 #include "WindowsSkips.h"
 #include "app/AppSettings.h"
 #include "app/LoginPassword.h"
-#include "execution/ui/ExecutedProjectsWindow.h"
+#include "execution/WorkInProgress.h"
 #include "platform/TextCodec.h"
 #include "settings/ProjectTypes.h"
 #include "settings/ui/ColourButton.h"
@@ -377,8 +377,7 @@ void SettingsTest::backgroundPath_blankOrEmpty_disablesTiling()
 void SettingsTest::workInProgress_executionDirectoryKept()
 {
     AppSettings().write(SettingsKeys::kExecutionDir, u"/work/在用"_s);
-    QWidget home;
-    ExecutedProjectsWindow::open(&home);
+    WorkInProgress::instance().add({u"/work/在用/X1(zip)"_s});
     {
         SettingsWindow window{QString()};
         QVERIFY(!child<QLineEdit>(&window, u"执行目录编辑框"_s)->isEnabled());
@@ -388,7 +387,7 @@ void SettingsTest::workInProgress_executionDirectoryKept()
         click(&window, u"确定按钮"_s);
     }
     QCOMPARE(AppSettings().read(SettingsKeys::kExecutionDir), u"/work/在用"_s);
-    delete ExecutedProjectsWindow::instance();
+    WorkInProgress::instance().clear();
 
     SettingsWindow window{QString()};
     m_fixture->prompt.queueFolder(u"/chosen"_s);

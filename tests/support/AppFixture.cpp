@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "execution/WorkInProgress.h"
 #include "platform/Clock.h"
 
 #include <QTest>
@@ -13,6 +14,8 @@ AppFixture::AppFixture(bool installTables)
 AppFixture::~AppFixture()
 {
     Clock::setOverride({});
+    WorkInProgress::instance().clear(); // the work a test listed belongs to its own world
+
     if (QTest::currentTestFailed())
         return;
     const QString problems = prompt.problems.join(u'\n');

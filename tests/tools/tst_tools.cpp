@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 #include "Modal.h"
+#include "store/CatalogueNotice.h"
 #include "tools/ToolTable.h"
 #include "tools/ui/NoteViewerWindow.h"
 #include "tools/ui/ToolCommands.h"
@@ -63,6 +64,8 @@ void ToolsTest::init()
     // Icons from a desktop that knows none, so the list looks the same on every machine.
     m_page->setIconSource({});
     m_page->resize(440, 360);
+    // As in the main window: the page fills its list again whenever the tool table tells of a change.
+    connect(&CatalogueNotice::instance(), &CatalogueNotice::toolsChanged, m_page.get(), &ToolPage::loadToolList);
 }
 
 void ToolsTest::cleanup()
@@ -161,7 +164,7 @@ void ToolsTest::deleteTools_selectedRecordsGoAfterOneQuestion()
     if (answer >= 0)
         m_prompt->queueAnswer(Prompt::Answer(answer));
 
-    ToolCommands::deleteTools(m_page->selectedRecordNumbers(), m_page.get(), [this] { m_page->loadToolList(); });
+    ToolCommands::deleteTools(m_page->selectedRecordNumbers(), m_page.get());
 
     QCOMPARE(m_prompt->texts(), messages);
     QCOMPARE(tableNames(), left);
@@ -184,9 +187,9 @@ void ToolsTest::commands_nothingSelected_warnAndOpenNothing()
     QFETCH(QString, warning);
     m_page->loadToolList();
     const int record = m_page->currentRecordNumber();
-    const std::array<std::function<void()>, 3> commands = {
-        [&] { ToolCommands::editTool(record, m_page.get(), [this] { m_page->loadToolList(); }); },
-        [&] { ToolCommands::viewNote(record, m_page.get()); }, [&] { ToolCommands::showPath(record, m_page.get()); }};
+    const std::array<std::function<void()>, 3> commands = {[&] { ToolCommands::editTool(record, m_page.get()); },
+                                                           [&] { ToolCommands::viewNote(record, m_page.get()); },
+                                                           [&] { ToolCommands::showPath(record, m_page.get()); }};
     commands.at(command)();
     QCOMPARE(m_prompt->texts(), QStringList{warning});
     QCOMPARE(m_prompt->lastForm(), Prompt::Form::Warning);
@@ -196,7 +199,6 @@ void ToolsTest::commands_nothingSelected_warnAndOpenNothing()
 void ToolsTest::editor_addThreeInARow_eachListedAndTheBoxesEmptied()
 {
     ToolEditorWindow editor;
-    connect(&editor, &ToolEditorWindow::catalogueChanged, m_page.get(), &ToolPage::loadToolList);
     editor.show();
     QCOMPARE(editor.windowTitle(), u"新建"_s);
     auto* name = editor.findChild<QLineEdit*>(u"名称编辑框"_s);
@@ -257,7 +259,6 @@ void ToolsTest::editor_edit_rewritesTheRecordInPlaceAndCloses()
     }
     m_page->loadToolList();
     ToolEditorWindow editor(2);
-    connect(&editor, &ToolEditorWindow::catalogueChanged, m_page.get(), &ToolPage::loadToolList);
     editor.show();
     QCOMPARE(editor.windowTitle(), u"编辑"_s);
     auto* name = editor.findChild<QLineEdit*>(u"名称编辑框"_s);

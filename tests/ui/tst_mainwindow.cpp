@@ -3,7 +3,11 @@
 #include "Modal.h"
 #include "Spoken.h"
 #include "app/AppSettings.h"
+#include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
+#include "settings/ProjectTypes.h"
+#include "store/CatalogueNotice.h"
+#include "tools/ToolTable.h"
 #include "tools/ui/ToolPage.h"
 #include "ui/common/WorkProgress.h"
 #include "ui/main/AboutWindow.h"
@@ -11,6 +15,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/NavigationBar.h"
 #include "ui/main/ProjectListView.h"
+#include "views/ProjectTexts.h"
 #include "views/ui/DesignWizardWindow.h"
 
 #include <QAccessible>
@@ -23,6 +28,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResource>
+#include <QSignalBlocker>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 
@@ -66,6 +73,8 @@ private Q_SLOTS:
     void closing_wizardHoldsText_asksAndNoKeepsTheProgram();
     void selectionCommands_withoutSelection_warnAndStop();
     void commands_whileLongWorkRuns_startNothing();
+    void catalogueChange_fillsTheListsOncePerCommand_data();
+    void catalogueChange_fillsTheListsOncePerCommand();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone();
     void contextMenu_nothingSelected_disablesExactlyTheTenSelectionEntries();
@@ -397,6 +406,82 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
     QTest::newRow("double click") << QString() << QList<int>{1};
 }
 
+void MainWindowTest::catalogueChange_fillsTheListsOncePerCommand_data()
+{
+    QTest::addColumn<int>("change");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("projectFills");
+    QTest::addColumn<int>("toolsListed");
+    const int list = MainWindow::ProjectListTab;
+    QTest::newRow("added") << 0 << list << QStringList{u"A 1.0"_s, u"B 1.0"_s, u"C 1.0"_s, u"丁 1.0"_s} << 1 << 0;
+    QTest::newRow("edited") << 1 << list << QStringList{u"甲 2.0"_s, u"B 1.0"_s, u"C 1.0"_s} << 1 << 0;
+    QTest::newRow("two deleted") << 2 << list << QStringList{u"C 1.0"_s} << 1 << 0;
+    QTest::newRow("a type added") << 3 << list << QStringList{u"A 1.0"_s, u"B 1.0"_s, u"C 1.0"_s} << 1 << 0;
+    QTest::newRow("a text typed") << 4 << list << QStringList{u"A 1.0"_s, u"B 1.0"_s, u"C 1.0"_s} << 0 << 0;
+    QTest::newRow("a tool added") << 5 << list << QStringList{u"A 1.0"_s, u"B 1.0"_s, u"C 1.0"_s} << 0 << 1;
+    // The list is filled when it shows again, not while another page is in front of it.
+    QTest::newRow("deleted behind the tool page")
+        << 2 << int(MainWindow::ToolListTab) << QStringList{u"A 1.0"_s, u"B 1.0"_s, u"C 1.0"_s} << 0 << 0;
+}
+
+void MainWindowTest::catalogueChange_fillsTheListsOncePerCommand()
+{
+    QFETCH(int, change);
+    QFETCH(int, tab);
+    QFETCH(QStringList, shown);
+    QFETCH(int, projectFills);
+    QFETCH(int, toolsListed);
+    for (const QString& number : {u"A"_s, u"B"_s, u"C"_s})
+        QVERIFY(CatalogBuilder::addProject({number, number}));
+    auto w = makeWindow();
+    auto* content = child<QTabWidget>(w.get(), u"选择夹1"_s);
+    content->setCurrentIndex(tab);
+    ProjectListView* list = child<ProjectListView>(w.get());
+    QSignalSpy projectList(list, &ProjectListView::rowsShownChanged);
+
+    const std::array<std::function<bool()>, 6> changes = {
+        [] {
+            ProjectRecord project;
+            project.number = u"D"_s;
+            project.name = u"丁"_s;
+            project.version = u"1.0"_s;
+            return ProjectRules::addProject(project, {}, false) == ProjectRules::AddOutcome::Added;
+        },
+        [] {
+            ProjectRecord edited = ProjectCatalogue::readProject(1);
+            edited.name = u"甲"_s;
+            edited.version = u"2.0"_s;
+            return ProjectRules::updateProject(1, edited, {}) == ProjectRules::UpdateOutcome::Updated;
+        },
+        [] {
+            return ProjectRules::deleteProjects({1, 2}, false) == 2;
+        },
+        [] { return ProjectTypes::appendType(u"新类型"_s, ProjectTypes::typePicture(0)); },
+        [] {
+            int record = 2;
+            return ProjectTexts::save(record, u"B"_s, ProjectTexts::DesignPlan, u"计划"_s) ==
+                   ProjectTexts::Outcome::Done;
+        },
+        [] {
+            return ToolTable::store(0, {u"工具"_s, u"/opt/t"_s, {}});
+        },
+    };
+    QVERIFY(changes.at(change)());
+
+    QCOMPARE(projectList.size(), projectFills);
+    QCOMPARE(child<ToolPage>(w.get())->list()->count(), toolsListed);
+    QStringList listed;
+    for (int row = 0; row < list->count(); ++row)
+        listed.append(list->item(row)->text());
+    QCOMPARE(listed, shown);
+    if (tab != MainWindow::ProjectListTab) {
+        content->setCurrentIndex(MainWindow::ProjectListTab);
+        QCOMPARE(projectList.size(), 1);
+        QCOMPARE(list->count(), 1);
+    }
+}
+
 void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone()
 {
     QFETCH(QString, button);
@@ -407,8 +492,11 @@ void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilled
     }
     auto w = makeWindow();
     ProjectListView* list = child<ProjectListView>(w.get());
-    // Another program deletes B behind this list: record 2 now holds C.
-    QCOMPARE(ProjectRules::deleteProjects({2}, false), 1);
+    // Another program deletes B behind this list: record 2 now holds C, and no notice of it reaches this window.
+    {
+        const QSignalBlocker elsewhere(CatalogueNotice::instance());
+        QCOMPARE(ProjectRules::deleteProjects({2}, false), 1);
+    }
     for (int row : rows)
         list->item(row)->setSelected(true);
     list->setCurrentItem(list->item(rows.constLast()), QItemSelectionModel::NoUpdate);

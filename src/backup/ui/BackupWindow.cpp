@@ -41,10 +41,9 @@ BackupWindow::BackupWindow(QWidget* parent)
     speakAsSeen(this);
 }
 
-void BackupWindow::backUpOrRestore(QWidget* parent, const std::function<void()>& changed)
+void BackupWindow::backUpOrRestore(QWidget* parent)
 {
     BackupWindow window(parent);
-    connect(&window, &BackupWindow::catalogueChanged, &window, changed);
     window.exec();
 }
 
@@ -121,6 +120,5 @@ void BackupWindow::restore()
         return;
     }
     Prompt::information(this, u"导入成功"_s);
-    Q_EMIT catalogueChanged();
     accept();
 }

@@ -14,14 +14,10 @@ class BackupWindow : public QDialog
 public:
     explicit BackupWindow(QWidget* parent = nullptr);
 
-    // The command behind 数 据 库: the window, modal; `changed` is told when a restore replaced the catalogue.
-    static void backUpOrRestore(QWidget* parent, const std::function<void()>& changed);
+    // The command behind 数 据 库: the window, modal.
+    static void backUpOrRestore(QWidget* parent);
     // At start: tells what became of a restore that a kill cut off (StartRecovery completed or undid it).
     static void tellInterruptedRestore(QWidget* parent, DataBackup::Interrupted interrupted);
-
-Q_SIGNALS:
-    // The data folder was restored; the catalogue on disk is another one now.
-    void catalogueChanged();
 
 private:
     void backUp();

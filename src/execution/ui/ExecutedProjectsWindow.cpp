@@ -4,6 +4,7 @@
 #include "execution/DockingRules.h"
 #include "execution/UpdateBack.h"
 #include "execution/WorkChanges.h"
+#include "execution/WorkInProgress.h"
 #include "execution/WorkLine.h"
 #include "ui/common/ChangesSummary.h"
 #include "ui/common/Naming.h"
@@ -95,21 +96,15 @@ ExecutedProjectsWindow::ExecutedProjectsWindow(QWidget* home)
     speakAsSeen(this);
     m_title->setAccessibleName(windowTitle()); // its caption is a picture of the panel's state
     m_list->setAccessibleName(windowTitle());
+
+    connect(&WorkInProgress::instance(), &WorkInProgress::changed, this, &ExecutedProjectsWindow::showWork);
+    showWork();
 }
 
 ExecutedProjectsWindow::~ExecutedProjectsWindow()
 {
     if (s_instance == this)
         s_instance = nullptr;
-}
-
-void ExecutedProjectsWindow::appendLines(const QStringList& captions)
-{
-    const QStringList listed = lines();
-    for (const QString& caption : captions) {
-        if (!listed.contains(caption))
-            m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{caption}));
-    }
 }
 
 QStringList ExecutedProjectsWindow::lines() const
@@ -120,10 +115,17 @@ QStringList ExecutedProjectsWindow::lines() const
     return captions;
 }
 
-QTreeWidgetItem* ExecutedProjectsWindow::selectedLine() const
+std::optional<WorkLine> ExecutedProjectsWindow::selectedLine() const
 {
     const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
+    if (selected.isEmpty())
+        return std::nullopt;
+    const QString caption = selected.first()->text(0);
+    for (const WorkLine& line : WorkInProgress::instance().lines()) {
+        if (line.caption() == caption)
+            return line;
+    }
+    return std::nullopt;
 }
 
 namespace {
@@ -164,11 +166,10 @@ void ExecutedProjectsWindow::updateBack()
     // While work runs nothing else starts, however the button was pressed.
     if (WorkProgress::running())
         return;
-    QTreeWidgetItem* item = selectedLine();
-    if (!item)
+    const std::optional<WorkLine> selected = selectedLine();
+    if (!selected)
         return;
-    // The line is taken now: whatever is selected while the work is packed, this line is the one removed.
-    const WorkLine line = WorkLine::parse(item->text(0));
+    const WorkLine line = *selected;
     if (!Prompt::question(this, u"您确定保存好了项目文件要进行更新吗？此操作将覆盖原有记录。"_s,
                           workChanges(this, line, true)))
         return;
@@ -179,7 +180,7 @@ void ExecutedProjectsWindow::updateBack()
     calls.deleteOtherFiles = [parent] {
         return Prompt::question(parent, u"该项目的工作目录中还有其他文件，要一并删除吗？"_s);
     };
-    calls.stored = [this, item] { removeLineAndMaybeClose(item); };
+    calls.stored = [caption = line.caption()] { WorkInProgress::instance().remove(caption); };
     const UpdateBack::Result result = UpdateBack::run(line, calls);
 
     switch (result.outcome) {
@@ -197,7 +198,7 @@ void ExecutedProjectsWindow::updateBack()
                                       line.workFileWithoutExtension());
         else
             Prompt::error(parent, u"更新项目出错，已保存好的项目文件不存在："_s + line.package());
-        removeLineAndMaybeClose(item);
+        WorkInProgress::instance().remove(line.caption());
         return;
     case UpdateBack::Outcome::NotStored:
         Prompt::warning(parent, u"更新项目出错，项目文件包无法存入数据目录，工作文件仍保留在："_s + workPlace(line));
@@ -225,17 +226,16 @@ void ExecutedProjectsWindow::updateBack()
         Prompt::information(parent, u"更新项目成功！工作目录中的其他文件仍保留在："_s + line.workingFolder());
     else
         Prompt::information(parent, u"更新项目成功！"_s);
-    Q_EMIT catalogueChanged();
 }
 
 void ExecutedProjectsWindow::abandon()
 {
     if (WorkProgress::running())
         return;
-    QTreeWidgetItem* item = selectedLine();
-    if (!item)
+    const std::optional<WorkLine> selected = selectedLine();
+    if (!selected)
         return;
-    const WorkLine line = WorkLine::parse(item->text(0));
+    const WorkLine line = *selected;
     if (!Prompt::question(this, u"您确定要放弃正在执行的项目操作吗？"_s, workChanges(this, line, false)))
         return;
     const AbandonWork::Result result = AbandonWork::run(line, AbandonWork::Keep::Work, progressWindows(this));
@@ -253,18 +253,32 @@ void ExecutedProjectsWindow::abandon()
         AbandonWork::run(line, AbandonWork::Keep::Nothing);
         break;
     }
-    removeLineAndMaybeClose(item);
+    WorkInProgress::instance().remove(line.caption());
 }
 
-void ExecutedProjectsWindow::removeLineAndMaybeClose(QTreeWidgetItem* line)
+void ExecutedProjectsWindow::showWork()
 {
-    if (m_list->indexOfTopLevelItem(line) >= 0)
-        delete line;
+    const QStringList listed = WorkInProgress::instance().captions();
+    bool removed = false;
+    for (int i = m_list->topLevelItemCount() - 1; i >= 0; --i) {
+        if (!listed.contains(m_list->topLevelItem(i)->text(0))) {
+            delete m_list->takeTopLevelItem(i);
+            removed = true;
+        }
+    }
+    const QStringList shown = lines();
+    for (const QString& caption : listed) {
+        if (!shown.contains(caption))
+            m_list->addTopLevelItem(new QTreeWidgetItem(QStringList{caption}));
+    }
     if (m_list->topLevelItemCount() > 0) {
         // The view would select the next line by itself; the next command must act only on a line the user picked.
-        m_list->clearSelection();
+        if (removed)
+            m_list->clearSelection();
         return;
     }
+    if (s_instance != this)
+        return; // closing already
     // Later work must get a fresh panel even while this one waits for its deferred deletion.
     s_instance = nullptr;
     m_slideOut->stop();

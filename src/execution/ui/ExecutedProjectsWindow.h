@@ -5,18 +5,20 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
+
 class QFrame;
 class QLabel;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
+class WorkLine;
 
 // 已执行项目: the floating panel that lists the projects in work. From it the user packs the work back into
 // the catalogue (更 新) or throws it away (放 弃). It docks at the left screen edge, cannot be closed by the
-// user, and destroys itself when its list becomes empty. One panel per process.
-//
-// The panel changes the catalogue behind the main window's back (update back), so it says so with a signal.
+// user, and destroys itself when its list becomes empty. One panel per process. It shows WorkInProgress, which
+// holds the lines.
 class ExecutedProjectsWindow : public QWidget
 {
     Q_OBJECT
@@ -30,16 +32,11 @@ public:
 
     ~ExecutedProjectsWindow() override;
 
-    // Appends the lines that are not listed yet, in order.
-    void appendLines(const QStringList& captions);
+    // The lines as shown.
     QStringList lines() const;
 
     void updateBack(); // 更新按钮
     void abandon();    // 放弃按钮
-
-Q_SIGNALS:
-    // A package and its record were replaced: the project list should be filled again.
-    void catalogueChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -51,8 +48,10 @@ protected:
 private:
     explicit ExecutedProjectsWindow(QWidget* home);
 
-    QTreeWidgetItem* selectedLine() const;
-    void removeLineAndMaybeClose(QTreeWidgetItem* line);
+    // The selected line, taken as a value: whatever is selected later, the command goes on with this one.
+    std::optional<WorkLine> selectedLine() const;
+    // Shows the lines of WorkInProgress; a line gone clears the selection, and no line left closes the panel.
+    void showWork();
     void slideOutTick();
     void slideInTick();
 

@@ -37,12 +37,10 @@ DeleteProjectWindow::DeleteProjectWindow(const QList<int>& recordNumbers, QWidge
     setAccessibleName(u"删除项目"_s);
 }
 
-void DeleteProjectWindow::deleteProjects(const QList<int>& recordNumbers, QWidget* parent,
-                                         const std::function<void()>& changed)
+void DeleteProjectWindow::deleteProjects(const QList<int>& recordNumbers, QWidget* parent)
 {
     DeleteProjectWindow dialog(recordNumbers, parent);
-    if (dialog.exec() == QDialog::Accepted)
-        changed();
+    dialog.exec();
 }
 
 void DeleteProjectWindow::confirm()

@@ -17,8 +17,8 @@ public:
     // `recordNumbers` are the selected projects, taken when the command starts.
     explicit DeleteProjectWindow(const QList<int>& recordNumbers, QWidget* parent = nullptr);
 
-    // The command behind 删除按钮 and "&D.删除项目"; `changed` is told once the projects are deleted.
-    static void deleteProjects(const QList<int>& recordNumbers, QWidget* parent, const std::function<void()>& changed);
+    // The command behind 删除按钮 and "&D.删除项目".
+    static void deleteProjects(const QList<int>& recordNumbers, QWidget* parent);
 
     void done(int result) override;
 

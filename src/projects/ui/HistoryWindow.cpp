@@ -14,10 +14,9 @@
 
 using namespace Qt::StringLiterals;
 
-HistoryWindow::HistoryWindow(int recordNumber, std::function<void()> catalogueChanged, QWidget* parent)
+HistoryWindow::HistoryWindow(int recordNumber, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_record(recordNumber)
-    , m_catalogueChanged(std::move(catalogueChanged))
 {
     named(this, u"HistoryWindow"_s);
     const ProjectRecord project = ProjectCatalogue::readProject(m_record);
@@ -49,9 +48,9 @@ HistoryWindow::HistoryWindow(int recordNumber, std::function<void()> catalogueCh
     m_list->setAccessibleName(u"历史版本"_s);
 }
 
-void HistoryWindow::showHistory(int recordNumber, QWidget* parent, std::function<void()> catalogueChanged)
+void HistoryWindow::showHistory(int recordNumber, QWidget* parent)
 {
-    HistoryWindow window(recordNumber, std::move(catalogueChanged), parent);
+    HistoryWindow window(recordNumber, parent);
     window.exec();
 }
 
@@ -91,9 +90,6 @@ void HistoryWindow::revertSelected()
     if (!version || !Prompt::question(this, u"确定要用此版本替换当前的项目文件包吗？"_s))
         return;
     const PackageHistory::RevertOutcome outcome = PackageHistory::revert(m_record, *version);
-    if (outcome != PackageHistory::RevertOutcome::Failed && outcome != PackageHistory::RevertOutcome::Missing &&
-        m_catalogueChanged)
-        m_catalogueChanged();
     fill();
     switch (outcome) {
     case PackageHistory::RevertOutcome::Reverted:

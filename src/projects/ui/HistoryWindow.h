@@ -17,11 +17,11 @@ class HistoryWindow : public QDialog
     Q_OBJECT
 
 public:
-    // `recordNumber` is the project's record; `catalogueChanged` tells the main window a package type changed.
-    HistoryWindow(int recordNumber, std::function<void()> catalogueChanged, QWidget* parent = nullptr);
+    // `recordNumber` is the project's record.
+    explicit HistoryWindow(int recordNumber, QWidget* parent = nullptr);
 
     // The command behind "历史版本" in the project list's menu: the window, modal.
-    static void showHistory(int recordNumber, QWidget* parent, std::function<void()> catalogueChanged);
+    static void showHistory(int recordNumber, QWidget* parent);
 
 private:
     void fill();
@@ -30,7 +30,6 @@ private:
     void exportSelected();
 
     int m_record;
-    std::function<void()> m_catalogueChanged;
     QList<PackageHistory::Version> m_versions;
     QTreeWidget* m_list;
     QPushButton* m_revert;

@@ -69,7 +69,6 @@ void NewProjectWindow::confirm()
     switch (outcome) {
     case ProjectRules::AddOutcome::Added:
         prepareForNextProject();
-        Q_EMIT catalogueChanged();
         break;
     case ProjectRules::AddOutcome::Incomplete:
         Prompt::warning(this, u"填写不完整！"_s);
@@ -101,12 +100,10 @@ void NewProjectWindow::prefill(const QString& packagePath, const QString& name)
     m_form->name->setText(name);
 }
 
-void NewProjectWindow::addProjects(QWidget* parent, const std::function<void()>& changed, const QString& packagePath,
-                                   const QString& name)
+void NewProjectWindow::addProjects(QWidget* parent, const QString& packagePath, const QString& name)
 {
     NewProjectWindow dialog(parent);
     if (!packagePath.isEmpty())
         dialog.prefill(packagePath, name);
-    connect(&dialog, &NewProjectWindow::catalogueChanged, &dialog, changed);
     dialog.exec();
 }

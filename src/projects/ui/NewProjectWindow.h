@@ -16,18 +16,12 @@ public:
     explicit NewProjectWindow(QWidget* parent = nullptr);
     ~NewProjectWindow() override;
 
-    // The command behind 添加按钮 and "&A.添加项目": the window, modal; `changed` runs after each project
-    // added. With a package path and a name (a file dropped on the list) the window opens with both boxes
-    // filled.
-    static void addProjects(QWidget* parent, const std::function<void()>& changed, const QString& packagePath = {},
-                            const QString& name = {});
+    // The command behind 添加按钮 and "&A.添加项目": the window, modal, open for one project after another. With
+    // a package path and a name (a file dropped on the list) the window opens with both boxes filled.
+    static void addProjects(QWidget* parent, const QString& packagePath = {}, const QString& name = {});
 
     // Fills 文件包编辑框 and 名称编辑框; the rest of the window stays as it opened.
     void prefill(const QString& packagePath, const QString& name);
-
-Q_SIGNALS:
-    // A project was added; the list shows it at once while the window stays open for the next one.
-    void catalogueChanged();
 
 private:
     void confirm();

@@ -39,9 +39,8 @@ bool purgeWithProgress(QWidget* parent, const QStringList& ids)
 
 } // namespace
 
-TrashWindow::TrashWindow(QWidget* parent, std::function<void()> changed)
+TrashWindow::TrashWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_changed(std::move(changed))
 {
     named(this, u"TrashWindow"_s);
     setWindowTitle(u"回收站"_s);
@@ -163,16 +162,11 @@ void TrashWindow::restoreSelected()
     }
 
     QList<Outcome> refusals;
-    bool restored = false;
     for (const Outcome outcome : std::as_const(outcomes)) {
-        if (outcome == Outcome::Restored || outcome == Outcome::Failed)
-            restored = true;
         if (outcome != Outcome::Restored && outcome != Outcome::Gone && !refusals.contains(outcome))
             refusals.append(outcome);
     }
     refresh();
-    if (restored && m_changed)
-        m_changed();
     // One message for each kind of refusal, however many entries it held back.
     for (const Outcome outcome : std::as_const(refusals)) {
         switch (outcome) {
@@ -231,9 +225,9 @@ void TrashWindow::emptyTrash()
         Prompt::error(this, u"清空回收站失败！"_s);
 }
 
-void TrashWindow::showTrash(QWidget* parent, const std::function<void()>& changed)
+void TrashWindow::showTrash(QWidget* parent)
 {
-    TrashWindow window(parent, changed);
+    TrashWindow window(parent);
     window.exec();
 }
 

@@ -17,10 +17,10 @@ class TrashWindow : public QDialog
     Q_OBJECT
 
 public:
-    explicit TrashWindow(QWidget* parent = nullptr, std::function<void()> changed = {});
+    explicit TrashWindow(QWidget* parent = nullptr);
 
-    // The command behind "回收站": the window, modal; `changed` runs whenever a project came back.
-    static void showTrash(QWidget* parent, const std::function<void()>& changed);
+    // The command behind "回收站": the window, modal.
+    static void showTrash(QWidget* parent);
 
     // At the start: names the entries deleted longer ago than the trash keeps them and removes them when the user
     // says so. A clock that cannot be trusted offers none.
@@ -35,7 +35,6 @@ private:
     void purgeSelected();
     void emptyTrash();
 
-    std::function<void()> m_changed;
     QLabel* m_label;
     QTreeWidget* m_entries;
     QPushButton* m_purgeButton;

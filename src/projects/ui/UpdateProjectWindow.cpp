@@ -51,11 +51,10 @@ UpdateProjectWindow::UpdateProjectWindow(int recordNumber, QWidget* parent)
     speakAsSeen(this);
 }
 
-void UpdateProjectWindow::edit(int recordNumber, QWidget* parent, const std::function<void()>& changed)
+void UpdateProjectWindow::edit(int recordNumber, QWidget* parent)
 {
     UpdateProjectWindow dialog(recordNumber, parent);
-    if (dialog.exec() == QDialog::Accepted)
-        changed();
+    dialog.exec();
 }
 
 void UpdateProjectWindow::load()

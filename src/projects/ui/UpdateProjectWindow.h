@@ -18,9 +18,8 @@ public:
     explicit UpdateProjectWindow(int recordNumber, QWidget* parent = nullptr);
     ~UpdateProjectWindow() override;
 
-    // The command behind 更新按钮 and "&P.更新": the window, modal; `changed` runs once the project was
-    // updated.
-    static void edit(int recordNumber, QWidget* parent, const std::function<void()>& changed);
+    // The command behind 更新按钮 and "&P.更新": the window, modal.
+    static void edit(int recordNumber, QWidget* parent);
 
 private:
     void load();

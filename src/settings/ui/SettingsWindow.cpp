@@ -4,7 +4,7 @@
 #include "app/AppSettings.h"
 #include "app/LoginPassword.h"
 #include "execution/ExecutionPaths.h"
-#include "execution/ui/ExecutedProjectsWindow.h"
+#include "execution/WorkInProgress.h"
 #include "settings/ProjectTypes.h"
 #include "settings/ui/ColourButton.h"
 #include "settings/ui/NewTypeWindow.h"
@@ -157,7 +157,7 @@ void SettingsWindow::fillFromSettings()
     m_historyVersions->setValue(settings.readLimit(SettingsKeys::kHistoryVersions));
     m_historyMegabytes->setValue(settings.readLimit(SettingsKeys::kHistoryMegabytes));
     // The work in progress lives below the execution directory; it must not move away from under it.
-    if (ExecutedProjectsWindow::instance()) {
+    if (!WorkInProgress::instance().isEmpty()) {
         m_executionDir->setEnabled(false);
         m_browseExecutionDir->setEnabled(false);
     }
@@ -198,7 +198,7 @@ void SettingsWindow::restoreDefaults()
     m_manualNumbering->setChecked(SettingsKeys::kManualNumbering.defaultFlag());
     m_title->setText(defaultTitle());
     m_background->setText(SettingsKeys::kBackground.defaultValue());
-    if (!ExecutedProjectsWindow::instance())
+    if (WorkInProgress::instance().isEmpty())
         m_executionDir->setText(ExecutionPaths::defaultExecutionDir());
     m_textColour->setColour(defaultColour(SettingsKeys::kTextColour));
     m_textBackColour->setColour(defaultColour(SettingsKeys::kTextBackColour));

@@ -30,29 +30,27 @@ int requireTool(int record, QWidget* parent, const QString& warning)
     return record > 0 ? record : 0;
 }
 
-void runEditor(int record, QWidget* parent, const Changed& changed)
+void runEditor(int record, QWidget* parent)
 {
     ToolEditorWindow editor(record, parent);
-    if (changed)
-        QObject::connect(&editor, &ToolEditorWindow::catalogueChanged, &editor, changed);
     editor.exec();
 }
 
 } // namespace
 
-void addTools(QWidget* parent, const Changed& changed)
+void addTools(QWidget* parent)
 {
-    runEditor(0, parent, changed);
+    runEditor(0, parent);
 }
 
-void editTool(int record, QWidget* parent, const Changed& changed)
+void editTool(int record, QWidget* parent)
 {
     if (requireTool(record, parent, u"请选择您要编辑的工具或资源！"_s) == 0)
         return;
-    runEditor(record, parent, changed);
+    runEditor(record, parent);
 }
 
-void deleteTools(const QList<int>& records, QWidget* parent, const Changed& changed)
+void deleteTools(const QList<int>& records, QWidget* parent)
 {
     if (records.isEmpty()) {
         Prompt::warning(parent, u"请选择您要删除的工具或资源！"_s);
@@ -61,8 +59,6 @@ void deleteTools(const QList<int>& records, QWidget* parent, const Changed& chan
     if (!Prompt::question(parent, u"您确定要删除所选定的工具或资源吗？"_s))
         return;
     ToolTable::removeRecords(records);
-    if (changed)
-        changed();
 }
 
 void viewNote(int record, QWidget* parent)

@@ -87,7 +87,6 @@ void ToolEditorWindow::confirm()
         Prompt::error(this, u"添加工具或资源失败!"_s);
         return;
     }
-    Q_EMIT catalogueChanged();
     if (m_record > 0) {
         accept();
         return;

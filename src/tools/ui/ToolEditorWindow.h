@@ -15,10 +15,6 @@ public:
     // recordNumber 0 opens the editor to add; a record number opens it to edit that record.
     explicit ToolEditorWindow(int recordNumber = 0, QWidget* parent = nullptr);
 
-Q_SIGNALS:
-    // A tool was added or changed; the list shows it at once.
-    void catalogueChanged();
-
 private:
     void chooseProgram();
     void confirm();

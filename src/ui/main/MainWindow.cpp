@@ -5,6 +5,7 @@
 #include "app/ListAppearance.h"
 #include "backup/ui/BackupWindow.h"
 #include "execution/StrandedWork.h"
+#include "execution/WorkInProgress.h"
 #include "execution/ui/ExecuteCommand.h"
 #include "execution/ui/ExecutedProjectsWindow.h"
 #include "platform/Clock.h"
@@ -19,6 +20,7 @@
 #include "projects/ui/TrashWindow.h"
 #include "projects/ui/UpdateProjectWindow.h"
 #include "settings/ui/SettingsWindow.h"
+#include "store/CatalogueNotice.h"
 #include "tools/ui/ToolCommands.h"
 #include "tools/ui/ToolPage.h"
 #include "ui/common/Naming.h"
@@ -67,7 +69,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_content->setGeometry(160, 8, 448, 432);
     m_listPage = new ProjectListPage;
     m_projects = m_listPage->list();
-    m_textPage = new TextPage(m_projects);
+    m_textPage = new TextPage;
     m_toolPage = new ToolPage;
     m_content->addTab(m_listPage, u"程序列表"_s);
     m_content->addTab(m_textPage, u"辅助项目"_s);
@@ -83,6 +85,8 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // The pages still write what was typed while they go, after this window has stopped being one.
+    CatalogueNotice::instance().disconnect(this);
     saveWindowState();
 }
 
@@ -128,16 +132,9 @@ void MainWindow::applyListAppearance()
 
 void MainWindow::listWork(const QStringList& lines)
 {
-    QStringList work = lines;
-    work.removeAll(QString());
-    if (work.isEmpty())
-        return;
-    ExecutedProjectsWindow* panel = ExecutedProjectsWindow::instance();
-    if (!panel) {
-        panel = ExecutedProjectsWindow::open(this);
-        connect(panel, &ExecutedProjectsWindow::catalogueChanged, this, &MainWindow::catalogueChanged);
-    }
-    panel->appendLines(work);
+    WorkInProgress::instance().add(lines);
+    if (!WorkInProgress::instance().isEmpty())
+        ExecutedProjectsWindow::open(this);
 }
 
 namespace {
@@ -147,7 +144,7 @@ enum class Needs {
     Nothing,
     Project,   // the selected project's record, checked to hold it still
     Projects,  // every selected project's record, checked alike
-    ShownText, // the text page finds the project itself; a selected one is checked first all the same
+    ShownText, // the selected project, or none: the text page says so itself once its caption changed
     Tool,      // a selected tool, which the tool command finds itself
 };
 
@@ -175,22 +172,23 @@ void MainWindow::bindCommands()
 {
     const NavigationBar::Commands& buttons = m_navigation->commands();
     const auto showText = [this](ProjectTexts::Mode mode) {
-        return [this, mode](const QList<int>&) { m_textPage->showTextField(mode); };
+        return [this, mode](const QList<int>& records) { m_textPage->showTextField(records.first(), mode); };
     };
     const std::vector<Command> commands = {
         {m_menus->addProject, buttons.addProject, Needs::Nothing,
-         [this](const QList<int>&) { NewProjectWindow::addProjects(this, catalogueNotice()); }},
+         [this](const QList<int>&) { NewProjectWindow::addProjects(this); }},
         {m_menus->deleteProject, buttons.deleteProject, Needs::Projects,
-         [this](const QList<int>& records) { DeleteProjectWindow::deleteProjects(records, this, catalogueNotice()); }},
+         [this](const QList<int>& records) { DeleteProjectWindow::deleteProjects(records, this); }},
         {m_menus->execute, buttons.execute, Needs::Project,
          [this](const QList<int>& records) { executeProject(records.first()); }},
         {m_menus->update, buttons.update, Needs::Project,
-         [this](const QList<int>& records) { UpdateProjectWindow::edit(records.first(), this, catalogueNotice()); }},
+         [this](const QList<int>& records) { UpdateProjectWindow::edit(records.first(), this); }},
         {m_menus->exportProject, buttons.exportProject, Needs::Project,
          [this](const QList<int>& records) { exportProject(records.first(), this); }},
         {m_menus->history, nullptr, Needs::Project,
-         [this](const QList<int>& records) { HistoryWindow::showHistory(records.first(), this, catalogueNotice()); }},
-        {m_menus->details, buttons.details, Needs::ShownText, [this](const QList<int>&) { m_textPage->showDetails(); }},
+         [this](const QList<int>& records) { HistoryWindow::showHistory(records.first(), this); }},
+        {m_menus->details, buttons.details, Needs::ShownText,
+         [this](const QList<int>& records) { m_textPage->showDetails(records.first()); }},
         {m_menus->designPlan, buttons.designPlan, Needs::ShownText, showText(ProjectTexts::DesignPlan)},
         {m_menus->bugReport, buttons.bugReport, Needs::ShownText, showText(ProjectTexts::BugReport)},
         {m_menus->upgradeHistory, buttons.upgradeHistory, Needs::ShownText, showText(ProjectTexts::UpgradeHistory)},
@@ -207,32 +205,27 @@ void MainWindow::bindCommands()
              m_content->setCurrentIndex(ToolListTab);
          }},
         {m_menus->addTool, m_toolPage->addButton(), Needs::Nothing,
-         [this](const QList<int>&) { ToolCommands::addTools(this, toolsChanged()); }},
+         [this](const QList<int>&) { ToolCommands::addTools(this); }},
         {m_menus->editTool, m_toolPage->editButton(), Needs::Nothing,
-         [this](const QList<int>&) {
-             ToolCommands::editTool(m_toolPage->currentRecordNumber(), this, toolsChanged());
-         }},
+         [this](const QList<int>&) { ToolCommands::editTool(m_toolPage->currentRecordNumber(), this); }},
         {m_menus->deleteTool, m_toolPage->deleteButton(), Needs::Tool,
-         [this](const QList<int>&) {
-             ToolCommands::deleteTools(m_toolPage->selectedRecordNumbers(), this, toolsChanged());
-         }},
+         [this](const QList<int>&) { ToolCommands::deleteTools(m_toolPage->selectedRecordNumbers(), this); }},
         {m_menus->viewNote, m_toolPage->noteButton(), Needs::Tool,
          [this](const QList<int>&) { ToolCommands::viewNote(m_toolPage->currentRecordNumber(), this); }},
         {m_menus->showPath, nullptr, Needs::Nothing,
          [this](const QList<int>&) { ToolCommands::showPath(m_toolPage->currentRecordNumber(), this); }},
         {m_menus->checkData, buttons.checkData, Needs::Nothing,
          [this](const QList<int>&) { CatalogueCheckWindow::checkCatalogue(this); }},
-        {m_menus->trash, buttons.trash, Needs::Nothing,
-         [this](const QList<int>&) { TrashWindow::showTrash(this, catalogueNotice()); }},
+        {m_menus->trash, buttons.trash, Needs::Nothing, [this](const QList<int>&) { TrashWindow::showTrash(this); }},
         {nullptr, buttons.wizard, Needs::Nothing, [this](const QList<int>&) { DesignWizardWindow::open(this); }},
         {nullptr, buttons.settings, Needs::Nothing,
          [this](const QList<int>&) {
              SettingsWindow::edit(this);
+             // The list is drawn again in its new look; a change of the types told the list itself.
              applyListAppearance();
-             Q_EMIT catalogueChanged();
+             m_projects->loadProjectList();
          }},
-        {nullptr, buttons.database, Needs::Nothing,
-         [this](const QList<int>&) { BackupWindow::backUpOrRestore(this, catalogueNotice()); }},
+        {nullptr, buttons.database, Needs::Nothing, [this](const QList<int>&) { BackupWindow::backUpOrRestore(this); }},
         {nullptr, buttons.help, Needs::Nothing,
          [](const QList<int>&) { Prompt::openWithShell(AppDir::filePath(u"Tallyra使用帮助文档.doc"_s)); }},
         {nullptr, buttons.about, Needs::Nothing,
@@ -261,8 +254,10 @@ void MainWindow::bindCommands()
                         run(records);
                     break;
                 case Needs::ShownText:
-                    if (m_projects->selectedRecordNumber() == 0 || m_projects->takeSelectedProject())
-                        run({});
+                    if (m_projects->selectedRecordNumber() == 0)
+                        run({0}); // the page says so once its caption shows what was asked for
+                    else if (const int record = m_projects->takeSelectedProject())
+                        run({record});
                     break;
                 case Needs::Nothing:
                 case Needs::Tool:
@@ -286,12 +281,18 @@ void MainWindow::bindCommands()
     connect(m_projects, &ProjectListView::packagesDropped, this, [this](const QStringList& paths) {
         whenIdle([&] {
             for (const QString& path : paths)
-                NewProjectWindow::addProjects(this, catalogueNotice(), path, DroppedPackage::suggestedName(path));
+                NewProjectWindow::addProjects(this, path, DroppedPackage::suggestedName(path));
         });
     });
     // A double click anywhere in the list runs execute, which warns when no project is selected.
     connect(m_projects, &ProjectListView::listDoubleClicked, m_menus->execute, &QAction::trigger);
-    connect(this, &MainWindow::catalogueChanged, m_projects, &ProjectListView::loadProjectList);
+    // The tables tell every change, whichever command or window made it.
+    connect(&CatalogueNotice::instance(), &CatalogueNotice::projectsChanged, this, &MainWindow::projectsChanged);
+    connect(&CatalogueNotice::instance(), &CatalogueNotice::toolsChanged, m_toolPage, &ToolPage::loadToolList);
+    connect(m_content, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == ProjectListTab && std::exchange(m_listStale, false))
+            m_projects->loadProjectList();
+    });
 
     connect(m_navigation, &NavigationBar::projectListRequested, this,
             [this] { m_content->setCurrentIndex(ProjectListTab); });
@@ -317,14 +318,15 @@ void MainWindow::bindCommands()
     });
 }
 
-std::function<void()> MainWindow::toolsChanged()
+void MainWindow::projectsChanged()
 {
-    return [this] { m_toolPage->loadToolList(); };
-}
-
-std::function<void()> MainWindow::catalogueNotice()
-{
-    return [this] { Q_EMIT catalogueChanged(); };
+    // Each keystroke on the text page writes its project; the list, hidden meanwhile, is filled once when it shows.
+    if (m_content->currentIndex() != ProjectListTab) {
+        m_listStale = true;
+        return;
+    }
+    m_listStale = false;
+    m_projects->loadProjectList();
 }
 
 void MainWindow::executeProject(int record)

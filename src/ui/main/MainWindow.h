@@ -50,8 +50,6 @@ public:
 Q_SIGNALS:
     // The window has been closed (退出, the close box, the system ending the program); the program ends.
     void closed();
-    // A command changed the catalogue: the project list is filled again.
-    void catalogueChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -64,9 +62,7 @@ private:
     void saveWindowState();
     void arrange(int arrangement);
     void whenIdle(const std::function<void()>& command);
-    std::function<void()> catalogueNotice();
-    // What the tool commands call after a change: the tool list is filled again.
-    std::function<void()> toolsChanged();
+    void projectsChanged();
     void executeProject(int record);
     void showContextMenu(QMenu* menu, const QList<QAction*>& selectionEntries, bool selected,
                          const QPoint& globalPosition);
@@ -81,6 +77,7 @@ private:
     MainMenus* m_menus;
     QList<QAction*> m_projectSelectionEntries;
     QList<QAction*> m_toolSelectionEntries;
+    bool m_listStale = false; // the catalogue changed while the list was not shown
     bool m_stateSaved = false;
     bool m_ending = false;
 };

@@ -2,11 +2,11 @@
 
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
+#include "projects/ProjectCatalogue.h"
 #include "ui/common/EditorText.h"
 #include "ui/common/Naming.h"
 #include "ui/common/Prompt.h"
 #include "ui/common/TabPage.h"
-#include "ui/main/ProjectListView.h"
 #include "views/DetailsReport.h"
 
 #include <QCoreApplication>
@@ -43,9 +43,8 @@ QString captionOf(ProjectTexts::Mode mode)
 
 } // namespace
 
-TextPage::TextPage(ProjectListView* projects, QWidget* parent)
+TextPage::TextPage(QWidget* parent)
     : QWidget(parent)
-    , m_projects(projects)
 {
     named(this, u"TextView"_s);
     m_caption = named(new QLabel(u"设计规划："_s, this), u"透明标签1"_s);
@@ -87,16 +86,33 @@ void TextPage::fill(const QString& text)
     m_filling = false;
 }
 
-void TextPage::showTextField(ProjectTexts::Mode mode)
+namespace {
+
+bool requireProject(int record, QWidget* page)
+{
+    if (record > 0)
+        return true;
+    Prompt::warning(page->window(), u"请选择您要操作的项目！"_s);
+    return false;
+}
+
+QString listCaptionOf(int record)
+{
+    const ProjectRecord project = ProjectCatalogue::readProject(record);
+    return project.name + u' ' + project.version;
+}
+
+} // namespace
+
+void TextPage::showTextField(int record, ProjectTexts::Mode mode)
 {
     // The box is about to show another text; one that could not be written stays on screen instead.
     if (!savePendingText())
         return;
     m_editor->setReadOnly(false);
     setCaption(captionOf(mode));
-    if (!m_projects->requireSelectedProject())
+    if (!requireProject(record, this))
         return;
-    const int record = m_projects->selectedRecordNumber();
     const ProjectTexts::Text text = ProjectTexts::read(record, mode);
     if (text.outcome != ProjectTexts::Outcome::Done) {
         // The box still holds the last project's text; a new mode now would save it into the wrong field.
@@ -106,17 +122,19 @@ void TextPage::showTextField(ProjectTexts::Mode mode)
     m_mode = mode;
     m_record = record;
     m_number = text.number;
+    m_listCaption = listCaptionOf(record);
     fill(editorText(text.text));
     Q_EMIT showRequested();
 }
 
-void TextPage::showDetails()
+void TextPage::showDetails(int record)
 {
-    if (!savePendingText() || !m_projects->requireSelectedProject())
+    if (!savePendingText() || !requireProject(record, this))
         return;
     m_mode = ProjectTexts::Details;
+    m_listCaption = listCaptionOf(record);
     Q_EMIT showRequested();
-    fill(editorText(DetailsReport::build(m_projects->selectedRecordNumber())));
+    fill(editorText(DetailsReport::build(record)));
     m_editor->setReadOnly(true);
     setCaption(captionOf(ProjectTexts::Details));
 }
@@ -172,7 +190,7 @@ QString TextPage::proposedFileName() const
     QString shown = m_caption->text();
     if (shown.endsWith(u'：'))
         shown.chop(1);
-    return m_projects->selectedCaption() + u' ' + shown;
+    return m_listCaption + u' ' + shown;
 }
 
 void TextPage::writeToFile()

@@ -6,20 +6,19 @@
 #include <QTimer>
 #include <QWidget>
 
-class ProjectListView;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
 // Page "辅助项目" of the content tab: one project text (design plan, defect report, upgrade history), edited in
 // place and saved as soon as typing pauses, or the read-only details report; with a way back to the project list and a
-// write-out to a text file. The page acts on the project selected in `projects`.
+// write-out to a text file. The page acts on the record its command gives it, as every project command does.
 class TextPage : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TextPage(ProjectListView* projects, QWidget* parent = nullptr);
+    explicit TextPage(QWidget* parent = nullptr);
     ~TextPage() override;
 
     QLabel* caption() const { return m_caption; }
@@ -27,15 +26,16 @@ public:
     QPushButton* backButton() const { return m_back; }
     QPushButton* writeButton() const { return m_write; }
 
-    // The commands of 步骤规划, BUG报告 and 升级历史 (a text mode), and of 详细信息.
-    void showTextField(ProjectTexts::Mode mode);
-    void showDetails();
+    // The commands of 步骤规划, BUG报告 and 升级历史 (a text mode), and of 详细信息, on the selected project's
+    // record; 0 when none is selected, which the page says once its caption shows what was asked for.
+    void showTextField(int recordNumber, ProjectTexts::Mode mode);
+    void showDetails(int recordNumber);
 
     // `TextViewMode`: what the page shows; `viewRecordNumber`: the record whose text it edits.
     ProjectTexts::Mode textViewMode() const { return m_mode; }
     int viewRecordNumber() const { return m_record; }
 
-    // The name "写到文件" proposes: the selected project's caption and what the page shows.
+    // The name "写到文件" proposes: the shown project's caption in the list and what the page shows.
     QString proposedFileName() const;
 
     // Writes a change not yet saved; false when the table could not be written (the text stays in the box).
@@ -60,7 +60,6 @@ private:
     void writeToFile();
     void backToList();
 
-    ProjectListView* m_projects;
     QLabel* m_caption;
     QPlainTextEdit* m_editor;
     QPushButton* m_back;
@@ -68,7 +67,8 @@ private:
 
     ProjectTexts::Mode m_mode = ProjectTexts::DesignPlan;
     int m_record = 0;
-    QString m_number; // the project m_record held when its text was shown
+    QString m_number;      // the project m_record held when its text was shown
+    QString m_listCaption; // of the project shown, as the list names it
     bool m_filling = false;
 
     // A save writes the whole text and waits for the disk, so keystrokes are not saved one by one: the text
