@@ -6,7 +6,11 @@
 #include "app/LoginPassword.h"
 #include "execution/WorkInProgress.h"
 #include "platform/TextCodec.h"
+#include "projects/PackageHistory.h"
+#include "projects/ProjectRules.h"
+#include "projects/ProjectTrash.h"
 #include "settings/ProjectTypes.h"
+#include "settings/ui/CleanUpWindow.h"
 #include "settings/ui/ColourButton.h"
 #include "settings/ui/NewTypeWindow.h"
 #include "settings/ui/SettingsWindow.h"
@@ -157,6 +161,8 @@ private Q_SLOTS:
     void choosePicture_only32By32Accepted();
     void createType_severalInARow_thenIncomplete();
     void deleteType_lastRefusedOthersAsked_projectIconsFollowTheRecords();
+    void cleanUp_removesWhatTheUserChoseAndShowsTheRoomLeft_data();
+    void cleanUp_removesWhatTheUserChoseAndShowsTheRoomLeft();
 
 private:
     std::unique_ptr<AppFixture> m_fixture;
@@ -578,6 +584,63 @@ void SettingsTest::deleteType_lastRefusedOthersAsked_projectIconsFollowTheRecord
     QCOMPARE(m_fixture->prompt.lastText(), u"您至少要保留一个项目类型！"_s);
     QCOMPARE(m_fixture->prompt.lastForm(), Prompt::Form::Plain);
     QCOMPARE(typeNames().size(), 1);
+}
+
+void SettingsTest::cleanUp_removesWhatTheUserChoseAndShowsTheRoomLeft_data()
+{
+    QTest::addColumn<bool>("history");
+    QTest::addColumn<bool>("trash");
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("roomLeft");
+    QTest::newRow("the history") << true << false << true << u"历史版本 0 KB，回收站 3 KB"_s;
+    QTest::newRow("the trash") << false << true << true << u"历史版本 2 KB，回收站 0 KB"_s;
+    QTest::newRow("both") << true << true << true << u"历史版本 0 KB，回收站 0 KB"_s;
+    QTest::newRow("said no") << true << true << false << u"历史版本 2 KB，回收站 3 KB"_s;
+}
+
+void SettingsTest::cleanUp_removesWhatTheUserChoseAndShowsTheRoomLeft()
+{
+    QFETCH(bool, history);
+    QFETCH(bool, trash);
+    QFETCH(bool, yes);
+    QFETCH(QString, roomLeft);
+    for (const QString& number : {u"P1"_s, u"P2"_s}) {
+        QVERIFY(CatalogBuilder::addProject({number, number}));
+        m_fixture->app.writeFile(u"data/"_s + number + u".fd1"_s, QByteArray(1500, 'p'));
+    }
+    for (int i = 0; i < 2; ++i) {
+        const QString kept = m_fixture->app.writeFile(u"v%1.zip"_s.arg(i), QByteArray(700 + i, 'v'));
+        QVERIFY(!PackageHistory::keepFileInto(kept, PackageHistory::folderOf(u"P1"_s), PackageHistory::Cause::Update,
+                                              u"zip"_s)
+                     .isEmpty());
+        m_fixture->clockTime = m_fixture->clockTime.addSecs(1);
+    }
+    QCOMPARE(ProjectRules::deleteProjects({2}, true), 1);
+
+    SettingsWindow window{QString()};
+    auto* room = child<QLabel>(&window, u"占用标签"_s);
+    QCOMPARE(room->text(), u"历史版本 2 KB，回收站 3 KB"_s);
+    whenModal<CleanUpWindow>([&](CleanUpWindow* cleanUp) {
+        QCOMPARE(child<QCheckBox>(cleanUp, u"历史选择框"_s)->text(), u"全部历史版本（2 KB，2 个版本）"_s);
+        QCOMPARE(child<QCheckBox>(cleanUp, u"回收站选择框"_s)->text(), u"回收站中的全部项目（3 KB，1 个项目）"_s);
+        QVERIFY(!child<QPushButton>(cleanUp, u"确定按钮"_s)->isEnabled());
+        child<QCheckBox>(cleanUp, u"历史选择框"_s)->setChecked(history);
+        child<QCheckBox>(cleanUp, u"回收站选择框"_s)->setChecked(trash);
+        m_fixture->prompt.queueAnswer(yes ? Prompt::Answer::Yes : Prompt::Answer::No);
+        child<QPushButton>(cleanUp, u"确定按钮"_s)->click();
+        if (!yes)
+            child<QPushButton>(cleanUp, u"取消按钮"_s)->click();
+    });
+    child<QPushButton>(&window, u"清理按钮"_s)->click();
+
+    QStringList said{u"所选内容删除后无法恢复，确定要删除吗？"_s};
+    if (yes)
+        said.append(u"清理完成！"_s);
+    QCOMPARE(m_fixture->prompt.texts(), said);
+    QCOMPARE(room->text(), roomLeft);
+    QCOMPARE(PackageHistory::versions(u"P1"_s).size(), history && yes ? 0 : 2);
+    QCOMPARE(ProjectTrash::entries().size(), trash && yes ? 0 : 1);
+    QCOMPARE(CatalogBuilder::allProjects().size(), 1); // the catalogue itself is never touched
 }
 
 QTEST_MAIN(SettingsTest)

@@ -6,6 +6,7 @@
 #include "execution/ExecutionPaths.h"
 #include "execution/WorkInProgress.h"
 #include "settings/ProjectTypes.h"
+#include "settings/ui/CleanUpWindow.h"
 #include "settings/ui/ColourButton.h"
 #include "settings/ui/NewTypeWindow.h"
 #include "store/DefaultTypeTable.h"
@@ -51,7 +52,7 @@ SettingsWindow::SettingsWindow(const QString& currentTitle, QWidget* parent)
 {
     named(this, u"SettingsWindow"_s);
     setWindowTitle(u"系统设置"_s);
-    setFixedSize(401, 489);
+    setFixedSize(401, 541);
 
     auto* basic = placed(new QGroupBox(u"基本配置"_s, this), u"分组框1"_s, QRect(6, 5, 384, 211));
     QLabel* titleLabel = label(basic, u"透明标签1"_s, u"程序标题："_s, QRect(15, 14, 70, 24));
@@ -98,8 +99,12 @@ SettingsWindow::SettingsWindow(const QString& currentTitle, QWidget* parent)
     m_historyMegabytes->setRange(1, 1024 * 1024);
     m_historyMegabytes->setSuffix(u" MB"_s);
 
-    auto* defaults = placed(new QPushButton(u"默  认"_s, this), u"默认按钮"_s, QRect(7, 422, 104, 32));
-    auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(287, 422, 104, 32));
+    auto* room = placed(new QGroupBox(u"占用空间"_s, this), u"分组框4"_s, QRect(6, 421, 384, 48));
+    m_room = label(room, u"占用标签"_s, QString(), QRect(15, 18, 280, 22));
+    auto* cleanUp = placed(new QPushButton(u"清理..."_s, room), u"清理按钮"_s, QRect(300, 17, 72, 24));
+
+    auto* defaults = placed(new QPushButton(u"默  认"_s, this), u"默认按钮"_s, QRect(7, 474, 104, 32));
+    auto* ok = placed(new QPushButton(u"确  定"_s, this), u"确定按钮"_s, QRect(287, 474, 104, 32));
     ok->setDefault(true);
 
     labelFor(titleLabel, m_title);
@@ -123,13 +128,29 @@ SettingsWindow::SettingsWindow(const QString& currentTitle, QWidget* parent)
     connect(deleteType, &QPushButton::clicked, this, &SettingsWindow::deleteType);
     connect(defaults, &QPushButton::clicked, this, &SettingsWindow::restoreDefaults);
     connect(ok, &QPushButton::clicked, this, &SettingsWindow::confirm);
+    connect(cleanUp, &QPushButton::clicked, this, &SettingsWindow::cleanUp);
 
     m_title->setText(currentTitle);
     fillFromSettings();
     backgroundPathChanged(); // an empty path sends no change
     connect(m_types, &QComboBox::currentIndexChanged, this, &SettingsWindow::showTypePicture);
     refillTypes();
+    showRoom();
     speakAsSeen(this);
+}
+
+void SettingsWindow::showRoom()
+{
+    m_measured = DataRoom::measure();
+    m_room->setText(u"历史版本 %1，回收站 %2"_s.arg(DataRoom::sizeText(m_measured.historyBytes),
+                                                    DataRoom::sizeText(m_measured.trashBytes)));
+}
+
+void SettingsWindow::cleanUp()
+{
+    CleanUpWindow window(m_measured, this);
+    window.exec();
+    showRoom();
 }
 
 void SettingsWindow::edit(QWidget* parent)

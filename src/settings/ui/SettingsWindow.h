@@ -1,5 +1,7 @@
 #pragma once
 
+#include "projects/DataRoom.h"
+
 #include <QDialog>
 
 class ColourButton;
@@ -38,6 +40,9 @@ private:
     void newType();
     void deleteType();
     void refillTypes();
+    // The room the history and the trash take, under the limits above.
+    void showRoom();
+    void cleanUp();
 
     QLineEdit* m_title;
     QCheckBox* m_importOptional;
@@ -54,4 +59,6 @@ private:
     QCheckBox* m_tiled;
     QSpinBox* m_historyVersions;
     QSpinBox* m_historyMegabytes;
+    QLabel* m_room;
+    DataRoom::Room m_measured;
 };
