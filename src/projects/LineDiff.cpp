@@ -14,7 +14,7 @@ namespace LineDiff {
 namespace {
 
 // Beyond this many differing lines the search for the shortest change stops (its memory grows with the square of
-// it) and the lines between the common start and end are shown as removed, then added.
+// it); the texts are then cut at the lines each holds once, and the pieces between are searched on their own.
 constexpr int kMaxEdits = 4000;
 
 // Myers' greedy search over line ids: the removed (true) and added lines of the shortest edit between a and b, as
@@ -81,6 +81,64 @@ std::optional<std::vector<Step>> shortestEdit(const std::vector<int>& a, const s
     return steps;
 }
 
+// The steps from a to b: the shortest where it is found within kMaxEdits, otherwise the lines that occur once in
+// each text and stand in the same order in both are kept, and the pieces between them are compared the same way.
+// Pieces with no such line are shown removed, then added.
+std::vector<Step> editOf(const std::vector<int>& a, const std::vector<int>& b)
+{
+    if (std::optional<std::vector<Step>> shortest = shortestEdit(a, b))
+        return std::move(*shortest);
+    QHash<int, std::pair<int, int>> count; // per line id: occurrences in a, in b
+    QHash<int, int> inB;                   // per line id: its (last) position in b
+    for (const int id : a)
+        ++count[id].first;
+    for (int j = 0; j < int(b.size()); ++j) {
+        ++count[b[j]].second;
+        inB[b[j]] = j;
+    }
+    // Unique lines as (position in a, position in b), in the order of a; the longest run rising in b (patience sort).
+    std::vector<std::pair<int, int>> unique;
+    for (int i = 0; i < int(a.size()); ++i) {
+        if (count.value(a[i]) == std::pair(1, 1))
+            unique.emplace_back(i, inB.value(a[i]));
+    }
+    std::vector<int> tails;                     // index into unique of the smallest end of a run of each length
+    std::vector<int> before(unique.size(), -1); // the previous element of the run through each one
+    for (int u = 0; u < int(unique.size()); ++u) {
+        const auto place = std::lower_bound(tails.begin(), tails.end(), unique[u].second,
+                                            [&unique](int t, int j) { return unique[t].second < j; });
+        if (place != tails.begin())
+            before[u] = *(place - 1);
+        if (place == tails.end())
+            tails.push_back(u);
+        else
+            *place = u;
+    }
+    std::vector<Step> steps;
+    if (tails.empty()) {
+        steps.assign(a.size(), Step::Remove);
+        steps.insert(steps.end(), b.size(), Step::Add);
+        return steps;
+    }
+    std::vector<std::pair<int, int>> anchors;
+    for (int u = tails.back(); u >= 0; u = before[u])
+        anchors.push_back(unique[u]);
+    std::reverse(anchors.begin(), anchors.end());
+    anchors.emplace_back(int(a.size()), int(b.size())); // the end, as one more anchor that is no line
+    int x = 0;
+    int y = 0;
+    for (const auto& [i, j] : anchors) {
+        const std::vector<Step> piece =
+            editOf(std::vector<int>(a.begin() + x, a.begin() + i), std::vector<int>(b.begin() + y, b.begin() + j));
+        steps.insert(steps.end(), piece.begin(), piece.end());
+        if (i < int(a.size()))
+            steps.push_back(Step::Same);
+        x = i + 1;
+        y = j + 1;
+    }
+    return steps;
+}
+
 } // namespace
 
 QList<Line> compare(const QStringList& before, const QStringList& after)
@@ -109,11 +167,7 @@ QList<Line> compare(const QStringList& before, const QStringList& after)
     };
     const std::vector<int> a = idsOf(before, head, n - tail);
     const std::vector<int> b = idsOf(after, head, m - tail);
-    std::optional<std::vector<Step>> steps = shortestEdit(a, b);
-    if (!steps) {
-        steps.emplace(a.size(), Step::Remove);
-        steps->insert(steps->end(), b.size(), Step::Add);
-    }
+    const std::vector<Step> steps = editOf(a, b);
     int x = head;
     int y = head;
     // Within one change the removed lines are shown first, whatever order the search found them in.
@@ -125,7 +179,7 @@ QList<Line> compare(const QStringList& before, const QStringList& after)
         removed.clear();
         added.clear();
     };
-    for (const Step step : *steps) {
+    for (const Step step : steps) {
         switch (step) {
         case Step::Same:
             flush();

@@ -51,6 +51,17 @@ private Q_SLOTS:
             << TextCodec::encode(u"界面\r\n旧行\r\n"_s) << u"界面\n新行\n"_s.toUtf8()
             << u" 界面 1/1|-旧行 2/0|+新行 0/2"_s;
         QTest::newRow("binary") << "a\nb\n"_ba << QByteArray("a\0b", 3) << QString();
+
+        // Too many changes for the shortest search: the lines each text holds once still stand side by side.
+        QByteArray before;
+        QByteArray after;
+        QStringList expected;
+        for (int i = 1; i <= 3000; ++i) {
+            before += "k" + QByteArray::number(i) + "\nold\n";
+            after += "k" + QByteArray::number(i) + "\nnew\n";
+            expected << u" k%1 %2/%2"_s.arg(i).arg(2 * i - 1) << u"-old %1/0"_s.arg(2 * i) << u"+new 0/%1"_s.arg(2 * i);
+        }
+        QTest::newRow("more changes than the search takes") << before << after << expected.join(u'|');
     }
 
     void changedLines()
