@@ -148,7 +148,8 @@ int main(int argc, char* argv[])
     const QDateTime start(QDate(2026, 1, 1), QTime(8, 0));
     for (int i = 0; i < kVersions; ++i) {
         QFile file(folder + u'/' +
-                   PackageHistory::versionName(start.addSecs(i * 3600), causes.at(i % causes.size()), u"zip"_s));
+                   PackageHistory::versionName(start.addSecs(i * 3600), causes.at(i % causes.size()), u"zip"_s,
+                                               u"1.%1 测试版"_s.arg(i)));
         file.open(QIODevice::WriteOnly);
         file.write(QByteArray(1000 + i * 37, 'v'));
     }

@@ -64,7 +64,7 @@ void makeCatalogue(const QString& appDir, int count, qint64 packageBytes)
         QDir().mkpath(folder);
         QFile earlier(folder + u'/' +
                       PackageHistory::versionName(QDateTime(QDate(2026, 1, 1), QTime(8, 0)),
-                                                  PackageHistory::Cause::Update, u"zip"_s));
+                                                  PackageHistory::Cause::Update, u"zip"_s, {}));
         earlier.open(QIODevice::WriteOnly);
         earlier.write(QByteArray(packageBytes / 2, 'e'));
     }

@@ -68,7 +68,8 @@ Result keepWork(const WorkLine& line, const WorkPacking::LongStepRunner& longSte
         step();
         // A second name for the packed bytes, synced before the work goes: the version costs no copy.
         const QString version = PackageHistory::keepFileInto(packed.package, PackageHistory::folderOf(line.number()),
-                                                             PackageHistory::Cause::Abandon, line.type());
+                                                             PackageHistory::Cause::Abandon, line.type(),
+                                                             PackageHistory::versionTextOf(line.number()));
         if (version.isEmpty()) {
             if (packedHere)
                 QFile::remove(packed.package);

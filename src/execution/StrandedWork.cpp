@@ -110,7 +110,8 @@ QStringList packageLines(const QStringList& folderLines)
         const QString package = appDir.filePath(name);
         if (listed.contains(pending.number) &&
             !PackageHistory::keepFileInto(package, PackageHistory::folderOf(pending.number),
-                                          PackageHistory::Cause::UpdateBack, pending.type)
+                                          PackageHistory::Cause::UpdateBack, pending.type,
+                                          PackageHistory::versionTextOf(pending.number))
                  .isEmpty() &&
             QFile::remove(package)) {
             DurableFile::syncFolder(appDir.path());

@@ -2,6 +2,7 @@
 
 #include "archive/NativeFs.h"
 #include "archive/ZipListing.h"
+#include "platform/FileSystem.h"
 #include "projects/FileMoves.h"
 
 #include <QFile>
@@ -123,6 +124,28 @@ std::optional<quint32> crcOfFile(const QString& path, qint64 size, const std::fu
             read(length);
     }
     return quint32(crc);
+}
+
+// Whether two files of `size` bytes hold the same ones, read side by side; false when one cannot be read.
+bool sameContent(const QString& a, const QString& b, qint64 size, const std::function<void(qint64)>& read)
+{
+    if (FileSystem::sameFile(a, b))
+        return true;
+    NativeFs::OpenedFile one;
+    NativeFs::OpenedFile other;
+    if (!one.open(a) || !other.open(b))
+        return false;
+    QByteArray first;
+    QByteArray second;
+    for (qint64 done = 0; done < size;) {
+        const qint64 length = std::min(kReadChunk, size - done);
+        if (!one.readAt(done, length, first) || !other.readAt(done, length, second) || first != second)
+            return false;
+        done += length;
+        if (read)
+            read(length);
+    }
+    return true;
 }
 
 quint32 crcOfBytes(const QByteArray& bytes)
@@ -264,7 +287,7 @@ Comparison ofFile(const QString& file, const Package& package)
     return comparison;
 }
 
-Comparison between(const Package& before, const Package& after)
+Comparison between(const Package& before, const Package& after, const Progress& progress)
 {
     Comparison comparison;
     bool beforeReadable = true;
@@ -273,14 +296,29 @@ Comparison between(const Package& before, const Package& after)
     const QList<Entry> later = entriesOf(after, afterReadable);
     if (!beforeReadable || !afterReadable)
         return comparison;
+    // Only single files are read (a package of some gigabytes takes its time); entries of an archive compare by the
+    // checksums its listing holds.
+    qint64 total = 0;
+    for (const Package* package : {&before, &after}) {
+        if (!package->zip && !package->path.isEmpty())
+            total += QFileInfo(package->path).size();
+    }
+    qint64 done = 0;
+    const auto read = [&](qint64 length) {
+        done += length;
+        if (progress)
+            progress(std::min(done, total), total);
+    };
+    if (progress)
+        progress(0, total);
     comparison.changes = compareSides(sideOf(earlier), sideOf(later), [&](const Entry& a, const Entry& b) {
         if (!before.zip && !after.zip)
-            return FileMoves::sameBytes(before.path, after.path);
+            return sameContent(before.path, after.path, a.size, [&](qint64 length) { read(2 * length); });
         // A single file against an entry of the same name and size: its checksum is reckoned to compare.
-        const auto crcOf = [](const Package& package, const Entry& entry) -> std::optional<quint32> {
+        const auto crcOf = [&read](const Package& package, const Entry& entry) -> std::optional<quint32> {
             if (package.zip)
                 return entry.crc;
-            return crcOfFile(package.path, entry.size, {});
+            return crcOfFile(package.path, entry.size, read);
         };
         const std::optional<quint32> first = crcOf(before, a);
         return first && first == crcOf(after, b);

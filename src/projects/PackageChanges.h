@@ -60,8 +60,8 @@ Comparison ofFolder(const QString& folder, const QString& package, const QString
 Comparison ofFile(const QString& file, const Package& package);
 
 // `after` against `before`: what was added, changed and removed on the way from one to the other. Entries of two
-// ZIP packages compare by size and CRC-32.
-Comparison between(const Package& before, const Package& after);
+// ZIP packages compare by size and CRC-32; only single files are read, with progress in bytes.
+Comparison between(const Package& before, const Package& after, const Progress& progress = {});
 
 // The content of the file at `path` in the package (a single-file package holds one, its fileName), when it holds
 // at most maxBytes; nothing when there is no such file, it is larger, or it cannot be read.

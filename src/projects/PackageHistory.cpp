@@ -56,16 +56,56 @@ const CauseName& nameOf(Cause cause)
                          [cause](const CauseName& name) { return name.cause == cause; });
 }
 
+// The project's version text rides in the name between the cause and the package type, after a "_" (names kept
+// before it was shown have none). A name is changed by the one link or rename that keeps the bytes, and every move
+// of a version (the trash, a restore's merge, a backup) carries it: nothing a kill could leave disagreeing with the
+// version, as a second file beside it could.
 const QRegularExpression& versionPattern()
 {
-    static const QRegularExpression pattern(u"^(\\d{8}-\\d{6}-\\d{3})-([a-z]+)-(.*)\\.fd1$"_s);
+    static const QRegularExpression pattern(u"^(\\d{8}-\\d{6}-\\d{3})-([a-z]+)(?:_([^-]*))?-(.*)\\.fd1$"_s);
     return pattern;
 }
 
-QString packageTypeOf(const QString& number)
+// A version text as every disk takes it in a name: letters, digits, ".", "_" and spaces stay, every other character
+// (the "-" that ends the field among them, which percent-encoding would otherwise keep) becomes %XX of its UTF-8
+// bytes. A text longer than a name has room for is cut and ends with "…".
+QString escapedText(const QString& text)
+{
+    constexpr qsizetype kRoomInBytes = 96;   // of a name's 255, beside the time, cause and package type
+    const QString ellipsis = u"%E2%80%A6"_s; // "…"
+    QString escaped;
+    qsizetype bytes = 0;
+    const QList<uint> points = text.toUcs4();
+    for (const uint point : points) {
+        const char32_t c = point;
+        QString piece;
+        const bool kept = c < 0x80 ? (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') ||
+                                         c == U'.' || c == U'_' || c == U' '
+                                   : QChar::isLetterOrNumber(c);
+        if (kept)
+            piece = QString::fromUcs4(&c, 1);
+        else
+            piece = QString::fromLatin1(QString::fromUcs4(&c, 1).toUtf8().toPercentEncoding({}, "-~"));
+        const qsizetype pieceBytes = piece.toUtf8().size();
+        if (bytes + pieceBytes > kRoomInBytes - ellipsis.size())
+            return escaped + ellipsis;
+        escaped += piece;
+        bytes += pieceBytes;
+    }
+    return escaped;
+}
+
+QString unescapedText(const QString& escaped)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(escaped.toUtf8()));
+}
+
+std::optional<ProjectRecord> projectOf(const QString& number)
 {
     const int record = ProjectCatalogue::recordOf(number);
-    return record > 0 ? ProjectCatalogue::readProject(record).packageType : QString();
+    if (record <= 0)
+        return std::nullopt;
+    return ProjectCatalogue::readProject(record);
 }
 
 // A folder made for a version must itself survive a power loss, or the link in it goes with it.
@@ -110,7 +150,8 @@ QList<Version> versionsIn(const QString& folder)
 
 // Where a version kept now goes: its time is now, or a millisecond after the newest version when the clock stands
 // still or runs behind, and later still while a version of that name exists in `folder` or `alsoTaken`.
-QString freeVersionPath(const QString& folder, Cause cause, const QString& packageType, const QString& alsoTaken)
+QString freeVersionPath(const QString& folder, Cause cause, const QString& packageType, const QString& versionText,
+                        const QString& alsoTaken)
 {
     // A table made elsewhere may hold any text as a package type; one that cannot stand in a file name is
     // not kept with the version, which then exports under the dialog's catch-all filter.
@@ -123,10 +164,10 @@ QString freeVersionPath(const QString& folder, Cause cause, const QString& packa
         return here.exists() || here.isSymLink() ||
                (!alsoTaken.isEmpty() && QFileInfo::exists(alsoTaken + u'/' + candidate));
     };
-    QString name = versionName(time, cause, type);
+    QString name = versionName(time, cause, type, versionText);
     while (taken(name)) {
         time = time.addMSecs(1);
-        name = versionName(time, cause, type);
+        name = versionName(time, cause, type, versionText);
     }
     return folder + u'/' + name;
 }
@@ -157,9 +198,17 @@ QString folderOf(const QString& number)
     return DataFolder::historyOf(number);
 }
 
-QString versionName(const QDateTime& time, Cause cause, const QString& packageType)
+QString versionName(const QDateTime& time, Cause cause, const QString& packageType, const QString& versionText)
 {
-    return time.toString(kTimeFormat) + u'-' + nameOf(cause).token + u'-' + packageType + TableSchemas::packageSuffix();
+    const QString text = escapedText(versionText);
+    return time.toString(kTimeFormat) + u'-' + nameOf(cause).token + (text.isEmpty() ? QString() : u'_' + text) + u'-' +
+           packageType + TableSchemas::packageSuffix();
+}
+
+QString versionTextOf(const QString& number)
+{
+    const std::optional<ProjectRecord> project = projectOf(number);
+    return project ? project->version : QString();
 }
 
 std::optional<Version> parseVersion(const QString& path)
@@ -176,7 +225,8 @@ std::optional<Version> parseVersion(const QString& path)
     if (!version.time.isValid() || known == causeNames().cend())
         return std::nullopt;
     version.cause = known->cause;
-    version.packageType = match.captured(3);
+    version.versionText = unescapedText(match.captured(3));
+    version.packageType = match.captured(4);
     version.size = file.size();
     return version;
 }
@@ -199,11 +249,11 @@ bool sameBytes(const QString& a, const QString& b)
 }
 
 QString keepFileInto(const QString& current, const QString& folder, Cause cause, const QString& packageType,
-                     const QString& alsoTaken)
+                     const QString& versionText, const QString& alsoTaken)
 {
     if (!makeFolder(folder))
         return {};
-    const QString path = freeVersionPath(folder, cause, packageType, alsoTaken);
+    const QString path = freeVersionPath(folder, cause, packageType, versionText, alsoTaken);
     // A link costs no byte and no time; only a disk without links pays for a complete copy.
     if ((!s_linksRefused && DurableFile::keepAs(current, path)) || FileSystem::copyFile(current, path))
         return path;
@@ -225,7 +275,10 @@ std::optional<QString> keepInto(const QString& history, const QString& number, C
     if (keptAlready(number, stored))
         return QString();
     const QString folder = history + u'/' + TableSchemas::packageFileOf(number);
-    const QString version = keepFileInto(stored, folder, cause, packageTypeOf(number), folderOf(number));
+    // The record still describes the stored package here: what replaces it changes the record only afterwards.
+    const std::optional<ProjectRecord> project = projectOf(number);
+    const QString version = keepFileInto(stored, folder, cause, project ? project->packageType : QString(),
+                                         project ? project->version : QString(), folderOf(number));
     if (version.isEmpty())
         return std::nullopt;
     return folderOf(number) + u'/' + QFileInfo(version).fileName();
@@ -328,7 +381,8 @@ void prune(const QStringList& spared)
     }
 }
 
-bool adopt(const QString& file, const QString& number, Cause cause, const QString& packageType)
+bool adopt(const QString& file, const QString& number, Cause cause, const QString& packageType,
+           const QString& versionText)
 {
     if (!TableSchemas::hasPackageFile(number) || !QFileInfo(file).isFile())
         return false;
@@ -338,7 +392,7 @@ bool adopt(const QString& file, const QString& number, Cause cause, const QStrin
     const QString folder = folderOf(number);
     if (!makeFolder(folder))
         return false;
-    const QString version = freeVersionPath(folder, cause, packageType, {});
+    const QString version = freeVersionPath(folder, cause, packageType, versionText, {});
     if (!FileMoves::moveFile(file, version))
         return false;
     DurableFile::syncFolder(folder);
@@ -367,7 +421,7 @@ QString laterName(const QString& name)
                                     [&match](const CauseName& n) { return n.token == match.captured(2); });
     if (!time.isValid() || known == causeNames().cend())
         return name + u"-1"_s;
-    return versionName(time.addMSecs(1), known->cause, match.captured(3));
+    return versionName(time.addMSecs(1), known->cause, match.captured(4), unescapedText(match.captured(3)));
 }
 
 PlaceOutcome place(const QString& number, const QString& packageType, Cause cause,

@@ -12,7 +12,8 @@
 // package is about to be replaced, so no command of the program destroys the only copy of earlier work.
 //
 // Each project has a folder data/history/<package file name>/, each version one file in it whose name holds
-// the time it was kept (to the millisecond, so names sort by time), the cause and the package type. There is
+// the time it was kept (to the millisecond, so names sort by time), the cause, the project's version text and the
+// package type. There is
 // no index to disagree with the files after a kill, and a restore merges two histories file by file.
 namespace PackageHistory {
 
@@ -76,20 +77,25 @@ struct Version
     QDateTime time;
     Cause cause = Cause::Update;
     QString packageType; // as the record held it when the version was kept
+    QString versionText; // the project's version then; empty for versions kept before the name held it
     qint64 size = 0;
 };
 // The versions kept for the project, newest first; files in its folder that are no version are passed over.
 QList<Version> versions(const QString& number);
 
 // The file name of a version kept at `time`, and back.
-QString versionName(const QDateTime& time, Cause cause, const QString& packageType);
+QString versionName(const QDateTime& time, Cause cause, const QString& packageType, const QString& versionText);
 std::optional<Version> parseVersion(const QString& path);
 
 // Links (or where the disk has no links, copies) `current` into `folder` as a version; the path, or empty
 // when it could not be kept. A version whose name exists in one of `folder` and `alsoTaken` is kept one
 // millisecond later. Used by the restore, which keeps into its staging folder.
 QString keepFileInto(const QString& current, const QString& folder, Cause cause, const QString& packageType,
-                     const QString& alsoTaken = {});
+                     const QString& versionText, const QString& alsoTaken = {});
+
+// The version text of the project's record now, which a version kept of its package or its work goes under; empty
+// without a record.
+QString versionTextOf(const QString& number);
 
 // Makes every keep copy, as on a disk without hard links; for tests and benchmarks of that fallback.
 void setLinksRefused(bool refused);
@@ -100,7 +106,8 @@ bool sameBytes(const QString& a, const QString& b);
 // Moves `file` (a package the trash held) into the project's history as its newest version, of the package type
 // given; when the stored package or a kept version has its bytes, the file just goes. False when it could not be
 // moved; it stays where it was then.
-bool adopt(const QString& file, const QString& number, Cause cause, const QString& packageType);
+bool adopt(const QString& file, const QString& number, Cause cause, const QString& packageType,
+           const QString& versionText);
 // Moves the versions in `folder` (kept by the trash) into the project's history, each under its own name (or, when
 // that name holds other bytes, a millisecond later); a version whose bytes the history holds under its name goes.
 // Without `sync` the caller syncs the history folder and the folder's parent once for many projects.

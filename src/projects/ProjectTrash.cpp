@@ -214,7 +214,7 @@ QStringList moveOrphansIn(const QStringList& numbers)
             moved = QFile::remove(stored); // the entry holds these very bytes already
         } else {
             const QString version = PackageHistory::keepFileInto(stored, TrashBatch::historyOf(batch, key),
-                                                                 PackageHistory::Cause::Check, QString());
+                                                                 PackageHistory::Cause::Check, QString(), QString());
             moved = !version.isEmpty() && QFile::remove(stored);
         }
         const QString history = PackageHistory::folderOf(number);
@@ -324,7 +324,7 @@ QList<RestoreOutcome> restore(const QList<RestoreRequest>& requests, const Progr
         taken.insert(number);
         ProjectRecord record = item.project;
         record.number = number;
-        planned.append({i, {found->batch, item.key, number, item.hasRecord, false, {}}, record});
+        planned.append({i, {found->batch, item.key, number, item.hasRecord, false, {}, {}}, record});
     }
 
     if (!planned.isEmpty()) {
@@ -349,11 +349,12 @@ QList<RestoreOutcome> restore(const QList<RestoreRequest>& requests, const Progr
         const QString batch = TrashBatch::pathOf(located.batch);
         const QString number = located.item.project.number;
         WriteSteps::next();
-        const bool joined = (!isFile(TrashBatch::packageOf(batch, located.item.key)) ||
-                             PackageHistory::adopt(TrashBatch::packageOf(batch, located.item.key), number,
-                                                   PackageHistory::Cause::Undelete, QString())) &&
-                            PackageHistory::adoptVersions(TrashBatch::historyOf(batch, located.item.key), number) &&
-                            TrashSteps::dropKeys(located.batch, {located.item.key}, removing);
+        const bool joined =
+            (!isFile(TrashBatch::packageOf(batch, located.item.key)) ||
+             PackageHistory::adopt(TrashBatch::packageOf(batch, located.item.key), number,
+                                   PackageHistory::Cause::Undelete, QString(), located.item.project.version)) &&
+            PackageHistory::adoptVersions(TrashBatch::historyOf(batch, located.item.key), number) &&
+            TrashSteps::dropKeys(located.batch, {located.item.key}, removing);
         outcomes[request] = joined ? RestoreOutcome::Restored : RestoreOutcome::Failed;
     }
     DurableFile::syncFolder(folder());
@@ -420,7 +421,8 @@ TakeBackOutcome takeBack(const QString& number, const QDateTime& now, const QStr
     record.packageType = packageType;
     // The stored package holds the work now: the package the work was executed from, and the earlier ones, become
     // its history, in the same journalled step that brings the record back.
-    switch (commitRestore({{0, {name, key, number, true, true, entry->project.packageType}, record}}, {})) {
+    switch (commitRestore(
+        {{0, {name, key, number, true, true, entry->project.packageType, entry->project.version}, record}}, {})) {
     case Committed::Done:
     case Committed::Unfinished:
         return TakeBackOutcome::TakenBack;

@@ -264,7 +264,8 @@ void joinCatalogue(PackageHistory::Cause cause, const QStringList& numbers)
         if (isFile(package)) {
             WriteSteps::next();
             given = PackageHistory::adopt(package, entry.project.number, cause,
-                                          entry.hasRecord ? entry.project.packageType : project->packageType);
+                                          entry.hasRecord ? entry.project.packageType : project->packageType,
+                                          entry.hasRecord ? entry.project.version : QString());
         }
         WriteSteps::next();
         given = PackageHistory::adoptVersions(TrashBatch::historyOf(batch, key), entry.project.number) && given;

@@ -184,7 +184,8 @@ bool returnItems(const QString& pending, const QList<Item>& items)
             else if (FileMoves::sameBytes(stored, kept))
                 all = QFile::remove(kept) && all;
             else // two different packages: the one the trash held becomes an earlier package, neither is lost
-                all = PackageHistory::adopt(kept, number, PackageHistory::Cause::Undelete, item.project.packageType) &&
+                all = PackageHistory::adopt(kept, number, PackageHistory::Cause::Undelete, item.project.packageType,
+                                            item.project.version) &&
                       all;
         }
         const QString history = TrashBatch::historyOf(pending, item.key);
@@ -214,7 +215,8 @@ QString writeJournal(const QList<Restoring>& items)
                                 {u"number"_s, item.number},
                                 {u"record"_s, item.hasRecord},
                                 {u"packageToHistory"_s, item.packageToHistory},
-                                {u"packageType"_s, item.packageType}});
+                                {u"packageType"_s, item.packageType},
+                                {u"versionText"_s, item.versionText}});
     }
     QString journal;
     for (int serial = 1; journal.isEmpty() || present(journal); ++serial) {
@@ -240,7 +242,8 @@ std::optional<QList<Restoring>> readJournal(const QString& journal)
         const QJsonObject o = value.toObject();
         Restoring item{o.value(u"batch"_s).toString(),          o.value(u"key"_s).toInt(-1),
                        o.value(u"number"_s).toString(),         o.value(u"record"_s).toBool(true),
-                       o.value(u"packageToHistory"_s).toBool(), o.value(u"packageType"_s).toString()};
+                       o.value(u"packageToHistory"_s).toBool(), o.value(u"packageType"_s).toString(),
+                       o.value(u"versionText"_s).toString()};
         QString name;
         int key = -1;
         if (!TrashBatch::parseId(TrashBatch::idOf(item.batch, item.key), name, key) || item.batch.contains(u'/'))
@@ -275,7 +278,8 @@ bool finishRestoring(const QString& journal, const QList<Restoring>& items, cons
             const QString stored = storedPackageOf(item.number);
             WriteSteps::next();
             if (item.packageToHistory)
-                all = PackageHistory::adopt(kept, item.number, PackageHistory::Cause::UpdateBack, item.packageType) &&
+                all = PackageHistory::adopt(kept, item.number, PackageHistory::Cause::UpdateBack, item.packageType,
+                                            item.versionText) &&
                       all;
             else
                 all = !stored.isEmpty() && FileMoves::moveFile(kept, stored) && all;

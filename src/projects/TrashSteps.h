@@ -49,6 +49,7 @@ struct Restoring
     // package type) instead of the stored one.
     bool packageToHistory = false;
     QString packageType;
+    QString versionText; // of that package; plans written before it was kept hold none
 };
 // The plan of a restore, written and synced beside the batches before any record is appended; the path, or empty
 // when it could not be written.

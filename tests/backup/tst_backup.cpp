@@ -657,7 +657,7 @@ void BackupTest::restore_prunesNoEarlierPackage_undoSetHoldsOnlyWhatChanged()
         // A file of its own each time: the version is a second name of it.
         const QString earlier = m_fixture->app.writeFile(u"earlier "_s + QString::fromLatin1(bytes), bytes);
         QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), PackageHistory::Cause::Update,
-                                              u"zip"_s)
+                                              u"zip"_s, {})
                      .isEmpty());
     };
     const auto versions = [] {

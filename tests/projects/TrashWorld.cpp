@@ -52,9 +52,9 @@ void addProjects()
         QFile file(earlier);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(versionBytes(n)) > 0);
         file.close();
-        QVERIFY(
-            !PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(n), PackageHistory::Cause::Update, u"zip"_s)
-                 .isEmpty());
+        QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(n), PackageHistory::Cause::Update,
+                                              u"zip"_s, QString())
+                     .isEmpty());
         QVERIFY(QFile::remove(earlier));
         QFile package(dataFolder() + u'/' + n + u".fd1"_s);
         QVERIFY(package.open(QIODevice::WriteOnly) && package.write(packageBytes(n)) > 0);

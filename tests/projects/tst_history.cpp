@@ -1,25 +1,32 @@
 #include "AppFixture.h"
 #include "CatalogBuilder.h"
 #include "Modal.h"
+#include "ZipBuilder.h"
 #include "app/AppSettings.h"
 #include "backup/DataBackup.h"
 #include "execution/ExecutionPaths.h"
 #include "execution/UpdateBack.h"
 #include "execution/WorkLine.h"
 #include "platform/DurableFile.h"
+#include "platform/TextCodec.h"
 #include "platform/ValueText.h"
 #include "projects/PackageHistory.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
 #include "projects/ui/HistoryWindow.h"
+#include "projects/ui/LineDiffWindow.h"
+#include "projects/ui/VersionCompareWindow.h"
 #include "store/CatalogueNotice.h"
 #include "store/ProjectTable.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -73,6 +80,38 @@ void setPackageType(const QString& type)
     ProjectRecord record = table.readProject();
     record.packageType = type;
     QVERIFY(table.modifyProject(record));
+}
+
+void setVersion(const QString& version)
+{
+    ProjectTable table;
+    QVERIFY(table.open() && table.goTo(1));
+    ProjectRecord record = table.readProject();
+    record.version = version;
+    QVERIFY(table.modifyProject(record));
+}
+
+// The lists of a comparison window as "新增：a,b" lines, or a line comparison as "- text 2/" lines.
+QStringList shownLists(const VersionCompareWindow* window)
+{
+    QStringList shown;
+    for (const QString& name : {u"新增"_s, u"修改"_s, u"删除"_s}) {
+        const auto* list = child<QListWidget>(window, name + u"列表框"_s);
+        QStringList paths;
+        for (int i = 0; i < list->count(); ++i)
+            paths << list->item(i)->text();
+        shown << name + u'：' + paths.join(u',');
+    }
+    return shown;
+}
+QStringList shownLines(const LineDiffWindow* window)
+{
+    const QAbstractItemModel* model = child<QTableView>(window, u"比较列表框"_s)->model();
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        shown << u"%1 %2/%3"_s.arg(model->index(row, 2).data().toString(), model->index(row, 0).data().toString(),
+                                   model->index(row, 1).data().toString());
+    return shown;
 }
 
 QStringList column(const QTreeWidget* list, int c)
@@ -149,7 +188,7 @@ private slots:
         } else if (path == u"restore") {
             // The backup carries a history of its own, which comes back beside the version the restore keeps.
             const QString earlier = m_fx->app.writeFile(u"earlier.e"_s, "from the backup");
-            QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s)
+            QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s, {})
                          .isEmpty());
             versionsBefore = 1;
             m_fx->clockTime = m_fx->clockTime.addSecs(1);
@@ -161,7 +200,7 @@ private slots:
             QCOMPARE(DataBackup::restore(archive), DataBackup::RestoreOutcome::Restored);
         } else {
             const QString earlier = m_fx->app.writeFile(u"earlier.e"_s, incoming);
-            QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s)
+            QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s, {})
                          .isEmpty());
             versionsBefore = 1;
             m_fx->clockTime = m_fx->clockTime.addSecs(1);
@@ -179,6 +218,8 @@ private slots:
             QCOMPARE(bytesOf(versions.first().path), QByteArray("old package"));
             QCOMPARE(PackageHistory::label(versions.first().cause), cause);
             QCOMPARE(versions.first().packageType, path == u"create" ? QString() : u"zip"_s);
+            // The record's version text at the time (a project made anew over a left package had none then).
+            QCOMPARE(versions.first().versionText, path == u"create" ? QString() : u"1.0"_s);
             QCOMPARE(versions.first().time, m_fx->clockTime);
         }
     }
@@ -237,8 +278,10 @@ private slots:
             store(QByteArray(n == 2 ? 3000 : 10, 'x') + QByteArray::number(n));
             m_fx->clockTime = m_fx->clockTime.addDays(1);
             QVERIFY(PackageHistory::keepCurrent(u"P1"_s, causes.at(n)));
-            times.prepend(ValueText::dateTime(m_fx->clockTime));
+            times.prepend(m_fx->clockTime.toString(u"yyyy-MM-dd HH:mm:ss"_s));
         }
+        store("current");
+        times.prepend(u"当前版本"_s);
 
         HistoryWindow window(1);
         QCOMPARE(window.objectName(), u"HistoryWindow"_s);
@@ -246,12 +289,16 @@ private slots:
         const auto* list = child<QTreeWidget>(&window, u"版本列表框"_s);
         QCOMPARE(column(list, 0), times);
         if (versions) {
-            QCOMPARE(column(list, 1), QStringList({u"导入"_s, u"更新回"_s, u"更新项目"_s}));
-            QCOMPARE(column(list, 2), QStringList({u"2.93KB"_s, u"11字节"_s, u"11字节"_s}));
+            QCOMPARE(column(list, 1), QStringList({QString(), u"导入"_s, u"更新回"_s, u"更新项目"_s}));
+            QCOMPARE(column(list, 3), QStringList({u"zip"_s, u"zip"_s, u"zip"_s, u"zip"_s}));
+            QCOMPARE(column(list, 4), QStringList({u"7字节"_s, u"2.93KB"_s, u"11字节"_s, u"11字节"_s}));
         }
+        QCOMPARE(child<QLabel>(&window, u"空历史标签"_s)->isVisibleTo(&window), versions == 0);
+        QCOMPARE(child<QLabel>(&window, u"空历史标签"_s)->text(), u"这个项目还没有保存过历史版本。"_s);
         QCOMPARE(child<QPushButton>(&window, u"恢复按钮"_s)->text(), u"恢复此版本"_s);
         QCOMPARE(child<QPushButton>(&window, u"恢复按钮"_s)->isEnabled(), versions > 0);
         QCOMPARE(child<QPushButton>(&window, u"导出按钮"_s)->isEnabled(), versions > 0);
+        QCOMPARE(child<QPushButton>(&window, u"比较按钮"_s)->isEnabled(), versions > 0);
     }
 
     void historyWindow_buttons_revertOrExportTheSelectedVersion_data()
@@ -262,15 +309,17 @@ private slots:
         QTest::addColumn<QStringList>("texts");
         QTest::addColumn<QByteArray>("storedAfter");
         QTest::addColumn<int>("rowsAfter");
-        QTest::newRow("revert, yes") << u"恢复按钮"_s << 1 << true << QStringList{kQuestion, u"恢复版本成功！"_s}
-                                     << QByteArray("first") << 3;
-        QTest::newRow("revert, no") << u"恢复按钮"_s << 1 << false << QStringList{kQuestion} << QByteArray("current")
-                                    << 2;
+        QTest::newRow("revert, yes") << u"恢复按钮"_s << 2 << true << QStringList{kQuestion, u"恢复版本成功！"_s}
+                                     << QByteArray("first") << 4;
+        QTest::newRow("revert, no") << u"恢复按钮"_s << 2 << false << QStringList{kQuestion} << QByteArray("current")
+                                    << 3;
         QTest::newRow("revert, nothing selected")
-            << u"恢复按钮"_s << -1 << false << QStringList{u"请选择您要操作的版本！"_s} << QByteArray("current") << 2;
-        QTest::newRow("export") << u"导出按钮"_s << 1 << false << QStringList{} << QByteArray("current") << 2;
+            << u"恢复按钮"_s << -1 << false << QStringList{u"请选择您要操作的版本！"_s} << QByteArray("current") << 3;
+        QTest::newRow("revert, the current package")
+            << u"恢复按钮"_s << 0 << false << QStringList{u"请选择您要操作的版本！"_s} << QByteArray("current") << 3;
+        QTest::newRow("export") << u"导出按钮"_s << 2 << false << QStringList{} << QByteArray("current") << 3;
         QTest::newRow("export, nothing selected")
-            << u"导出按钮"_s << -1 << false << QStringList{u"请选择您要操作的版本！"_s} << QByteArray("current") << 2;
+            << u"导出按钮"_s << -1 << false << QStringList{u"请选择您要操作的版本！"_s} << QByteArray("current") << 3;
     }
 
     void historyWindow_buttons_revertOrExportTheSelectedVersion()
@@ -282,8 +331,8 @@ private slots:
         QFETCH(QByteArray, storedAfter);
         QFETCH(int, rowsAfter);
         const QString first = m_fx->app.writeFile(u"first.e"_s, "first");
-        QVERIFY(
-            !PackageHistory::keepFileInto(first, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s).isEmpty());
+        QVERIFY(!PackageHistory::keepFileInto(first, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"e"_s, {})
+                     .isEmpty());
         m_fx->clockTime = m_fx->clockTime.addSecs(1);
         QVERIFY(PackageHistory::keepCurrent(u"P1"_s, Cause::UpdateBack));
         store("current");
@@ -294,13 +343,14 @@ private slots:
         const auto disconnect = qScopeGuard([&] { QObject::disconnect(counting); });
         HistoryWindow window(1);
         auto* list = child<QTreeWidget>(&window, u"版本列表框"_s);
+        list->clearSelection();
         if (row >= 0)
             list->setCurrentItem(list->topLevelItem(row));
-        const QString target = m_fx->app.filePath(u"out/甲 1.0.e"_s);
+        const QString target = m_fx->app.filePath(u"out/P1_20261207-093005.e"_s);
         QDir().mkpath(m_fx->app.filePath(u"out"_s));
-        if (button == u"导出按钮" && row >= 0)
+        if (button == u"导出按钮" && row > 0)
             m_fx->prompt.queueSaveFile(target);
-        if (button == u"恢复按钮" && row >= 0)
+        if (button == u"恢复按钮" && row > 0)
             m_fx->prompt.queueAnswer(yes ? Prompt::Answer::Yes : Prompt::Answer::No);
 
         child<QPushButton>(&window, button)->click();
@@ -311,15 +361,144 @@ private slots:
         QCOMPARE(notices, storedAfter == "first" ? 1 : 0);
         if (storedAfter == "first") {
             QCOMPARE(ProjectCatalogue::readProject(1).packageType, u"e"_s);
-            QCOMPARE(column(list, 1).first(), u"恢复版本"_s);
+            QCOMPARE(column(list, 1).at(1), u"恢复版本"_s);
             QCOMPARE(bytesOf(PackageHistory::versions(u"P1"_s).first().path), QByteArray("current"));
         }
         if (button == u"导出按钮" && row >= 0) {
             QCOMPARE(bytesOf(target), QByteArray("first"));
             QCOMPARE(m_fx->prompt.fileDialogs.size(), 1);
-            QCOMPARE(m_fx->prompt.fileDialogs.first().initialPath, u"甲 1.0.e"_s);
+            // The time the version was kept, to the second, tells one exported version from another.
+            QCOMPARE(m_fx->prompt.fileDialogs.first().initialPath, u"P1_20261207-093005.e"_s);
             QCOMPARE(m_fx->prompt.fileDialogs.first().filter, u"易程序(*.E)|*.e|*.*|*.*"_s);
         }
+    }
+
+    void versionText_keptWithTheVersionAndShown_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("kept") << u"kept"_s << u"2.0-beta/测试 100%"_s << u"2.0-beta/测试 100%"_s;
+        QTest::newRow("longer than a name holds") << u"kept"_s << QString(200, u'版') << QString(29, u'版') + u"…"_s;
+        QTest::newRow("kept by an older build") << u"older"_s << u"1.0"_s << QString();
+        QTest::newRow("through backup and restore") << u"restore"_s << u"3.1 正式版"_s << u"3.1 正式版"_s;
+        QTest::newRow("through the trash and back") << u"trash"_s << u"4.0"_s << u"4.0"_s;
+    }
+
+    void versionText_keptWithTheVersionAndShown()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, version);
+        QFETCH(QString, shown);
+        setVersion(version);
+        if (way == u"older") {
+            // A name as versions were kept before they held the version text.
+            QVERIFY(QDir().mkpath(PackageHistory::folderOf(u"P1"_s)));
+            QVERIFY(DurableFile::write(PackageHistory::folderOf(u"P1"_s) + u"/20261207-093005-000-update-zip.fd1"_s,
+                                       "old package"));
+        } else {
+            QVERIFY(PackageHistory::keepCurrent(u"P1"_s, Cause::Update));
+        }
+        setVersion(u"9.9"_s);
+        store("current");
+        if (way == u"restore") {
+            const QString archive = m_fx->app.filePath(u"a.fd2"_s);
+            QVERIFY(DataBackup::backUp(archive));
+            QVERIFY(QDir(PackageHistory::rootFolder()).removeRecursively());
+            QCOMPARE(DataBackup::restore(archive), DataBackup::RestoreOutcome::Restored);
+        } else if (way == u"trash") {
+            QCOMPARE(ProjectRules::deleteProjects({1}, true), 1);
+            QCOMPARE(ProjectTrash::restore(ProjectTrash::entries().first().id), ProjectTrash::RestoreOutcome::Restored);
+        }
+
+        HistoryWindow window(1);
+        QCOMPARE(column(child<QTreeWidget>(&window, u"版本列表框"_s), 2), QStringList({u"9.9"_s, shown}));
+        QCOMPARE(bytesOf(PackageHistory::versions(u"P1"_s).first().path), QByteArray("old package"));
+    }
+
+    void historyWindow_compare_showsWhatChanged_data()
+    {
+        QTest::addColumn<QString>("packages"); // zip: three ZIP packages; e: two single files
+        QTest::addColumn<QList<int>>("rows");  // selected; row 0 is the current package
+        QTest::addColumn<QStringList>("lists");
+        QTest::addColumn<QStringList>("lines"); // of a.txt, opened with Enter in the list of changed files
+        QTest::addColumn<QStringList>("prompts");
+        QTest::newRow("a version against the current one")
+            << u"zip"_s << QList<int>{1} << QStringList{u"新增：more.txt"_s, u"修改：new.txt"_s, u"删除："_s}
+            << QStringList() << QStringList();
+        QTest::newRow("two versions, a Chinese code page file opened")
+            << u"zip"_s << QList<int>{2, 1} << QStringList{u"新增：new.txt"_s, u"修改：a.txt"_s, u"删除：gone.txt"_s}
+            << QStringList{u"  one 1/1"_s, u"- 二 2/"_s, u"+ 三 /2"_s, u"  end 3/3"_s} << QStringList();
+        QTest::newRow("the current package alone")
+            << u"zip"_s << QList<int>{0} << QStringList() << QStringList()
+            << QStringList{u"请选择一个版本与当前版本比较，或选择两个版本互相比较！"_s};
+        QTest::newRow("a single file, shown at once")
+            << u"e"_s << QList<int>{1} << QStringList() << QStringList{u"  a 1/1"_s, u"- b 2/"_s, u"+ c /2"_s}
+            << QStringList();
+        QTest::newRow("a single file that is no text")
+            << u"e binary"_s << QList<int>{1} << QStringList() << QStringList()
+            << QStringList{u"这个文件太大或不是文本文件，无法逐行比较。"_s};
+    }
+
+    void historyWindow_compare_showsWhatChanged()
+    {
+        QFETCH(QString, packages);
+        QFETCH(QList<int>, rows);
+        QFETCH(QStringList, lists);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, prompts);
+        const auto keep = [this](const QByteArray& bytes) {
+            store(bytes);
+            QVERIFY(PackageHistory::keepCurrent(u"P1"_s, Cause::Update));
+            m_fx->clockTime = m_fx->clockTime.addSecs(1);
+        };
+        if (packages == u"zip") {
+            keep(ZipBuilder()
+                     .addFile("a.txt", TextCodec::encode(u"one\r\n二\r\nend\r\n"_s))
+                     .addFile("gone.txt", "x")
+                     .bytes());
+            keep(ZipBuilder().addFile("a.txt", u"one\n三\nend\n"_s.toUtf8()).addFile("new.txt", "n").bytes());
+            store(ZipBuilder()
+                      .addFile("a.txt", u"one\n三\nend\n"_s.toUtf8())
+                      .addFile("new.txt", "n2")
+                      .addFile("more.txt", "m")
+                      .bytes());
+        } else {
+            setPackageType(u"e"_s);
+            keep(packages.endsWith(u"binary") ? QByteArray("a\0b", 3) : QByteArray("a\nb\n"));
+            store("a\nc\n");
+        }
+
+        HistoryWindow window(1);
+        auto* list = child<QTreeWidget>(&window, u"版本列表框"_s);
+        list->clearSelection();
+        for (const int row : rows)
+            list->topLevelItem(row)->setSelected(true);
+        QStringList shownInLists;
+        QStringList shownInLines;
+        const auto readLines = [&shownInLines](LineDiffWindow* diff) {
+            shownInLines = shownLines(diff);
+            diff->reject();
+        };
+        if (packages == u"zip") {
+            whenModal<VersionCompareWindow>([&](VersionCompareWindow* compared) {
+                shownInLists = shownLists(compared);
+                auto* changed = child<QListWidget>(compared, u"修改列表框"_s);
+                if (!lines.isEmpty()) {
+                    whenModal<LineDiffWindow>(readLines);
+                    changed->setFocus();
+                    QTest::keyClick(changed, Qt::Key_Return);
+                }
+                compared->reject();
+            });
+        } else if (prompts.isEmpty()) {
+            whenModal<LineDiffWindow>(readLines);
+        }
+        child<QPushButton>(&window, u"比较按钮"_s)->click();
+
+        QCOMPARE(m_fx->prompt.texts(), prompts);
+        QCOMPARE(shownInLists, lists);
+        QCOMPARE(shownInLines, lines);
     }
 
     void keeping_sameBytesAsAnyVersion_makesNoVersion_data()
@@ -427,7 +606,8 @@ private:
         fx.app.writeFile(u"data/P1.fd1"_s, "c source");
         setPackageType(u"c"_s);
         const QString earlier = fx.app.writeFile(u"earlier.zip"_s, "zip bytes");
-        if (PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"zip"_s).isEmpty())
+        if (PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"P1"_s), Cause::Update, u"zip"_s, {})
+                .isEmpty())
             qFatal("no version");
         fx.clockTime = fx.clockTime.addSecs(1);
         return [] { PackageHistory::revert(1, PackageHistory::versions(u"P1"_s).first()); };

@@ -401,7 +401,7 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost_data()
                         app.writeFile(u"data/A.fd1"_s, packageBytes(u"A"_s));
                         const QString earlier = app.writeFile(u"earlier.zip"_s, packageBytes(u"A"_s, 2));
                         QVERIFY(!PackageHistory::keepFileInto(earlier, PackageHistory::folderOf(u"A"_s),
-                                                              PackageHistory::Cause::Update, u"zip"_s)
+                                                              PackageHistory::Cause::Update, u"zip"_s, {})
                                      .isEmpty());
                         QVERIFY(QFile::remove(earlier));
                     },

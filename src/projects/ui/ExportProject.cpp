@@ -31,11 +31,10 @@ Prompt::FileDialog exportDialog(const QString& packageType)
     return dialog;
 }
 
-// The name the save dialog offers: name, one blank, version, and the type's extension. The extension is
-// written out because the dialog takes a version's last part ("1.0") for one and would add none.
-QString defaultName(const ProjectRecord& project, const QString& extension)
+// The name the save dialog offers with the type's extension. The extension is written out because the dialog takes
+// a version's last part ("1.0") for one and would add none.
+QString withExtension(const QString& name, const QString& extension)
 {
-    const QString name = project.name + u' ' + project.version;
     if (extension.isEmpty() || name.endsWith(u'.' + extension, Qt::CaseInsensitive))
         return name;
     return name + u'.' + extension;
@@ -56,8 +55,13 @@ bool exportProject(int recordNumber, QWidget* parent)
 
 bool exportPackage(const QString& package, const QString& packageType, const ProjectRecord& project, QWidget* parent)
 {
+    return exportPackageAs(package, packageType, project.name + u' ' + project.version, parent);
+}
+
+bool exportPackageAs(const QString& package, const QString& packageType, const QString& name, QWidget* parent)
+{
     Prompt::FileDialog dialog = exportDialog(packageType);
-    dialog.initialPath = defaultName(project, dialog.defaultSuffix);
+    dialog.initialPath = withExtension(name, dialog.defaultSuffix);
     const QString target = Prompt::saveFile(parent, dialog);
     if (target.isEmpty())
         return false;
