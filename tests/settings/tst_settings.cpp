@@ -611,7 +611,7 @@ void SettingsTest::cleanUp_removesWhatTheUserChoseAndShowsTheRoomLeft()
     for (int i = 0; i < 2; ++i) {
         const QString kept = m_fixture->app.writeFile(u"v%1.zip"_s.arg(i), QByteArray(700 + i, 'v'));
         QVERIFY(!PackageHistory::keepFileInto(kept, PackageHistory::folderOf(u"P1"_s), PackageHistory::Cause::Update,
-                                              u"zip"_s)
+                                              u"zip"_s, u"1.0"_s)
                      .isEmpty());
         m_fixture->clockTime = m_fixture->clockTime.addSecs(1);
     }
