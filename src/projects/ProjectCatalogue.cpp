@@ -58,6 +58,14 @@ Columns readColumns(int columns)
     return read;
 }
 
+std::optional<QList<int>> recordsWithText(const QString& text)
+{
+    ProjectTable projects;
+    if (!projects.open())
+        return std::nullopt;
+    return projects.recordsWithText(text);
+}
+
 QString packagePath(const QString& number)
 {
     return DataFolder::packagePath(number);

@@ -72,6 +72,7 @@ void ProjectListView::loadProjectList()
 
     m_filterLoaded = false;
     m_hidden.assign(size_t(count), false);
+    m_hiddenCount = 0;
     if (!m_filterText.isEmpty())
         applyFilter();
     Q_EMIT rowsShownChanged(true);
@@ -87,6 +88,17 @@ void ProjectListView::setFilterText(const QString& text)
     if (text == m_filterText)
         return;
     m_filterText = text;
+    applyFilter();
+    Q_EMIT rowsShownChanged(false);
+}
+
+void ProjectListView::setFullText(bool fullText)
+{
+    if (fullText == m_fullText)
+        return;
+    m_fullText = fullText;
+    if (m_filterText.isEmpty())
+        return;
     applyFilter();
     Q_EMIT rowsShownChanged(false);
 }
@@ -129,11 +141,20 @@ void ProjectListView::applyFilter()
             selectionModel()->setCurrentIndex(model()->index(current, 0), QItemSelectionModel::NoUpdate);
         selectionModel()->select(selection, QItemSelectionModel::Select);
         m_hidden.assign(size_t(rows), false);
+        m_hiddenCount = 0;
         return;
     }
 
     prepareFilter();
-    const std::vector<bool> kept = m_filter.matches(m_filterText);
+    std::vector<bool> kept = m_filter.matches(m_filterText);
+    if (m_fullText) {
+        // The texts are searched in the table through its index; the number, name and version stay in memory.
+        const std::optional<QList<int>> records = ProjectCatalogue::recordsWithText(m_filterText);
+        for (int record : records.value_or(QList<int>())) {
+            if (record >= 1 && size_t(record) <= kept.size())
+                kept[size_t(record - 1)] = true;
+        }
+    }
     setUpdatesEnabled(false);
     for (int row = 0; row < rows; ++row) {
         const bool hide = size_t(row) >= kept.size() || !kept[size_t(row)];
@@ -143,6 +164,7 @@ void ProjectListView::applyFilter()
         setRowHidden(row, hide);
     }
     setUpdatesEnabled(true);
+    m_hiddenCount = int(std::count(m_hidden.begin(), m_hidden.end(), true));
     // A command must never act on a project the user cannot see.
     for (int row : std::as_const(selectedRows)) {
         if (m_hidden[size_t(row)])
