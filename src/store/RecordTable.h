@@ -101,6 +101,11 @@ public:
     // when the table cannot be read. Without a usable index (a SQLite without FTS5, a write-protected table that
     // could not be given one) every record is read and searched, which gives the same answer more slowly.
     std::optional<QList<int>> recordsContaining(const QString& folded) const;
+    // The same answer from the index alone, through a read-only connection of its own that checks neither the
+    // records nor their numbers, so a search per keystroke does not pay for reading every record as open()
+    // does. Nothing when the index cannot answer (missing, out of step, no FTS5, a journal to play back): then
+    // open the table and ask recordsContaining().
+    static std::optional<QList<int>> indexedRecordsContaining(const QString& path, const QString& folded);
     // The same answer, always by reading every record.
     std::optional<QList<int>> scanRecordsContaining(const QString& folded) const;
     bool hasTextIndex() const;

@@ -13,14 +13,18 @@
 
 #include "FieldCodec.h"
 #include "RecordTable_p.h"
+#include "SqliteFileProbe.h"
 #include "TableFiles.h"
+
+#include <QFileInfo>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 // The layout of the index; another value (or none) makes the next open build it again.
-constexpr char kIndexStamp[] = "trigram 1";
+constexpr char kIndexStamp[] = "trigram 2";
 
 // A trigram index finds what it holds as a phrase of three-character pieces; a shorter text is searched for.
 bool longEnoughForTrigrams(const QString& folded)
@@ -38,6 +42,35 @@ QByteArray ftsPhrase(const QString& folded)
     QString quoted = folded;
     quoted.replace(u'"', u"\"\""_s);
     return (u'"' + quoted + u'"').toUtf8();
+}
+
+constexpr char kTrigramQuery[] = "SELECT k.pos FROM main.textindex JOIN main.textkeys k ON k.id = textindex.rowid "
+                                 "WHERE textindex MATCH ?1 ORDER BY k.pos";
+// A text of one or two characters is no trigram of its own, but every place it occurs starts one: each indexed
+// text ends in two line breaks. So the records holding it are those holding a trigram that begins with it, which
+// the index's own term list finds without reading the texts.
+constexpr char kShortQuery[] = "SELECT k.pos FROM main.textkeys k WHERE k.id IN "
+                               "(SELECT doc FROM temp.textterms WHERE term >= ?1 AND term < ?2) ORDER BY k.pos";
+constexpr char kTermList[] =
+    "CREATE VIRTUAL TABLE IF NOT EXISTS temp.textterms USING fts5vocab(main, textindex, instance)";
+
+// Runs one of the two queries above on a prepared statement.
+std::optional<QList<int>> runIndexQuery(sqlite3_stmt* query, const QString& folded)
+{
+    const QByteArray bound = longEnoughForTrigrams(folded) ? ftsPhrase(folded) : folded.toUtf8();
+    sqlite3_bind_text(query, 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
+    if (!longEnoughForTrigrams(folded)) {
+        // Above every term that starts with the text: no UTF-8 sequence holds the byte 0xFF.
+        const QByteArray above = bound + '\xff';
+        sqlite3_bind_text(query, 2, above.constData(), int(above.size()), SQLITE_TRANSIENT);
+    }
+    QList<int> found;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(query)) == SQLITE_ROW)
+        found.append(int(sqlite3_column_int64(query, 0)));
+    if (rc != SQLITE_DONE)
+        return std::nullopt;
+    return found;
 }
 
 QList<int> allRecords(int count)
@@ -79,7 +112,7 @@ QString RecordTable::Impl::indexBodyOf(sqlite3_stmt* record, int firstColumn) co
         const QString text = FieldCodec::decode(FieldKind::Text, record, firstColumn + int(i)).toString();
         body += foldText ? foldText(text) : text;
     }
-    return body;
+    return body + u"\n\n"_s;
 }
 
 std::optional<QString> RecordTable::Impl::indexBody(int pos)
@@ -193,22 +226,48 @@ std::optional<QList<int>> RecordTable::recordsContaining(const QString& folded) 
         return allRecords(d->count);
     if (!d->indexReady)
         return scanRecordsContaining(folded);
-    const bool trigrams = longEnoughForTrigrams(folded);
-    StatementUse query =
-        d->statement(trigrams ? "SELECT k.pos FROM main.textindex JOIN main.textkeys k ON k.id = textindex.rowid "
-                                "WHERE textindex MATCH ?1 ORDER BY k.pos"
-                              : "SELECT k.pos FROM main.textindex JOIN main.textkeys k ON k.id = textindex.rowid "
-                                "WHERE instr(textindex.body, ?1) > 0 ORDER BY k.pos");
+    if (!longEnoughForTrigrams(folded) && !d->exec(kTermList))
+        return scanRecordsContaining(folded);
+    StatementUse query = d->statement(longEnoughForTrigrams(folded) ? kTrigramQuery : kShortQuery);
     if (!query)
         return scanRecordsContaining(folded);
-    const QByteArray bound = trigrams ? ftsPhrase(folded) : folded.toUtf8();
-    sqlite3_bind_text(query.get(), 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
-    QList<int> found;
-    int rc = SQLITE_ROW;
-    while ((rc = query.step()) == SQLITE_ROW)
-        found.append(int(sqlite3_column_int64(query.get(), 0)));
-    if (rc != SQLITE_DONE)
+    return runIndexQuery(query.get(), folded);
+}
+
+std::optional<QList<int>> RecordTable::indexedRecordsContaining(const QString& path, const QString& folded)
+{
+    if (folded.isEmpty() || !sqlite3_compileoption_used("ENABLE_FTS5") || TableFiles::hasJournal(path) ||
+        !SqliteFileProbe::isTableFile(path, SqliteFileProbe::kTableApplicationId))
         return std::nullopt;
+    const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?mode=ro";
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close(db);
+        return std::nullopt;
+    }
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    std::optional<QList<int>> found;
+    // The mark and the index are read in one snapshot, so a write between them cannot slip through.
+    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stamp = nullptr;
+        bool inStep = false;
+        if (sqlite3_prepare_v2(db, "SELECT value FROM main.meta WHERE key = 'textindex'", -1, &stamp, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(stamp) == SQLITE_ROW)
+            inStep = FieldCodec::decode(FieldKind::Text, stamp, 0).toString() == QLatin1StringView(kIndexStamp);
+        sqlite3_finalize(stamp);
+        sqlite3_stmt* query = nullptr;
+        if (inStep && !longEnoughForTrigrams(folded))
+            inStep = sqlite3_exec(db, kTermList, nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (inStep && sqlite3_prepare_v2(db, longEnoughForTrigrams(folded) ? kTrigramQuery : kShortQuery, -1, &query,
+                                         nullptr) == SQLITE_OK)
+            found = runIndexQuery(query, folded);
+        sqlite3_finalize(query);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
     return found;
 }
 
