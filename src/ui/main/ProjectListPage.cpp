@@ -40,6 +40,7 @@ QWidget* ProjectListPage::shownList() const
 void ProjectListPage::enterFound()
 {
     // Onto the first project the user sees found: the first shown row of the icons, the top row of the report.
+    m_list->settleFilter();
     if (m_list->arrangement() == ProjectListView::Details) {
         m_details->setFocus();
         if (m_details->model()->rowCount() > 0)

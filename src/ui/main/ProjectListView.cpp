@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <optional>
 
@@ -21,6 +22,13 @@ ProjectListView::ProjectListView(QWidget* parent)
     : QListWidget(parent)
 {
     named(this, u"程序列表框"_s);
+    m_pause = new QTimer(this);
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(300);
+    connect(m_pause, &QTimer::timeout, this, [this] {
+        applyFilter();
+        Q_EMIT rowsShownChanged(false);
+    });
     setViewMode(QListView::IconMode);
     setIconSize(QSize(32, 32));
     setGridSize(ProjectItemDelegate::kItemSize + QSize(4, 4));
@@ -71,6 +79,7 @@ void ProjectListView::loadProjectList()
     clearSelection();
 
     m_filterLoaded = false;
+    m_pause->stop();
     m_hidden.assign(size_t(count), false);
     m_hiddenCount = 0;
     if (!m_filterText.isEmpty())
@@ -88,6 +97,20 @@ void ProjectListView::setFilterText(const QString& text)
     if (text == m_filterText)
         return;
     m_filterText = text;
+    if (m_fullText && !text.isEmpty() && text.toUcs4().size() < 3) {
+        m_pause->start();
+        return;
+    }
+    m_pause->stop();
+    applyFilter();
+    Q_EMIT rowsShownChanged(false);
+}
+
+void ProjectListView::settleFilter()
+{
+    if (!m_pause->isActive())
+        return;
+    m_pause->stop();
     applyFilter();
     Q_EMIT rowsShownChanged(false);
 }
@@ -99,6 +122,7 @@ void ProjectListView::setFullText(bool fullText)
     m_fullText = fullText;
     if (m_filterText.isEmpty())
         return;
+    m_pause->stop();
     applyFilter();
     Q_EMIT rowsShownChanged(false);
 }
