@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ValueText.h"
 #include "store/DataFolder.h"
+#include "store/FindFold.h"
 #include "store/ProjectTable.h"
 #include "store/TableSchemas.h"
 
@@ -56,6 +57,20 @@ Columns readColumns(int columns)
     read.packageTypes = textOf(column(PackageType, ProjectField::PackageType));
     read.count = read.tableRead ? count : 0;
     return read;
+}
+
+std::optional<QList<int>> recordsWithText(const QString& text)
+{
+    // Asked at every keystroke: the index answers alone when it can, and only otherwise is the table opened
+    // (which builds the index again, or searches every record where it cannot).
+    const std::optional<QList<int>> indexed =
+        RecordTable::indexedRecordsContaining(TableSchemas::projectTablePath(), FindFold::fold(text));
+    if (indexed)
+        return indexed;
+    ProjectTable projects;
+    if (!projects.open())
+        return std::nullopt;
+    return projects.recordsWithText(text);
 }
 
 QString packagePath(const QString& number)

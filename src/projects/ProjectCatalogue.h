@@ -42,6 +42,10 @@ struct Columns
 };
 Columns readColumns(int columns);
 
+// The records whose notes, design plan, bug report or upgrade history contains `text` (as find compares), in
+// record order; nothing when the table cannot be read.
+std::optional<QList<int>> recordsWithText(const QString& text);
+
 // How many project types there are.
 int typeCount();
 

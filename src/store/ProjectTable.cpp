@@ -1,5 +1,6 @@
 #include "store/ProjectTable.h"
 
+#include "store/FindFold.h"
 #include "store/TableSchemas.h"
 
 #include <algorithm>
@@ -10,6 +11,9 @@ bool ProjectTable::open()
     announceWritesAs(CatalogueNotice::Part::Projects,
                      {ProjectField::RelatedProjects, ProjectField::Notes, ProjectField::DesignPlan,
                       ProjectField::BugReport, ProjectField::UpgradeHistory});
+    // Find searches the four long texts; the index is kept with the table (see RecordTable::indexTexts).
+    indexTexts({ProjectField::UpgradeHistory, ProjectField::BugReport, ProjectField::Notes, ProjectField::DesignPlan},
+               FindFold::fold);
     if (!RecordTable::open(TableSchemas::projectTablePath()))
         return false;
     // A delete that an older run marked but never packed is finished now, so no command shows a deleted
@@ -42,6 +46,11 @@ bool ProjectTable::findProjectByNumber(const QString& number)
 {
     goFirst();
     return findEqual(int(ProjectField::Number), number);
+}
+
+std::optional<QList<int>> ProjectTable::recordsWithText(const QString& text) const
+{
+    return recordsContaining(FindFold::fold(text));
 }
 
 QString ProjectTable::extensionOf(const QString& path)

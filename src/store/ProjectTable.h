@@ -19,6 +19,10 @@ public:
     // Goes to the first record whose number equals `number` byte for byte (no trimming, case-sensitive).
     bool findProjectByNumber(const QString& number);
 
+    // The records whose notes, design plan, bug report or upgrade history contains `text`, compared as find
+    // compares (FindFold), in record order; nothing when the table cannot be read.
+    std::optional<QList<int>> recordsWithText(const QString& text) const;
+
     // The package type recorded for a chosen file: the text after the last "." of the file's name, empty when
     // the name holds none.
     static QString extensionOf(const QString& path);

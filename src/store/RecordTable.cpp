@@ -58,6 +58,7 @@ bool RecordTable::open(const QString& path, const QString& accessPassword)
     d->newerFormat = false;
     if (d->openChecked(path, accessPassword)) {
         d->absolutePath = QFileInfo(path).absoluteFilePath();
+        d->openTextIndex();
         d->moveTo(1);
         return true;
     }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The kinds a field can hold. Every value read from a table is a QVariant of the field's kind:
 // Text -> QString, Integer -> int, DateTime -> QDateTime, Bytes -> QByteArray.
@@ -93,6 +94,23 @@ public:
     // crash or a failure the table holds all of them or none, and no record is left marked. Numbers outside
     // the table are passed over. Positioned on the first record afterwards.
     bool deleteRecords(const QList<int>& recordNumbers);
+
+    // Keeps a substring index over these text fields beside the records, each field folded by `fold`: every write
+    // made through this object changes it in the same transaction, and open() builds it again from the records
+    // when it is missing or out of step (a table an earlier program made or wrote to). Set before open().
+    void indexTexts(const QList<int>& fields, QString (*fold)(const QString&));
+    // The numbers of the records one of whose indexed fields, folded, contains `folded`, in record order; nothing
+    // when the table cannot be read. Without a usable index (a SQLite without FTS5, a write-protected table that
+    // could not be given one) every record is read and searched, which gives the same answer more slowly.
+    std::optional<QList<int>> recordsContaining(const QString& folded) const;
+    // The same answer from the index alone, through a read-only connection of its own that checks neither the
+    // records nor their numbers, so a search per keystroke does not pay for reading every record as open()
+    // does. Nothing when the index cannot answer (missing, out of step, no FTS5, a journal to play back): then
+    // open the table and ask recordsContaining().
+    static std::optional<QList<int>> indexedRecordsContaining(const QString& path, const QString& folded);
+    // The same answer, always by reading every record.
+    std::optional<QList<int>> scanRecordsContaining(const QString& folded) const;
+    bool hasTextIndex() const;
 
     // From the current record on, moves to the first record for which the condition holds.
     bool find(const std::function<bool(const RecordTable&)>& condition);

@@ -34,6 +34,7 @@ void RecordTable::Impl::close()
     count = 0;
     position = 1;
     rowLoaded = false;
+    indexReady = false;
 }
 
 StatementUse RecordTable::Impl::statement(const QByteArray& sql)
@@ -170,7 +171,8 @@ bool RecordTable::Impl::update(const QList<int>& fieldNumbers, const QVariantLis
     return transaction([&] {
         return (recordSet.isEmpty() ||
                 step("UPDATE main.records SET " + recordSet + " WHERE pos = ?1", recordValues)) &&
-               (bytesSet.isEmpty() || step("UPDATE edt.bytes SET " + bytesSet + " WHERE pos = ?1", bytesValues));
+               (bytesSet.isEmpty() || step("UPDATE edt.bytes SET " + bytesSet + " WHERE pos = ?1", bytesValues)) &&
+               (!indexReady || !touchesIndex(fieldNumbers) || indexRecord(position));
     });
 }
 
@@ -190,7 +192,9 @@ bool RecordTable::Impl::insert(int number, const QVariantList& stored)
         (inBytes ? bytesParams : recordParams) += ", ?" + QByteArray::number(target.size());
     }
     return step("INSERT INTO main.records(" + recordColumns + ") VALUES(" + recordParams + ')', recordValues) &&
-           (!hasBytes || step("INSERT INTO edt.bytes(" + bytesColumns + ") VALUES(" + bytesParams + ')', bytesValues));
+           (!hasBytes ||
+            step("INSERT INTO edt.bytes(" + bytesColumns + ") VALUES(" + bytesParams + ')', bytesValues)) &&
+           (!indexReady || indexRecord(number));
 }
 
 bool RecordTable::Impl::openChecked(const QString& path, const QString& accessPassword)
@@ -317,10 +321,13 @@ bool RecordTable::Impl::renumber(const char* table)
 
 bool RecordTable::Impl::removeMarked(int& removed)
 {
+    if (indexReady && !unindexMarked())
+        return false;
     if (hasBytes && !step("DELETE FROM edt.bytes WHERE pos IN (SELECT pos FROM main.records WHERE deleted <> 0)", {}))
         return false;
     if (!step("DELETE FROM main.records WHERE deleted <> 0", {}))
         return false;
     removed = sqlite3_changes(db);
-    return removed == 0 || (renumber("main.records") && (!hasBytes || renumber("edt.bytes")));
+    return removed == 0 || (renumber("main.records") && (!hasBytes || renumber("edt.bytes")) &&
+                            (!indexReady || renumber("main.textkeys")));
 }

@@ -30,6 +30,11 @@ struct RecordTable::Impl
     QVariantList row;
     QList<bool> rowFieldLoaded;
 
+    // The substring index (see RecordTable::indexTexts); the fields and the fold outlive a close.
+    QList<int> indexedFields;
+    QString (*foldText)(const QString&) = nullptr;
+    bool indexReady = false; // the index is there, in step, and this SQLite can write it
+
     ~Impl() { close(); }
 
     void close();
@@ -62,7 +67,9 @@ struct RecordTable::Impl
     {
         if (!exec("BEGIN IMMEDIATE"))
             return false;
-        if (body() && exec("COMMIT"))
+        // Every write ends by saying the index is in step again: the table's triggers unsay it on any change
+        // to a record, so a writer that does not keep the index leaves it marked out of step.
+        if (body() && (!indexReady || stampTextIndex()) && exec("COMMIT"))
             return true;
         exec("ROLLBACK");
         return false;
@@ -78,6 +85,22 @@ struct RecordTable::Impl
 
     // Inserts one record (encoded values of fields 1..k) at the given number, inside the caller's transaction.
     bool insert(int number, const QVariantList& stored);
+
+    // Finds the index in step, or builds it again in one transaction; without FTS5 or write access it stays
+    // unusable and finds read every record.
+    void openTextIndex();
+    bool rebuildTextIndex();
+    bool stampTextIndex();
+    // The indexed fields of a record folded and joined by line breaks, as the index holds them.
+    std::optional<QString> indexBody(int pos);
+    QString indexBodyOf(sqlite3_stmt* row, int firstColumn) const;
+    QByteArray indexedColumns() const;
+    // Writes the index entry of a record after the record was inserted or changed, inside the caller's
+    // transaction.
+    bool indexRecord(int pos);
+    bool touchesIndex(const QList<int>& fieldNumbers) const;
+    // Drops the entries of the marked records, inside the caller's transaction, before they are removed.
+    bool unindexMarked();
 
     bool openChecked(const QString& path, const QString& accessPassword);
     bool readFieldList();

@@ -116,6 +116,13 @@ const std::map<QString, Command>& commands()
              return ProjectRules::updateProject(recordAt(a, 0), project, a.value(1)) ==
                     ProjectRules::UpdateOutcome::Updated;
          }},
+        // edit-notes RECORD NOTES: 更新项目 of the notes alone
+        {u"edit-notes"_s,
+         [](const QStringList& a) {
+             ProjectRecord project = ProjectCatalogue::readProject(recordAt(a, 0));
+             project.notes = a.value(1);
+             return ProjectRules::updateProject(recordAt(a, 0), project, {}) == ProjectRules::UpdateOutcome::Updated;
+         }},
         // revert RECORD VERSION_INDEX: 恢复此版本 of the project's version at that place, newest first
         {u"revert"_s,
          [](const QStringList& a) {

@@ -8,6 +8,7 @@
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
 #include "projects/TrashBatch.h"
+#include "store/ProjectTable.h"
 #include "store/RecordTable.h"
 #include "store/TableSchemas.h"
 
@@ -76,6 +77,36 @@ void addProjects(const TempAppDir& app, const QStringList& numbers)
         QVERIFY(CatalogBuilder::addProject(project));
         app.writeFile(u"data/"_s + number + u".fd1"_s, packageBytes(number));
     }
+}
+
+// Gives each project the notes "备注" and its number, which only full-text find sees.
+void addNotes(const QStringList& numbers)
+{
+    ProjectTable projects;
+    QVERIFY(projects.open());
+    for (int record = 1; record <= numbers.size(); ++record) {
+        QVERIFY(projects.goTo(record));
+        ProjectRecord project = projects.readProject();
+        project.notes = u"备注"_s + numbers.at(record - 1);
+        QVERIFY(projects.modifyProject(project));
+    }
+}
+
+// Full-text find answers what the records hold: an index a kill left out of step is never taken as in step.
+QString findAgreesWithTheRecords(const QStringList&)
+{
+    for (const QString& text : {u"备注"_s, u"备注B"_s, u"备注C"_s, u"新的备注"_s}) {
+        QList<int> holding;
+        const int count = CatalogBuilder::projectCount();
+        for (int record = 1; record <= count; ++record) {
+            if (ProjectCatalogue::readProject(record).notes.contains(text))
+                holding.append(record);
+        }
+        const std::optional<QList<int>> found = ProjectCatalogue::recordsWithText(text);
+        if (found != holding)
+            return u"find of \"%1\" shows other projects than hold it"_s.arg(text);
+    }
+    return {};
 }
 
 // What a user can reach after a start, and what lies where no window leads.
@@ -335,6 +366,27 @@ void KillSweepTest::killedAtEveryCall_oldOrNewStateAndNothingLost_data()
                                           const bool kept = !PackageHistory::versions(u"A"_s).isEmpty();
                                           return kept || !startLines.isEmpty() ? QString() : u"the work is lost"_s;
                                       }};
+    QTest::newRow("更新项目 of the notes, found by full text") << Scenario{[=](const TempAppDir& app) {
+                                                                               addProjects(app, abc);
+                                                                               addNotes(abc);
+                                                                           },
+                                                                           {u"edit-notes"_s, u"2"_s, u"新的备注"_s},
+                                                                           abc,
+                                                                           abc,
+                                                                           packagesAbc,
+                                                                           {},
+                                                                           findAgreesWithTheRecords};
+    QTest::newRow("删除项目 of the first, the others found by full text under their new records")
+        << Scenario{[=](const TempAppDir& app) {
+                        addProjects(app, abc);
+                        addNotes(abc);
+                    },
+                    {u"delete"_s, u"0"_s, u"1"_s},
+                    abc,
+                    {u"B"_s, u"C"_s},
+                    packagesAbc,
+                    {},
+                    findAgreesWithTheRecords};
     // A program with a project field more starts on this program's table, and starts again after the kill.
     QTest::newRow("a start that adds a field to the project table")
         << Scenario{[=](const TempAppDir& app) { addProjects(app, abc); },

@@ -3,8 +3,11 @@
 #include "Modal.h"
 #include "Spoken.h"
 #include "projects/ui/NewProjectWindow.h"
+#include "store/ProjectTable.h"
 #include "ui/main/MainMenus.h"
 #include "ui/main/MainWindow.h"
+#include "ui/main/ProjectDetailsModel.h"
+#include "ui/main/ProjectDetailsView.h"
 #include "ui/main/ProjectFindBar.h"
 #include "ui/main/ProjectListView.h"
 #include "views/ui/TextPage.h"
@@ -12,8 +15,10 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -32,6 +37,10 @@ private Q_SLOTS:
     void cleanup();
 
     void find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain();
+    void find_fullText_data();
+    void find_fullText();
+    void find_barCountsAndDownOrEnterGoesOntoTheFirstFound_data();
+    void find_barCountsAndDownOrEnterGoesOntoTheFirstFound();
     void find_hiddenSelection_isDroppedSoCommandsActOnVisibleItems();
     void find_selectAll_textPageProposesTheVisibleProjectsName();
     void drop_takesLocalFilesAndFolders_data();
@@ -43,6 +52,8 @@ private:
     QStringList visibleCaptions(const ProjectListView* list) const;
     // Answers whether the drop was accepted.
     static bool drop(ProjectListView* list, const QList<QUrl>& urls);
+    // Gives the three projects texts only full-text find sees.
+    static void writeTexts();
 
     std::unique_ptr<AppFixture> m_fx;
 };
@@ -143,6 +154,114 @@ void FindDropTest::find_ctrlF_filtersTheListAndEscShowsEveryProjectAgain()
     QTest::keyClick(list, Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
     QCOMPARE(visibleCaptions(list).size(), 3);
+    QVERIFY(m_fx->prompt.messages().isEmpty());
+}
+
+void FindDropTest::writeTexts()
+{
+    ProjectTable projects;
+    QVERIFY(projects.open());
+    const auto write = [&](int record, const QString& notes, const QString& design, const QString& bug,
+                           const QString& history) {
+        QVERIFY(projects.goTo(record));
+        ProjectRecord project = projects.readProject();
+        project.notes = notes;
+        project.designPlan = design;
+        project.bugReport = bug;
+        project.upgradeHistory = history;
+        QVERIFY(projects.modifyProject(project));
+    };
+    write(1, u"支持导出 Excel 报表"_s, {}, {}, u"1.0 首次发布"_s);
+    write(2, {}, u"贪吃蛇的碰撞检测"_s, u"CRASH on resize\r\n第二行"_s, {});
+    write(3, {}, {}, {}, u"加入了加密"_s);
+}
+
+void FindDropTest::find_fullText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("fullText");
+    QTest::addColumn<QStringList>("shown");
+    const QString book = u"记账本 1.0"_s;
+    const QString snake = u"Snake游戏 2.1"_s;
+    const QString diary = u"日记 beta"_s;
+    QTest::newRow("Chinese in the notes") << u"导出"_s << true << QStringList{book};
+    QTest::newRow("Chinese in the design plan") << u"碰撞检测"_s << true << QStringList{snake};
+    QTest::newRow("in the bug report, on its second line") << u"第二行"_s << true << QStringList{snake};
+    QTest::newRow("Chinese in the upgrade history") << u"加入了加密"_s << true << QStringList{diary};
+    QTest::newRow("one character") << u"蛇"_s << true << QStringList{snake};
+    QTest::newRow("two characters") << u"加密"_s << true << QStringList{diary};
+    QTest::newRow("ASCII in another case") << u"crash ON"_s << true << QStringList{snake};
+    QTest::newRow("full-width typed") << u"ＥＸＣＥＬ"_s << true << QStringList{book};
+    QTest::newRow("number, name and version still found") << u"beta"_s << true << QStringList{diary};
+    QTest::newRow("name or texts") << u"1.0"_s << true << QStringList{book};
+    QTest::newRow("no match") << u"没有这样的字"_s << true << QStringList{};
+    QTest::newRow("full text off") << u"导出"_s << false << QStringList{};
+}
+
+void FindDropTest::find_fullText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, fullText);
+    QFETCH(QStringList, shown);
+    writeTexts();
+    auto w = makeWindow();
+    ProjectListView* list = child<ProjectListView>(w.get());
+    auto* bar = w->findChild<ProjectFindBar*>(u"查找栏"_s);
+    QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+    child<QCheckBox>(bar, u"全文复选框"_s)->setChecked(fullText);
+    bar->edit()->setText(text);
+    // One or two characters are searched once typing pauses.
+    QTRY_COMPARE(visibleCaptions(list), shown);
+    // Ticking it after typing searches again.
+    child<QCheckBox>(bar, u"全文复选框"_s)->setChecked(!fullText);
+    child<QCheckBox>(bar, u"全文复选框"_s)->setChecked(fullText);
+    QCOMPARE(visibleCaptions(list), shown);
+}
+
+void FindDropTest::find_barCountsAndDownOrEnterGoesOntoTheFirstFound_data()
+{
+    QTest::addColumn<bool>("details");
+    QTest::addColumn<int>("key");
+    QTest::newRow("icons, Down") << false << int(Qt::Key_Down);
+    QTest::newRow("icons, Enter") << false << int(Qt::Key_Return);
+    QTest::newRow("details, Down") << true << int(Qt::Key_Down);
+    QTest::newRow("details, Enter") << true << int(Qt::Key_Enter);
+}
+
+void FindDropTest::find_barCountsAndDownOrEnterGoesOntoTheFirstFound()
+{
+    QFETCH(bool, details);
+    QFETCH(int, key);
+    writeTexts();
+    auto w = makeWindow();
+    if (details)
+        child<MainMenus>(w.get())->arrangeDetails->trigger();
+    ProjectListView* list = child<ProjectListView>(w.get());
+    auto* bar = w->findChild<ProjectFindBar*>(u"查找栏"_s);
+    auto* found = child<QLabel>(bar, u"查找结果标签"_s);
+    QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(found->text(), QString());
+    child<QCheckBox>(bar, u"全文复选框"_s)->setChecked(true);
+    bar->edit()->insert(u"没有"_s);
+    QTRY_COMPARE(found->text(), u"没有找到匹配的项目"_s);
+    bar->edit()->setText(u"e"_s); // 记账本's notes, Snake游戏's name and 日记's version
+    QTRY_COMPARE(found->text(), u"找到 3 个项目"_s);
+    bar->edit()->setText(u"加入了"_s);
+    QCOMPARE(found->text(), u"找到 1 个项目"_s);
+    // Enter while a short text waits for the pause searches it first.
+    bar->edit()->setText(u"加密"_s);
+    QCOMPARE(spokenName(found), u"找到 1 个项目"_s);
+
+    QTest::keyClick(bar->edit(), Qt::Key(key));
+    QCOMPARE(list->selectedRecordNumbers(), QList<int>{3});
+    if (details) {
+        auto* view = child<ProjectDetailsView>(w.get());
+        QVERIFY(view->hasFocus());
+        QCOMPARE(view->currentIndex().row(), 0);
+    } else {
+        QVERIFY(list->hasFocus());
+        QCOMPARE(list->currentRow(), 2);
+    }
     QVERIFY(m_fx->prompt.messages().isEmpty());
 }
 

@@ -86,13 +86,14 @@ stage_qtsvg() {
 }
 
 stage_deps() {
-    # SQLite as a static library (the flags of Debian's own build) and libzip as a DLL with zlib and Windows'
-    # own cryptography. About a minute.
+    # SQLite as a static library (the flags of Debian's own build, FTS5 too, which find's text index uses; the
+    # amalgamation holds it, the flag turns it on) and libzip as a DLL with zlib and Windows' own cryptography.
+    # About a minute.
     local S=$W/src/deps/sqlite3-3.40.1 B=$W/build/sqlite
     mkdir -p "$B" "$P/lib/pkgconfig" "$P/include"
     (cd "$B" && "$S/configure" --disable-tcl >/dev/null && make sqlite3.c >/dev/null)
     nice -n 19 x86_64-w64-mingw32-gcc-posix -O2 -c "$B/sqlite3.c" -o "$B/sqlite3.o" -DSQLITE_THREADSAFE=1 \
-        -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_DBSTAT_VTAB -DSQLITE_ENABLE_FTS3 \
+        -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_DBSTAT_VTAB -DSQLITE_ENABLE_FTS3 -DSQLITE_ENABLE_FTS5 \
         -DSQLITE_ENABLE_FTS3_PARENTHESIS -DSQLITE_ENABLE_PREUPDATE_HOOK -DSQLITE_ENABLE_RTREE -DSQLITE_ENABLE_SESSION \
         -DSQLITE_ENABLE_STMTVTAB -DSQLITE_ENABLE_UNLOCK_NOTIFY -DSQLITE_ENABLE_UPDATE_DELETE_LIMIT \
         -DSQLITE_OMIT_LOOKASIDE

@@ -17,6 +17,8 @@ ProjectListPage::ProjectListPage(QWidget* parent)
     m_details->hide();
     connect(m_list, &ProjectListView::rowsShownChanged, this, &ProjectListPage::showArrangement);
     connect(m_findBar, &ProjectFindBar::textChanged, m_list, &ProjectListView::setFilterText);
+    connect(m_findBar, &ProjectFindBar::fullTextChanged, m_list, &ProjectListView::setFullText);
+    connect(m_findBar, &ProjectFindBar::enterList, this, &ProjectListPage::enterFound);
     // Esc closes the search from the bar and from the list alike; while the bar is hidden the key is the
     // list's own again.
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -35,8 +37,31 @@ QWidget* ProjectListPage::shownList() const
     return m_list->arrangement() == ProjectListView::Details ? static_cast<QWidget*>(m_details) : m_list;
 }
 
+void ProjectListPage::enterFound()
+{
+    // Onto the first project the user sees found: the first shown row of the icons, the top row of the report.
+    m_list->settleFilter();
+    if (m_list->arrangement() == ProjectListView::Details) {
+        m_details->setFocus();
+        if (m_details->model()->rowCount() > 0)
+            m_details->selectionModel()->setCurrentIndex(
+                m_details->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return;
+    }
+    m_list->setFocus();
+    for (int row = 0; row < m_list->count(); ++row) {
+        if (m_list->isShownRow(row)) {
+            m_list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+            m_list->scrollToItem(m_list->item(row));
+            return;
+        }
+    }
+}
+
 void ProjectListPage::showArrangement(bool refilled)
 {
+    if (m_findBar->isVisibleTo(this))
+        m_findBar->showFound(m_list->shownCount());
     const bool details = m_list->arrangement() == ProjectListView::Details;
     if (details) {
         // The sort is read before the first fill, so 100,000 rows are ordered once.

@@ -30,6 +30,7 @@ private:
     void layoutPage();
     QWidget* shownList() const;
     void showArrangement(bool refilled);
+    void enterFound();
 
     ProjectListView* m_list;
     ProjectDetailsView* m_details;

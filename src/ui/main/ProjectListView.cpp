@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <optional>
 
@@ -21,6 +22,13 @@ ProjectListView::ProjectListView(QWidget* parent)
     : QListWidget(parent)
 {
     named(this, u"程序列表框"_s);
+    m_pause = new QTimer(this);
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(300);
+    connect(m_pause, &QTimer::timeout, this, [this] {
+        applyFilter();
+        Q_EMIT rowsShownChanged(false);
+    });
     setViewMode(QListView::IconMode);
     setIconSize(QSize(32, 32));
     setGridSize(ProjectItemDelegate::kItemSize + QSize(4, 4));
@@ -71,7 +79,9 @@ void ProjectListView::loadProjectList()
     clearSelection();
 
     m_filterLoaded = false;
+    m_pause->stop();
     m_hidden.assign(size_t(count), false);
+    m_hiddenCount = 0;
     if (!m_filterText.isEmpty())
         applyFilter();
     Q_EMIT rowsShownChanged(true);
@@ -87,6 +97,32 @@ void ProjectListView::setFilterText(const QString& text)
     if (text == m_filterText)
         return;
     m_filterText = text;
+    if (m_fullText && !text.isEmpty() && text.toUcs4().size() < 3) {
+        m_pause->start();
+        return;
+    }
+    m_pause->stop();
+    applyFilter();
+    Q_EMIT rowsShownChanged(false);
+}
+
+void ProjectListView::settleFilter()
+{
+    if (!m_pause->isActive())
+        return;
+    m_pause->stop();
+    applyFilter();
+    Q_EMIT rowsShownChanged(false);
+}
+
+void ProjectListView::setFullText(bool fullText)
+{
+    if (fullText == m_fullText)
+        return;
+    m_fullText = fullText;
+    if (m_filterText.isEmpty())
+        return;
+    m_pause->stop();
     applyFilter();
     Q_EMIT rowsShownChanged(false);
 }
@@ -129,11 +165,20 @@ void ProjectListView::applyFilter()
             selectionModel()->setCurrentIndex(model()->index(current, 0), QItemSelectionModel::NoUpdate);
         selectionModel()->select(selection, QItemSelectionModel::Select);
         m_hidden.assign(size_t(rows), false);
+        m_hiddenCount = 0;
         return;
     }
 
     prepareFilter();
-    const std::vector<bool> kept = m_filter.matches(m_filterText);
+    std::vector<bool> kept = m_filter.matches(m_filterText);
+    if (m_fullText) {
+        // The texts are searched in the table through its index; the number, name and version stay in memory.
+        const std::optional<QList<int>> records = ProjectCatalogue::recordsWithText(m_filterText);
+        for (int record : records.value_or(QList<int>())) {
+            if (record >= 1 && size_t(record) <= kept.size())
+                kept[size_t(record - 1)] = true;
+        }
+    }
     setUpdatesEnabled(false);
     for (int row = 0; row < rows; ++row) {
         const bool hide = size_t(row) >= kept.size() || !kept[size_t(row)];
@@ -143,6 +188,7 @@ void ProjectListView::applyFilter()
         setRowHidden(row, hide);
     }
     setUpdatesEnabled(true);
+    m_hiddenCount = int(std::count(m_hidden.begin(), m_hidden.end(), true));
     // A command must never act on a project the user cannot see.
     for (int row : std::as_const(selectedRows)) {
         if (m_hidden[size_t(row)])

@@ -49,7 +49,16 @@ public:
     // Shows only the projects whose number, name or version contains `text`; an empty text shows every
     // project. Hidden items keep their record numbers and lose their selection, so a command never acts on a
     // project the user cannot see. The text stays in force when the list is refilled.
+    // With full text, a text of one or two characters is searched for only once typing pauses: it is found
+    // through every trigram that begins with it, which for a common letter is most of the index.
     void setFilterText(const QString& text);
+    // With full text, the search also keeps the projects whose notes, design plan, bug report or upgrade history
+    // contains the text.
+    void setFullText(bool fullText);
+    // Runs a search that waits for typing to pause (see setFilterText) at once.
+    void settleFilter();
+    // How many rows the search shows (every row while no text is typed).
+    int shownCount() const { return count() - m_hiddenCount; }
     // Reads what the filter searches, once per fill; the find bar calls it when it opens, so the first
     // keystroke costs no more than the next.
     void prepareFilter();
@@ -114,4 +123,7 @@ private:
     ProjectFilter m_filter;
     bool m_filterLoaded = false; // the filter holds the projects of the current fill
     std::vector<bool> m_hidden;  // per row, as last applied
+    int m_hiddenCount = 0;
+    bool m_fullText = false;
+    class QTimer* m_pause;
 };
