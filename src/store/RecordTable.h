@@ -111,6 +111,8 @@ public:
     // The same answer, always by reading every record.
     std::optional<QList<int>> scanRecordsContaining(const QString& folded) const;
     bool hasTextIndex() const;
+    // Whether this build's SQLite can keep a text index at all (FTS5); without, find reads every record.
+    static bool canIndexTexts();
 
     // From the current record on, moves to the first record for which the condition holds.
     bool find(const std::function<bool(const RecordTable&)>& condition);

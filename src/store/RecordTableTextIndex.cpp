@@ -201,6 +201,11 @@ bool RecordTable::Impl::rebuildTextIndex()
     return rc == SQLITE_DONE;
 }
 
+bool RecordTable::canIndexTexts()
+{
+    return sqlite3_compileoption_used("ENABLE_FTS5") != 0;
+}
+
 void RecordTable::Impl::openTextIndex()
 {
     indexReady = false;

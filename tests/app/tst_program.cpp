@@ -250,7 +250,8 @@ void ProgramTest::quit_withWorkListed_endsTheProcessAndTheWorkIsListedAgain()
         QCOMPARE(process.readLine().trimmed(), QByteArray("listed 1")); // Windows writes CR LF
         if (how == u"SIGTERM")
             process.terminate();
-        const bool ended = process.waitForFinished(20000);
+        // Generous: a loaded machine (a sanitizer, Wine) may take its time to end a process.
+        const bool ended = process.waitForFinished(60000);
         if (!ended) {
             process.kill();
             process.waitForFinished();

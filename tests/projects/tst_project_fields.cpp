@@ -1,4 +1,5 @@
 #include "TempAppDir.h"
+#include "WindowsSkips.h"
 #include "projects/ProjectCatalogue.h"
 #include "projects/ProjectRules.h"
 #include "projects/ProjectTrash.h"
@@ -148,6 +149,8 @@ void ProjectFieldsTest::textIndex_keptInStepWithTheRecords_data()
 void ProjectFieldsTest::textIndex_keptInStepWithTheRecords()
 {
     QFETCH(std::function<void()>, step);
+    if (!RecordTable::canIndexTexts())
+        QSKIP(WindowsSkips::kNoTextIndex);
     TempAppDir app;
     {
         ProjectTable projects;

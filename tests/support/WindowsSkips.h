@@ -11,6 +11,8 @@ constexpr const char* kLinks = "Windows makes links only for administrators or i
 constexpr const char* kPipes = "Windows has no named pipes in the file system";
 constexpr const char* kUnixModes = "Windows keeps no Unix modes: files are read-only or not, and no umask applies";
 constexpr const char* kByteNames = "Windows file names are UTF-16 text, never bytes in no code page";
+constexpr const char* kNoTextIndex = "The Windows build's SQLite has no FTS5: find reads every record there, and "
+                                     "tst_finddrop checks what it finds";
 constexpr const char* kLinuxTools = "Info-ZIP's zip and unzip and python3 are Linux programs; a Windows build has "
                                     "none to compare with";
 

@@ -38,16 +38,20 @@ bool mayOpenData(DataFormat::Outcome data)
 int runMainWindow()
 {
     MainWindow window;
-    window.startUp();
-    window.showMaximized();
-
     // Qt's own quit asks every window to close first, and the executed-projects panel never agrees (it goes
     // only when its last line does), so a quit would leave the process running without its main window.
-    // exit() cannot be refused.
-    QObject::connect(&window, &MainWindow::closed, qApp, [] { QCoreApplication::exit(0); });
+    // exit() cannot be refused. Bound before anything can show or close the window, and remembered, since an
+    // exit() before the loop runs is lost.
+    bool closed = false;
+    QObject::connect(&window, &MainWindow::closed, qApp, [&closed] {
+        closed = true;
+        QCoreApplication::exit(0);
+    });
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &MainWindow::endProgram);
-    return QApplication::exec();
+    window.startUp();
+    window.showMaximized();
+    return closed ? 0 : QApplication::exec();
 }
 
 } // namespace ProgramRun
