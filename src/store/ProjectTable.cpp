@@ -7,10 +7,6 @@
 
 bool ProjectTable::open()
 {
-    // The list shows neither the related projects, the notes nor the three texts.
-    announceWritesAs(CatalogueNotice::Part::Projects,
-                     {ProjectField::RelatedProjects, ProjectField::Notes, ProjectField::DesignPlan,
-                      ProjectField::BugReport, ProjectField::UpgradeHistory});
     // Find searches the four long texts; the index is kept with the table (see RecordTable::indexTexts).
     indexTexts({ProjectField::UpgradeHistory, ProjectField::BugReport, ProjectField::Notes, ProjectField::DesignPlan},
                FindFold::fold);
@@ -18,7 +14,12 @@ bool ProjectTable::open()
         return false;
     // A delete that an older run marked but never packed is finished now, so no command shows a deleted
     // project or lets a text be typed into one. On a write-protected table the marks stay, as does all else.
+    // Not announced: the list opens the table to fill itself, and a repair must not fill it again from inside.
     packLeftoverMarks();
+    // The list shows neither the related projects, the notes nor the three texts.
+    announceWritesAs(CatalogueNotice::Part::Projects,
+                     {ProjectField::RelatedProjects, ProjectField::Notes, ProjectField::DesignPlan,
+                      ProjectField::BugReport, ProjectField::UpgradeHistory});
     return true;
 }
 
@@ -67,7 +68,8 @@ QString ProjectTable::extensionOf(const QString& path)
 
 bool TypeTable::open()
 {
-    // The list shows each project with its type's icon.
-    announceWritesAs(CatalogueNotice::Part::Projects);
-    return RecordTable::open(TableSchemas::typeTablePath());
+    if (!RecordTable::open(TableSchemas::typeTablePath()))
+        return false;
+    announceWritesAs(CatalogueNotice::Part::Projects); // the list shows each project with its type's icon
+    return true;
 }

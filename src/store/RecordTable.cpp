@@ -56,6 +56,8 @@ bool RecordTable::open(const QString& path, const QString& accessPassword)
 {
     d->close();
     d->newerFormat = false;
+    d->announces.reset(); // a table tells its writes once its opener says it is one the windows list
+    d->unlisted.clear();
     if (d->openChecked(path, accessPassword)) {
         d->absolutePath = QFileInfo(path).absoluteFilePath();
         d->openTextIndex();

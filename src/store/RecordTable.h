@@ -120,8 +120,9 @@ public:
     bool findEqual(int field, const QVariant& value);
 
 protected:
-    // A table the windows list announces each write it commits (see CatalogueNotice), except a write of one of
-    // `unlisted` alone: a field no list shows (a text typed on the text page) fills no list again.
+    // A table the windows list announces each write it commits after this call (see CatalogueNotice), except a
+    // write of one of `unlisted` alone: a field no list shows (a text typed on the text page) fills no list again.
+    // Called once the table is open, so the repairs of opening it announce nothing.
     void announceWritesAs(CatalogueNotice::Part part, const QList<int>& unlisted = {});
 
 private:

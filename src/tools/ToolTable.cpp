@@ -5,8 +5,10 @@
 
 bool ToolTable::open()
 {
+    if (!RecordTable::open(TableSchemas::toolTablePath()))
+        return false;
     announceWritesAs(CatalogueNotice::Part::Tools);
-    return RecordTable::open(TableSchemas::toolTablePath());
+    return true;
 }
 
 Tool ToolTable::readTool() const

@@ -7,6 +7,8 @@
 #include "projects/ProjectRules.h"
 #include "settings/ProjectTypes.h"
 #include "store/CatalogueNotice.h"
+#include "store/RecordTable.h"
+#include "store/TableSchemas.h"
 #include "tools/ToolTable.h"
 #include "tools/ui/ToolPage.h"
 #include "ui/common/WorkProgress.h"
@@ -75,6 +77,7 @@ private Q_SLOTS:
     void commands_whileLongWorkRuns_startNothing();
     void catalogueChange_fillsTheListsOncePerCommand_data();
     void catalogueChange_fillsTheListsOncePerCommand();
+    void catalogueChange_repairAtOpeningFillsTheListOnce();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone_data();
     void selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone();
     void contextMenu_nothingSelected_disablesExactlyTheTenSelectionEntries();
@@ -480,6 +483,22 @@ void MainWindowTest::catalogueChange_fillsTheListsOncePerCommand()
         QCOMPARE(projectList.size(), 1);
         QCOMPARE(list->count(), 1);
     }
+}
+
+void MainWindowTest::catalogueChange_repairAtOpeningFillsTheListOnce()
+{
+    for (const QString& number : {u"A"_s, u"B"_s, u"C"_s})
+        QVERIFY(CatalogBuilder::addProject({number, number}));
+    { // An older run marked B deleted and ended before packing; the list's own opening of the table finishes it.
+        RecordTable table;
+        QVERIFY(table.open(TableSchemas::projectTablePath()) && table.goTo(2) && table.deleteRecord());
+    }
+    auto w = makeWindow();
+    ProjectListView* list = child<ProjectListView>(w.get());
+    QStringList listed;
+    for (int row = 0; row < list->count(); ++row)
+        listed.append(list->item(row)->text());
+    QCOMPARE(listed, QStringList({u"A 1.0"_s, u"C 1.0"_s}));
 }
 
 void MainWindowTest::selectionCommands_recordNowHoldsAnotherProject_listRefilledAndNothingDone()
