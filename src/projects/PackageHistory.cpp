@@ -275,7 +275,7 @@ std::optional<QString> keepInto(const QString& history, const QString& number, C
     if (keptAlready(number, stored))
         return QString();
     const QString folder = history + u'/' + TableSchemas::packageFileOf(number);
-    // The record still describes the stored package here: what replaces it changes the record only afterwards.
+    // The record still holds the stored package's values here: what replaces it changes the record only afterwards.
     const std::optional<ProjectRecord> project = projectOf(number);
     const QString version = keepFileInto(stored, folder, cause, project ? project->packageType : QString(),
                                          project ? project->version : QString(), folderOf(number));

@@ -73,22 +73,24 @@ QByteArrayList versionBytes(const QString& number)
     return found;
 }
 
-void setPackageType(const QString& type)
+// Rewrites record 1 with one member changed, as the table's own write does.
+void setField(QString ProjectRecord::*member, const QString& value)
 {
     ProjectTable table;
     QVERIFY(table.open() && table.goTo(1));
     ProjectRecord record = table.readProject();
-    record.packageType = type;
+    record.*member = value;
     QVERIFY(table.modifyProject(record));
+}
+
+void setPackageType(const QString& type)
+{
+    setField(&ProjectRecord::packageType, type);
 }
 
 void setVersion(const QString& version)
 {
-    ProjectTable table;
-    QVERIFY(table.open() && table.goTo(1));
-    ProjectRecord record = table.readProject();
-    record.version = version;
-    QVERIFY(table.modifyProject(record));
+    setField(&ProjectRecord::version, version);
 }
 
 // The lists of a comparison window as "新增：a,b" lines, or a line comparison as "- text 2/" lines.
